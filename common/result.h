@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <utility>
+#include <variant>
+
+namespace tarel {
+
+// The message of a failed operation, in the words the user sees (the window
+// shows it in an error box with a full stop appended, the command-line tool on
+// standard error).
+struct Error {
+    QString message;
+};
+
+// A value or an error, passed across library boundaries instead of exceptions.
+template <typename T>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
+    Result(Error error) : m_state(std::in_place_index<1>, std::move(error)) {}
+
+    explicit operator bool() const { return m_state.index() == 0; }
+    bool ok() const { return m_state.index() == 0; }
+
+    T &value() & { return std::get<0>(m_state); }
+    const T &value() const & { return std::get<0>(m_state); }
+    T &&value() && { return std::get<0>(std::move(m_state)); }
+    T *operator->() { return &value(); }
+    const T *operator->() const { return &value(); }
+    T &operator*() & { return value(); }
+    const T &operator*() const & { return value(); }
+
+    const Error &error() const { return std::get<1>(m_state); }
+    const QString &message() const { return error().message; }
+
+private:
+    std::variant<T, Error> m_state;
+};
+
+template <>
+class [[nodiscard]] Result<void> {
+public:
+    Result() = default;
+    Result(Error error) : m_error(std::move(error)) {}
+
+    explicit operator bool() const { return !m_error; }
+    bool ok() const { return !m_error; }
+    const Error &error() const { return *m_error; }
+    const QString &message() const { return m_error->message; }
+
+private:
+    std::optional<Error> m_error;
+};
+
+inline Error fail(QString message) { return Error{std::move(message)}; }
+
+} // namespace tarel

@@ -1,0 +1,92 @@
+#include "aliases.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTextStream>
+
+namespace tarel::data {
+
+QString aliasFilePath()
+{
+    const QString fromEnvironment = qEnvironmentVariable(AliasFileVariable);
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty())
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return config + QStringLiteral("/tarel/aliases.ini");
+}
+
+QString defaultDatabasePath()
+{
+    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (dataHome.isEmpty())
+        dataHome = QDir::homePath() + QStringLiteral("/.local/share");
+    return dataHome + QStringLiteral("/tarel/pelorida.sqlite");
+}
+
+AliasSettings sqliteFile(const QString &path)
+{
+    AliasSettings settings;
+    settings.alias = QFileInfo(path).completeBaseName();
+    settings.driver = QStringLiteral("QSQLITE");
+    settings.database = path;
+    return settings;
+}
+
+Result<AliasSettings> resolveAlias(const QString &alias)
+{
+    const QString path = aliasFilePath();
+    const bool explicitFile = !qEnvironmentVariableIsEmpty(AliasFileVariable);
+    if (!QFileInfo::exists(path)) {
+        if (explicitFile)
+            return fail(QStringLiteral("The alias file '%1' does not exist").arg(path));
+        if (alias.compare(QLatin1String(DefaultAlias), Qt::CaseInsensitive) == 0) {
+            AliasSettings settings = sqliteFile(defaultDatabasePath());
+            settings.alias = alias;
+            return settings;
+        }
+        return fail(QStringLiteral("Unknown database alias '%1'").arg(alias));
+    }
+
+    QSettings ini(path, QSettings::IniFormat);
+    if (ini.status() != QSettings::NoError)
+        return fail(QStringLiteral("The alias file '%1' cannot be read").arg(path));
+    QString group;
+    for (const QString &candidate : ini.childGroups())
+        if (candidate.compare(alias, Qt::CaseInsensitive) == 0)
+            group = candidate;
+    if (group.isEmpty())
+        return fail(QStringLiteral("Unknown database alias '%1' in '%2'").arg(alias, path));
+
+    ini.beginGroup(group);
+    AliasSettings settings;
+    settings.alias = alias;
+    settings.driver = ini.value(QStringLiteral("driver"), QStringLiteral("QSQLITE")).toString().trimmed();
+    settings.database = ini.value(QStringLiteral("database")).toString();
+    settings.host = ini.value(QStringLiteral("host")).toString();
+    settings.port = ini.value(QStringLiteral("port"), -1).toInt();
+    settings.user = ini.value(QStringLiteral("user")).toString();
+    settings.password = ini.value(QStringLiteral("password")).toString();
+    settings.connectTimeoutSeconds = ini.value(QStringLiteral("connect_timeout"), 10).toInt();
+    const QString passwordFile = ini.value(QStringLiteral("password_file")).toString();
+    ini.endGroup();
+
+    if (settings.database.isEmpty())
+        return fail(QStringLiteral("The alias '%1' in '%2' names no database").arg(alias, path));
+    if (settings.driver.compare(QLatin1String("QSQLITE"), Qt::CaseInsensitive) == 0
+        && QFileInfo(settings.database).isRelative())
+        settings.database = QFileInfo(path).absoluteDir().absoluteFilePath(settings.database);
+    if (!passwordFile.isEmpty()) {
+        QFile file(passwordFile);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            return fail(QStringLiteral("The password file '%1' cannot be read").arg(passwordFile));
+        settings.password = QTextStream(&file).readLine();
+    }
+    return settings;
+}
+
+} // namespace tarel::data

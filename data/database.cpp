@@ -1,0 +1,320 @@
+#include "database.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace tarel::data {
+
+namespace {
+
+QAtomicInt connectionCounter;
+
+QString sqlErrorText(const QSqlError &error)
+{
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    if (text.isEmpty())
+        text = QStringLiteral("Unknown database error");
+    return text;
+}
+
+Engine engineOf(const QString &driver)
+{
+    if (driver.compare(QLatin1String("QSQLITE"), Qt::CaseInsensitive) == 0)
+        return Engine::SQLite;
+    if (driver.compare(QLatin1String("QPSQL"), Qt::CaseInsensitive) == 0)
+        return Engine::PostgreSQL;
+    return Engine::Other;
+}
+
+} // namespace
+
+bool parseIsoDay(QStringView text, int *day)
+{
+    // The common case, exactly "YYYY-MM-DD", without allocating.
+    if (text.size() == 10 && text[4] == QLatin1Char('-') && text[7] == QLatin1Char('-')) {
+        int digits[8];
+        int n = 0;
+        for (int i = 0; i < 10; ++i) {
+            if (i == 4 || i == 7)
+                continue;
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return false;
+            digits[n++] = c - u'0';
+        }
+        const int year = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
+        const int month = digits[4] * 10 + digits[5];
+        const int dayOfMonth = digits[6] * 10 + digits[7];
+        const QDate date(year, month, dayOfMonth);
+        if (!date.isValid() || year < 1)
+            return false;
+        *day = dayNumberOf(date);
+        return true;
+    }
+    return false;
+}
+
+Error invalidDateError(const QString &text)
+{
+    return Error{QStringLiteral("'%1' is not a valid date").arg(text)};
+}
+
+Result<std::unique_ptr<Database>> Database::openAlias(const QString &alias)
+{
+    Result<AliasSettings> settings = resolveAlias(alias);
+    if (!settings)
+        return settings.error();
+    return open(*settings);
+}
+
+Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
+{
+    if (!QSqlDatabase::isDriverAvailable(settings.driver))
+        return fail(QStringLiteral("The database driver '%1' of alias '%2' is not available")
+                        .arg(settings.driver, settings.alias));
+
+    std::unique_ptr<Database> database(new Database);
+    database->m_engine = engineOf(settings.driver);
+    database->m_connectionName = QStringLiteral("KDB-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
+    QSqlDatabase db = QSqlDatabase::addDatabase(settings.driver, database->m_connectionName);
+    db.setDatabaseName(settings.database);
+
+    if (database->m_engine == Engine::SQLite) {
+        // A missing file is an error, never a new empty database.
+        const QFileInfo file(settings.database);
+        if (!file.exists())
+            return fail(QStringLiteral("The database file '%1' does not exist").arg(settings.database));
+        if (!file.isFile() || !file.isReadable())
+            return fail(QStringLiteral("The database file '%1' cannot be read").arg(settings.database));
+        // Read-only, and wait for the patient-administration program's writes
+        // instead of failing at once.
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=10000"));
+    } else {
+        if (!settings.host.isEmpty())
+            db.setHostName(settings.host);
+        if (settings.port > 0)
+            db.setPort(settings.port);
+        db.setUserName(settings.user);
+        db.setPassword(settings.password);
+        if (database->m_engine == Engine::PostgreSQL)
+            db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(qMax(1, settings.connectTimeoutSeconds)));
+    }
+
+    if (!db.open()) {
+        const QString text = sqlErrorText(db.lastError());
+        return fail(QStringLiteral("Cannot open the database of alias '%1': %2").arg(settings.alias, text));
+    }
+
+    // Opening a SQLite file reads nothing; a first read shows a file that is
+    // not a database.
+    QSqlQuery probe(db);
+    const QString probeText = database->m_engine == Engine::SQLite
+        ? QStringLiteral("select count(*) from sqlite_master")
+        : QStringLiteral("select 1");
+    if (!probe.exec(probeText)) {
+        const QString text = sqlErrorText(probe.lastError());
+        return fail(QStringLiteral("Cannot read the database of alias '%1': %2").arg(settings.alias, text));
+    }
+    return database;
+}
+
+Database::~Database()
+{
+    close();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QSqlDatabase Database::connection() const { return QSqlDatabase::database(m_connectionName, false); }
+
+bool Database::isOpen() const { return connection().isOpen(); }
+
+void Database::close()
+{
+    QSqlDatabase db = connection();
+    if (db.isOpen()) {
+        if (m_inTransaction)
+            db.rollback();
+        m_inTransaction = false;
+        db.close();
+    }
+}
+
+Result<void> Database::beginRead()
+{
+    QSqlDatabase db = connection();
+    if (!db.isOpen())
+        return fail(QStringLiteral("The database is not open"));
+    if (m_inTransaction)
+        return {};
+    if (m_engine == Engine::PostgreSQL) {
+        QSqlQuery begin(db);
+        if (!begin.exec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")))
+            return fail(sqlErrorText(begin.lastError()));
+    } else if (!db.transaction()) {
+        return fail(sqlErrorText(db.lastError()));
+    }
+    m_inTransaction = true;
+    return {};
+}
+
+void Database::endRead()
+{
+    if (!m_inTransaction)
+        return;
+    QSqlDatabase db = connection();
+    if (m_engine == Engine::PostgreSQL) {
+        QSqlQuery end(db);
+        end.exec(QStringLiteral("ROLLBACK"));
+    } else {
+        db.rollback();
+    }
+    m_inTransaction = false;
+}
+
+Result<std::vector<Doctor>> Database::doctors()
+{
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!query.exec(adaptStatement(qLekarStatement().join(QLatin1Char('\n')), m_engine)))
+        return fail(sqlErrorText(query.lastError()));
+    std::vector<Doctor> list;
+    const QSqlRecord record = query.record();
+    const int code = record.indexOf(QStringLiteral("lekar_s"));
+    const int name = record.indexOf(QStringLiteral("ime"));
+    while (query.next())
+        list.push_back({query.value(code).toString(), query.value(name).toString()});
+    if (query.lastError().isValid())
+        return fail(sqlErrorText(query.lastError()));
+    return list;
+}
+
+Result<Institution> Database::institution()
+{
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!query.exec(adaptStatement(qPZUStatement().join(QLatin1Char('\n')), m_engine)))
+        return fail(sqlErrorText(query.lastError()));
+    Institution result;
+    if (query.next()) {
+        const QSqlRecord record = query.record();
+        auto read = [&](const char *field) {
+            const int index = record.indexOf(QLatin1String(field));
+            return index < 0 ? QString() : query.value(index).toString();
+        };
+        result.naziv = read("naziv");
+        result.adresa = read("ADRESA");
+        result.mesto = read("MESTO");
+        result.danBroj = read("DAN_BROJ");
+        result.ziro = read("ZIRO");
+        result.deponent = read("DEPONENT");
+    } else if (query.lastError().isValid()) {
+        return fail(sqlErrorText(query.lastError()));
+    }
+    return result;
+}
+
+Query::Query(Database &database, QString name, QStringList lines)
+    : m_database(database), m_name(std::move(name)), m_lines(std::move(lines))
+{
+}
+
+Query::~Query() { close(); }
+
+void Query::setLines(QStringList lines) { m_lines = std::move(lines); }
+
+void Query::setLine(int index, const QString &text)
+{
+    while (m_lines.size() <= index)
+        m_lines << QString();
+    m_lines[index] = text;
+}
+
+void Query::close()
+{
+    m_query.finish();
+    m_query = QSqlQuery();
+    m_fieldNames.clear();
+    m_open = false;
+}
+
+Result<void> Query::open(QDate from, QDate to, const std::vector<std::pair<QString, QString>> &texts)
+{
+    close();
+    m_error.reset();
+    m_query = QSqlQuery(m_database.connection());
+    m_query.setForwardOnly(true);
+    const QString statement = adaptStatement(m_lines.join(QLatin1Char('\n')), m_database.engine());
+    if (!m_query.prepare(statement))
+        return fail(sqlErrorText(m_query.lastError()));
+    m_query.bindValue(QStringLiteral(":datumod"), from);
+    m_query.bindValue(QStringLiteral(":datumdo"), to);
+    for (const auto &[name, value] : texts)
+        m_query.bindValue(QLatin1Char(':') + name, value);
+    if (!m_query.exec())
+        return fail(sqlErrorText(m_query.lastError()));
+
+    // Field names of the joined result: the second occurrence of a name is
+    // named with the suffix "_1".
+    const QSqlRecord record = m_query.record();
+    QStringList seen;
+    for (int i = 0; i < record.count(); ++i) {
+        QString fieldName = record.fieldName(i);
+        if (seen.contains(fieldName, Qt::CaseInsensitive))
+            fieldName += QStringLiteral("_1");
+        seen << record.fieldName(i);
+        m_fieldNames << fieldName;
+    }
+    m_open = true;
+    return {};
+}
+
+bool Query::next()
+{
+    if (!m_open)
+        return false;
+    if (m_query.next())
+        return true;
+    if (m_query.lastError().isValid())
+        m_error = Error{sqlErrorText(m_query.lastError())};
+    return false;
+}
+
+int Query::field(QStringView fieldName) const
+{
+    for (int i = 0; i < m_fieldNames.size(); ++i)
+        if (fieldName.compare(m_fieldNames[i], Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QString Query::text(int index) const { return m_query.value(index).toString(); }
+
+bool Query::day(int index, int *result) const
+{
+    const QVariant value = m_query.value(index);
+    if (value.isNull()) {
+        *result = 0;
+        return true;
+    }
+    if (value.typeId() == QMetaType::QDate) {
+        *result = dayNumberOf(value.toDate());
+        return true;
+    }
+    if (value.typeId() == QMetaType::QDateTime) {
+        *result = dayNumberOf(value.toDateTime().date());
+        return true;
+    }
+    const QString text = value.toString();
+    if (text.isEmpty()) {
+        *result = 0;
+        return true;
+    }
+    return parseIsoDay(text, result);
+}
+
+} // namespace tarel::data

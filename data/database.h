@@ -1,0 +1,131 @@
+#pragma once
+
+// The connection to the source database and the queries over it. The source
+// belongs to the patient-administration program: it is opened read-only and
+// nothing here ever writes to it.
+
+#include "aliases.h"
+#include "dialect.h"
+#include "result.h"
+#include "statements.h"
+
+#include <QDate>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tarel::data {
+
+// Day number of a calendar date: day 0 is 30 December 1899.
+inline constexpr qint64 DayZeroJulian = 2415019;
+inline int dayNumberOf(QDate date) { return int(date.toJulianDay() - DayZeroJulian); }
+inline QDate dateOfDayNumber(int day) { return QDate::fromJulianDay(day + DayZeroJulian); }
+
+// Parses an ISO date "YYYY-MM-DD" into its day number; false if the text is
+// not a valid date.
+bool parseIsoDay(QStringView text, int *day);
+
+struct Doctor {
+    QString code; // lekar_s, the key of the doctor boxes
+    QString name; // surname, a blank and the first name
+};
+
+// The particulars of the institution: the first row of PZO (empty texts when
+// the table is empty).
+struct Institution {
+    QString naziv;
+    QString adresa;
+    QString mesto;
+    QString danBroj;
+    QString ziro;
+    QString deponent;
+};
+
+class Database {
+public:
+    // Opens the database an alias names, read-only. A missing file, a file
+    // that is not a database, or a server that cannot be reached is an error.
+    static Result<std::unique_ptr<Database>> open(const AliasSettings &settings);
+    static Result<std::unique_ptr<Database>> openAlias(const QString &alias);
+    ~Database();
+
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    Engine engine() const { return m_engine; }
+    QString connectionName() const { return m_connectionName; }
+    QSqlDatabase connection() const;
+    bool isOpen() const;
+    void close();
+
+    // A run reads inside one read transaction, so that its passes see one
+    // snapshot while the patient-administration program keeps writing.
+    Result<void> beginRead();
+    void endRead();
+
+    // The active doctors (qLekar), in the order the database returns them.
+    Result<std::vector<Doctor>> doctors();
+    // The first row of PZO (qPZU).
+    Result<Institution> institution();
+
+private:
+    Database() = default;
+    QString m_connectionName;
+    Engine m_engine = Engine::Other;
+    bool m_inTransaction = false;
+};
+
+// One statement of the program over the connection: set its lines, bind the
+// two dates (day precision) and walk its rows forward.
+class Query {
+public:
+    Query(Database &database, QString name, QStringList lines = {});
+    ~Query();
+
+    const QString &name() const { return m_name; }
+    const QStringList &lines() const { return m_lines; }
+    void setLines(QStringList lines);
+    void setLine(int index, const QString &text);
+
+    // Closes, binds "datumod" and "datumdo" as dates and the named text
+    // parameters given, and opens the statement; positioned before the first row.
+    Result<void> open(QDate from, QDate to, const std::vector<std::pair<QString, QString>> &texts = {});
+    void close();
+    bool isOpen() const { return m_open; }
+
+    // Moves to the next row; false at the end or on an error (then error() is set).
+    bool next();
+    const std::optional<Error> &error() const { return m_error; }
+
+    // Index of a field of the result by name, without regard to case; where a
+    // name occurs twice in a joined result, the second occurrence is named
+    // with the suffix "_1" (mb_1, PRE_1, ...). -1 when there is no such field.
+    int field(QStringView name) const;
+    QStringList fieldNames() const { return m_fieldNames; }
+
+    // The current row's field as text (NULL reads as the empty text).
+    QString text(int field) const;
+    QVariant value(int field) const { return m_query.value(field); }
+    // The current row's field as a day number: NULL or empty is day 0; false
+    // when the text is not a valid date.
+    bool day(int field, int *day) const;
+
+private:
+    Database &m_database;
+    QString m_name;
+    QStringList m_lines;
+    QSqlQuery m_query;
+    QStringList m_fieldNames;
+    std::optional<Error> m_error;
+    bool m_open = false;
+};
+
+// "'<text>' is not a valid date": the error of an unreadable date field.
+Error invalidDateError(const QString &text);
+
+} // namespace tarel::data

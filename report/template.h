@@ -1,0 +1,143 @@
+#pragma once
+
+// The template model of a report: a report holds pages, the first page may
+// hold a title band, and pages and bands hold text cells. Geometry is in
+// pixels at 96 per inch (1 mm = 3.77953 px); paper and margins are in mm.
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tarel::report {
+
+inline constexpr double kPixelsPerMm = 3.77953;
+inline constexpr double mm(double millimetres) { return millimetres * kPixelsPerMm; }
+
+struct Font {
+    QString name = QStringLiteral("Arial");
+    double height = 13; // character height in pixels at 96 per inch
+    bool bold = false;
+    int charset = 1;    // DEFAULT_CHARSET; the texts carry their own code points
+
+    bool operator==(const Font &other) const; // names compare without regard to case
+};
+
+// Report default font of every template: Arial, 13 px, regular, black.
+Font defaultFont();
+
+enum FrameSide : std::uint8_t {
+    FrameNone = 0,
+    FrameLeft = 1,
+    FrameRight = 2,
+    FrameTop = 4,
+    FrameBottom = 8,
+    FrameAll = FrameLeft | FrameRight | FrameTop | FrameBottom,
+};
+
+enum class HAlign : std::uint8_t { Left, Center, Right };
+enum class VAlign : std::uint8_t { Top, Center, Bottom };
+// Placement rule of a cell within its band; the stored positions already obey it.
+enum class Placement : std::uint8_t { None, Left, Center };
+
+struct Delimiters {
+    QString open = QStringLiteral("[");
+    QString close = QStringLiteral("]");
+    bool operator==(const Delimiters &) const = default;
+};
+// "[%" and "%]": cells whose texts hold "[" as a letter, and the header cells
+// that receive names from the database.
+Delimiters percentDelimiters();
+// "<%" and "%>": the particulars cells of the visit templates.
+Delimiters anglePercentDelimiters();
+
+class TfrxMemoView {
+public:
+    QString name;
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+    std::uint8_t frame = FrameNone;
+    HAlign hAlign = HAlign::Left;
+    VAlign vAlign = VAlign::Top;
+    std::optional<Font> font; // empty: the parent's font
+    Placement align = Placement::None;
+    QStringList memo;         // the text, one entry per line
+    Delimiters delimiters;
+
+    // The whole text, lines joined by "\n".
+    QString text() const { return memo.join(QLatin1Char('\n')); }
+    // Replaces the whole text; line breaks start new lines.
+    void setText(const QString &text);
+};
+
+class TfrxReportTitle {
+public:
+    QString name = QStringLiteral("ReportTitle1");
+    double top = 18.89765; // design value; printed at the top of the printable area
+    double width = 0;
+    double height = 0;
+    std::optional<Font> font;
+    std::vector<TfrxMemoView> cells; // positions relative to the band
+};
+
+class TfrxReportPage {
+public:
+    QString name;
+    int paperSize = 9; // A4
+    double paperWidth = 297;  // mm, as oriented
+    double paperHeight = 210; // mm, as oriented
+    bool landscape = true;
+    double leftMargin = 0;  // mm
+    double rightMargin = 0;
+    double topMargin = 0;
+    double bottomMargin = 0;
+    std::optional<Font> font;
+    QString dataSetName;
+    std::optional<TfrxReportTitle> title;
+    std::vector<TfrxMemoView> cells; // positions from the printable area's top-left
+
+    double printableWidth() const { return mm(paperWidth - leftMargin - rightMargin); }
+    double printableHeight() const { return mm(paperHeight - topMargin - bottomMargin); }
+};
+
+class TfrxReport {
+public:
+    explicit TfrxReport(QString name = {});
+    TfrxReport(const TfrxReport &other);
+    TfrxReport &operator=(const TfrxReport &other);
+    TfrxReport(TfrxReport &&) noexcept;
+    TfrxReport &operator=(TfrxReport &&) noexcept;
+    ~TfrxReport();
+
+    QString name;
+    std::vector<TfrxReportPage> pages;
+
+    // The first cell of that name in template order (title band before the
+    // page's own cells), compared without regard to case; nullptr if none.
+    // The lookup index is built on first use and rebuilt whenever the number
+    // of cells changes; cells must not be renamed after the first lookup.
+    TfrxMemoView *findCell(QStringView name);
+    const TfrxMemoView *findCell(QStringView name) const;
+
+    // Replaces the whole text of the named cell; false when there is no such cell.
+    bool setCellText(QStringView name, const QString &text);
+
+    // The font a cell prints with: its own, else its band's, else its page's,
+    // else the report default.
+    Font resolvedFont(const TfrxReportPage &page, const TfrxReportTitle *band,
+                      const TfrxMemoView &cell) const;
+
+    int cellCount() const;
+
+private:
+    struct Index;
+    void ensureIndex() const;
+    mutable std::unique_ptr<Index> m_index;
+};
+
+} // namespace tarel::report
