@@ -1,0 +1,2 @@
+// Placeholder until the report lands.
+namespace tarel::reports {}
