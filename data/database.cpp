@@ -14,9 +14,11 @@ QAtomicInt connectionCounter;
 
 QString sqlErrorText(const QSqlError &error)
 {
-    QString text = error.databaseText().trimmed();
+    // Server messages come over several lines ("connection refused" with a
+    // hint on the next line, tab-indented); the error box shows one line.
+    QString text = error.databaseText().simplified();
     if (text.isEmpty())
-        text = error.text().trimmed();
+        text = error.text().simplified();
     if (text.isEmpty())
         text = QStringLiteral("Unknown database error");
     return text;
@@ -29,6 +31,28 @@ Engine engineOf(const QString &driver)
     if (driver.compare(QLatin1String("QPSQL"), Qt::CaseInsensitive) == 0)
         return Engine::PostgreSQL;
     return Engine::Other;
+}
+
+// Connection options of a PostgreSQL connection: a bounded wait for the
+// server, a name for the server's activity list, and TCP keepalives, so a
+// server that vanishes from the network ends a run with an error within
+// about a minute instead of leaving it waiting.
+QString postgresConnectOptions(const AliasSettings &settings)
+{
+    return QStringLiteral("connect_timeout=%1;application_name=tarel;"
+                          "keepalives=1;keepalives_idle=30;keepalives_interval=10;keepalives_count=3")
+        .arg(qMax(1, settings.connectTimeoutSeconds));
+}
+
+// Every transaction of a PostgreSQL session is read-only, so nothing sent
+// over the connection can change the patient-administration data.
+bool makeSessionReadOnly(QSqlDatabase &db, QString *error)
+{
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY")))
+        return true;
+    *error = sqlErrorText(query.lastError());
+    return false;
 }
 
 } // namespace
@@ -102,7 +126,7 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
         db.setUserName(settings.user);
         db.setPassword(settings.password);
         if (database->m_engine == Engine::PostgreSQL)
-            db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(qMax(1, settings.connectTimeoutSeconds)));
+            db.setConnectOptions(postgresConnectOptions(settings));
     }
 
     if (!db.open()) {
@@ -119,6 +143,11 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
     if (!probe.exec(probeText)) {
         const QString text = sqlErrorText(probe.lastError());
         return fail(QStringLiteral("Cannot read the database of alias '%1': %2").arg(settings.alias, text));
+    }
+    if (database->m_engine == Engine::PostgreSQL) {
+        QString text;
+        if (!makeSessionReadOnly(db, &text))
+            return fail(QStringLiteral("Cannot read the database of alias '%1': %2").arg(settings.alias, text));
     }
     return database;
 }
@@ -152,9 +181,31 @@ Result<void> Database::beginRead()
     if (m_inTransaction)
         return {};
     if (m_engine == Engine::PostgreSQL) {
-        QSqlQuery begin(db);
-        if (!begin.exec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")))
-            return fail(sqlErrorText(begin.lastError()));
+        // A server connection lost since the last run (a restarted server, a
+        // dropped network, a terminated session) is opened again: nothing of
+        // this run has been read yet, so it starts on a fresh connection.
+        const QString beginText = QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+        QString error;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (!db.isOpen()) {
+                if (!db.open())
+                    return fail(QStringLiteral("The connection to the database server was lost and cannot be "
+                                               "opened again: %1")
+                                    .arg(sqlErrorText(db.lastError())));
+                if (!makeSessionReadOnly(db, &error))
+                    return fail(error);
+            }
+            QSqlQuery begin(db);
+            if (begin.exec(beginText)) {
+                error.clear();
+                break;
+            }
+            error = sqlErrorText(begin.lastError());
+            if (db.isOpen())
+                break; // not a lost connection: no second attempt
+        }
+        if (!error.isEmpty())
+            return fail(error);
     } else if (!db.transaction()) {
         return fail(sqlErrorText(db.lastError()));
     }
@@ -292,7 +343,18 @@ int Query::field(QStringView fieldName) const
     return -1;
 }
 
-QString Query::text(int index) const { return m_query.value(index).toString(); }
+QString Query::text(int index) const
+{
+    const QVariant value = m_query.value(index);
+    // A server driver reports NULL with the column's type (a NULL integer
+    // would read "0", a NULL boolean "false"): NULL is the empty text.
+    if (value.isNull())
+        return {};
+    // A boolean reads as SQLite stores it, "1" or "0", on every engine.
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    return value.toString();
+}
 
 bool Query::day(int index, int *result) const
 {

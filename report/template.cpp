@@ -33,24 +33,41 @@ struct TfrxReport::Index {
 };
 
 TfrxReport::TfrxReport(QString n) : name(std::move(n)) {}
-TfrxReport::TfrxReport(const TfrxReport &other) : name(other.name), pages(other.pages) {}
+TfrxReport::TfrxReport(const TfrxReport &other)
+    : name(other.name), pages(other.pages), preview(other.preview), print(other.print),
+      preparation(other.preparation), dataSets(other.dataSets), script(other.script)
+{
+}
 TfrxReport &TfrxReport::operator=(const TfrxReport &other)
 {
     if (this != &other) {
         name = other.name;
         pages = other.pages;
+        preview = other.preview;
+        print = other.print;
+        preparation = other.preparation;
+        dataSets = other.dataSets;
+        script = other.script;
         m_index.reset();
     }
     return *this;
 }
 TfrxReport::TfrxReport(TfrxReport &&other) noexcept
-    : name(std::move(other.name)), pages(std::move(other.pages)), m_index(std::move(other.m_index))
+    : name(std::move(other.name)), pages(std::move(other.pages)), preview(other.preview),
+      print(std::move(other.print)), preparation(other.preparation),
+      dataSets(std::move(other.dataSets)), script(std::move(other.script)),
+      m_index(std::move(other.m_index))
 {
 }
 TfrxReport &TfrxReport::operator=(TfrxReport &&other) noexcept
 {
     name = std::move(other.name);
     pages = std::move(other.pages);
+    preview = other.preview;
+    print = std::move(other.print);
+    preparation = other.preparation;
+    dataSets = std::move(other.dataSets);
+    script = std::move(other.script);
     m_index = std::move(other.m_index);
     return *this;
 }

@@ -105,6 +105,33 @@ public:
     double printableHeight() const { return mm(paperHeight - topMargin - bottomMargin); }
 };
 
+// How the preview window opens and which toolbar groups it shows.
+struct PreviewSettings {
+    bool print = true, open = true, save = true, exportButton = true, zoomButtons = true,
+         find = true, outline = true, pageSetup = true, tools = true, edit = true,
+         navigator = true;
+    double zoom = 1;        // 1 = 100 %
+    bool modal = true;
+    bool maximized = true;
+    bool allowEdit = true;  // prepared pages may be added, deleted, set up
+    bool showOutline = false;
+};
+
+struct PrintSettings {
+    QString printer = QStringLiteral("Default"); // the system's default printer
+    int copies = 1;
+    bool collate = true;
+    QString pageNumbers; // empty: all pages
+    bool showDialog = true;
+};
+
+struct PreparationSettings {
+    bool doublePass = false;
+    bool printIfEmpty = true;      // a page without data bands still gives an output page
+    bool useFileCache = false;     // prepared pages stay in memory
+    qint64 maxMemSize = 10000000;  // bytes before pages would move to a file (switched off)
+};
+
 class TfrxReport {
 public:
     explicit TfrxReport(QString name = {});
@@ -116,6 +143,14 @@ public:
 
     QString name;
     std::vector<TfrxReportPage> pages;
+    PreviewSettings preview;
+    PrintSettings print;
+    PreparationSettings preparation;
+    // Data sources the report needs; preparation reports any that is missing.
+    // Every template lists none.
+    QStringList dataSets;
+    // The report's script: the empty program, so nothing runs during preparation.
+    QStringList script = {QStringLiteral("begin"), QString(), QStringLiteral("end.")};
 
     // The first cell of that name in template order (title band before the
     // page's own cells), compared without regard to case; nullptr if none.

@@ -108,3 +108,16 @@ Result<void> writeMorbidityCells(const MorbidityProfile &profile, const RowCatal
 QString shortDateText(QDate date);
 
 } // namespace tarel::tabulation
+
+namespace tarel::tabulation {
+
+// Everything that makes one morbidity report: its profile, its catalogue and
+// its template. The main window and the command-line tool run every morbidity
+// report through this one description.
+struct MorbidityReportDefinition {
+    const MorbidityProfile *profile = nullptr;
+    Result<const RowCatalogue *> (*catalogue)() = nullptr;
+    report::TfrxReport (*buildTemplate)(const RowCatalogue &) = nullptr;
+};
+
+} // namespace tarel::tabulation

@@ -1,0 +1,114 @@
+#pragma once
+
+// The main window TfrmTarel: a header of informational labels and six report
+// panels. It owns the database connection, the doctor list and the
+// institution particulars, the report queries, the six templates, the
+// counters and the prepared reports for the program's whole life. Each panel
+// button runs its report to completion and shows it in the modal preview.
+
+#include "database.h"
+#include "morbidityrun.h"
+#include "prepared.h"
+#include "result.h"
+#include "template.h"
+#include "visitreports.h"
+
+#include <QDate>
+#include <QHash>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QPushButton;
+class QRadioButton;
+class QStandardItemModel;
+
+namespace tarel::app {
+
+class Ui;
+
+// The morbidity reports of the three panels, as built into the program.
+std::array<tabulation::MorbidityReportDefinition, 3> builtInMorbidityReports();
+
+struct MainWindowOptions {
+    QString alias = QString::fromLatin1(data::DefaultAlias);
+    Ui *ui = nullptr;                  // not owned; nullptr: message boxes and the preview window
+    std::function<QDate()> today;      // empty: the local date
+    std::array<tabulation::MorbidityReportDefinition, 3> morbidityReports = builtInMorbidityReports();
+};
+
+enum class MorbidityPanel { GeneralMedicine = 0, SchoolYouth = 1, Children = 2 };
+
+class TfrmTarel : public QWidget {
+    Q_OBJECT
+public:
+    // Loads the window: connects the database under the alias, then reads
+    // the doctor list (qLekar) and the institution (qPZU). Any error ends
+    // the loading; nothing is shown.
+    static Result<std::unique_ptr<TfrmTarel>> create(MainWindowOptions options = {});
+    ~TfrmTarel() override;
+
+    // A morbidity panel read into a request; nothing when "Site lekari" is
+    // unchecked and the panel's doctor box shows no doctor.
+    std::optional<tabulation::ReportRequest> morbidityRequest(MorbidityPanel panel) const;
+
+    // The doctor list shared by the three doctor boxes (code in Qt::UserRole,
+    // the name as stored in DoctorNameRole) and its current entry: the row
+    // chosen last in any box, -1 before any choice.
+    static constexpr int DoctorNameRole = Qt::UserRole + 1;
+    QStandardItemModel *doctorList() const { return m_doctors; }
+    int currentDoctor() const { return m_currentDoctor; }
+
+    data::Database &database() { return *m_db; }
+    const data::Institution &institution() const { return m_institution; }
+    bool lookupsOpen() const { return m_lookupsOpen; }
+
+public Q_SLOTS:
+    void btnIzvestajClick();
+    void btnIzvestaj1Click();
+    void btnIzvestaj2Click();
+    void btnPosetaDecaMladinaClick();
+    void btnPosetaMladinaClick();
+    void dtnPosetaOrdinacijaClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    struct MorbidityReport;
+    struct VisitPanel;
+
+    TfrmTarel(MainWindowOptions options, std::unique_ptr<data::Database> database);
+    Result<void> openLookups();
+    void FormShow();
+    void FormClose();
+    static std::optional<tabulation::ReportRequest> requestOf(const MorbidityReport &panel);
+    void runMorbidity(MorbidityReport &panel);
+    void runVisits(VisitPanel &panel);
+    QDate today() const;
+    QWidget *control(const char *name) const;
+
+    MainWindowOptions m_options;
+    std::unique_ptr<Ui> m_ownUi;
+    Ui *m_ui = nullptr;
+    // Declared before the queries, which use it and go first.
+    std::unique_ptr<data::Database> m_db;
+    data::Institution m_institution;
+    QStandardItemModel *m_doctors = nullptr;
+    int m_currentDoctor = -1;
+    bool m_lookupsOpen = false;
+    bool m_shown = false;
+    QHash<QString, QWidget *> m_controls;
+    std::vector<std::unique_ptr<MorbidityReport>> m_morbidity;
+    std::vector<std::unique_ptr<VisitPanel>> m_visits;
+};
+
+} // namespace tarel::app

@@ -1,0 +1,27 @@
+// Tarel: the splash window while the main window loads, then the main window
+// until the user closes it.
+#include "IzvestajzaTarel.h"
+#include "screenshots.h"
+#include "startup.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarel"));
+    QApplication::setDesktopFileName(QStringLiteral("tarel"));
+
+    tarel::app::StartupOptions options;
+    const std::unique_ptr<tarel::app::ScreenshotSession> screenshots = tarel::app::ScreenshotSession::fromEnvironment();
+    if (screenshots)
+        screenshots->install(options);
+
+    tarel::Result<std::unique_ptr<tarel::app::TfrmTarel>> window = tarel::app::startUp(std::move(options));
+    if (!window)
+        return 1;
+    (*window)->show();
+    if (screenshots)
+        screenshots->start(**window);
+    return application.exec();
+}

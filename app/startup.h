@@ -1,0 +1,41 @@
+#pragma once
+
+// The start-up sequence: the splash window with its progress bar advanced in
+// seven fixed steps separated by busy pauses, and the main window created
+// between the fourth and the fifth step.
+
+#include "IzvestajzaTarel.h"
+#include "result.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace tarel::app {
+
+class TfrmLoading;
+
+// What the start-up reports to an observer as it goes.
+struct StartupEvent {
+    enum Kind { SplashShown, Progress, MainWindowCreated, SplashHidden };
+    Kind kind;
+    int position = 0;              // of the progress bar, after a Progress step
+    TfrmLoading *splash = nullptr; // null once hidden
+    TfrmTarel *window = nullptr;   // from MainWindowCreated on
+};
+
+struct StartupOptions {
+    MainWindowOptions window;
+    // Length of a busy pause of 1,000,000,000 counts; the six pauses add up
+    // to 8,000,000,000 counts, so the splash stays up for about 0.8 s.
+    std::chrono::nanoseconds pausePerBillionCounts = std::chrono::milliseconds(100);
+    std::function<void(const StartupEvent &)> observer;
+};
+
+// Runs the start-up up to the removal of the splash window and returns the
+// main window, not yet shown. When the main window cannot be created, the
+// error box is shown while the splash window is still on screen, and the
+// error is returned.
+Result<std::unique_ptr<TfrmTarel>> startUp(StartupOptions options);
+
+} // namespace tarel::app

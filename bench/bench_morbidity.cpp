@@ -1,0 +1,167 @@
+// Whole morbidity runs over a source database against the floor: a plain walk
+// over the same query reading the same four fields. Also the naive classifier
+// that tests every catalogue rule per record, and the sqlite3 shell computing
+// the counts with one GROUP BY over the same join.
+//
+//   bench_morbidity DATABASE [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--repeat N]
+//
+// Prints one line per report with the best time of N runs and the ratios.
+
+#include "children.h"
+#include "database.h"
+#include "generalmedicine.h"
+#include "morbidityrun.h"
+#include "prepared.h"
+#include "schoolyouth.h"
+#include "statements.h"
+#include "template.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QProcess>
+
+#include <cstdio>
+#include <functional>
+
+using namespace tarel;
+
+namespace {
+
+double bestOf(int repeat, const std::function<void()> &work)
+{
+    double best = 1e300;
+    for (int i = 0; i < repeat; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        best = std::min(best, timer.nsecsElapsed() / 1e9);
+    }
+    return best;
+}
+
+bool openMorbidityQuery(data::Database &db, data::Query &query, QDate from, QDate to)
+{
+    query.setLines(data::morbidityStatementFor(false, data::AreaFilter::Both));
+    auto opened = query.open(from, to);
+    if (!opened)
+        std::fprintf(stderr, "%s\n", qPrintable(opened.message()));
+    return opened.ok();
+    Q_UNUSED(db);
+}
+
+// The floor: the same query, reading the four fields the run reads.
+long long walkFloor(data::Database &db, QDate from, QDate to)
+{
+    data::Query query(db, QStringLiteral("floor"));
+    if (!openMorbidityQuery(db, query, from, to))
+        return -1;
+    const int f[] = {query.field(u"S_DIJA"), query.field(u"S_DIJA2"), query.field(u"MB"), query.field(u"DAT_R")};
+    long long checksum = 0;
+    while (query.next())
+        for (int i : f)
+            checksum += query.value(i).toString().size();
+    return checksum;
+}
+
+// The run as the Part describes it: every rule tested for every record.
+long long walkNaive(data::Database &db, const tabulation::RowCatalogue &catalogue, QDate from, QDate to)
+{
+    data::Query query(db, QStringLiteral("naive"));
+    if (!openMorbidityQuery(db, query, from, to))
+        return -1;
+    const int sDija = query.field(u"S_DIJA"), sDija2 = query.field(u"S_DIJA2");
+    long long matches = 0;
+    while (query.next())
+        matches += qsizetype(catalogue.classifyByTestingEveryRule(query.text(sDija), query.text(sDija2)).size());
+    return matches;
+}
+
+QString sqliteGroupBy(QDate from, QDate to)
+{
+    return QStringLiteral(
+               "select S_DIJA, S_DIJA2, substr(pregledi1.MB,10,3) < '500', "
+               "case when DAT_R > date('%2','-20 years') then 0 when DAT_R > date('%2','-24 years') then 1 "
+               "when DAT_R > date('%2','-34 years') then 2 when DAT_R > date('%2','-44 years') then 3 "
+               "when DAT_R > date('%2','-54 years') then 4 when DAT_R > date('%2','-64 years') then 5 "
+               "when DAT_R > date('%2','-74 years') then 6 else 7 end as band, count(*) "
+               "from PREGLEDI1 inner join osigurenici on osigurenici.mb = pregledi1.mb "
+               "where DATA between '%1' and '%2' and (pregledi1.vidnausluga='1' or pregledi1.vidnausluga='2') "
+               "group by 1, 2, 3, 4;")
+        .arg(from.toString(Qt::ISODate), to.toString(Qt::ISODate));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: bench_morbidity DATABASE [--from D] [--to D] [--repeat N]\n");
+        return 2;
+    }
+    const QString path = args[1];
+    QDate from(1900, 1, 1), to = QDate::currentDate();
+    int repeat = 3;
+    for (int i = 2; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--from"))
+            from = QDate::fromString(args[i + 1], Qt::ISODate);
+        else if (args[i] == QLatin1String("--to"))
+            to = QDate::fromString(args[i + 1], Qt::ISODate);
+        else if (args[i] == QLatin1String("--repeat"))
+            repeat = args[i + 1].toInt();
+    }
+
+    auto opened = data::Database::open(data::sqliteFile(path));
+    if (!opened) {
+        std::fprintf(stderr, "%s\n", qPrintable(opened.message()));
+        return 1;
+    }
+    data::Database &db = **opened;
+
+    const double shell = bestOf(repeat, [&] {
+        QProcess sqlite;
+        sqlite.start(QStringLiteral("sqlite3"), {QStringLiteral("-readonly"), path, sqliteGroupBy(from, to)});
+        sqlite.waitForFinished(-1);
+        sqlite.readAllStandardOutput();
+    });
+
+    std::printf("%-18s %9s %9s %9s %9s %7s %7s %7s\n", "report", "floor s", "run s", "naive s", "shell s",
+                "run/fl", "naive/fl", "shell/fl");
+    const tabulation::MorbidityReportDefinition reports[] = {
+        reports::generalMedicineReport(), reports::schoolYouthReport(), reports::childrenReport()};
+    for (const auto &definition : reports) {
+        if (!definition.catalogue || !definition.buildTemplate) {
+            std::printf("%-18s not available\n", qPrintable(definition.profile->templateName));
+            continue;
+        }
+        auto catalogue = definition.catalogue();
+        if (!catalogue) {
+            std::fprintf(stderr, "%s\n", qPrintable(catalogue.message()));
+            return 1;
+        }
+        report::TfrxReport templ = definition.buildTemplate(**catalogue);
+        tabulation::CounterGrid grid;
+        tabulation::ReportRequest request;
+        request.from = from;
+        request.to = to;
+
+        const double floor = bestOf(repeat, [&] { walkFloor(db, from, to); });
+        const double naive = bestOf(repeat, [&] { walkNaive(db, **catalogue, from, to); });
+        bool ok = true;
+        const double run = bestOf(repeat, [&] {
+            data::Query query(db, definition.profile->query);
+            auto result = tabulation::runMorbidityReport(*definition.profile, **catalogue, db, query, request,
+                                                         QStringLiteral("PZU"), grid, templ);
+            ok = ok && result.ok();
+            report::PreparedReport prepared = report::prepare(templ);
+            Q_UNUSED(prepared);
+        });
+        std::printf("%-18s %9.3f %9.3f %9.3f %9.3f %7.2f %7.2f %7.2f%s\n", qPrintable(definition.profile->templateName),
+                    floor, run, naive, shell, run / floor, naive / floor, shell / floor, ok ? "" : "  (run failed)");
+    }
+    return 0;
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+// The command-line tool tarel-report: runs one report over the source
+// database and writes the prepared report as .fp3, .pdf or .csv, or converts
+// a saved .fp3 file to .pdf or .csv.
+//
+//   tarel-report REPORT --from YYYY-MM-DD --to YYYY-MM-DD [--all-doctors | --doctor CODE]
+//                [--area urban|rural|both] [--database FILE] --output FILE
+//   tarel-report convert IN.fp3 OUT.pdf|OUT.csv
+//
+// Exit codes: 0 success; 1 a run or conversion failed (its message and a full
+// stop on standard error); 2 a usage error, an unavailable report, or a
+// morbidity report without a doctor choice ("Izberete lekar").
+
+#include "morbidityrun.h"
+#include "result.h"
+#include "statements.h"
+#include "visitreports.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <variant>
+#include <vector>
+
+class QTextStream;
+
+namespace tarel::cli {
+
+enum ExitCode { ExitSuccess = 0, ExitRunError = 1, ExitUsage = 2 };
+
+// One report the tool offers. A visit report runs through runVisitReport; a
+// morbidity report through the definition its report library provides. A
+// morbidity report whose definition has no catalogue or template yet is "not
+// available yet".
+struct ReportEntry {
+    const char *name; // as given on the command line
+    std::optional<reports::VisitReport> visit;
+    tabulation::MorbidityReportDefinition (*morbidity)() = nullptr;
+};
+
+const std::vector<ReportEntry> &reportTable();
+const ReportEntry *findReport(QStringView name, const std::vector<ReportEntry> &table = reportTable());
+
+enum class OutputFormat { PreparedFile, Pdf, Csv };
+// By the file's extension (.fp3, .pdf, .csv, without regard to case).
+std::optional<OutputFormat> outputFormatOf(const QString &path);
+
+// The command line, parsed; nothing checked against the database yet.
+struct Command {
+    enum class Kind { Help, Report, Convert } kind = Kind::Help;
+    // Report
+    const ReportEntry *report = nullptr;
+    QDate from;
+    QDate to;
+    bool allDoctors = false;
+    std::optional<QString> doctor;
+    std::optional<data::AreaFilter> area; // given or not
+    QString database;                     // empty: the alias "pelorida"
+    QString output;
+    OutputFormat format = OutputFormat::PreparedFile;
+    // Convert
+    QString input;
+};
+
+// A usage problem: the message for standard error and the exit code (2).
+struct Usage {
+    QString message;
+    bool hint = true; // followed by "Try 'tarel-report --help'."
+};
+
+// Parses the arguments (without the program name). Every problem that needs
+// no database is found here: unknown report or option, missing or malformed
+// dates, options that do not fit the report, an unknown output extension,
+// "Izberete lekar". The command refers to an entry of the table.
+std::variant<Command, Usage> parseCommand(const QStringList &arguments,
+                                         const std::vector<ReportEntry> &table = reportTable());
+
+QString usageText();
+
+// Runs the parsed command; messages go to err, the help text to out.
+// today: the date printed in the visit reports' header.
+int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate today);
+
+// Parses and runs: the whole tool, minus the application object.
+int runTool(const QStringList &arguments, QTextStream &out, QTextStream &err, QDate today,
+            const std::vector<ReportEntry> &table = reportTable());
+
+} // namespace tarel::cli

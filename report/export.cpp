@@ -1,0 +1,211 @@
+#include "export.h"
+
+#include "macc.h"
+#include "renderer.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tarel::report {
+
+namespace {
+
+Error fileError(const QString &path, const QString &problem)
+{
+    return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path, problem));
+}
+
+Result<void> commit(QSaveFile &file, const QString &path)
+{
+    if (!file.commit())
+        return fileError(path, file.errorString());
+    return {};
+}
+
+QPageLayout pageLayout(const OutputPage &page)
+{
+    const double width = std::clamp(page.paperWidth, 1.0, 10000.0);
+    const double height = std::clamp(page.paperHeight, 1.0, 10000.0);
+    const auto orientation = width > height ? QPageLayout::Landscape : QPageLayout::Portrait;
+    const QSizeF portrait(std::min(width, height), std::max(width, height));
+    // A4 keeps its name so printers and viewers recognise it.
+    QPageSize size = page.paperSize == 9 && std::abs(portrait.width() - 210) < 0.5
+            && std::abs(portrait.height() - 297) < 0.5
+        ? QPageSize(QPageSize::A4)
+        : QPageSize(portrait, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    // The pages are drawn whole, margins included, so nothing is clipped at
+    // the printable area.
+    return QPageLayout(size, orientation, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+// Blank rows and quoting of one CSV field (RFC 4180).
+void appendField(QString &row, const QString &text)
+{
+    QString value = text;
+    // A spreadsheet would run a text starting with these as a formula.
+    if (!value.isEmpty()
+        && (value.front() == QLatin1Char('=') || value.front() == QLatin1Char('+')
+            || value.front() == QLatin1Char('@') || value.front() == QLatin1Char('\t')
+            || value.front() == QLatin1Char('\r')))
+        value.prepend(QLatin1Char('\''));
+    const bool quote = value.contains(QLatin1Char(',')) || value.contains(QLatin1Char('"'))
+        || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))
+        || value.startsWith(QLatin1Char(' ')) || value.endsWith(QLatin1Char(' '));
+    if (quote) {
+        value.replace(QLatin1Char('"'), QLatin1String("\"\""));
+        row += QLatin1Char('"') + value + QLatin1Char('"');
+    } else {
+        row += value;
+    }
+}
+
+} // namespace
+
+Result<void> writePdf(const PreparedReport &report, const QString &path)
+{
+    if (report.pages.empty())
+        return fileError(path, QStringLiteral("the report has no pages"));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fileError(path, file.errorString());
+    {
+        QPdfWriter writer(&file);
+        writer.setTitle(report.templateName);
+        writer.setCreator(QStringLiteral("Tarel"));
+        writer.setResolution(1200);
+        writer.setPageLayout(pageLayout(report.pages.front()));
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            file.cancelWriting();
+            return fileError(path, QStringLiteral("the PDF writer could not start"));
+        }
+        const PageRenderer renderer(report);
+        const double scale = writer.resolution() / 96.0;
+        for (int i = 0; i < renderer.pageCount(); ++i) {
+            if (i > 0) {
+                writer.setPageLayout(pageLayout(report.pages[std::size_t(i)]));
+                writer.newPage();
+            }
+            painter.save();
+            painter.scale(scale, scale);
+            renderer.paintPage(i, painter);
+            painter.restore();
+        }
+        painter.end();
+    }
+    return commit(file, path);
+}
+
+QImage renderPageImage(const PreparedReport &report, int page, double dpi)
+{
+    if (page < 0 || page >= int(report.pages.size()) || !(dpi > 0) || dpi > 2400)
+        return {};
+    const PageRenderer renderer(report);
+    const QSizeF size = renderer.pageSizePixels(page) * (dpi / 96.0);
+    const double pixels = size.width() * size.height();
+    if (!(pixels >= 1) || pixels > 400e6)
+        return {};
+    QImage image(std::max(1, int(std::lround(size.width()))), std::max(1, int(std::lround(size.height()))),
+                 QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const int dotsPerMeter = int(std::lround(dpi / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.scale(dpi / 96.0, dpi / 96.0);
+    renderer.paintPage(page, painter);
+    painter.end();
+    return image;
+}
+
+Result<void> writePng(const PreparedReport &report, int page, double dpi, const QString &path)
+{
+    if (page < 0 || page >= int(report.pages.size()))
+        return fileError(path, QStringLiteral("the report has no page %1").arg(page + 1));
+    const QImage image = renderPageImage(report, page, dpi);
+    if (image.isNull())
+        return fileError(path, QStringLiteral("a page at %1 dpi is too large to draw").arg(dpi));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fileError(path, file.errorString());
+    if (!image.save(&file, "PNG")) {
+        const QString problem = file.error() != QFileDevice::NoError
+            ? file.errorString()
+            : QStringLiteral("the PNG could not be encoded");
+        file.cancelWriting();
+        return fileError(path, problem);
+    }
+    return commit(file, path);
+}
+
+QByteArray csvText(const PreparedReport &report)
+{
+    QString out;
+    out.reserve(64 * 1024);
+    bool firstPage = true;
+    for (const OutputPage &page : report.pages) {
+        if (!firstPage)
+            out += QLatin1String("\r\n");
+        firstPage = false;
+        // Cells in reading order: by top, then left.
+        std::vector<const OutputCell *> cells;
+        cells.reserve(page.cells.size());
+        for (const OutputCell &cell : page.cells)
+            cells.push_back(&cell);
+        std::stable_sort(cells.begin(), cells.end(), [](const OutputCell *a, const OutputCell *b) {
+            return a->top < b->top;
+        });
+        std::size_t start = 0;
+        while (start < cells.size()) {
+            // A line: the cells whose tops lie within half a cell height of the
+            // first cell's top, so a taller header cell does not swallow the
+            // next row.
+            const double lineTop = cells[start]->top;
+            double reach = std::max(0.5, cells[start]->height / 2);
+            std::size_t end = start + 1;
+            while (end < cells.size()) {
+                const double limit = std::min(reach, std::max(0.5, cells[end]->height / 2));
+                if (cells[end]->top - lineTop >= limit)
+                    break;
+                reach = std::min(reach, std::max(0.5, cells[end]->height / 2));
+                ++end;
+            }
+            std::stable_sort(cells.begin() + std::ptrdiff_t(start), cells.begin() + std::ptrdiff_t(end),
+                             [](const OutputCell *a, const OutputCell *b) { return a->left < b->left; });
+            QString row;
+            for (std::size_t i = start; i < end; ++i) {
+                if (i > start)
+                    row += QLatin1Char(',');
+                const OutputCell &cell = *cells[i];
+                appendField(row, isMaccFont(cell.font.name) ? maccToUnicode(cell.text) : cell.text);
+            }
+            out += row;
+            out += QLatin1String("\r\n");
+            start = end;
+        }
+    }
+    return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
+}
+
+Result<void> writeCsv(const PreparedReport &report, const QString &path)
+{
+    const QByteArray bytes = csvText(report);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fileError(path, file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString problem = file.errorString();
+        file.cancelWriting();
+        return fileError(path, problem);
+    }
+    return commit(file, path);
+}
+
+} // namespace tarel::report

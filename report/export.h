@@ -1,0 +1,34 @@
+#pragma once
+
+// Writing a prepared report as PDF, PNG and CSV. Every writer replaces the
+// file completely or leaves it as it was; an error names the file and the
+// problem.
+
+#include "prepared.h"
+
+#include "result.h"
+
+#include <QImage>
+#include <QString>
+
+namespace tarel::report {
+
+// One PDF page per output page, at its own paper size and orientation, with
+// vector text and embedded fonts (the Cyrillic reading of MAC C texts can be
+// selected and searched).
+Result<void> writePdf(const PreparedReport &report, const QString &path);
+
+// One page drawn on a white background at the given resolution.
+QImage renderPageImage(const PreparedReport &report, int page, double dpi);
+
+// One page as a PNG file.
+Result<void> writePng(const PreparedReport &report, int page, double dpi, const QString &path);
+
+// The cells as a table for a spreadsheet: UTF-8 with byte order mark, commas,
+// RFC 4180 quoting, CRLF line ends. Per page, cells whose tops lie on the same
+// line form one row, ordered by their left edge; a blank row separates pages.
+// Texts of MAC C fonts are written in Unicode Cyrillic.
+Result<void> writeCsv(const PreparedReport &report, const QString &path);
+QByteArray csvText(const PreparedReport &report);
+
+} // namespace tarel::report

@@ -1,0 +1,543 @@
+#include "preparedfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QSaveFile>
+
+#include <zlib.h>
+
+#include <cmath>
+#include <optional>
+
+namespace tarel::report {
+
+namespace {
+
+const QString kFormatName = QStringLiteral("tarel-prepared-report");
+constexpr int kFormatVersion = 1;
+constexpr double kMaxCoordinate = 1e6; // template pixels: about 260 m
+constexpr double kMaxPaper = 10000;    // mm
+constexpr double kMaxFontHeight = 1000;
+
+// ---- writing --------------------------------------------------------------
+
+// Shortest text that reads back as the same double, so that saving a loaded
+// file gives the same bytes.
+void appendNumber(QByteArray &out, double value)
+{
+    if (value == 0)
+        value = 0; // no "-0"
+    out += QByteArray::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+void appendString(QByteArray &out, QStringView text)
+{
+    out += '"';
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        switch (c) {
+        case u'"': out += "\\\""; break;
+        case u'\\': out += "\\\\"; break;
+        case u'\n': out += "\\n"; break;
+        case u'\r': out += "\\r"; break;
+        case u'\t': out += "\\t"; break;
+        case u'\b': out += "\\b"; break;
+        case u'\f': out += "\\f"; break;
+        default:
+            if (c < 0x20) {
+                out += "\\u00";
+                out += QByteArray::number(c, 16).rightJustified(2, '0');
+            } else if (c < 0x80) {
+                out += char(c);
+            } else {
+                // Whole characters at a time, surrogate pairs included.
+                qsizetype end = i + 1;
+                while (end < text.size() && text[end].unicode() >= 0x80)
+                    ++end;
+                out += text.mid(i, end - i).toUtf8();
+                i = end - 1;
+            }
+        }
+    }
+    out += '"';
+}
+
+void appendKey(QByteArray &out, const char *key)
+{
+    out += '"';
+    out += key;
+    out += "\": ";
+}
+
+const char *hAlignName(HAlign a)
+{
+    switch (a) {
+    case HAlign::Left: return "left";
+    case HAlign::Center: return "center";
+    case HAlign::Right: return "right";
+    }
+    return "left";
+}
+
+const char *vAlignName(VAlign a)
+{
+    switch (a) {
+    case VAlign::Top: return "top";
+    case VAlign::Center: return "center";
+    case VAlign::Bottom: return "bottom";
+    }
+    return "top";
+}
+
+struct SideName {
+    FrameSide side;
+    const char *name;
+};
+constexpr SideName kSides[] = {
+    {FrameLeft, "left"}, {FrameRight, "right"}, {FrameTop, "top"}, {FrameBottom, "bottom"}};
+
+void appendCell(QByteArray &out, const OutputCell &cell)
+{
+    out += "{";
+    appendKey(out, "name"); appendString(out, cell.name); out += ", ";
+    appendKey(out, "left"); appendNumber(out, cell.left); out += ", ";
+    appendKey(out, "top"); appendNumber(out, cell.top); out += ", ";
+    appendKey(out, "width"); appendNumber(out, cell.width); out += ", ";
+    appendKey(out, "height"); appendNumber(out, cell.height); out += ", ";
+    appendKey(out, "frame");
+    out += '[';
+    bool first = true;
+    for (const SideName &side : kSides) {
+        if (cell.frame & side.side) {
+            if (!first)
+                out += ", ";
+            first = false;
+            out += '"';
+            out += side.name;
+            out += '"';
+        }
+    }
+    out += "], ";
+    appendKey(out, "hAlign"); out += '"'; out += hAlignName(cell.hAlign); out += "\", ";
+    appendKey(out, "vAlign"); out += '"'; out += vAlignName(cell.vAlign); out += "\", ";
+    appendKey(out, "font");
+    out += "{";
+    appendKey(out, "name"); appendString(out, cell.font.name); out += ", ";
+    appendKey(out, "height"); appendNumber(out, cell.font.height); out += ", ";
+    appendKey(out, "bold"); out += cell.font.bold ? "true" : "false"; out += ", ";
+    appendKey(out, "charset"); out += QByteArray::number(cell.font.charset);
+    out += "}, ";
+    appendKey(out, "delimiters");
+    out += '[';
+    appendString(out, cell.delimiters.open);
+    out += ", ";
+    appendString(out, cell.delimiters.close);
+    out += "], ";
+    appendKey(out, "text"); appendString(out, cell.text);
+    out += "}";
+}
+
+// ---- reading --------------------------------------------------------------
+
+// Where in the file a value sits, for messages: "page 2, cell 15 (Memo70)".
+class Reader {
+public:
+    QString where;
+    std::optional<QString> problem;
+
+    void failWith(const QString &what)
+    {
+        if (!problem)
+            problem = where.isEmpty() ? what : where + QLatin1String(": ") + what;
+    }
+
+    std::optional<QJsonValue> field(const QJsonObject &object, const char *key, bool required)
+    {
+        const auto it = object.constFind(QLatin1String(key));
+        if (it == object.constEnd()) {
+            if (required)
+                failWith(QStringLiteral("\"%1\" is missing").arg(QLatin1String(key)));
+            return std::nullopt;
+        }
+        return *it;
+    }
+
+    double number(const QJsonObject &object, const char *key, double low, double high,
+                  std::optional<double> fallback = std::nullopt)
+    {
+        const auto value = field(object, key, !fallback);
+        if (!value)
+            return fallback.value_or(0);
+        if (!value->isDouble()) {
+            failWith(QStringLiteral("\"%1\" is not a number").arg(QLatin1String(key)));
+            return 0;
+        }
+        const double d = value->toDouble();
+        if (!std::isfinite(d) || d < low || d > high) {
+            failWith(QStringLiteral("\"%1\" is %2, outside %3 to %4")
+                         .arg(QLatin1String(key))
+                         .arg(d)
+                         .arg(low)
+                         .arg(high));
+            return 0;
+        }
+        return d;
+    }
+
+    int integer(const QJsonObject &object, const char *key, int low, int high,
+                std::optional<int> fallback = std::nullopt)
+    {
+        const double d = number(object, key, low, high,
+                                fallback ? std::optional<double>(*fallback) : std::nullopt);
+        if (d != std::floor(d)) {
+            failWith(QStringLiteral("\"%1\" is not a whole number").arg(QLatin1String(key)));
+            return 0;
+        }
+        return int(d);
+    }
+
+    bool boolean(const QJsonObject &object, const char *key, std::optional<bool> fallback)
+    {
+        const auto value = field(object, key, !fallback);
+        if (!value)
+            return fallback.value_or(false);
+        if (!value->isBool()) {
+            failWith(QStringLiteral("\"%1\" is not true or false").arg(QLatin1String(key)));
+            return false;
+        }
+        return value->toBool();
+    }
+
+    QString string(const QJsonObject &object, const char *key,
+                   std::optional<QString> fallback = std::nullopt)
+    {
+        const auto value = field(object, key, !fallback);
+        if (!value)
+            return fallback.value_or(QString());
+        if (!value->isString()) {
+            failWith(QStringLiteral("\"%1\" is not a text").arg(QLatin1String(key)));
+            return {};
+        }
+        return value->toString();
+    }
+
+    QJsonObject object(const QJsonValue &value, const QString &what)
+    {
+        if (!value.isObject()) {
+            failWith(QStringLiteral("%1 is not an object").arg(what));
+            return {};
+        }
+        return value.toObject();
+    }
+
+    QJsonArray array(const QJsonObject &object, const char *key, bool required)
+    {
+        const auto value = field(object, key, required);
+        if (!value)
+            return {};
+        if (!value->isArray()) {
+            failWith(QStringLiteral("\"%1\" is not a list").arg(QLatin1String(key)));
+            return {};
+        }
+        return value->toArray();
+    }
+};
+
+Font readFont(Reader &r, const QJsonObject &cell)
+{
+    const auto value = r.field(cell, "font", false);
+    if (!value)
+        return defaultFont();
+    const QJsonObject object = r.object(*value, QStringLiteral("\"font\""));
+    Font font;
+    font.name = r.string(object, "name");
+    font.height = r.number(object, "height", 0, kMaxFontHeight);
+    if (!r.problem && !(font.height > 0))
+        r.failWith(QStringLiteral("the font height is not above 0"));
+    font.bold = r.boolean(object, "bold", false);
+    font.charset = r.integer(object, "charset", 0, 255, 1);
+    return font;
+}
+
+std::uint8_t readFrame(Reader &r, const QJsonObject &cell)
+{
+    const QJsonArray sides = r.array(cell, "frame", false);
+    std::uint8_t frame = FrameNone;
+    for (const QJsonValue &value : sides) {
+        bool known = false;
+        if (value.isString()) {
+            for (const SideName &side : kSides) {
+                if (value.toString() == QLatin1String(side.name)) {
+                    frame |= side.side;
+                    known = true;
+                }
+            }
+        }
+        if (!known) {
+            r.failWith(QStringLiteral("\"frame\" holds something other than left, right, top, bottom"));
+            break;
+        }
+    }
+    return frame;
+}
+
+OutputCell readCell(Reader &r, const QJsonObject &object)
+{
+    OutputCell cell;
+    cell.name = r.string(object, "name");
+    cell.left = r.number(object, "left", -kMaxCoordinate, kMaxCoordinate);
+    cell.top = r.number(object, "top", -kMaxCoordinate, kMaxCoordinate);
+    cell.width = r.number(object, "width", 0, kMaxCoordinate);
+    cell.height = r.number(object, "height", 0, kMaxCoordinate);
+    cell.frame = readFrame(r, object);
+
+    const QString h = r.string(object, "hAlign", QStringLiteral("left"));
+    if (h == u"left") cell.hAlign = HAlign::Left;
+    else if (h == u"center") cell.hAlign = HAlign::Center;
+    else if (h == u"right") cell.hAlign = HAlign::Right;
+    else r.failWith(QStringLiteral("\"hAlign\" is not left, center or right"));
+
+    const QString v = r.string(object, "vAlign", QStringLiteral("top"));
+    if (v == u"top") cell.vAlign = VAlign::Top;
+    else if (v == u"center") cell.vAlign = VAlign::Center;
+    else if (v == u"bottom") cell.vAlign = VAlign::Bottom;
+    else r.failWith(QStringLiteral("\"vAlign\" is not top, center or bottom"));
+
+    cell.font = readFont(r, object);
+
+    if (const auto value = r.field(object, "delimiters", false)) {
+        const QJsonArray pair = value->toArray();
+        if (!value->isArray() || pair.size() != 2 || !pair[0].isString() || !pair[1].isString())
+            r.failWith(QStringLiteral("\"delimiters\" is not a pair of texts"));
+        else
+            cell.delimiters = {pair[0].toString(), pair[1].toString()};
+    }
+    cell.text = r.string(object, "text");
+    return cell;
+}
+
+OutputPage readPage(Reader &r, const QJsonObject &object, int pageNumber)
+{
+    OutputPage page;
+    page.paperSize = r.integer(object, "paperSize", 0, 100000, 9);
+    page.paperWidth = r.number(object, "paperWidth", 1, kMaxPaper);
+    page.paperHeight = r.number(object, "paperHeight", 1, kMaxPaper);
+    page.landscape = r.boolean(object, "landscape", page.paperWidth > page.paperHeight);
+    page.leftMargin = r.number(object, "leftMargin", 0, kMaxPaper, 0);
+    page.rightMargin = r.number(object, "rightMargin", 0, kMaxPaper, 0);
+    page.topMargin = r.number(object, "topMargin", 0, kMaxPaper, 0);
+    page.bottomMargin = r.number(object, "bottomMargin", 0, kMaxPaper, 0);
+    const QJsonArray cells = r.array(object, "cells", true);
+    if (r.problem)
+        return page;
+    if (cells.size() > kMaxPreparedCellsPerPage) {
+        r.failWith(QStringLiteral("%1 cells, more than the %2 a page may hold")
+                       .arg(cells.size())
+                       .arg(kMaxPreparedCellsPerPage));
+        return page;
+    }
+    page.cells.reserve(std::size_t(cells.size()));
+    const QString pageWhere = r.where;
+    for (qsizetype i = 0; i < cells.size() && !r.problem; ++i) {
+        r.where = QStringLiteral("page %1, cell %2").arg(pageNumber).arg(i + 1);
+        const QJsonObject cell = r.object(cells[i], QStringLiteral("it"));
+        if (r.problem)
+            break;
+        page.cells.push_back(readCell(r, cell));
+    }
+    r.where = pageWhere;
+    return page;
+}
+
+Error readError(const QString &name, const QString &problem)
+{
+    return fail(QStringLiteral("Cannot read \"%1\": %2").arg(name, problem));
+}
+
+bool isGzip(const QByteArray &bytes)
+{
+    return bytes.size() >= 2 && uchar(bytes[0]) == 0x1f && uchar(bytes[1]) == 0x8b;
+}
+
+// Inflates a gzip stream, refusing anything that grows past the size cap.
+Result<QByteArray> gunzip(const QByteArray &bytes, const QString &name)
+{
+    z_stream stream{};
+    if (inflateInit2(&stream, 15 + 16) != Z_OK)
+        return readError(name, QStringLiteral("the decompressor could not start"));
+    QByteArray out;
+    const qsizetype chunk = 1 << 20;
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(bytes.constData()));
+    stream.avail_in = uInt(bytes.size());
+    int status = Z_OK;
+    while (status != Z_STREAM_END) {
+        if (out.size() >= kMaxPreparedFileBytes) {
+            inflateEnd(&stream);
+            return readError(name, QStringLiteral("it unpacks to more than %1 MB")
+                                       .arg(kMaxPreparedFileBytes / (1024 * 1024)));
+        }
+        const qsizetype before = out.size();
+        out.resize(before + chunk);
+        stream.next_out = reinterpret_cast<Bytef *>(out.data() + before);
+        stream.avail_out = uInt(chunk);
+        status = inflate(&stream, Z_NO_FLUSH);
+        out.resize(before + chunk - qsizetype(stream.avail_out));
+        if (status == Z_STREAM_END)
+            break;
+        if (status == Z_BUF_ERROR || (status == Z_OK && stream.avail_in == 0 && stream.avail_out != 0)) {
+            inflateEnd(&stream);
+            return readError(name, QStringLiteral("the compressed data is truncated"));
+        }
+        if (status != Z_OK) {
+            inflateEnd(&stream);
+            return readError(name, QStringLiteral("the compressed data is corrupt"));
+        }
+    }
+    inflateEnd(&stream);
+    return out;
+}
+
+} // namespace
+
+QByteArray serializePrepared(const PreparedReport &report)
+{
+    QByteArray out;
+    std::size_t cells = 0;
+    for (const OutputPage &page : report.pages)
+        cells += page.cells.size();
+    out.reserve(qsizetype(512 + cells * 260));
+    out += "{\n";
+    out += "  "; appendKey(out, "format"); appendString(out, kFormatName); out += ",\n";
+    out += "  "; appendKey(out, "version"); out += QByteArray::number(kFormatVersion); out += ",\n";
+    out += "  "; appendKey(out, "template"); appendString(out, report.templateName); out += ",\n";
+    out += "  "; appendKey(out, "pages"); out += "[";
+    bool firstPage = true;
+    for (const OutputPage &page : report.pages) {
+        out += firstPage ? "\n" : ",\n";
+        firstPage = false;
+        out += "    {";
+        appendKey(out, "paperSize"); out += QByteArray::number(page.paperSize); out += ", ";
+        appendKey(out, "paperWidth"); appendNumber(out, page.paperWidth); out += ", ";
+        appendKey(out, "paperHeight"); appendNumber(out, page.paperHeight); out += ", ";
+        appendKey(out, "landscape"); out += page.landscape ? "true" : "false"; out += ", ";
+        appendKey(out, "leftMargin"); appendNumber(out, page.leftMargin); out += ", ";
+        appendKey(out, "rightMargin"); appendNumber(out, page.rightMargin); out += ", ";
+        appendKey(out, "topMargin"); appendNumber(out, page.topMargin); out += ", ";
+        appendKey(out, "bottomMargin"); appendNumber(out, page.bottomMargin); out += ",\n";
+        out += "     "; appendKey(out, "cells"); out += "[";
+        bool firstCell = true;
+        for (const OutputCell &cell : page.cells) {
+            out += firstCell ? "\n" : ",\n";
+            firstCell = false;
+            out += "      ";
+            appendCell(out, cell);
+        }
+        out += firstCell ? "]}" : "\n     ]}";
+    }
+    out += firstPage ? "]\n" : "\n  ]\n";
+    out += "}\n";
+    return out;
+}
+
+Result<PreparedReport> parsePrepared(const QByteArray &bytes, const QString &name)
+{
+    if (bytes.isEmpty())
+        return readError(name, QStringLiteral("the file is empty"));
+    QByteArray plain;
+    if (isGzip(bytes)) {
+        auto inflated = gunzip(bytes, name);
+        if (!inflated)
+            return inflated.error();
+        plain = std::move(inflated.value());
+    } else {
+        if (bytes.size() > kMaxPreparedFileBytes)
+            return readError(name, QStringLiteral("it is larger than %1 MB")
+                                       .arg(kMaxPreparedFileBytes / (1024 * 1024)));
+        plain = bytes;
+    }
+
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(plain, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return readError(name, QStringLiteral("it is not a prepared report (%1 at byte %2)")
+                                   .arg(parseError.errorString())
+                                   .arg(parseError.offset));
+    if (!document.isObject())
+        return readError(name, QStringLiteral("it is not a prepared report"));
+    const QJsonObject root = document.object();
+    if (root.value(QLatin1String("format")).toString() != kFormatName)
+        return readError(name, QStringLiteral("it is not a prepared report (format is not \"%1\")")
+                                   .arg(kFormatName));
+    const QJsonValue version = root.value(QLatin1String("version"));
+    if (!version.isDouble() || version.toDouble() != kFormatVersion)
+        return readError(name, QStringLiteral("its version is not %1, the one this program reads")
+                                   .arg(kFormatVersion));
+
+    Reader r;
+    PreparedReport report;
+    report.templateName = r.string(root, "template", QString());
+    const QJsonArray pages = r.array(root, "pages", true);
+    if (r.problem)
+        return readError(name, *r.problem);
+    if (pages.size() > kMaxPreparedPages)
+        return readError(name, QStringLiteral("%1 pages, more than the %2 a report may hold")
+                                   .arg(pages.size())
+                                   .arg(kMaxPreparedPages));
+    report.pages.reserve(std::size_t(pages.size()));
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        r.where = QStringLiteral("page %1").arg(i + 1);
+        const QJsonObject page = r.object(pages[i], QStringLiteral("it"));
+        if (r.problem)
+            break;
+        report.pages.push_back(readPage(r, page, int(i + 1)));
+        if (r.problem)
+            break;
+    }
+    if (r.problem)
+        return readError(name, *r.problem);
+    return report;
+}
+
+Result<PreparedReport> loadPrepared(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return readError(path, QStringLiteral("the file does not exist"));
+    if (!file.open(QIODevice::ReadOnly))
+        return readError(path, file.errorString());
+    if (file.size() > kMaxPreparedFileBytes)
+        return readError(path, QStringLiteral("it is larger than %1 MB")
+                                   .arg(kMaxPreparedFileBytes / (1024 * 1024)));
+    const QByteArray bytes = file.read(kMaxPreparedFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return readError(path, file.errorString());
+    return parsePrepared(bytes, path);
+}
+
+Result<void> savePrepared(const PreparedReport &report, const QString &path)
+{
+    for (const OutputPage &page : report.pages)
+        for (const OutputCell &cell : page.cells)
+            if (!std::isfinite(cell.left) || !std::isfinite(cell.top) || !std::isfinite(cell.width)
+                || !std::isfinite(cell.height) || !std::isfinite(cell.font.height))
+                return fail(QStringLiteral("Cannot write \"%1\": cell %2 has no valid position")
+                                .arg(path, cell.name));
+    const QByteArray bytes = serializePrepared(report);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
+    if (file.write(bytes) != bytes.size()) {
+        const QString problem = file.errorString();
+        file.cancelWriting();
+        return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path, problem));
+    }
+    if (!file.commit())
+        return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
+    return {};
+}
+
+} // namespace tarel::report

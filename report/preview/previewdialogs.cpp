@@ -1,0 +1,243 @@
+#include "previewdialogs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace tarel::report {
+
+FindDialog::FindDialog(const FindRequest &initial, QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("findDialog"));
+    setWindowTitle(QStringLiteral("Find Text"));
+    auto *label = new QLabel(QStringLiteral("Text to find:"), this);
+    m_text = new QLineEdit(initial.text, this);
+    m_text->setObjectName(QStringLiteral("textToFind"));
+    label->setBuddy(m_text);
+    m_caseSensitive = new QCheckBox(QStringLiteral("Case sensitive"), this);
+    m_caseSensitive->setObjectName(QStringLiteral("caseSensitive"));
+    m_caseSensitive->setChecked(initial.caseSensitive);
+    m_fromBeginning = new QCheckBox(QStringLiteral("Search from begin"), this);
+    m_fromBeginning->setObjectName(QStringLiteral("searchFromBegin"));
+    m_fromBeginning->setChecked(initial.fromBeginning);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(m_text);
+    layout->addWidget(m_caseSensitive);
+    layout->addWidget(m_fromBeginning);
+    layout->addWidget(buttons);
+    m_text->selectAll();
+}
+
+FindRequest FindDialog::request() const
+{
+    return {m_text->text(), m_caseSensitive->isChecked(), m_fromBeginning->isChecked()};
+}
+
+namespace {
+
+QDoubleSpinBox *centimetres(double millimetres, QWidget *parent, const char *name)
+{
+    auto *box = new QDoubleSpinBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setDecimals(2);
+    box->setRange(0, 200);
+    box->setSingleStep(0.1);
+    box->setSuffix(QStringLiteral(" cm"));
+    box->setValue(millimetres / 10);
+    return box;
+}
+
+double millimetres(const QDoubleSpinBox *box) { return box->value() * 10; }
+
+} // namespace
+
+PageSettingsDialog::PageSettingsDialog(const PageSettings &initial, QWidget *parent)
+    : QDialog(parent), m_customCode(256)
+{
+    setObjectName(QStringLiteral("pageSettingsDialog"));
+    setWindowTitle(QStringLiteral("Page Settings"));
+
+    m_paper = new QComboBox(this);
+    m_paper->setObjectName(QStringLiteral("paperSize"));
+    for (const PaperSize &size : paperSizes())
+        m_paper->addItem(QLatin1String(size.name), size.code);
+    m_paper->addItem(QStringLiteral("Custom"), m_customCode);
+    m_width = centimetres(initial.paperWidth, this, "paperWidth");
+    m_height = centimetres(initial.paperHeight, this, "paperHeight");
+    OutputPage probe;
+    probe.paperWidth = initial.paperWidth;
+    probe.paperHeight = initial.paperHeight;
+    const std::optional<PaperSize> named = paperSizeOf(probe);
+    m_paper->setCurrentIndex(m_paper->findData(named ? named->code : m_customCode));
+    const bool custom = !named;
+    m_width->setEnabled(custom);
+    m_height->setEnabled(custom);
+
+    auto *paperBox = new QGroupBox(QStringLiteral("Size"), this);
+    auto *paperLayout = new QFormLayout(paperBox);
+    paperLayout->addRow(QStringLiteral("Size"), m_paper);
+    paperLayout->addRow(QStringLiteral("Width"), m_width);
+    paperLayout->addRow(QStringLiteral("Height"), m_height);
+
+    auto *orientationBox = new QGroupBox(QStringLiteral("Orientation"), this);
+    m_portrait = new QRadioButton(QStringLiteral("Portrait"), orientationBox);
+    m_portrait->setObjectName(QStringLiteral("portrait"));
+    m_landscape = new QRadioButton(QStringLiteral("Landscape"), orientationBox);
+    m_landscape->setObjectName(QStringLiteral("landscape"));
+    (initial.landscape ? m_landscape : m_portrait)->setChecked(true);
+    auto *orientationLayout = new QVBoxLayout(orientationBox);
+    orientationLayout->addWidget(m_portrait);
+    orientationLayout->addWidget(m_landscape);
+
+    auto *marginsBox = new QGroupBox(QStringLiteral("Margins"), this);
+    m_left = centimetres(initial.leftMargin, this, "leftMargin");
+    m_right = centimetres(initial.rightMargin, this, "rightMargin");
+    m_top = centimetres(initial.topMargin, this, "topMargin");
+    m_bottom = centimetres(initial.bottomMargin, this, "bottomMargin");
+    auto *marginsLayout = new QFormLayout(marginsBox);
+    marginsLayout->addRow(QStringLiteral("Left"), m_left);
+    marginsLayout->addRow(QStringLiteral("Right"), m_right);
+    marginsLayout->addRow(QStringLiteral("Top"), m_top);
+    marginsLayout->addRow(QStringLiteral("Bottom"), m_bottom);
+
+    auto *applyBox = new QGroupBox(this);
+    m_currentPage = new QRadioButton(QStringLiteral("Apply to the current page"), applyBox);
+    m_currentPage->setObjectName(QStringLiteral("applyToCurrentPage"));
+    m_allPages = new QRadioButton(QStringLiteral("Apply to all pages"), applyBox);
+    m_allPages->setObjectName(QStringLiteral("applyToAllPages"));
+    m_allPages->setChecked(true);
+    auto *applyLayout = new QVBoxLayout(applyBox);
+    applyLayout->addWidget(m_currentPage);
+    applyLayout->addWidget(m_allPages);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    m_ok = buttons->button(QDialogButtonBox::Ok);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(paperBox, 0, 0);
+    grid->addWidget(orientationBox, 0, 1);
+    grid->addWidget(marginsBox, 1, 0);
+    grid->addWidget(applyBox, 1, 1);
+    grid->addWidget(buttons, 2, 0, 1, 2);
+
+    connect(m_paper, &QComboBox::currentIndexChanged, this, &PageSettingsDialog::paperChosen);
+    connect(m_portrait, &QRadioButton::toggled, this, &PageSettingsDialog::checkMargins);
+    for (QDoubleSpinBox *box : {m_width, m_height, m_left, m_right, m_top, m_bottom})
+        connect(box, &QDoubleSpinBox::valueChanged, this, &PageSettingsDialog::checkMargins);
+    checkMargins();
+}
+
+void PageSettingsDialog::paperChosen()
+{
+    const int code = m_paper->currentData().toInt();
+    const bool custom = code == m_customCode;
+    m_width->setEnabled(custom);
+    m_height->setEnabled(custom);
+    for (const PaperSize &size : paperSizes()) {
+        if (size.code == code) {
+            m_width->setValue(size.width / 10);
+            m_height->setValue(size.height / 10);
+        }
+    }
+}
+
+void PageSettingsDialog::checkMargins()
+{
+    // The margins must leave some paper to print on.
+    const double width = m_landscape->isChecked() ? m_height->value() : m_width->value();
+    const double height = m_landscape->isChecked() ? m_width->value() : m_height->value();
+    const bool fits = m_left->value() + m_right->value() < width
+        && m_top->value() + m_bottom->value() < height && width > 0 && height > 0;
+    if (m_ok)
+        m_ok->setEnabled(fits);
+}
+
+PageSettingsChoice PageSettingsDialog::choice() const
+{
+    PageSettingsChoice result;
+    result.settings.paperSize = m_paper->currentData().toInt();
+    result.settings.paperWidth = millimetres(m_width);
+    result.settings.paperHeight = millimetres(m_height);
+    result.settings.landscape = m_landscape->isChecked();
+    result.settings.leftMargin = millimetres(m_left);
+    result.settings.rightMargin = millimetres(m_right);
+    result.settings.topMargin = millimetres(m_top);
+    result.settings.bottomMargin = millimetres(m_bottom);
+    result.allPages = m_allPages->isChecked();
+    return result;
+}
+
+PreviewDialogs PreviewDialogs::standard()
+{
+    PreviewDialogs dialogs;
+    dialogs.printersInstalled = [] { return !QPrinterInfo::availablePrinters().isEmpty(); };
+    dialogs.openFileName = [](QWidget *parent, const QString &filter) {
+        return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+    };
+    dialogs.saveFileName = [](QWidget *parent, const QString &caption, const QString &filter) {
+        return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
+    };
+    dialogs.message = [](QWidget *parent, MessageKind kind, const QString &text) {
+        const QString title = QStringLiteral("Preview");
+        if (kind == MessageKind::Error)
+            QMessageBox::critical(parent, title, text);
+        else
+            QMessageBox::information(parent, title, text);
+    };
+    dialogs.find = [](QWidget *parent, const FindRequest &previous) -> std::optional<FindRequest> {
+        FindDialog dialog(previous, parent);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.request();
+    };
+    dialogs.pageSettings = [](QWidget *parent,
+                              const PageSettings &current) -> std::optional<PageSettingsChoice> {
+        PageSettingsDialog dialog(current, parent);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.choice();
+    };
+    dialogs.print = [](QWidget *parent, QPrinter &printer, int currentPage, int pageCount) {
+        QPrintDialog dialog(&printer, parent);
+        dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCurrentPage
+                          | QAbstractPrintDialog::PrintCollateCopies
+                          | QAbstractPrintDialog::PrintToFile);
+        dialog.setMinMax(1, std::max(1, pageCount));
+        dialog.setFromTo(1, std::max(1, pageCount));
+        Q_UNUSED(currentPage);
+        return dialog.exec() == QDialog::Accepted;
+    };
+    return dialogs;
+}
+
+PreviewDialogs &previewDialogs()
+{
+    static PreviewDialogs dialogs = PreviewDialogs::standard();
+    return dialogs;
+}
+
+} // namespace tarel::report

@@ -1,0 +1,617 @@
+#include "previewwindow.h"
+
+#include "exportformats.h"
+#include "macc.h"
+#include "pageview.h"
+#include "preparedfile.h"
+#include "previewicons.h"
+#include "printing.h"
+#include "renderer.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace tarel::report {
+
+namespace {
+
+const QString kPreparedFilter = QStringLiteral("Prepared Report (*.fp3)");
+constexpr int kOutlineWidth = 120;
+constexpr double kZoomStep = 1.5;
+
+// Messages end with a full stop, as every error box of the program does.
+QString sentence(QString text)
+{
+    text = text.trimmed();
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('.')) && !text.endsWith(QLatin1Char('!'))
+        && !text.endsWith(QLatin1Char('?')))
+        text += QLatin1Char('.');
+    return text;
+}
+
+} // namespace
+
+PreviewWindow::PreviewWindow(const TfrxReport &templ, PreparedReport &prepared, QWidget *parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      m_template(templ), m_prepared(prepared), m_dialogs(previewDialogs())
+{
+    setObjectName(QStringLiteral("previewWindow"));
+    setWindowTitle(QStringLiteral("Preview"));
+    setFont(displayFont(Font{QStringLiteral("Tahoma"), 11, false, 1}));
+    setModal(m_template.preview.modal);
+
+    m_view = new PageView(m_prepared, this);
+    m_outline = new QTreeWidget(this);
+    m_outline->setObjectName(QStringLiteral("outline"));
+    m_outline->setHeaderHidden(true);
+    m_outline->setFixedWidth(kOutlineWidth);
+
+    buildToolBar();
+
+    auto *statusBar = new QStatusBar(this);
+    statusBar->setSizeGripEnabled(false);
+    m_pageLabel = new QLabel(statusBar);
+    m_pageLabel->setObjectName(QStringLiteral("pageStatus"));
+    m_pageLabel->setMinimumWidth(120);
+    m_messageLabel = new QLabel(statusBar);
+    m_messageLabel->setObjectName(QStringLiteral("messageStatus"));
+    statusBar->addWidget(m_pageLabel);
+    statusBar->addWidget(m_messageLabel, 1);
+
+    auto *middle = new QHBoxLayout;
+    middle->setContentsMargins(0, 0, 0, 0);
+    middle->setSpacing(0);
+    middle->addWidget(m_outline);
+    middle->addWidget(m_view, 1);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_toolBar);
+    layout->addLayout(middle, 1);
+    layout->addWidget(statusBar);
+
+    connect(m_view, &PageView::currentPageChanged, this, [this](int page) {
+        m_model.setCurrentPage(page);
+        updateStatus();
+    });
+    connect(m_view, &PageView::viewportResized, this, [this] {
+        if (m_model.zoomMode() != ZoomMode::Factor)
+            applyZoom(m_model.zoomMode(), m_model.zoom());
+    });
+    connect(m_view, &PageView::zoomClicked, this, [this](bool in, QPoint at) {
+        applyZoom(ZoomMode::Factor, in ? m_model.zoom() * kZoomStep : m_model.zoom() / kZoomStep, at);
+    });
+
+    // F3 goes on with the last search.
+    auto *findNextAction = new QAction(QStringLiteral("Find Next"), this);
+    findNextAction->setObjectName(QStringLiteral("Find Next"));
+    findNextAction->setShortcut(QKeySequence(Qt::Key_F3));
+    findNextAction->setShortcutContext(Qt::WindowShortcut);
+    connect(findNextAction, &QAction::triggered, this, &PreviewWindow::findNext);
+    addAction(findNextAction);
+
+    m_startTimer.setSingleShot(true);
+    m_startTimer.setInterval(50);
+    connect(&m_startTimer, &QTimer::timeout, this, &PreviewWindow::beginPreparation);
+    m_stepTimer.setInterval(0);
+    connect(&m_stepTimer, &QTimer::timeout, this, &PreviewWindow::prepareStep);
+
+    // The template's preview settings.
+    m_model.setOutlineVisible(m_template.preview.showOutline);
+    m_outline->setVisible(m_template.preview.showOutline);
+    action(QStringLiteral("Outline"))->setChecked(m_template.preview.showOutline);
+    m_model.setPageCount(int(m_prepared.pages.size()));
+    m_view->pagesChanged();
+    applyZoom(ZoomMode::Factor, m_template.preview.zoom);
+    if (m_template.preview.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    else
+        resize(1000, 700);
+    updateStatus();
+    updateActions();
+}
+
+PreviewWindow::~PreviewWindow() = default;
+
+void PreviewWindow::buildToolBar()
+{
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("toolBar"));
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolBar->setIconSize(QSize(22, 22));
+    const PreviewSettings &shown = m_template.preview;
+
+    auto add = [this](const QString &caption, const QString &hint, bool visible, auto slot) {
+        auto *action = new QAction(previewIcon(caption), caption, this);
+        action->setObjectName(caption);
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+        action->setVisible(visible);
+        connect(action, &QAction::triggered, this, slot);
+        m_toolBar->addAction(action);
+        if (QWidget *button = m_toolBar->widgetForAction(action)) {
+            button->setObjectName(caption);
+            button->setAccessibleName(caption);
+            // The keyboard stays with the pages (arrows and page keys scroll).
+            button->setFocusPolicy(Qt::NoFocus);
+        }
+        return action;
+    };
+    auto separator = [this] { m_toolBar->addSeparator(); };
+
+    add(QStringLiteral("Print"), QStringLiteral("Print"), shown.print, &PreviewWindow::print);
+    add(QStringLiteral("Open"), QStringLiteral("Open"), shown.open, &PreviewWindow::open);
+    add(QStringLiteral("Save"), QStringLiteral("Save"), shown.save, &PreviewWindow::save);
+
+    // "Export": a drop-down list with one entry per export format.
+    auto *exportMenu = new QMenu(this);
+    exportMenu->setObjectName(QStringLiteral("exportMenu"));
+    for (std::size_t i = 0; i < exportFormats().size(); ++i) {
+        QAction *entry = exportMenu->addAction(exportFormats()[i].menuText());
+        entry->setObjectName(exportFormats()[i].menuText());
+        connect(entry, &QAction::triggered, this, [this, i] { exportTo(i); });
+    }
+    QAction *exportAction = add(QStringLiteral("Export"), QStringLiteral("Export"), shown.exportButton, [] {});
+    exportAction->setMenu(exportMenu);
+    if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(exportAction)))
+        button->setPopupMode(QToolButton::InstantPopup);
+    separator();
+
+    add(QStringLiteral("Find"), QStringLiteral("Find"), shown.find, &PreviewWindow::findText);
+    separator();
+
+    add(QStringLiteral("Whole Page"), QStringLiteral("Whole Page"), shown.zoomButtons,
+        [this] { applyZoom(ZoomMode::WholePage); });
+    add(QStringLiteral("Page Width"), QStringLiteral("Page Width"), shown.zoomButtons,
+        [this] { applyZoom(ZoomMode::PageWidth); });
+    add(QStringLiteral("100%"), QStringLiteral("100%"), shown.zoomButtons,
+        [this] { applyZoom(ZoomMode::Factor, 1); });
+    add(QStringLiteral("Two Pages"), QStringLiteral("Two Pages"), shown.zoomButtons,
+        [this] { applyZoom(ZoomMode::TwoPages); });
+
+    m_zoomBox = new QComboBox(this);
+    m_zoomBox->setObjectName(QStringLiteral("zoomBox"));
+    m_zoomBox->setAccessibleName(QStringLiteral("Zoom"));
+    m_zoomBox->setToolTip(QStringLiteral("Zoom"));
+    m_zoomBox->setEditable(true);
+    m_zoomBox->setInsertPolicy(QComboBox::NoInsert);
+    m_zoomBox->addItems(zoomBoxItems());
+    m_zoomBox->setCurrentText(QStringLiteral("100%"));
+    m_zoomBox->setMinimumContentsLength(10);
+    connect(m_zoomBox, &QComboBox::activated, this, [this] { zoomBoxEntered(); });
+    connect(m_zoomBox->lineEdit(), &QLineEdit::returnPressed, this, &PreviewWindow::zoomBoxEntered);
+    QAction *zoomBoxAction = m_toolBar->addWidget(m_zoomBox);
+    zoomBoxAction->setVisible(shown.zoomButtons);
+    separator();
+
+    add(QStringLiteral("Margins"), QStringLiteral("Margins"), shown.pageSetup, &PreviewWindow::pageSettings);
+    QAction *outline = add(QStringLiteral("Outline"), QStringLiteral("Outline"), shown.outline, [this] {
+        const bool visible = action(QStringLiteral("Outline"))->isChecked();
+        m_model.setOutlineVisible(visible);
+        m_outline->setVisible(visible);
+    });
+    outline->setCheckable(true);
+    separator();
+
+    auto *tools = new QActionGroup(this);
+    tools->setExclusive(true);
+    QAction *drag = add(QStringLiteral("Drag"), QStringLiteral("Drag Tool"), shown.tools, [this] {
+        m_model.setTool(PointerTool::Drag);
+        m_view->setTool(PointerTool::Drag);
+    });
+    QAction *zoom = add(QStringLiteral("Zoom"), QStringLiteral("Zoom Tool"), shown.tools, [this] {
+        m_model.setTool(PointerTool::Zoom);
+        m_view->setTool(PointerTool::Zoom);
+    });
+    for (QAction *tool : {drag, zoom}) {
+        tool->setCheckable(true);
+        tools->addAction(tool);
+    }
+    drag->setChecked(true);
+    separator();
+
+    add(QStringLiteral("Add Page"), QStringLiteral("Add Page"), shown.edit, &PreviewWindow::addPage);
+    add(QStringLiteral("Delete"), QStringLiteral("Delete Page"), shown.edit, &PreviewWindow::deleteCurrentPage);
+    // The program includes no report designer, so editing a page does nothing.
+    add(QStringLiteral("Edit"), QStringLiteral("Edit Page"), shown.edit, [] {});
+    separator();
+
+    add(QStringLiteral("First"), QStringLiteral("First Page"), shown.navigator, [this] { goToPage(0); });
+    add(QStringLiteral("Prior"), QStringLiteral("Prior Page"), shown.navigator,
+        [this] { goToPage(m_model.currentPage() - 1); });
+    m_pageBox = new QLineEdit(this);
+    m_pageBox->setObjectName(QStringLiteral("pageNumberBox"));
+    m_pageBox->setAccessibleName(QStringLiteral("Page Number"));
+    m_pageBox->setToolTip(QStringLiteral("Page Number"));
+    m_pageBox->setValidator(new QIntValidator(0, 999999, m_pageBox));
+    m_pageBox->setAlignment(Qt::AlignCenter);
+    m_pageBox->setFixedWidth(48);
+    connect(m_pageBox, &QLineEdit::returnPressed, this, &PreviewWindow::pageBoxEntered);
+    QAction *pageBoxAction = m_toolBar->addWidget(m_pageBox);
+    pageBoxAction->setVisible(shown.navigator);
+    add(QStringLiteral("Next"), QStringLiteral("Next Page"), shown.navigator,
+        [this] { goToPage(m_model.currentPage() + 1); });
+    add(QStringLiteral("Last"), QStringLiteral("Last Page"), shown.navigator,
+        [this] { goToPage(m_model.pageCount() - 1); });
+    separator();
+
+    add(QStringLiteral("Close"), QStringLiteral("Close"), true, &PreviewWindow::closeOrCancel);
+}
+
+QAction *PreviewWindow::action(const QString &caption) const
+{
+    return findChild<QAction *>(caption, Qt::FindDirectChildrenOnly);
+}
+
+QString PreviewWindow::pageStatus() const { return m_pageLabel->text(); }
+QString PreviewWindow::messageStatus() const { return m_messageLabel->text(); }
+
+// ---- preparation -----------------------------------------------------------
+
+void PreviewWindow::startPreparation()
+{
+    m_model.setPreparing(true);
+    updateActions();
+    m_startTimer.start();
+}
+
+void PreviewWindow::beginPreparation()
+{
+    m_startTimer.stop();
+    m_preparer = std::make_unique<Preparer>(m_template);
+    m_prepared.pages.clear();
+    m_prepared.templateName = m_template.name;
+    pagesReplaced();
+    if (m_preparer->atEnd())
+        finishPreparation();
+    else
+        m_stepTimer.start();
+}
+
+void PreviewWindow::prepareStep()
+{
+    if (!m_preparer || !m_preparer->prepareNext()) {
+        finishPreparation();
+        return;
+    }
+    const auto &produced = m_preparer->result().pages;
+    if (produced.size() > m_prepared.pages.size()) {
+        m_prepared.pages.push_back(produced.back());
+        const bool first = m_prepared.pages.size() == 1;
+        m_model.setPageCount(int(m_prepared.pages.size()));
+        m_view->pagesChanged(true);
+        if (m_model.zoomMode() != ZoomMode::Factor)
+            applyZoom(m_model.zoomMode(), m_model.zoom());
+        if (first)
+            goToPage(0);
+        updateStatus();
+    }
+    if (m_preparer->atEnd())
+        finishPreparation();
+}
+
+void PreviewWindow::finishPreparation()
+{
+    m_startTimer.stop();
+    m_stepTimer.stop();
+    const bool wasPreparing = m_model.preparing();
+    m_model.setPreparing(false);
+    PreparationErrors errors;
+    if (m_preparer) {
+        errors = m_preparer->errors();
+        m_preparer.reset();
+    }
+    updateActions();
+    updateStatus();
+    if (wasPreparing && !errors.isEmpty())
+        m_dialogs.message(this, MessageKind::Error, preparationErrorText(errors));
+}
+
+void PreviewWindow::closeOrCancel()
+{
+    if (m_model.preparing()) {
+        if (m_preparer)
+            m_preparer->cancel();
+        finishPreparation();
+        return;
+    }
+    accept();
+}
+
+void PreviewWindow::reject()
+{
+    // Escape acts as "Close".
+    closeOrCancel();
+}
+
+void PreviewWindow::closeEvent(QCloseEvent *event)
+{
+    // While pages are being prepared only "Close" or Escape end it.
+    if (m_model.preparing()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void PreviewWindow::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The keyboard goes to the pages, so that the arrow and page keys scroll.
+    m_view->setFocus();
+}
+
+// ---- state shown -----------------------------------------------------------
+
+void PreviewWindow::updateStatus()
+{
+    m_pageLabel->setText(m_model.statusText());
+    if (!m_pageBox->hasFocus() || m_pageBox->text().isEmpty())
+        m_pageBox->setText(m_model.pageCount() ? QString::number(m_model.currentPage() + 1) : QString());
+}
+
+void PreviewWindow::updateActions()
+{
+    const bool idle = !m_model.preparing();
+    const bool editable = m_template.preview.allowEdit;
+    for (const char *caption : {"Print", "Open", "Save", "Export"})
+        action(QLatin1String(caption))->setEnabled(idle);
+    for (const char *caption : {"Margins", "Add Page", "Delete", "Edit"})
+        action(QLatin1String(caption))->setEnabled(idle && editable);
+}
+
+void PreviewWindow::updateZoomBox()
+{
+    switch (m_model.zoomMode()) {
+    case ZoomMode::PageWidth: m_zoomBox->setCurrentText(QStringLiteral("Page width")); break;
+    case ZoomMode::WholePage: m_zoomBox->setCurrentText(QStringLiteral("Whole page")); break;
+    case ZoomMode::Factor:
+    case ZoomMode::TwoPages: m_zoomBox->setCurrentText(zoomText(m_model.zoom())); break;
+    }
+}
+
+QSizeF PreviewWindow::currentPageSize() const
+{
+    if (m_prepared.pages.empty())
+        return {mm(297), mm(210)};
+    const OutputPage &page = m_prepared.pages[std::size_t(m_model.currentPage())];
+    return {mm(page.paperWidth), mm(page.paperHeight)};
+}
+
+// ---- navigation and zoom ---------------------------------------------------
+
+void PreviewWindow::goToPage(int page)
+{
+    m_model.setCurrentPage(page);
+    m_view->showPage(m_model.currentPage());
+    updateStatus();
+}
+
+void PreviewWindow::pageBoxEntered()
+{
+    bool ok = false;
+    const int number = m_pageBox->text().toInt(&ok);
+    if (ok)
+        goToPage(number - 1);
+    m_pageBox->setText(m_model.pageCount() ? QString::number(m_model.currentPage() + 1) : QString());
+}
+
+void PreviewWindow::applyZoom(ZoomMode mode, double factor, std::optional<QPoint> anchor)
+{
+    const double zoom = fitZoom(mode, currentPageSize(), m_view->viewport()->size(), factor);
+    m_model.setZoom(mode, zoom);
+    m_view->setZoom(zoom, mode == ZoomMode::TwoPages, anchor);
+    m_model.setCurrentPage(m_view->currentPage());
+    updateZoomBox();
+    updateStatus();
+}
+
+void PreviewWindow::zoomBoxEntered()
+{
+    if (const std::optional<ZoomChoice> choice = parseZoomText(m_zoomBox->currentText()))
+        applyZoom(choice->mode, choice->factor);
+    else
+        updateZoomBox();
+}
+
+// ---- find ------------------------------------------------------------------
+
+void PreviewWindow::findText()
+{
+    const std::optional<FindRequest> request = m_dialogs.find(this, m_find);
+    if (!request || request->text.isEmpty())
+        return;
+    m_find = *request;
+    runFind(m_find.fromBeginning ? CellPosition{} : CellPosition{m_model.currentPage(), 0});
+}
+
+void PreviewWindow::findNext()
+{
+    if (m_find.text.isEmpty()) {
+        findText();
+        return;
+    }
+    runFind(m_findFrom);
+}
+
+void PreviewWindow::runFind(CellPosition from)
+{
+    const std::optional<CellPosition> found =
+        report::findText(m_prepared, m_find.text, m_find.caseSensitive, from);
+    if (!found) {
+        // The next search starts again at the first page.
+        m_findFrom = {};
+        m_view->setHighlight(std::nullopt);
+        m_dialogs.message(this, MessageKind::Information,
+                          QStringLiteral("Text \"%1\" not found.").arg(m_find.text));
+        return;
+    }
+    m_findFrom = {found->page, found->cell + 1};
+    m_model.setCurrentPage(found->page);
+    m_view->setHighlight(found);
+    updateStatus();
+}
+
+// ---- files -----------------------------------------------------------------
+
+void PreviewWindow::setMessage(const QString &text)
+{
+    m_messageLabel->setText(text);
+    m_messageLabel->repaint();
+}
+
+void PreviewWindow::showError(const QString &message)
+{
+    m_dialogs.message(this, MessageKind::Error, sentence(message));
+}
+
+void PreviewWindow::save()
+{
+    QString path = m_dialogs.saveFileName(this, QStringLiteral("Save"), kPreparedFilter);
+    if (path.isEmpty())
+        return;
+    path = withPreparedExtension(path);
+    setMessage(QStringLiteral("Saving file..."));
+    const Result<void> saved = savePrepared(m_prepared, path);
+    setMessage(QString());
+    if (!saved)
+        showError(saved.message());
+}
+
+void PreviewWindow::open()
+{
+    const QString path = m_dialogs.openFileName(this, kPreparedFilter);
+    if (path.isEmpty())
+        return;
+    setMessage(QStringLiteral("Loading file..."));
+    Result<PreparedReport> loaded = loadPrepared(path);
+    setMessage(QString());
+    if (!loaded) {
+        showError(loaded.message());
+        return;
+    }
+    m_prepared = std::move(loaded).value();
+    pagesReplaced();
+}
+
+void PreviewWindow::exportTo(std::size_t index)
+{
+    if (index >= exportFormats().size())
+        return;
+    const ExportFormat &format = exportFormats()[index];
+    QString path = m_dialogs.saveFileName(this, format.menuText(), format.filter);
+    if (path.isEmpty())
+        return;
+    path = withDefaultSuffix(path, format.suffix);
+    setMessage(QStringLiteral("Saving file..."));
+    const Result<void> written = format.write(m_prepared, path);
+    setMessage(QString());
+    if (!written)
+        showError(written.message());
+}
+
+// ---- printing --------------------------------------------------------------
+
+void PreviewWindow::print()
+{
+    if (!m_dialogs.printersInstalled()) {
+        m_dialogs.message(this, MessageKind::Information,
+                          QStringLiteral("No printers installed in your system"));
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution); // the system's default printer
+    printer.setDocName(m_prepared.templateName.isEmpty() ? windowTitle() : m_prepared.templateName);
+    printer.setCopyCount(std::max(1, m_template.print.copies));
+    printer.setCollateCopies(m_template.print.collate);
+    if (!m_prepared.pages.empty())
+        printer.setPageLayout(pageLayoutOf(m_prepared.pages[std::size_t(m_model.currentPage())]));
+    if (m_template.print.showDialog
+        && !m_dialogs.print(this, printer, m_model.currentPage(), m_model.pageCount()))
+        return;
+    const std::vector<int> pages = pagesToPrint(printChoiceOf(printer), m_model.currentPage(),
+                                                m_model.pageCount());
+    const Result<void> printed = printPages(m_prepared, pages, printer);
+    if (!printed)
+        showError(printed.message());
+}
+
+// ---- editing prepared pages ------------------------------------------------
+
+void PreviewWindow::pagesReplaced()
+{
+    m_findFrom = {};
+    m_view->setHighlight(std::nullopt);
+    m_model.setPageCount(int(m_prepared.pages.size()));
+    m_model.setCurrentPage(0);
+    m_view->pagesChanged();
+    if (m_model.zoomMode() != ZoomMode::Factor)
+        applyZoom(m_model.zoomMode(), m_model.zoom());
+    goToPage(0);
+}
+
+void PreviewWindow::pagesEdited()
+{
+    m_findFrom = {};
+    m_view->setHighlight(std::nullopt);
+    const int current = m_model.currentPage();
+    m_model.setPageCount(int(m_prepared.pages.size()));
+    m_view->pagesChanged();
+    if (m_model.zoomMode() != ZoomMode::Factor)
+        applyZoom(m_model.zoomMode(), m_model.zoom());
+    goToPage(current);
+}
+
+void PreviewWindow::pageSettings()
+{
+    const PageSettings current = m_prepared.pages.empty()
+        ? pageSettingsOf(OutputPage{})
+        : pageSettingsOf(m_prepared.pages[std::size_t(m_model.currentPage())]);
+    const std::optional<PageSettingsChoice> choice = m_dialogs.pageSettings(this, current);
+    if (!choice)
+        return;
+    applyPageSettings(m_prepared, m_model.currentPage(), choice->settings, choice->allPages);
+    pagesEdited();
+}
+
+void PreviewWindow::addPage()
+{
+    const int at = insertEmptyPage(m_prepared, m_model.currentPage());
+    m_model.setPageCount(int(m_prepared.pages.size()));
+    m_model.setCurrentPage(at);
+    pagesEdited();
+}
+
+void PreviewWindow::deleteCurrentPage()
+{
+    if (deletePage(m_prepared, m_model.currentPage()))
+        pagesEdited();
+}
+
+// ---- show report -----------------------------------------------------------
+
+void showReport(const TfrxReport &templ, PreparedReport &prepared, QWidget *parent)
+{
+    prepared.pages.clear();
+    PreviewWindow window(templ, prepared, parent);
+    window.startPreparation();
+    window.exec();
+}
+
+} // namespace tarel::report

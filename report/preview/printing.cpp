@@ -1,0 +1,89 @@
+#include "printing.h"
+
+#include "renderer.h"
+
+#include <QPageLayout>
+#include <QPageRanges>
+#include <QPainter>
+#include <QPrinter>
+
+#include <algorithm>
+
+namespace tarel::report {
+
+PrintChoice printChoiceOf(const QPrinter &printer)
+{
+    PrintChoice choice;
+    switch (printer.printRange()) {
+    case QPrinter::AllPages:
+    case QPrinter::Selection: choice.range = PrintChoice::All; break;
+    case QPrinter::CurrentPage: choice.range = PrintChoice::Current; break;
+    case QPrinter::PageRange:
+        choice.range = PrintChoice::Ranges;
+        for (const QPageRanges::Range &range : printer.pageRanges().toRangeList())
+            choice.ranges.emplace_back(range.from, range.to);
+        if (choice.ranges.empty() && printer.fromPage() > 0)
+            choice.ranges.emplace_back(printer.fromPage(), printer.toPage());
+        break;
+    }
+    choice.reverse = printer.pageOrder() == QPrinter::LastPageFirst;
+    return choice;
+}
+
+QPageLayout pageLayoutOf(const OutputPage &page)
+{
+    const QSizeF upright(std::min(page.paperWidth, page.paperHeight),
+                         std::max(page.paperWidth, page.paperHeight));
+    QPageLayout layout(QPageSize(upright, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
+                       page.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    layout.setMode(QPageLayout::FullPageMode);
+    return layout;
+}
+
+Result<void> printPages(const PreparedReport &report, const std::vector<int> &pages, QPrinter &printer)
+{
+    std::vector<int> sequence;
+    for (int page : pages)
+        if (page >= 0 && page < int(report.pages.size()))
+            sequence.push_back(page);
+    if (sequence.empty())
+        return {};
+    if (!printer.supportsMultipleCopies() && printer.copyCount() > 1) {
+        const int copies = printer.copyCount();
+        std::vector<int> repeated;
+        if (printer.collateCopies()) {
+            for (int copy = 0; copy < copies; ++copy)
+                repeated.insert(repeated.end(), sequence.begin(), sequence.end());
+        } else {
+            for (int page : sequence)
+                repeated.insert(repeated.end(), std::size_t(copies), page);
+        }
+        sequence = std::move(repeated);
+    }
+
+    printer.setFullPage(true);
+    const PageRenderer renderer(report);
+    QPainter painter;
+    for (std::size_t i = 0; i < sequence.size(); ++i) {
+        const OutputPage &page = report.pages[std::size_t(sequence[i])];
+        printer.setPageLayout(pageLayoutOf(page));
+        if (i == 0) {
+            if (!painter.begin(&printer))
+                return fail(QStringLiteral("The printer \"%1\" could not be started").arg(printer.printerName()));
+        } else if (!printer.newPage()) {
+            painter.end();
+            return fail(QStringLiteral("The printer \"%1\" failed to start a new page").arg(printer.printerName()));
+        }
+        painter.save();
+        const double scale = printer.resolution() / 96.0;
+        painter.scale(scale, scale);
+        renderer.paintPage(sequence[i], painter);
+        painter.restore();
+    }
+    if (!painter.end())
+        return fail(QStringLiteral("The printer \"%1\" failed to finish the print job").arg(printer.printerName()));
+    return {};
+}
+
+} // namespace tarel::report

@@ -1,0 +1,29 @@
+#pragma once
+
+// Printing prepared pages: the same renderer as the page view, scaled from
+// template pixels to the printer's resolution, each page at its own paper
+// size and orientation.
+
+#include "previewmodel.h"
+
+#include "result.h"
+
+#include <vector>
+
+class QPageLayout;
+class QPrinter;
+
+namespace tarel::report {
+
+// The pages and order the user chose in the print dialog.
+PrintChoice printChoiceOf(const QPrinter &printer);
+
+// The paper of an output page, without printer margins (the cells are placed
+// from the paper's edge).
+QPageLayout pageLayoutOf(const OutputPage &page);
+
+// Prints the pages (0-based, in this order). Copies the printer cannot make
+// itself are printed here, collated or not as the printer says.
+Result<void> printPages(const PreparedReport &report, const std::vector<int> &pages, QPrinter &printer);
+
+} // namespace tarel::report

@@ -1,2 +1,0 @@
-// Placeholder until the report lands.
-namespace tarel::reports {}

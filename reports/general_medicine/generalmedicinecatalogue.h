@@ -1,0 +1,17 @@
+#pragma once
+
+#include "result.h"
+
+namespace tarel::tabulation {
+class RowCatalogue;
+}
+
+namespace tarel::reports {
+
+// The row catalogue of the general-medicine morbidity report, read and checked from the
+// compiled-in ":/general_medicine/catalogue.txt" on the first call; later calls give
+// the same catalogue (or the same error). The catalogue lives to the end of
+// the program.
+Result<const tabulation::RowCatalogue *> generalMedicineCatalogue();
+
+} // namespace tarel::reports

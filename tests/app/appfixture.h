@@ -1,0 +1,60 @@
+#pragma once
+
+// What the window tests share: a source database reached under the alias
+// "pelorida" through an alias file of the test's own, a Ui that records what
+// the windows ask instead of blocking, and a one-row morbidity report.
+
+#include "IzvestajzaTarel.h"
+#include "sourcedatabase.h"
+#include "ui.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <vector>
+
+namespace tarel::testing {
+
+// A source database with an alias file naming it, set as TAREL_DB_ALIASES
+// while the object lives.
+class AliasedSource {
+public:
+    AliasedSource();
+    ~AliasedSource();
+    SourceDatabase source;
+    // Points the alias at a file that does not exist.
+    void pointAtMissingFile();
+
+private:
+    void writeAliasFile(const QString &databasePath);
+    QTemporaryDir m_dir;
+    QByteArray m_previous;
+};
+
+class RecordingUi : public app::Ui {
+public:
+    struct Shown {
+        QString templateName;
+        int pages = 0;
+        QHash<QString, QString> cells; // the header and total cells at the time of showing
+    };
+
+    QStringList messages;
+    QStringList informations;
+    QStringList errors;
+    std::vector<Shown> reports;
+    std::function<void()> whileShowing; // runs inside showReport
+    std::function<void(QWidget *)> whileError;
+
+    void showMessage(QWidget *, const QString &text) override { messages << text; }
+    void showInformation(QWidget *, const QString &text) override { informations << text; }
+    void showError(QWidget *parent, const QString &text) override;
+    void showReport(QWidget *parent, const report::TfrxReport &templ, report::PreparedReport &prepared) override;
+};
+
+// A morbidity report of one catalogue row counting "A01", with the general
+// medicine bands, and a template holding exactly the cells it writes.
+tabulation::MorbidityReportDefinition oneRowReport();
+
+} // namespace tarel::testing

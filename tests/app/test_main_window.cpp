@@ -1,0 +1,394 @@
+// The main window: its panels as laid out, the doctor list, the default
+// dates, and the frames of the morbidity and visit runs.
+#include "appfixture.h"
+
+#include "IzvestajzaTarel.h"
+#include "macc.h"
+#include "ui.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardItemModel>
+
+#include <gtest/gtest.h>
+
+using namespace tarel;
+namespace fixture = tarel::testing;
+using tarel::app::MorbidityPanel;
+using tarel::app::TfrmTarel;
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest()
+    {
+        fixture::SourceDatabase &db = aliased.source;
+        db.addDoctor(QStringLiteral("L01"), QStringLiteral("Petrovski"), QStringLiteral("Marko"), true);
+        db.addDoctor(QStringLiteral("L02"), QStringLiteral("Nikolova"), QStringLiteral("Ana"), true);
+        db.addDoctor(QStringLiteral("L03"), QStringLiteral("Stojanov"), QStringLiteral("Ilija"), false);
+        db.addInstitution(QStringLiteral("PZU Zdravje"));
+        // Adult men treated for A01 in March 2024: one urban by L01, one rural by L02.
+        fixture::SourceDatabase::Visit urban;
+        urban.mb = QStringLiteral("0101980450012");
+        urban.lekar = QStringLiteral("L01");
+        db.addVisit(urban);
+        fixture::SourceDatabase::Visit rural;
+        rural.mb = QStringLiteral("0202980450023");
+        rural.lekar = QStringLiteral("L02");
+        rural.mesto = 123456;
+        db.addVisit(rural);
+    }
+
+    std::unique_ptr<TfrmTarel> open(QDate today = QDate(2024, 5, 31), bool oneRowReports = true)
+    {
+        app::MainWindowOptions options;
+        options.ui = &ui;
+        options.today = [today] { return today; };
+        if (oneRowReports)
+            options.morbidityReports = {fixture::oneRowReport(), fixture::oneRowReport(), fixture::oneRowReport()};
+        auto window = TfrmTarel::create(options);
+        EXPECT_TRUE(window.ok()) << (window ? "" : window.message().toStdString());
+        if (!window)
+            return nullptr;
+        (*window)->show();
+        return std::move(*window);
+    }
+
+    template <typename W>
+    static W *child(TfrmTarel &window, const char *name)
+    {
+        W *widget = window.findChild<W *>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    // A doctor chosen as the user does: the box shows it and the list's
+    // current entry follows.
+    static void choose(QComboBox *box, int row)
+    {
+        box->setCurrentIndex(row);
+        Q_EMIT box->activated(row);
+    }
+
+    fixture::AliasedSource aliased;
+    fixture::RecordingUi ui;
+};
+
+struct MorbidityPanelNames {
+    MorbidityPanel panel;
+    const char *button, *doctor, *allDoctors;
+};
+const MorbidityPanelNames kPanels[] = {
+    {MorbidityPanel::GeneralMedicine, "btnIzvestaj", "cbLekar", "lekari"},
+    {MorbidityPanel::SchoolYouth, "btnIzvestaj1", "cbLekar1", "lekari1"},
+    {MorbidityPanel::Children, "btnIzvestaj2", "cbLekar2", "lekari2"},
+};
+
+TEST_F(MainWindowTest, LaysOutControlsAsStored)
+{
+    auto window = open();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Statisticki Izvestai"));
+
+    struct Case {
+        const char *name;
+        const char *parent;
+        QRect geometry;
+    };
+    const Case cases[] = {
+        {"GroupBox4", "frmTarel", {528, 104, 449, 137}},
+        {"GroupBox6", "frmTarel", {528, 248, 449, 137}},
+        {"cbLekar1", "GroupBox2", {76, 23, 229, 20}},
+        {"Datefrom", "GroupBox1", {76, 40, 117, 23}},
+        {"datefrom2", "GroupBox3", {76, 48, 117, 20}},
+        {"btnIzvestaj2", "GroupBox3", {78, 96, 115, 25}},
+        {"lekari1", "GroupBox2", {384, 24, 105, 17}},
+        {"gradselo", "GroupBox1", {384, 96, 113, 17}},
+        {"dtnPosetaOrdinacija", "GroupBox5", {12, 80, 181, 25}},
+        {"datumdo1", "GroupBox6", {76, 45, 117, 23}},
+    };
+    for (const Case &c : cases) {
+        QWidget *widget = child<QWidget>(*window, c.name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->parentWidget()->objectName(), QString::fromLatin1(c.parent)) << c.name;
+        EXPECT_EQ(widget->geometry(), c.geometry) << c.name;
+    }
+    EXPECT_EQ(child<QLabel>(*window, "Label13")->pos(), QPoint(104, 64));
+    EXPECT_EQ(child<QLabel>(*window, "Label9")->text(), QStringLiteral("Verzija 2.5"));
+
+    // MAC C texts read as Cyrillic where the MAC C font is missing.
+    const report::Font macc{QStringLiteral("MAC C Swiss"), 13, true};
+    EXPECT_EQ(child<QGroupBox>(*window, "GroupBox5")->title(),
+              report::displayText(macc, QStringLiteral("Izve{taj za poseta na ordinacija za op{ta medicina")));
+    EXPECT_EQ(child<QPushButton>(*window, "btnIzvestaj")->text(), report::displayText(macc, QStringLiteral("Izve{taj")));
+
+    for (const MorbidityPanelNames &panel : kPanels) {
+        EXPECT_FALSE(child<QCheckBox>(*window, panel.allDoctors)->isChecked());
+        EXPECT_EQ(child<QComboBox>(*window, panel.doctor)->currentIndex(), -1);
+    }
+    EXPECT_TRUE(child<QRadioButton>(*window, "gradselo2")->isChecked());
+    EXPECT_FALSE(child<QRadioButton>(*window, "grad2")->isChecked());
+}
+
+TEST_F(MainWindowTest, TabOrderOfAMorbidityPanel)
+{
+    auto window = open();
+    ASSERT_TRUE(window);
+    const char *expected[] = {"cbLekar", "Dateto", "Datefrom", "btnIzvestaj", "lekari", "grad", "selo", "gradselo"};
+    QWidget *current = child<QWidget>(*window, expected[0]);
+    for (std::size_t i = 1; i < std::size(expected); ++i) {
+        // Skip labels and the pickers' inner line edits.
+        QWidget *next = current->nextInFocusChain();
+        while (!(next->focusPolicy() & Qt::TabFocus) || next->objectName().isEmpty()
+               || next->objectName().startsWith(QLatin1String("qt_")))
+            next = next->nextInFocusChain();
+        EXPECT_EQ(next->objectName(), QString::fromLatin1(expected[i])) << "after " << expected[i - 1];
+        current = next;
+    }
+}
+
+TEST_F(MainWindowTest, ListsOnlyActiveDoctorsInOneSharedList)
+{
+    auto window = open();
+    ASSERT_TRUE(window);
+    QStandardItemModel *list = window->doctorList();
+    ASSERT_EQ(list->rowCount(), 2);
+    EXPECT_EQ(list->item(0)->data(Qt::UserRole).toString(), QStringLiteral("L01"));
+    EXPECT_EQ(list->item(0)->data(TfrmTarel::DoctorNameRole).toString(), QStringLiteral("Petrovski Marko"));
+    EXPECT_EQ(list->item(1)->data(TfrmTarel::DoctorNameRole).toString(), QStringLiteral("Nikolova Ana"));
+    for (const MorbidityPanelNames &panel : kPanels)
+        EXPECT_EQ(child<QComboBox>(*window, panel.doctor)->model(), list);
+
+    choose(child<QComboBox>(*window, "cbLekar2"), 1);
+    EXPECT_EQ(window->currentDoctor(), 1);
+    choose(child<QComboBox>(*window, "cbLekar"), 0);
+    EXPECT_EQ(window->currentDoctor(), 0);
+    EXPECT_EQ(child<QComboBox>(*window, "cbLekar2")->currentIndex(), 1);
+}
+
+TEST_F(MainWindowTest, DefaultDatesWhenFirstShown)
+{
+    struct Case {
+        const char *what;
+        QDate today, from;
+    };
+    const Case cases[] = {
+        {"31 May of a leap year", {2024, 5, 31}, {2024, 2, 29}},
+        {"31 May of a common year", {2023, 5, 31}, {2023, 2, 28}},
+        {"across the new year", {2024, 1, 15}, {2023, 10, 15}},
+        {"31 July to 30 April", {2024, 7, 31}, {2024, 4, 30}},
+    };
+    const char *fromPickers[] = {"Datefrom", "datefrom1", "datefrom2", "datumod", "datumod1", "datumod2"};
+    const char *toPickers[] = {"Dateto", "dateto1", "dateto2", "datumdo", "datumdo1", "datumdo2"};
+    for (const Case &c : cases) {
+        auto window = open(c.today);
+        ASSERT_TRUE(window);
+        for (const char *name : fromPickers)
+            EXPECT_EQ(child<QDateEdit>(*window, name)->date(), c.from) << c.what << ": " << name;
+        for (const char *name : toPickers)
+            EXPECT_EQ(child<QDateEdit>(*window, name)->date(), c.today) << c.what << ": " << name;
+    }
+}
+
+TEST_F(MainWindowTest, MissingDoctorStopsTheRunAndChangesNothing)
+{
+    auto window = open();
+    ASSERT_TRUE(window);
+    for (const MorbidityPanelNames &panel : kPanels) {
+        ui.messages.clear();
+        auto *button = child<QPushButton>(*window, panel.button);
+        button->click();
+        EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Izberete lekar")}) << panel.button;
+        EXPECT_TRUE(button->isEnabled()) << panel.button;
+        EXPECT_FALSE(window->morbidityRequest(panel.panel).has_value());
+    }
+    EXPECT_TRUE(ui.reports.empty());
+    EXPECT_TRUE(ui.errors.isEmpty());
+    EXPECT_TRUE(ui.informations.isEmpty());
+}
+
+TEST_F(MainWindowTest, SiteLekariIgnoresTheDoctorBox)
+{
+    auto window = open();
+    ASSERT_TRUE(window);
+    child<QCheckBox>(*window, "lekari1")->setChecked(true);
+    const auto request = window->morbidityRequest(MorbidityPanel::SchoolYouth);
+    ASSERT_TRUE(request.has_value());
+    EXPECT_TRUE(request->allDoctors);
+    EXPECT_EQ(request->doctorText(), QStringLiteral("Site lekari"));
+
+    child<QPushButton>(*window, "btnIzvestaj1")->click();
+    ASSERT_EQ(ui.reports.size(), 1u);
+    EXPECT_TRUE(ui.messages.isEmpty());
+    const auto &cells = ui.reports[0].cells;
+    EXPECT_EQ(cells.value(QStringLiteral("lekar")), QStringLiteral("Site lekari"));
+    EXPECT_EQ(cells.value(QStringLiteral("GradSelo")), QStringLiteral("Grad i Selo"));
+    EXPECT_EQ(cells.value(QStringLiteral("pzu")), QStringLiteral("PZU Zdravje"));
+    EXPECT_EQ(cells.value(QStringLiteral("v4")), QStringLiteral("2")); // both men, both areas
+}
+
+TEST_F(MainWindowTest, EachPanelRunsWithItsOwnDoctor)
+{
+    auto window = open();
+    ASSERT_TRUE(window);
+    choose(child<QComboBox>(*window, "cbLekar"), 0);
+    choose(child<QComboBox>(*window, "cbLekar2"), 1);
+
+    child<QPushButton>(*window, "btnIzvestaj")->click();
+    child<QPushButton>(*window, "btnIzvestaj2")->click();
+    ASSERT_EQ(ui.reports.size(), 2u);
+    EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("lekar")), QStringLiteral("Petrovski Marko"));
+    EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("v4")), QStringLiteral("1"));
+    EXPECT_EQ(ui.reports[1].cells.value(QStringLiteral("lekar")), QStringLiteral("Nikolova Ana"));
+    EXPECT_EQ(ui.reports[1].cells.value(QStringLiteral("v4")), QStringLiteral("1"));
+
+    // The middle panel has no doctor of its own.
+    child<QPushButton>(*window, "btnIzvestaj1")->click();
+    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Izberete lekar")});
+    EXPECT_EQ(ui.reports.size(), 2u);
+}
+
+TEST_F(MainWindowTest, AreaChoiceReachesTheRequest)
+{
+    struct Case {
+        const char *radio;
+        data::AreaFilter area;
+        const char *text;
+        const char *maleTotal;
+    };
+    const Case cases[] = {
+        {"grad", data::AreaFilter::Urban, "Grad", "1"},
+        {"selo", data::AreaFilter::Rural, "Selo", "1"},
+        {"gradselo", data::AreaFilter::Both, "Grad i Selo", "2"},
+    };
+    auto window = open();
+    ASSERT_TRUE(window);
+    child<QCheckBox>(*window, "lekari")->setChecked(true);
+    for (const Case &c : cases) {
+        ui.reports.clear();
+        child<QRadioButton>(*window, c.radio)->setChecked(true);
+        const auto request = window->morbidityRequest(MorbidityPanel::GeneralMedicine);
+        ASSERT_TRUE(request.has_value());
+        EXPECT_EQ(request->area, c.area) << c.radio;
+        child<QPushButton>(*window, "btnIzvestaj")->click();
+        ASSERT_EQ(ui.reports.size(), 1u) << c.radio;
+        EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("GradSelo")), QString::fromLatin1(c.text));
+        EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("v4")), QString::fromLatin1(c.maleTotal)) << c.radio;
+    }
+}
+
+TEST_F(MainWindowTest, ButtonIsEnabledAgainWhenThePreviewOpens)
+{
+    auto window = open();
+    ASSERT_TRUE(window);
+    auto *button = child<QPushButton>(*window, "btnIzvestaj");
+    child<QCheckBox>(*window, "lekari")->setChecked(true);
+    bool enabledWhileShowing = false;
+    ui.whileShowing = [&] { enabledWhileShowing = button->isEnabled(); };
+    button->click();
+    EXPECT_TRUE(enabledWhileShowing);
+}
+
+TEST_F(MainWindowTest, ReportNotBuiltInYet)
+{
+    app::MainWindowOptions options;
+    options.ui = &ui;
+    options.morbidityReports[0].catalogue = nullptr;
+    options.morbidityReports[0].buildTemplate = nullptr;
+    auto window = TfrmTarel::create(options);
+    ASSERT_TRUE(window.ok());
+    (*window)->show();
+    // The doctor is checked first.
+    child<QPushButton>(**window, "btnIzvestaj")->click();
+    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Izberete lekar")});
+    EXPECT_TRUE(ui.informations.isEmpty());
+    child<QCheckBox>(**window, "lekari")->setChecked(true);
+    child<QPushButton>(**window, "btnIzvestaj")->click();
+    EXPECT_EQ(ui.informations, QStringList{QStringLiteral("The report is not available yet.")});
+    EXPECT_TRUE(ui.reports.empty());
+}
+
+TEST_F(MainWindowTest, VisitReportOpensTheOnePagePreview)
+{
+    struct Case {
+        const char *button;
+        const char *templateName;
+    };
+    const Case cases[] = {
+        {"btnPosetaDecaMladina", "frxPosetaMladina"},
+        {"btnPosetaMladina", "frxPosetaDeca"},
+        {"dtnPosetaOrdinacija", "frxPosetaOrdinacija"},
+    };
+    auto window = open();
+    ASSERT_TRUE(window);
+    for (const Case &c : cases) {
+        ui.reports.clear();
+        child<QPushButton>(*window, c.button)->click();
+        ASSERT_TRUE(ui.errors.isEmpty()) << c.button << ": " << ui.errors.join(u'\n').toStdString();
+        ASSERT_EQ(ui.reports.size(), 1u) << c.button;
+        EXPECT_EQ(ui.reports[0].templateName, QString::fromLatin1(c.templateName));
+        EXPECT_EQ(ui.reports[0].pages, 1) << c.button;
+    }
+    // Both adult visits, one per area, in the general-medicine report.
+    const auto &cells = ui.reports[0].cells;
+    EXPECT_EQ(cells.value(QStringLiteral("vkupno_grad")), QStringLiteral("1"));
+    EXPECT_EQ(cells.value(QStringLiteral("vkupno_selo")), QStringLiteral("1"));
+    EXPECT_EQ(cells.value(QStringLiteral("vkupno")), QStringLiteral("2"));
+}
+
+TEST_F(MainWindowTest, ErrorEndsTheRunAndLeavesTheWindowUsable)
+{
+    auto window = open();
+    ASSERT_TRUE(window);
+    child<QCheckBox>(*window, "lekari")->setChecked(true);
+    aliased.source.exec(QStringLiteral("DROP TABLE PREGLEDI1"));
+
+    for (const char *name : {"btnIzvestaj", "dtnPosetaOrdinacija"}) {
+        ui.errors.clear();
+        auto *button = child<QPushButton>(*window, name);
+        button->click();
+        ASSERT_EQ(ui.errors.size(), 1) << name;
+        EXPECT_TRUE(ui.errors[0].endsWith(u'.')) << ui.errors[0].toStdString();
+        EXPECT_TRUE(button->isEnabled()) << name;
+    }
+    EXPECT_TRUE(ui.reports.empty());
+    EXPECT_TRUE(window->isEnabled());
+    // Still answering: the doctor check of another panel.
+    child<QPushButton>(*window, "btnIzvestaj1")->click();
+    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Izberete lekar")});
+}
+
+TEST_F(MainWindowTest, ClosingClosesTheConnection)
+{
+    auto window = open();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->database().isOpen());
+    EXPECT_TRUE(window->lookupsOpen());
+    window->close();
+    EXPECT_FALSE(window->database().isOpen());
+    EXPECT_FALSE(window->lookupsOpen());
+}
+
+TEST(ErrorText, FullStopAppendedOnce)
+{
+    struct Case {
+        const char *message, *shown;
+    };
+    const Case cases[] = {
+        {"no such table: PREGLEDI1", "no such table: PREGLEDI1."},
+        {"'12a' is not a valid integer value", "'12a' is not a valid integer value."},
+        {"Already a sentence.", "Already a sentence."},
+        {"Ends in a bracket)", "Ends in a bracket)"},
+        {"", ""},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(app::errorText(QString::fromLatin1(c.message)), QString::fromLatin1(c.shown)) << c.message;
+}
+
+} // namespace

@@ -1,0 +1,130 @@
+// The start-up: the splash window, its progress steps around the creation of
+// the main window, and a database that cannot be opened.
+#include "appfixture.h"
+
+#include "Loading.h"
+#include "macc.h"
+#include "startup.h"
+
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLabel>
+#include <QProgressBar>
+
+#include <gtest/gtest.h>
+
+using namespace tarel;
+namespace fixture = tarel::testing;
+using tarel::app::StartupEvent;
+
+namespace {
+
+class StartupTest : public ::testing::Test {
+protected:
+    StartupTest()
+    {
+        aliased.source.addDoctor(QStringLiteral("L01"), QStringLiteral("Petrovski"), QStringLiteral("Marko"), true);
+        aliased.source.addInstitution(QStringLiteral("PZU Zdravje"));
+    }
+
+    // The events as text: "shown", a progress position, "window" or "hidden",
+    // with "+splash" while the splash is visible and "+main" once the main
+    // window is visible.
+    app::StartupOptions options(QStringList &trace)
+    {
+        app::StartupOptions result;
+        result.window.ui = &ui;
+        result.pausePerBillionCounts = std::chrono::nanoseconds(0);
+        result.observer = [&trace](const StartupEvent &event) {
+            QString text;
+            switch (event.kind) {
+            case StartupEvent::SplashShown: text = QStringLiteral("shown"); break;
+            case StartupEvent::Progress: text = QString::number(event.position); break;
+            case StartupEvent::MainWindowCreated: text = QStringLiteral("window"); break;
+            case StartupEvent::SplashHidden: text = QStringLiteral("hidden"); break;
+            }
+            if (event.splash && event.splash->isVisible())
+                text += QStringLiteral("+splash");
+            if (event.window && event.window->isVisible())
+                text += QStringLiteral("+main");
+            trace << text;
+        };
+        return result;
+    }
+
+    fixture::AliasedSource aliased;
+    fixture::RecordingUi ui;
+};
+
+TEST_F(StartupTest, ProgressStepsAroundTheMainWindow)
+{
+    QStringList trace;
+    auto window = app::startUp(options(trace));
+    ASSERT_TRUE(window.ok());
+    const QStringList expected = {"shown+splash", "1+splash", "6+splash", "13+splash", "23+splash", "window+splash",
+                                  "53+splash", "100+splash", "100+splash", "hidden"};
+    EXPECT_EQ(trace, expected);
+    EXPECT_FALSE((*window)->isVisible());
+    EXPECT_TRUE(ui.errors.isEmpty());
+}
+
+TEST_F(StartupTest, SplashLastsAboutASecond)
+{
+    QStringList trace;
+    app::StartupOptions timed = options(trace);
+    timed.pausePerBillionCounts = std::chrono::milliseconds(100);
+    QElapsedTimer timer;
+    timer.start();
+    auto window = app::startUp(timed);
+    ASSERT_TRUE(window.ok());
+    EXPECT_GE(timer.elapsed(), 800); // 8,000,000,000 counts of pauses
+}
+
+TEST_F(StartupTest, MissingDatabaseShowsTheErrorOverTheSplash)
+{
+    aliased.pointAtMissingFile();
+    QStringList trace;
+    bool splashVisibleAtError = false;
+    ui.whileError = [&](QWidget *parent) {
+        auto *splash = qobject_cast<app::TfrmLoading *>(parent);
+        splashVisibleAtError = splash && splash->isVisible();
+    };
+    auto window = app::startUp(options(trace));
+    ASSERT_FALSE(window.ok());
+    ASSERT_EQ(ui.errors.size(), 1);
+    EXPECT_EQ(ui.errors[0], app::errorText(window.message()));
+    EXPECT_TRUE(ui.errors[0].endsWith(u'.'));
+    EXPECT_TRUE(splashVisibleAtError);
+    const QStringList expected = {"shown+splash", "1+splash", "6+splash", "13+splash", "23+splash"};
+    EXPECT_EQ(trace, expected);
+}
+
+TEST(Splash, LayoutAndStepping)
+{
+    app::TfrmLoading splash;
+    EXPECT_TRUE(splash.isVisible());
+    EXPECT_EQ(splash.size(), QSize(494, 152));
+    EXPECT_TRUE(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(splash.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    auto *cream = splash.findChild<QFrame *>(QStringLiteral("Panel1"));
+    ASSERT_NE(cream, nullptr);
+    EXPECT_EQ(cream->geometry(), QRect(15, 20, 465, 101));
+    EXPECT_EQ(cream->palette().color(QPalette::Window), QColor(255, 251, 240));
+    EXPECT_EQ(cream->frameShadow(), QFrame::Raised);
+    auto *label = splash.findChild<QLabel *>(QStringLiteral("Label1"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->parentWidget(), cream);
+    const report::Font macc{QStringLiteral("MAC C Swiss"), 37, false};
+    EXPECT_EQ(label->text(), report::displayText(macc, QStringLiteral("Ve molime po~ekajte")));
+
+    QProgressBar *bar = splash.progressBar();
+    EXPECT_EQ(bar->objectName(), QStringLiteral("Start"));
+    EXPECT_EQ(bar->geometry(), QRect(15, 120, 465, 17));
+    EXPECT_EQ(splash.position(), 0);
+    splash.stepBy(90);
+    splash.stepBy(30); // kept at the maximum
+    EXPECT_EQ(splash.position(), 100);
+}
+
+} // namespace

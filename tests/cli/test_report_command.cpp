@@ -1,0 +1,259 @@
+#include "reportcommand.h"
+
+#include "preparedfile.h"
+#include "sourcedatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+using namespace tarel;
+using namespace tarel::cli;
+using tarel::testing::SourceDatabase;
+
+namespace {
+
+// A table with a morbidity report that is available (its catalogue cannot be
+// loaded, which ends any run of it) and one that is not.
+const tabulation::MorbidityProfile fakeProfile{};
+Result<const tabulation::RowCatalogue *> missingCatalogue() { return fail(QStringLiteral("No catalogue here")); }
+report::TfrxReport noTemplate(const tabulation::RowCatalogue &) { return report::TfrxReport(); }
+tabulation::MorbidityReportDefinition ready() { return {&fakeProfile, &missingCatalogue, &noTemplate}; }
+tabulation::MorbidityReportDefinition later() { return {&fakeProfile, nullptr, nullptr}; }
+
+const std::vector<ReportEntry> table = {
+    {"visits-children", reports::VisitReport::Children},
+    {"ready", std::nullopt, &ready},
+    {"later", std::nullopt, &later},
+};
+
+QStringList args(const char *line) { return QString::fromLatin1(line).split(u' ', Qt::SkipEmptyParts); }
+
+struct Outcome {
+    int exit;
+    QString out;
+    QString err;
+};
+
+Outcome tool(const QStringList &arguments, const std::vector<ReportEntry> &entries = reportTable())
+{
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    const int exit = runTool(arguments, outStream, errStream, QDate(2024, 4, 2), entries);
+    outStream.flush();
+    errStream.flush();
+    return {exit, out, err};
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(ReportCommand, UsageErrors)
+{
+    struct Case {
+        const char *what;
+        const char *line;
+        const char *message;
+    };
+    const Case cases[] = {
+        {"nothing", "", "Name a report or 'convert'"},
+        {"unknown report", "no-such --from 2024-01-01 --to 2024-02-01 --output a.csv", "Unknown report 'no-such'"},
+        {"unknown option", "visits-children --form 2024-01-01", "Unknown option '--form'"},
+        {"single-dash option", "visits-children -o a.csv", "Unknown option '-o'"},
+        {"missing from", "visits-children --to 2024-02-01 --output a.csv",
+         "The option '--from YYYY-MM-DD' is required"},
+        {"month 13", "visits-children --from 2024-13-01 --to 2024-02-01 --output a.csv",
+         "'2024-13-01' is not a date of the form YYYY-MM-DD"},
+        {"short date", "visits-children --from 2024-1-1 --to 2024-02-01 --output a.csv",
+         "'2024-1-1' is not a date of the form YYYY-MM-DD"},
+        {"value missing at the end", "visits-children --from 2024-01-01 --to", "The option '--to' needs a value"},
+        {"option twice", "visits-children --from 2024-01-01 --from 2024-01-02", "The option '--from' is given twice"},
+        {"missing output", "visits-children --from 2024-01-01 --to 2024-02-01", "The option '--output FILE' is required"},
+        {"unknown extension", "visits-children --from 2024-01-01 --to 2024-02-01 --output a.txt",
+         "The output file 'a.txt' must end in .fp3, .pdf or .csv"},
+        {"no extension", "visits-children --from 2024-01-01 --to 2024-02-01 --output report",
+         "The output file 'report' must end in .fp3, .pdf or .csv"},
+        {"doctor on a visit report", "visits-children --from 2024-01-01 --to 2024-02-01 --doctor L01 --output a.csv",
+         "The report 'visits-children' takes only the dates: no doctor or area option"},
+        {"area on a visit report", "visits-children --from 2024-01-01 --to 2024-02-01 --area urban --output a.csv",
+         "The report 'visits-children' takes only the dates: no doctor or area option"},
+        {"morbidity report not there yet", "later --from 2024-01-01 --to 2024-02-01 --all-doctors --output a.csv",
+         "The report 'later' is not available yet"},
+        {"no doctor choice", "ready --from 2024-01-01 --to 2024-02-01 --output a.csv", "Izberete lekar"},
+        {"both doctor choices", "ready --from 2024-01-01 --to 2024-02-01 --all-doctors --doctor L1 --output a.csv",
+         "Give either '--all-doctors' or '--doctor CODE', not both"},
+        {"unknown area", "ready --from 2024-01-01 --to 2024-02-01 --all-doctors --area town --output a.csv",
+         "'town' is not an area: use urban, rural or both"},
+        {"flag with a value", "ready --all-doctors=yes", "The option '--all-doctors' takes no value"},
+        {"convert to fp3", "convert a.fp3 b.fp3", "The output file 'b.fp3' of 'convert' must end in .pdf or .csv"},
+        {"convert without output", "convert a.fp3",
+         "'convert' needs an input .fp3 file and an output .pdf or .csv file"},
+        {"convert with options", "convert a.fp3 b.csv --output c.csv", "'convert' takes no options"},
+    };
+    for (const Case &c : cases) {
+        const auto parsed = parseCommand(args(c.line), table);
+        ASSERT_TRUE(std::holds_alternative<Usage>(parsed)) << c.what;
+        EXPECT_EQ(std::get<Usage>(parsed).message, QLatin1String(c.message)) << c.what;
+        const Outcome outcome = tool(args(c.line), table);
+        EXPECT_EQ(outcome.exit, ExitUsage) << c.what;
+        EXPECT_TRUE(outcome.err.startsWith(QLatin1String(c.message) + u'\n')) << c.what;
+    }
+    // The system's own message stands alone.
+    EXPECT_EQ(tool(args("ready --from 2024-01-01 --to 2024-02-01 --output a.csv"), table).err,
+              QStringLiteral("Izberete lekar\n"));
+}
+
+TEST(ReportCommand, ParsedCommands)
+{
+    const auto visit = parseCommand(args("visits-children --from=2024-01-01 --to 2024-02-29 --output out.PDF"), table);
+    ASSERT_TRUE(std::holds_alternative<Command>(visit));
+    const Command &v = std::get<Command>(visit);
+    EXPECT_EQ(v.kind, Command::Kind::Report);
+    EXPECT_EQ(v.report, &table[0]);
+    EXPECT_EQ(v.from, QDate(2024, 1, 1));
+    EXPECT_EQ(v.to, QDate(2024, 2, 29));
+    EXPECT_EQ(v.format, OutputFormat::Pdf);
+    EXPECT_TRUE(v.database.isEmpty());
+
+    const auto morbidity = parseCommand(
+        args("ready --from 2024-01-01 --to 2024-02-01 --doctor L07 --area rural --database s.db --output r.fp3"), table);
+    ASSERT_TRUE(std::holds_alternative<Command>(morbidity));
+    const Command &m = std::get<Command>(morbidity);
+    EXPECT_EQ(m.doctor, std::optional<QString>(QStringLiteral("L07")));
+    EXPECT_EQ(m.area, std::optional<data::AreaFilter>(data::AreaFilter::Rural));
+    EXPECT_EQ(m.database, QStringLiteral("s.db"));
+    EXPECT_EQ(m.format, OutputFormat::PreparedFile);
+
+    const Outcome help = tool(args("visits-children --help"));
+    EXPECT_EQ(help.exit, ExitSuccess);
+    EXPECT_TRUE(help.out.startsWith(u"Usage: tarel-report REPORT")) << help.out.toStdString();
+    for (const ReportEntry &entry : reportTable())
+        EXPECT_TRUE(help.out.contains(QLatin1String(entry.name))) << entry.name;
+}
+
+class ReportCommandRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        source.addInstitution(QStringLiteral("PZU Test"));
+        source.addDoctor(QStringLiteral("L01"), QStringLiteral("Petrov"), QStringLiteral("Petar"), true);
+        source.addDoctor(QStringLiteral("L02"), QStringLiteral("Ilieva"), QStringLiteral("Ana"), false);
+        SourceDatabase::Visit visit;
+        visit.datR = QStringLiteral("1980-01-01");
+        source.addVisit(visit);
+        visit.mb = QStringLiteral("0101990450013");
+        visit.mesto = 123456;
+        visit.vid = QStringLiteral("3");
+        source.addVisit(visit);
+    }
+    QString file(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
+    QStringList visitRun(const QString &output) const
+    {
+        return {QStringLiteral("visits-general-medicine"), QStringLiteral("--from"), QStringLiteral("2024-01-01"),
+                QStringLiteral("--to"), QStringLiteral("2024-03-31"), QStringLiteral("--database"), source.path(),
+                QStringLiteral("--output"), output};
+    }
+
+    QTemporaryDir dir;
+    SourceDatabase source;
+};
+
+TEST_F(ReportCommandRun, CsvHoldsTheCounts)
+{
+    const Outcome outcome = tool(visitRun(file("visits.csv")));
+    ASSERT_EQ(outcome.exit, ExitSuccess) << outcome.err.toStdString();
+    const QString csv = QString::fromUtf8(readAll(file("visits.csv")));
+    // Rows GRAD, SELO, VKUPNO in Cyrillic: all, first, columns 7-9 empty,
+    // se, nositeli, 0, farmers, others.
+    EXPECT_TRUE(csv.contains(QStringLiteral("\u0413\u0420\u0410\u0414,1,1,,,,1,1,0,0,0\r\n"))) << csv.toStdString();
+    EXPECT_TRUE(csv.contains(QStringLiteral("\u0421\u0415\u041B\u041E,1,0,,,,1,1,0,0,0\r\n"))) << csv.toStdString();
+    EXPECT_TRUE(csv.contains(QStringLiteral("\u0412\u041A\u0423\u041F\u041D\u041E,2,1,,,,2,2,0,0,0\r\n")))
+        << csv.toStdString();
+}
+
+TEST_F(ReportCommandRun, SavedReportConvertsToTheSameCsv)
+{
+    ASSERT_EQ(tool(visitRun(file("visits.csv"))).exit, ExitSuccess);
+    ASSERT_EQ(tool(visitRun(file("visits.fp3"))).exit, ExitSuccess);
+    ASSERT_TRUE(report::loadPrepared(file("visits.fp3")).ok());
+    const Outcome convert = tool({QStringLiteral("convert"), file("visits.fp3"), file("converted.csv")});
+    ASSERT_EQ(convert.exit, ExitSuccess) << convert.err.toStdString();
+    EXPECT_EQ(readAll(file("converted.csv")), readAll(file("visits.csv")));
+    ASSERT_EQ(tool({QStringLiteral("convert"), file("visits.fp3"), file("converted.pdf")}).exit, ExitSuccess);
+    EXPECT_TRUE(readAll(file("converted.pdf")).startsWith("%PDF"));
+}
+
+TEST_F(ReportCommandRun, FailuresExitOneAndWriteNothing)
+{
+    QFile bad(file("bad.fp3"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("not a prepared report");
+    bad.close();
+
+    struct Case {
+        const char *what;
+        QStringList arguments;
+        QString output;
+        QString message; // empty: any message ending in a full stop
+    };
+    SourceDatabase broken;
+    broken.exec(QStringLiteral("insert into PREGLEDI1 (MB, VidNaUsluga, DATA) values ('1', '1', '2024-02-01')"));
+    broken.exec(QStringLiteral("insert into osigurenici (MB, DAT_R, MESTO_S) values ('1', 'x', 400017)"));
+    QStringList brokenRun = visitRun(file("broken.csv"));
+    brokenRun[6] = broken.path();
+    QStringList missingDatabase = visitRun(file("missing.csv"));
+    missingDatabase[6] = file("no-such.sqlite");
+    const Case cases[] = {
+        {"unreadable birth date", brokenRun, file("broken.csv"), QStringLiteral("'x' is not a valid date.\n")},
+        {"missing database file", missingDatabase, file("missing.csv"), QString()},
+        {"output folder missing", visitRun(file("no-such-folder/a.pdf")), file("no-such-folder/a.pdf"), QString()},
+        {"not a prepared report", {QStringLiteral("convert"), file("bad.fp3"), file("bad.csv")}, file("bad.csv"),
+         QString()},
+        {"no such prepared report", {QStringLiteral("convert"), file("none.fp3"), file("none.csv")},
+         file("none.csv"), QString()},
+    };
+    for (const Case &c : cases) {
+        const Outcome outcome = tool(c.arguments);
+        EXPECT_EQ(outcome.exit, ExitRunError) << c.what;
+        if (!c.message.isEmpty()) {
+            EXPECT_EQ(outcome.err, c.message) << c.what;
+        }
+        EXPECT_TRUE(outcome.err.endsWith(QStringLiteral(".\n"))) << c.what << ": " << outcome.err.toStdString();
+        EXPECT_FALSE(QFile::exists(c.output)) << c.what;
+    }
+}
+
+TEST_F(ReportCommandRun, DoctorMustBeActive)
+{
+    struct Case {
+        const char *what;
+        const char *doctor;
+        int exit;
+        QString err;
+    };
+    const Case cases[] = {
+        {"unknown code", "L99", ExitUsage, QStringLiteral("'L99' is not the code of an active doctor\n")},
+        {"inactive doctor", "L02", ExitUsage, QStringLiteral("'L02' is not the code of an active doctor\n")},
+        // An active doctor passes; the fake report then fails to load.
+        {"active doctor", "L01", ExitRunError, QStringLiteral("No catalogue here.\n")},
+    };
+    for (const Case &c : cases) {
+        const Outcome outcome = tool({QStringLiteral("ready"), QStringLiteral("--from"), QStringLiteral("2024-01-01"),
+                                      QStringLiteral("--to"), QStringLiteral("2024-03-31"), QStringLiteral("--doctor"),
+                                      QString::fromLatin1(c.doctor), QStringLiteral("--database"), source.path(),
+                                      QStringLiteral("--output"), file("m.csv")},
+                                     table);
+        EXPECT_EQ(outcome.exit, c.exit) << c.what;
+        EXPECT_EQ(outcome.err, c.err) << c.what;
+        EXPECT_FALSE(QFile::exists(file("m.csv"))) << c.what;
+    }
+}

@@ -1,0 +1,677 @@
+// The reports over a PostgreSQL source give exactly what they give over the
+// same rows in SQLite, and a server that cannot be reached, refuses the login
+// or drops the connection ends a run with an error, never a hang or a crash.
+//
+// The server is the suite's own (tests/postgres/pg-server, named by
+// TAREL_PG_SERVER); without it every test skips.
+
+#include "database.h"
+#include "generator.h"
+#include "morbidityrun.h"
+#include "pgloader.h"
+#include "prepared.h"
+#include "preparedfile.h"
+#include "sourcedatabase.h"
+#include "statements.h"
+#include "template.h"
+
+#include "children.h"
+#include "generalmedicine.h"
+#include "schoolyouth.h"
+#include "visitreports.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+using namespace tarel;
+
+namespace {
+
+constexpr const char *Unavailable = "PostgreSQL server not available";
+
+// The suite's server: its port on 127.0.0.1, from the file pg-server wrote.
+std::optional<int> serverPort()
+{
+    const QString dir = qEnvironmentVariable("TAREL_PG_SERVER");
+    if (dir.isEmpty())
+        return std::nullopt;
+    QFile file(dir + QStringLiteral("/port"));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    bool ok = false;
+    const int port = file.readAll().trimmed().toInt(&ok);
+    return ok ? std::optional<int>(port) : std::nullopt;
+}
+
+#define REQUIRE_SERVER()                                                                            \
+    if (!serverPort())                                                                              \
+    GTEST_SKIP() << Unavailable << " (TAREL_PG_SERVER names no running server; run the tests with " \
+                                   "ctest, which starts one)"
+
+data::AliasSettings postgresAlias(const QString &database, const QString &user = QStringLiteral("tarel"),
+                                  const QString &password = {})
+{
+    data::AliasSettings settings;
+    settings.alias = QStringLiteral("pelorida");
+    settings.driver = QStringLiteral("QPSQL");
+    settings.host = QStringLiteral("127.0.0.1");
+    settings.port = serverPort().value_or(-1);
+    settings.database = database;
+    settings.user = user;
+    settings.password = password;
+    settings.connectTimeoutSeconds = 5;
+    return settings;
+}
+
+demodb::PostgresTarget loaderTarget(const QString &database)
+{
+    demodb::PostgresTarget target;
+    target.host = QStringLiteral("127.0.0.1");
+    target.port = serverPort().value_or(-1);
+    target.database = database;
+    target.user = QStringLiteral("tarel");
+    return target;
+}
+
+// A connection of the test's own to the server's maintenance database, for
+// what the program never does: create databases, end sessions.
+class Admin {
+public:
+    explicit Admin(const QString &database = QStringLiteral("postgres"))
+        : m_name(QStringLiteral("pg-admin-%1").arg(++s_counter))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
+        db.setHostName(QStringLiteral("127.0.0.1"));
+        db.setPort(serverPort().value_or(-1));
+        db.setDatabaseName(database);
+        db.setUserName(QStringLiteral("tarel"));
+        db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+        if (!db.open())
+            ADD_FAILURE() << "admin connection: " << db.lastError().text().toStdString();
+    }
+    ~Admin()
+    {
+        QSqlDatabase::database(m_name, false).close();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    bool exec(const QString &sql)
+    {
+        QSqlQuery query(QSqlDatabase::database(m_name, false));
+        if (query.exec(sql))
+            return true;
+        ADD_FAILURE() << sql.toStdString() << ": " << query.lastError().text().toStdString();
+        return false;
+    }
+    QString value(const QString &sql)
+    {
+        QSqlQuery query(QSqlDatabase::database(m_name, false));
+        if (!query.exec(sql) || !query.next()) {
+            ADD_FAILURE() << sql.toStdString() << ": " << query.lastError().text().toStdString();
+            return {};
+        }
+        return query.value(0).toString();
+    }
+    // A fresh, empty database of that name.
+    void recreate(const QString &database)
+    {
+        exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database));
+        exec(QStringLiteral("CREATE DATABASE %1").arg(database));
+    }
+
+private:
+    static inline int s_counter = 0;
+    QString m_name;
+};
+
+// Ends the session of a connection from another one, as an administrator
+// or a server restart does.
+void terminateSession(data::Database &database)
+{
+    QSqlQuery pid(database.connection());
+    ASSERT_TRUE(pid.exec(QStringLiteral("select pg_backend_pid()")) && pid.next());
+    const QString backend = pid.value(0).toString();
+    pid.finish();
+    Admin admin;
+    EXPECT_EQ(admin.value(QStringLiteral("select pg_terminate_backend(%1)").arg(backend)), QStringLiteral("true"));
+    // The session is gone once the server no longer lists it.
+    for (int i = 0; i < 100; ++i) {
+        if (admin.value(QStringLiteral("select count(*) from pg_stat_activity where pid = %1").arg(backend))
+            == QStringLiteral("0"))
+            return;
+        ::usleep(20000);
+    }
+    ADD_FAILURE() << "the session " << backend.toStdString() << " did not end";
+}
+
+// ---------------------------------------------------------------------------
+// One demo data set, in SQLite and in PostgreSQL.
+
+const QDate LastDay(2024, 6, 30);
+// A range that starts and ends inside the period, so both ends of "between"
+// cut through visits.
+const QDate From(2023, 3, 1);
+const QDate To(2024, 2, 29);
+
+class SameRowsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!serverPort())
+            return;
+        s_dir = new QTemporaryDir;
+        s_sqlite = s_dir->filePath(QStringLiteral("demo.sqlite"));
+        s_database = QStringLiteral("reports_%1").arg(QCoreApplication::applicationPid());
+        Admin().recreate(s_database);
+
+        demodb::DemoOptions options;
+        options.visits = 20000;
+        options.seed = 20240630;
+        options.lastDay = LastDay;
+        QElapsedTimer timer;
+        timer.start();
+        const Result<demodb::DemoStats> loaded = demodb::loadDemoDatabase(loaderTarget(s_database), options, s_sqlite);
+        ASSERT_TRUE(loaded.ok()) << loaded.message().toStdString();
+        std::printf("[ info     ] 20000 visits written to SQLite and loaded into PostgreSQL in %.2f s\n",
+                    double(timer.elapsed()) / 1000);
+    }
+    static void TearDownTestSuite()
+    {
+        if (!s_dir)
+            return;
+        Admin().exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(s_database));
+        delete s_dir;
+        s_dir = nullptr;
+    }
+
+    void SetUp() override
+    {
+        REQUIRE_SERVER();
+        Result<std::unique_ptr<data::Database>> sqlite = data::Database::open(data::sqliteFile(s_sqlite));
+        ASSERT_TRUE(sqlite.ok()) << sqlite.message().toStdString();
+        Result<std::unique_ptr<data::Database>> postgres = data::Database::open(postgresAlias(s_database));
+        ASSERT_TRUE(postgres.ok()) << postgres.message().toStdString();
+        m_sqlite = std::move(*sqlite);
+        m_postgres = std::move(*postgres);
+    }
+
+    data::Database &engine(int i) { return i == 0 ? *m_sqlite : *m_postgres; }
+
+    static inline QTemporaryDir *s_dir = nullptr;
+    static inline QString s_sqlite;
+    static inline QString s_database;
+    std::unique_ptr<data::Database> m_sqlite;
+    std::unique_ptr<data::Database> m_postgres;
+};
+
+// Every row of a statement as one text per row (fields by index, NULL told
+// apart from the empty text, dates also as day numbers), sorted: rows that
+// tie on the statement's order may come in either order.
+struct Selection {
+    QStringList fieldNames; // lower case
+    QStringList rows;
+    QString error;
+};
+
+Selection select(data::Database &database, const QStringList &lines, QDate from, QDate to,
+                 const std::vector<std::pair<QString, QString>> &texts = {})
+{
+    Selection result;
+    data::Query query(database, QStringLiteral("q"), lines);
+    if (Result<void> opened = query.open(from, to, texts); !opened) {
+        result.error = opened.message();
+        return result;
+    }
+    for (const QString &name : query.fieldNames())
+        result.fieldNames << name.toLower();
+    const int dat_r = query.field(u"DAT_R");
+    while (query.next()) {
+        QStringList fields;
+        for (int i = 0; i < result.fieldNames.size(); ++i)
+            fields << query.text(i) + (query.value(i).isNull() ? QStringLiteral("<NULL>") : QString());
+        int day = -1;
+        if (dat_r >= 0 && !query.day(dat_r, &day))
+            result.error = QStringLiteral("unreadable DAT_R");
+        fields << QString::number(day);
+        result.rows << fields.join(QChar(0x1f));
+    }
+    if (query.error())
+        result.error = query.error()->message;
+    result.rows.sort();
+    return result;
+}
+
+TEST_F(SameRowsTest, EveryStatementSelectsTheSameRowsWithTheSameFields)
+{
+    Result<std::vector<data::Doctor>> doctors = m_sqlite->doctors();
+    ASSERT_TRUE(doctors.ok() && !doctors->empty());
+    const QString doctor = doctors->front().code;
+    const std::vector<std::pair<QString, QString>> doctorParameter{{QLatin1String(data::DoctorParameter), doctor}};
+
+    struct Case {
+        const char *name;
+        QStringList lines;
+        QDate from, to;
+        bool oneDoctor = false;
+    };
+    std::vector<Case> cases{
+        {"urban visits", data::qPosetaDecaGradStatement(), From, To},
+        {"rural visits", data::qPosetaDecaSeloStatement(), From, To},
+        {"visits of a single day", data::qPosetaDecaGradStatement(), QDate(2023, 11, 15), QDate(2023, 11, 15)},
+        {"from after to", data::qPosetaDecaSeloStatement(), To, From},
+    };
+    for (bool oneDoctor : {false, true})
+        for (data::AreaFilter area : {data::AreaFilter::Both, data::AreaFilter::Urban, data::AreaFilter::Rural})
+            cases.push_back({oneDoctor ? "morbidity, one doctor" : "morbidity, all doctors",
+                             data::morbidityStatementFor(oneDoctor, area), From, To, oneDoctor});
+
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto texts = c.oneDoctor ? doctorParameter : std::vector<std::pair<QString, QString>>{};
+        const Selection sqlite = select(*m_sqlite, c.lines, c.from, c.to, texts);
+        const Selection postgres = select(*m_postgres, c.lines, c.from, c.to, texts);
+        ASSERT_EQ(sqlite.error, QString());
+        ASSERT_EQ(postgres.error, QString());
+        EXPECT_EQ(postgres.fieldNames, sqlite.fieldNames);
+        ASSERT_EQ(postgres.rows.size(), sqlite.rows.size());
+        for (qsizetype i = 0; i < sqlite.rows.size(); ++i)
+            if (postgres.rows[i] != sqlite.rows[i]) {
+                ADD_FAILURE() << "first differing row:\n SQLite:     " << sqlite.rows[i].toStdString()
+                              << "\n PostgreSQL: " << postgres.rows[i].toStdString();
+                break;
+            }
+        if (c.from <= c.to) {
+            EXPECT_GT(sqlite.rows.size(), 0);
+        }
+    }
+
+    // The joined result names its fields alike on both engines, by the
+    // names the reports read.
+    data::Query query(*m_postgres, QStringLiteral("qPosetaDecaGrad"), data::qPosetaDecaGradStatement());
+    ASSERT_TRUE(query.open(From, To).ok());
+    for (const char *name : {"MB", "mb_1", "DAT_R", "S_DIJA", "S_DIJA2", "VidNaUsluga", "OSNOV", "CLEN", "PRE_1",
+                             "LEKAR_S_1", "DATA", "MESTO_S"})
+        EXPECT_GE(query.field(QString::fromLatin1(name)), 0) << name;
+    EXPECT_EQ(query.field(u"MB"), 1);
+    EXPECT_EQ(query.field(u"mb_1"), 12);
+}
+
+TEST_F(SameRowsTest, DoctorListAndInstitutionAreTheSame)
+{
+    Result<std::vector<data::Doctor>> sqlite = m_sqlite->doctors();
+    Result<std::vector<data::Doctor>> postgres = m_postgres->doctors();
+    ASSERT_TRUE(sqlite.ok() && postgres.ok());
+    ASSERT_EQ(postgres->size(), sqlite->size());
+    for (std::size_t i = 0; i < sqlite->size(); ++i) {
+        EXPECT_EQ((*postgres)[i].code, (*sqlite)[i].code);
+        EXPECT_EQ((*postgres)[i].name, (*sqlite)[i].name);
+    }
+    Result<data::Institution> a = m_sqlite->institution();
+    Result<data::Institution> b = m_postgres->institution();
+    ASSERT_TRUE(a.ok() && b.ok());
+    EXPECT_EQ(b->naziv, a->naziv);
+    EXPECT_EQ(b->adresa, a->adresa);
+    EXPECT_EQ(b->mesto, a->mesto);
+    EXPECT_EQ(b->danBroj, a->danBroj);
+    EXPECT_EQ(b->ziro, a->ziro);
+    EXPECT_EQ(b->deponent, a->deponent);
+    EXPECT_FALSE(a->naziv.isEmpty());
+}
+
+// The prepared report of a morbidity run on one engine.
+Result<QByteArray> morbidityReport(const tabulation::MorbidityReportDefinition &definition, data::Database &database,
+                                   const tabulation::ReportRequest &request, QString *total)
+{
+    Result<const tabulation::RowCatalogue *> catalogue = definition.catalogue();
+    if (!catalogue)
+        return catalogue.error();
+    Result<data::Institution> institution = database.institution();
+    if (!institution)
+        return institution.error();
+    report::TfrxReport templ = definition.buildTemplate(**catalogue);
+    data::Query query(database, definition.profile->query, data::morbidityStatement());
+    tabulation::CounterGrid grid;
+    if (Result<void> run = tabulation::runMorbidityReport(*definition.profile, **catalogue, database, query, request,
+                                                          institution->naziv, grid, templ);
+        !run)
+        return run.error();
+    // Grand total of both sexes' row totals: "v4" and "v5".
+    if (report::TfrxMemoView *male = templ.findCell(QStringLiteral("v4")))
+        *total = male->text();
+    return report::serializePrepared(report::prepare(templ));
+}
+
+TEST_F(SameRowsTest, EveryMorbidityReportIsTheSameOnBothEngines)
+{
+    Result<std::vector<data::Doctor>> doctors = m_sqlite->doctors();
+    ASSERT_TRUE(doctors.ok() && !doctors->empty());
+
+    struct Report {
+        const char *name;
+        tabulation::MorbidityReportDefinition definition;
+    };
+    const Report reports[] = {{"general medicine", reports::generalMedicineReport()},
+                              {"school children and youth", reports::schoolYouthReport()},
+                              {"children", reports::childrenReport()}};
+    for (const Report &r : reports)
+        for (bool allDoctors : {true, false})
+            for (data::AreaFilter area : {data::AreaFilter::Both, data::AreaFilter::Urban, data::AreaFilter::Rural}) {
+                tabulation::ReportRequest request;
+                request.from = From;
+                request.to = To;
+                request.allDoctors = allDoctors;
+                if (!allDoctors) {
+                    request.doctorCode = doctors->front().code;
+                    request.doctorName = doctors->front().name;
+                }
+                request.area = area;
+                SCOPED_TRACE(std::string(r.name) + ", " + request.doctorText().toStdString() + ", "
+                             + request.areaText().toStdString());
+
+                QString sqliteTotal, postgresTotal;
+                Result<QByteArray> sqlite = morbidityReport(r.definition, *m_sqlite, request, &sqliteTotal);
+                Result<QByteArray> postgres = morbidityReport(r.definition, *m_postgres, request, &postgresTotal);
+                ASSERT_TRUE(sqlite.ok()) << sqlite.message().toStdString();
+                ASSERT_TRUE(postgres.ok()) << postgres.message().toStdString();
+                EXPECT_EQ(postgresTotal, sqliteTotal);
+                EXPECT_NE(sqliteTotal, QStringLiteral("-")) << "the report counts nothing: a vacuous comparison";
+                EXPECT_TRUE(*postgres == *sqlite) << "the prepared reports differ";
+            }
+}
+
+TEST_F(SameRowsTest, EveryVisitReportIsTheSameOnBothEngines)
+{
+    const QDate today(2024, 7, 1);
+    for (reports::VisitReport which :
+         {reports::VisitReport::SchoolYouth, reports::VisitReport::Children, reports::VisitReport::GeneralMedicine}) {
+        SCOPED_TRACE(reports::visitTemplateName(which).toStdString());
+        QByteArray prepared[2];
+        for (int e = 0; e < 2; ++e) {
+            report::TfrxReport templ = reports::buildVisitTemplate(which);
+            const Result<void> run = reports::runVisitReport(which, engine(e), From, To, templ, today);
+            ASSERT_TRUE(run.ok()) << run.message().toStdString();
+            prepared[e] = report::serializePrepared(report::prepare(templ));
+        }
+        EXPECT_TRUE(prepared[1] == prepared[0]) << "the prepared reports differ";
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Connections that fail.
+
+// A port on 127.0.0.1 that nothing listens on (bound, then closed), or one
+// that accepts connections into its backlog and never answers.
+class LoopbackSocket {
+public:
+    explicit LoopbackSocket(bool listen)
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = 0;
+        ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        socklen_t size = sizeof address;
+        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &size);
+        m_port = ntohs(address.sin_port);
+        if (listen) {
+            ::listen(m_fd, 8);
+        } else {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~LoopbackSocket()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+};
+
+TEST(PostgresConnection, FailuresAreClearErrorsAndNeverHang)
+{
+    REQUIRE_SERVER();
+    const LoopbackSocket closed(false);
+    const LoopbackSocket silent(true);
+
+    struct Case {
+        const char *name;
+        data::AliasSettings settings;
+        const char *expected; // in the message
+        int atMostMs;
+    };
+    data::AliasSettings refused = postgresAlias(QStringLiteral("postgres"));
+    refused.port = closed.port();
+    data::AliasSettings unanswered = postgresAlias(QStringLiteral("postgres"));
+    unanswered.port = silent.port();
+    unanswered.connectTimeoutSeconds = 2;
+    const Case cases[] = {
+        {"connection refused", refused, "Connection refused", 3000},
+        {"server that never answers", unanswered, "timeout", 8000},
+        {"wrong password", postgresAlias(QStringLiteral("postgres"), QStringLiteral("tarel_pw"), QStringLiteral("wrong")),
+         "password authentication failed", 5000},
+        {"no password", postgresAlias(QStringLiteral("postgres"), QStringLiteral("tarel_pw")), "password", 5000},
+        {"unknown database", postgresAlias(QStringLiteral("no_such_database")), "does not exist", 5000},
+        {"unknown user", postgresAlias(QStringLiteral("postgres"), QStringLiteral("nobody_here")), "does not exist",
+         5000},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QElapsedTimer timer;
+        timer.start();
+        const Result<std::unique_ptr<data::Database>> opened = data::Database::open(c.settings);
+        const qint64 elapsed = timer.elapsed();
+        ASSERT_FALSE(opened.ok());
+        EXPECT_TRUE(opened.message().startsWith(QStringLiteral("Cannot open the database of alias 'pelorida': ")))
+            << opened.message().toStdString();
+        EXPECT_TRUE(opened.message().contains(QLatin1String(c.expected), Qt::CaseInsensitive))
+            << opened.message().toStdString();
+        EXPECT_FALSE(opened.message().contains(QLatin1Char('\n'))) << opened.message().toStdString();
+        EXPECT_LT(elapsed, c.atMostMs);
+    }
+
+    // The right password opens.
+    const Result<std::unique_ptr<data::Database>> right =
+        data::Database::open(postgresAlias(QStringLiteral("postgres"), QStringLiteral("tarel_pw"), QStringLiteral("secret")));
+    EXPECT_TRUE(right.ok()) << right.message().toStdString();
+}
+
+class DroppedConnectionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_SERVER();
+        m_name = QStringLiteral("dropped_%1").arg(QCoreApplication::applicationPid());
+        Admin().recreate(m_name);
+        demodb::DemoOptions options;
+        options.visits = 2000;
+        options.lastDay = LastDay;
+        const Result<demodb::DemoStats> loaded = demodb::loadDemoDatabase(loaderTarget(m_name), options);
+        ASSERT_TRUE(loaded.ok()) << loaded.message().toStdString();
+        Result<std::unique_ptr<data::Database>> opened = data::Database::open(postgresAlias(m_name));
+        ASSERT_TRUE(opened.ok()) << opened.message().toStdString();
+        m_database = std::move(*opened);
+    }
+    void TearDown() override
+    {
+        m_database.reset();
+        if (serverPort())
+            Admin().exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name));
+    }
+
+    Result<QString> visitReport()
+    {
+        report::TfrxReport templ = reports::buildVisitTemplate(reports::VisitReport::GeneralMedicine);
+        if (Result<void> run = reports::runVisitReport(reports::VisitReport::GeneralMedicine, *m_database, From, To,
+                                                       templ, QDate(2024, 7, 1));
+            !run)
+            return run.error();
+        return QString::fromUtf8(report::serializePrepared(report::prepare(templ)));
+    }
+
+    QString m_name;
+    std::unique_ptr<data::Database> m_database;
+};
+
+TEST_F(DroppedConnectionTest, ADropWhileRowsAreReadEndsTheWalkWithAnError)
+{
+    // Far more rows than the connection buffers, so most are still to come
+    // when the session ends.
+    ASSERT_TRUE(m_database->beginRead().ok());
+    data::Query query(*m_database, QStringLiteral("q"),
+                      {QStringLiteral("select g from generate_series(1, 3000000) g"),
+                       QStringLiteral("where cast(:datumod as date) <= cast(:datumdo as date)")});
+    ASSERT_TRUE(query.open(From, To).ok());
+    int rows = 0;
+    while (rows < 10 && query.next())
+        ++rows;
+    ASSERT_EQ(rows, 10);
+    terminateSession(*m_database);
+
+    QElapsedTimer timer;
+    timer.start();
+    while (query.next())
+        ++rows;
+    EXPECT_LT(rows, 3000000);
+    ASSERT_TRUE(query.error().has_value()) << "a cut-off result read as complete";
+    EXPECT_FALSE(query.error()->message.isEmpty());
+    EXPECT_LT(timer.elapsed(), 10000);
+    query.close();
+    m_database->endRead();
+}
+
+TEST_F(DroppedConnectionTest, TheNextRunOpensTheConnectionAgain)
+{
+    const Result<QString> before = visitReport();
+    ASSERT_TRUE(before.ok()) << before.message().toStdString();
+    terminateSession(*m_database);
+    const Result<QString> after = visitReport();
+    ASSERT_TRUE(after.ok()) << after.message().toStdString();
+    EXPECT_EQ(*after, *before);
+}
+
+TEST_F(DroppedConnectionTest, ARunWhoseConnectionCannotBeOpenedAgainFails)
+{
+    Admin admin;
+    admin.exec(QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS false").arg(m_name));
+    terminateSession(*m_database);
+
+    const Result<QString> visits = visitReport();
+    ASSERT_FALSE(visits.ok());
+    EXPECT_TRUE(visits.message().contains(QLatin1String("lost"))) << visits.message().toStdString();
+
+    const tabulation::MorbidityReportDefinition definition = reports::generalMedicineReport();
+    Result<const tabulation::RowCatalogue *> catalogue = definition.catalogue();
+    ASSERT_TRUE(catalogue.ok());
+    report::TfrxReport templ = definition.buildTemplate(**catalogue);
+    data::Query query(*m_database, definition.profile->query, data::morbidityStatement());
+    tabulation::CounterGrid grid;
+    tabulation::ReportRequest request;
+    request.from = From;
+    request.to = To;
+    const Result<void> run =
+        tabulation::runMorbidityReport(*definition.profile, **catalogue, *m_database, query, request, {}, grid, templ);
+    EXPECT_FALSE(run.ok());
+    EXPECT_FALSE(m_database->doctors().ok());
+    admin.exec(QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS true").arg(m_name));
+}
+
+// ---------------------------------------------------------------------------
+// The loader keeps what each value means to the statements.
+
+class LoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_SERVER();
+        m_name = QStringLiteral("loader_%1").arg(QCoreApplication::applicationPid());
+        Admin().recreate(m_name);
+    }
+    void TearDown() override
+    {
+        if (serverPort())
+            Admin().exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name));
+    }
+    QString m_name;
+};
+
+TEST_F(LoaderTest, RefusesValuesPostgreSQLWouldChange)
+{
+    struct Case {
+        const char *name;
+        const char *statement; // run on a source with one good visit
+        const char *expected;  // in the error; null: loads
+    };
+    const Case cases[] = {
+        {"good rows", "select 1", nullptr},
+        {"empty date text", "update osigurenici set DAT_R = ''", nullptr},
+        {"a date that is no date", "update osigurenici set DAT_R = '2023-02-30'",
+         "table osigurenici, row 1, column DAT_R: '2023-02-30' is not a date"},
+        {"a date with a time", "update PREGLEDI1 set DATA = '2024-03-15 10:00'", "column DATA"},
+        {"a settlement code that is empty text", "update osigurenici set MESTO_S = ''",
+         "column MESTO_S: '' is not an integer"},
+        {"a boolean 2", "update Lekari set aktiven = 2", "column aktiven"},
+        {"a boolean text", "update Lekari set aktiven = 'true'", "column aktiven"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        tarel::testing::SourceDatabase source;
+        source.addVisit({});
+        source.addDoctor(QStringLiteral("L01"), QStringLiteral("O'Neil"), QStringLiteral("Ana"), true);
+        source.addInstitution(QStringLiteral("PZU"));
+        source.exec(QString::fromLatin1(c.statement));
+        const Result<demodb::CopyStats> copied = demodb::copyToPostgres(source.path(), loaderTarget(m_name), true);
+        if (!c.expected) {
+            EXPECT_TRUE(copied.ok()) << copied.message().toStdString();
+            continue;
+        }
+        ASSERT_FALSE(copied.ok());
+        EXPECT_TRUE(copied.message().contains(QLatin1String(c.expected))) << copied.message().toStdString();
+    }
+}
+
+TEST_F(LoaderTest, KeepsTablesUnlessToldToReplaceThemAndLeavesThemWholeOnFailure)
+{
+    tarel::testing::SourceDatabase first;
+    first.addVisit({});
+    first.addDoctor(QStringLiteral("L01"), QStringLiteral("O'Neil"), QStringLiteral("Ana"), true);
+    ASSERT_TRUE(demodb::copyToPostgres(first.path(), loaderTarget(m_name), false).ok());
+
+    tarel::testing::SourceDatabase second;
+    second.addDoctor(QStringLiteral("L02"), QStringLiteral("Petrov"), QStringLiteral("Ivan"), true);
+    second.exec(QStringLiteral("insert into Lekari (lekar_s, aktiven) values ('L03', 5)"));
+    const Result<demodb::CopyStats> kept = demodb::copyToPostgres(second.path(), loaderTarget(m_name), false);
+    ASSERT_FALSE(kept.ok());
+    EXPECT_TRUE(kept.message().contains(QLatin1String("--force"))) << kept.message().toStdString();
+    // Replacing fails on the bad boolean: the old tables stay as they were.
+    EXPECT_FALSE(demodb::copyToPostgres(second.path(), loaderTarget(m_name), true).ok());
+
+    Result<std::unique_ptr<data::Database>> database = data::Database::open(postgresAlias(m_name));
+    ASSERT_TRUE(database.ok()) << database.message().toStdString();
+    Result<std::vector<data::Doctor>> doctors = (*database)->doctors();
+    ASSERT_TRUE(doctors.ok()) << doctors.message().toStdString();
+    ASSERT_EQ(doctors->size(), 1u);
+    EXPECT_EQ(doctors->front().name, QStringLiteral("O'Neil Ana"));
+}
+
+} // namespace

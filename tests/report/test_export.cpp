@@ -1,0 +1,128 @@
+#include "export.h"
+#include "reportfixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tarel::report;
+using namespace tarel::report::testing;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+PreparedReport twoPageReport()
+{
+    PreparedReport report;
+    report.templateName = u"frxDeca"_s;
+    report.pages.push_back(a4Page({
+        outputCell(u"Naslov"_s, 100, 0, 400, 30, u"IZVE[TAJ"_s, u"MAC C Swiss"_s, 27, FrameNone),
+        outputCell(u"Memo1"_s, 0, 40, 37.8, 18.9, u"-"_s),
+        outputCell(u"Memo2"_s, 37.8, 40, 37.8, 18.9, u"12"_s),
+    }));
+    report.pages.push_back(a4Page({outputCell(u"Memo3"_s, 0, 0, 37.8, 18.9, u"A18.0+"_s)}));
+    return report;
+}
+
+QString readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+} // namespace
+
+TEST(PdfExport, OnePagePerOutputPageA4LandscapeWithSearchableCyrillic)
+{
+    const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
+    const QString pdfinfo = QStandardPaths::findExecutable(u"pdfinfo"_s);
+    if (pdftotext.isEmpty() || pdfinfo.isEmpty())
+        GTEST_SKIP() << "poppler-utils (pdftotext, pdfinfo) not installed";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"report.pdf"_s);
+    const auto written = writePdf(twoPageReport(), path);
+    ASSERT_TRUE(written.ok()) << written.message().toStdString();
+
+    QProcess info;
+    info.start(pdfinfo, {path});
+    ASSERT_TRUE(info.waitForFinished(30000));
+    const QString infoText = QString::fromUtf8(info.readAllStandardOutput());
+    EXPECT_TRUE(infoText.contains(QRegularExpression(u"Pages:\\s+2\\n"_s))) << infoText.toStdString();
+    // A4 landscape: 841.89 x 595.276 points.
+    EXPECT_TRUE(infoText.contains(QRegularExpression(u"Page size:\\s+84[12](\\.\\d+)? x 595(\\.\\d+)? pts"_s)))
+        << infoText.toStdString();
+
+    QProcess text;
+    text.start(pdftotext, {u"-layout"_s, path, u"-"_s});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString extracted = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(extracted.contains(u"ИЗВЕШТАЈ"_s)) << extracted.toStdString();
+    EXPECT_TRUE(extracted.contains(u"A18.0+"_s)) << extracted.toStdString();
+    EXPECT_EQ(extracted.count(u'\f'), 2);
+}
+
+TEST(CsvExport, RowsByLineWithCyrillicAndQuoting)
+{
+    PreparedReport report = twoPageReport();
+    // Out of order on purpose: rows follow positions, not storage order.
+    report.pages[0].cells.push_back(outputCell(u"Memo9"_s, 200, 40.4, 60, 18.9, u"a, \"b\"\nc"_s));
+    report.pages[0].cells.push_back(outputCell(u"Memo8"_s, 0, 80, 60, 18.9, u"=1+2"_s));
+    report.pages[0].cells.push_back(outputCell(u"Memo7"_s, 60, 80, 60, 18.9, u"@iro smetka:"_s, u"mac c times"_s));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"report.csv"_s);
+    ASSERT_TRUE(writeCsv(report, path).ok());
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    const QString text = QString::fromUtf8(bytes.mid(3));
+    const QString expected = u"ИЗВЕШТАЈ\r\n"
+                             "-,12,\"a, \"\"b\"\"\nc\"\r\n"
+                             "'=1+2,Жиро сметка:\r\n"
+                             "\r\n"
+                             "A18.0+\r\n"_s;
+    EXPECT_EQ(text, expected);
+}
+
+TEST(Export, WritersNameTheFileWhenTheyCannotWrite)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"no-such-folder/out"_s);
+    const PreparedReport report = twoPageReport();
+    struct Case {
+        const char *what;
+        tarel::Result<void> result;
+    };
+    const Case cases[] = {
+        {"pdf", writePdf(report, path + u".pdf"_s)},
+        {"csv", writeCsv(report, path + u".csv"_s)},
+        {"png", writePng(report, 0, 96, path + u".png"_s)},
+        {"png of a missing page", writePng(report, 5, 96, dir.filePath(u"page.png"_s))},
+        {"pdf of no pages", writePdf(PreparedReport{}, dir.filePath(u"empty.pdf"_s))},
+    };
+    for (const Case &c : cases) {
+        ASSERT_FALSE(c.result.ok()) << c.what;
+        EXPECT_TRUE(c.result.message().contains(u"Cannot write \""_s)) << c.what;
+        EXPECT_TRUE(c.result.message().contains(dir.path())) << c.what;
+    }
+    // Nothing half-written is left behind.
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST(Export, PngIsWrittenWhole)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"page.png"_s);
+    ASSERT_TRUE(writePng(twoPageReport(), 1, 96, path).ok());
+    QImage image(path);
+    EXPECT_EQ(image.size(), QSize(1123, 794));
+    EXPECT_EQ(readAll(path).isEmpty(), false);
+}

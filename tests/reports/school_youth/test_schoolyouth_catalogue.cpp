@@ -1,0 +1,264 @@
+#include "schoolyouthcatalogue.h"
+
+#include "catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace tarel::tabulation;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Expect {
+    const char *what;
+    const char16_t *sDija;
+    std::vector<const char16_t *> sDija2; // each of these texts gives the rows
+    std::vector<int> rows;
+};
+
+void expectRows(const RowCatalogue &catalogue, const std::vector<Expect> &cases)
+{
+    for (const Expect &c : cases)
+        for (const char16_t *sub : c.sDija2)
+            EXPECT_EQ(catalogue.classify(QStringView(c.sDija), QStringView(sub)), c.rows)
+                << c.what << ": S_DIJA \"" << QString::fromUtf16(c.sDija).toStdString() << "\", S_DIJA2 \""
+                << QString::fromUtf16(sub).toStdString() << "\"";
+}
+
+// A visit counted in more than one row: the category, the S_DIJA2 texts (none
+// listed: whatever S_DIJA2 holds) and the rows.
+struct Shared {
+    QString category;
+    QStringList sDija2;
+    std::vector<int> rows;
+};
+
+// Every category code with every S_DIJA2 text the catalogue knows counts in
+// at most one row, except the listed shared visits, which count in exactly
+// their rows.
+void expectSharedExactly(const RowCatalogue &catalogue, const std::vector<Shared> &shared)
+{
+    QStringList subs{QString(), u"x"_s};
+    for (int d = 0; d <= 9; ++d)
+        subs.append(QString::number(d));
+    for (const CatalogueRow &row : catalogue.rows())
+        for (const RuleTerm &term : row.rule)
+            for (const QString &text : term.subCategories)
+                if (!subs.contains(text))
+                    subs.append(text);
+
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        for (int number = 0; number <= 99; ++number) {
+            const QString category = u"%1%2"_s.arg(QChar(letter)).arg(number, 2, 10, QLatin1Char('0'));
+            for (const QString &sub : subs) {
+                const std::vector<int> &rows = catalogue.classify(category, sub);
+                const auto listed = std::find_if(shared.begin(), shared.end(), [&](const Shared &s) {
+                    return s.category == category && (s.sDija2.isEmpty() || s.sDija2.contains(sub));
+                });
+                if (listed != shared.end())
+                    EXPECT_EQ(rows, listed->rows) << category.toStdString() << " \"" << sub.toStdString() << "\"";
+                else
+                    EXPECT_LE(rows.size(), 1u) << category.toStdString() << " \"" << sub.toStdString()
+                                               << "\" counts in rows " << ::testing::PrintToString(rows);
+            }
+        }
+    }
+}
+
+QStringList categoriesFrom(QChar letter, int first, int last)
+{
+    QStringList out;
+    for (int n = first; n <= last; ++n)
+        out.append(u"%1%2"_s.arg(letter).arg(n, 2, 10, QLatin1Char('0')));
+    return out;
+}
+
+// The printed ordinals: the row number up to lastNumbered, then the given
+// texts, then the numbers continuing from lastNumbered + 1.
+void expectOrdinals(const RowCatalogue &catalogue, int lastNumbered, const QStringList &lettered)
+{
+    for (const CatalogueRow &row : catalogue.rows()) {
+        QString expected;
+        if (row.number <= lastNumbered)
+            expected = QString::number(row.number);
+        else if (row.number <= lastNumbered + lettered.size())
+            expected = lettered[row.number - lastNumbered - 1];
+        else
+            expected = QString::number(row.number - int(lettered.size()));
+        EXPECT_EQ(row.ordinal, expected) << "row " << row.number;
+    }
+}
+
+struct BlockCase {
+    int first;
+    int last;
+    const char *code;
+};
+
+void expectBlocks(const RowCatalogue &catalogue, const std::vector<BlockCase> &expected)
+{
+    ASSERT_EQ(catalogue.blocks().size(), expected.size());
+    for (size_t b = 0; b < expected.size(); ++b) {
+        const ChapterBlock &block = catalogue.blocks()[b];
+        EXPECT_EQ(block.first, expected[b].first) << "block " << b + 1;
+        EXPECT_EQ(block.last, expected[b].last) << "block " << b + 1;
+        EXPECT_EQ(block.code, QString::fromUtf8(expected[b].code)) << "block " << b + 1;
+    }
+}
+
+QString joined(const QList<QStringList> &cells)
+{
+    QStringList out;
+    for (const QStringList &lines : cells)
+        out.append(lines.join(u" / "_s));
+    return out.join(u" + "_s);
+}
+
+std::vector<Shared> sharedRange(QChar letter, int first, int last, QStringList sDija2, std::vector<int> rows)
+{
+    std::vector<Shared> out;
+    for (const QString &category : categoriesFrom(letter, first, last))
+        out.push_back({category, sDija2, rows});
+    return out;
+}
+
+} // namespace
+
+class SchoolYouthCatalogue : public ::testing::Test {
+protected:
+    static const RowCatalogue &catalogue()
+    {
+        const auto loaded = tarel::reports::schoolYouthCatalogue();
+        EXPECT_TRUE(loaded.ok()) << loaded.message().toStdString();
+        return *loaded.value();
+    }
+};
+
+TEST_F(SchoolYouthCatalogue, LoadsOnceWithItsRowsAndBlocks)
+{
+    const auto first = tarel::reports::schoolYouthCatalogue();
+    ASSERT_TRUE(first.ok()) << first.message().toStdString();
+    EXPECT_EQ(first.value(), tarel::reports::schoolYouthCatalogue().value());
+    EXPECT_EQ(catalogue().rowCount(), 318);
+    // No chapter XVI: the codes skip "016".
+    expectBlocks(catalogue(), {{1, 72, "1"},      {73, 111, "2"},    {112, 118, "3"},   {119, 134, "4"},
+                               {135, 142, "5"},   {143, 150, "6"},   {151, 158, "7"},   {159, 162, "8"},
+                               {163, 184, "9"},   {185, 198, "10"},  {199, 216, "011"}, {217, 222, "012"},
+                               {223, 236, "013"}, {237, 258, "014"}, {259, 262, "015"}, {263, 273, "017"},
+                               {274, 276, "018"}, {277, 296, "019"}, {297, 304, "020"}, {305, 318, "021"}});
+    EXPECT_EQ(catalogue().blocks()[4].numeral, u"IV"_s); // chapter V prints "IV", as stored
+    EXPECT_EQ(catalogue().blocks()[7].codeRange, u"H65-H95"_s);
+    EXPECT_EQ(catalogue().blocks()[16].codeRange, u"R01 - R99"_s);
+}
+
+TEST_F(SchoolYouthCatalogue, PrintedOrdinalsAndTexts)
+{
+    expectOrdinals(catalogue(), 296, {u"a)"_s, u"b)"_s, u"v)"_s, u"g)"_s, u"d)"_s, u"|)"_s, u"e)"_s, u"`)"_s});
+    EXPECT_EQ(catalogue().rows()[304].ordinal, u"297"_s);
+    EXPECT_EQ(catalogue().rows()[317].ordinal, u"310"_s);
+    struct Case {
+        int row;
+        QString label;
+        QString code;
+    };
+    const Case cases[] = {
+        {10, u"Druga tuberkoloza"_s, u"A17-A19 ( + bez + A18.0+)"_s},
+        {31, u"Q +  - treska"_s, u"A78"_s},
+        {55, u"[istozomijaza"_s, u"B56"_s}, // the printed code stays as stored
+        {113, u"Anemija poradi deficit na glikoza - 6 - fosfat / dehidrogeneza + (G6PD)"_s, u"D55.0"_s},
+        {147, u"Tranzitorni cerebralni ishemi~ni napadi i srodni sindromi"_s, u"G45"_s},
+        {313, u"Upotreba na tutun"_s, u"Z70.0"_s},
+    };
+    for (const Case &c : cases) {
+        const CatalogueRow &row = catalogue().rows()[size_t(c.row - 1)];
+        EXPECT_EQ(joined(row.label), c.label) << "row " << c.row;
+        EXPECT_EQ(joined(row.code), c.code) << "row " << c.row;
+    }
+}
+
+TEST_F(SchoolYouthCatalogue, ClassifiesTheTrickyDiagnoses)
+{
+    expectRows(catalogue(), {
+        {"bone tuberculosis", u"A18", {u"0+"}, {9}},
+        {"other tuberculosis by its marked texts", u"A18", {u"1+", u"5+", u"2"}, {10}},
+        {"A18 texts listed nowhere", u"A18", {u"0", u"9", u""}, {}},
+        {"otitis media also in other ear diseases", u"H70", {u"1"}, {159, 162}},
+        {"otitis media only", u"H70", {u"0"}, {159}},
+        {"H81.0 in two rows", u"H81", {u"0"}, {160, 162}},
+        {"H81 otherwise", u"H81", {u"1", u""}, {162}},
+        {"tobacco use", u"Z72", {u"0"}, {313}},
+        {"other lifestyle problems", u"Z72", {u"4", u"9"}, {317}},
+        {"Z72 texts listed nowhere", u"Z72", {u"5", u"8", u""}, {}},
+        {"diabetes without complications in two rows", u"E11", {u"9"}, {122, 123}},
+        {"diabetes with complications", u"E11", {u"2"}, {123}},
+        {"iron deficiency anaemia", u"D50", {u"", u"0", u"9"}, {112}},
+        {"G6PD deficiency in two rows", u"D55", {u"0"}, {113, 116}},
+        {"other anaemia", u"D55", {u"1", u""}, {116}},
+        {"central nervous system", u"C70", {u""}, {98}},
+        {"central nervous system", u"C72", {u""}, {98}},
+        {"brain", u"C71", {u""}, {97}},
+        {"viral meningitis in two rows", u"A87", {u""}, {35, 49}},
+        {"enterobiasis printed D80", u"B80", {u""}, {64}},
+        {"lower case", u"a01", {u""}, {}},
+        {"trailing blank", u"A01 ", {u""}, {}},
+        {"listed nowhere", u"H80", {u""}, {}},
+        {"listed nowhere", u"H33", {u""}, {}},
+        {"listed nowhere", u"S45", {u""}, {}},
+        {"listed nowhere", u"T01", {u""}, {}},
+        {"listed nowhere", u"X00", {u""}, {}},
+        {"listed nowhere", u"Z58", {u""}, {}},
+        {"listed nowhere", u"Z89", {u""}, {}},
+        {"perinatal", u"P07", {u""}, {}},
+    });
+}
+
+// Rows whose counts follow their printed code text instead of the stored
+// counting blocks.
+TEST_F(SchoolYouthCatalogue, CorrectedRowsCountTheirPrintedCategories)
+{
+    expectRows(catalogue(), {
+        {"transient ischaemic attacks", u"G45", {u"", u"9"}, {147}},
+        {"nerve disorders", u"G50", {u""}, {148}},
+        {"nerve disorders", u"G59", {u""}, {148}},
+        {"cerebral palsy", u"G80", {u""}, {149}},
+        {"cerebral palsy", u"G83", {u""}, {149}},
+        {"other nervous diseases", u"G10", {u""}, {150}},
+        {"other nervous diseases", u"G20", {u""}, {150}},
+        {"other nervous diseases", u"G30", {u""}, {150}},
+        {"other nervous diseases", u"G65", {u""}, {150}},
+        {"other nervous diseases", u"G99", {u""}, {150}},
+        {"multiple sclerosis", u"G35", {u""}, {144}},
+        {"schistosomiasis", u"B65", {u""}, {55}},
+        {"trypanosomiasis once", u"B56", {u""}, {54}},
+        {"malnutrition", u"E41", {u""}, {124}},
+        {"malnutrition", u"E45", {u""}, {124}},
+        {"vitamin B deficiency", u"E52", {u""}, {126}},
+        {"glaucoma", u"H40", {u""}, {158}},
+        {"glaucoma", u"H42", {u""}, {158}},
+        {"pneumoconiosis", u"J60", {u""}, {198}},
+        {"pneumoconiosis", u"J65", {u""}, {198}},
+        {"spontaneous delivery", u"O80", {u""}, {262}},
+    });
+    for (int row = 147; row <= 150; ++row)
+        EXPECT_FALSE(catalogue().rows()[size_t(row - 1)].rule.empty()) << row;
+}
+
+TEST_F(SchoolYouthCatalogue, OnlyTheListedVisitsCountInTwoRows)
+{
+    std::vector<Shared> shared{
+        {u"A34"_s, {}, {14, 21}},         {u"A35"_s, {}, {14, 21}},   {u"A49"_s, {u"1"_s}, {20, 21}},
+        {u"A78"_s, {}, {31, 72}},         {u"A87"_s, {}, {35, 49}},   {u"A95"_s, {}, {36, 37}},
+        {u"B35"_s, {u"0"_s}, {50, 51}},   {u"D55"_s, {u"0"_s}, {113, 116}},
+        {u"H70"_s, {u"1"_s, u"2"_s, u"8"_s, u"9"_s, u""_s}, {159, 162}},
+        {u"H81"_s, {u"0"_s}, {160, 162}}, {u"L40"_s, {}, {219, 222}}, {u"N97"_s, {}, {257, 258}},
+        {u"Z61"_s, {}, {311, 318}},       {u"Z70"_s, {}, {312, 318}},
+    };
+    for (auto &&range : {sharedRange(u'B', 50, 54, {}, {51, 52}), sharedRange(u'E', 10, 14, {u"9"_s}, {122, 123}),
+                         sharedRange(u'F', 20, 29, {}, {136, 137}), sharedRange(u'L', 20, 22, {}, {218, 222}),
+                         sharedRange(u'L', 24, 30, {}, {218, 222}), sharedRange(u'L', 60, 60, {}, {221, 222}),
+                         sharedRange(u'L', 62, 68, {}, {221, 222}), sharedRange(u'L', 70, 75, {}, {221, 222})})
+        shared.insert(shared.end(), range.begin(), range.end());
+    expectSharedExactly(catalogue(), shared);
+}

@@ -1,0 +1,485 @@
+#include "pgloader.h"
+
+#include "database.h"
+#include "statements.h"
+
+#include <QAtomicInt>
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <limits>
+#include <vector>
+
+namespace tarel::demodb {
+
+namespace {
+
+QAtomicInt connectionCounter;
+
+// Rows per INSERT statement: large enough that the statements' round trips
+// do not count, small enough to keep each statement a few hundred kilobytes.
+constexpr int RowsPerInsert = 2000;
+
+enum class ColumnKind { Text, Integer, Date, Boolean };
+
+struct Column {
+    QString name;
+    ColumnKind kind = ColumnKind::Text;
+};
+
+struct Table {
+    QString name;
+    std::vector<Column> columns;
+};
+
+// The tables and their columns, from the same definitions that create them.
+Result<std::vector<Table>> sourceTables()
+{
+    static const QRegularExpression create(QStringLiteral(R"(^\s*CREATE\s+TABLE\s+(\w+)\s*\((.*)\)\s*$)"),
+                                           QRegularExpression::CaseInsensitiveOption
+                                               | QRegularExpression::DotMatchesEverythingOption);
+    std::vector<Table> tables;
+    for (const QString &statement : data::sourceSchemaStatements()) {
+        const QRegularExpressionMatch match = create.match(statement);
+        if (!match.hasMatch())
+            continue;
+        Table table{match.captured(1), {}};
+        for (const QString &definition : match.captured(2).split(QLatin1Char(','))) {
+            const QStringList words = definition.simplified().split(QLatin1Char(' '));
+            if (words.size() < 2)
+                return fail(QStringLiteral("the definition of table %1 cannot be read").arg(table.name));
+            const QString type = words[1].toUpper();
+            ColumnKind kind = ColumnKind::Text;
+            if (type == QLatin1String("INTEGER"))
+                kind = ColumnKind::Integer;
+            else if (type == QLatin1String("DATE"))
+                kind = ColumnKind::Date;
+            else if (type == QLatin1String("BOOLEAN"))
+                kind = ColumnKind::Boolean;
+            table.columns.push_back({words[0], kind});
+        }
+        tables.push_back(std::move(table));
+    }
+    if (tables.empty())
+        return fail(QStringLiteral("the table definitions are missing from the program"));
+    return tables;
+}
+
+void appendQuoted(QString &out, QStringView text)
+{
+    out += QLatin1Char('\'');
+    for (QChar c : text) {
+        if (c == QLatin1Char('\''))
+            out += QLatin1Char('\'');
+        out += c;
+    }
+    out += QLatin1Char('\'');
+}
+
+// Appends the PostgreSQL literal of one SQLite value, or says why it has none
+// with the same meaning.
+Result<void> appendLiteral(QString &out, sqlite3_stmt *row, int index, ColumnKind kind)
+{
+    const int type = sqlite3_column_type(row, index);
+    if (type == SQLITE_NULL) {
+        out += QLatin1String("NULL");
+        return {};
+    }
+    auto text = [&] {
+        const char *bytes = reinterpret_cast<const char *>(sqlite3_column_text(row, index));
+        return QString::fromUtf8(bytes, sqlite3_column_bytes(row, index));
+    };
+    switch (kind) {
+    case ColumnKind::Text: {
+        if (type == SQLITE_BLOB)
+            return fail(QStringLiteral("holds binary data"));
+        const QString value = text();
+        if (value.contains(QChar(0)))
+            return fail(QStringLiteral("holds a NUL character"));
+        appendQuoted(out, value);
+        return {};
+    }
+    case ColumnKind::Integer: {
+        if (type != SQLITE_INTEGER)
+            return fail(QStringLiteral("'%1' is not an integer").arg(text()));
+        const sqlite3_int64 value = sqlite3_column_int64(row, index);
+        if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
+            return fail(QStringLiteral("%1 is out of the range of a 32-bit integer").arg(value));
+        out += QString::number(value);
+        return {};
+    }
+    case ColumnKind::Date: {
+        if (type != SQLITE_TEXT)
+            return fail(QStringLiteral("'%1' is not a date").arg(text()));
+        const QString value = text();
+        if (value.isEmpty()) {
+            // Read as day 0 and never in a date range, exactly as NULL.
+            out += QLatin1String("NULL");
+            return {};
+        }
+        int day = 0;
+        if (!data::parseIsoDay(value, &day))
+            return fail(QStringLiteral("'%1' is not a date").arg(value));
+        appendQuoted(out, value);
+        return {};
+    }
+    case ColumnKind::Boolean: {
+        // "aktiven=true" holds for 1 only: 0 and 1 are the values with a meaning.
+        if (type == SQLITE_INTEGER && sqlite3_column_int64(row, index) == 1) {
+            out += QLatin1String("true");
+            return {};
+        }
+        if (type == SQLITE_INTEGER && sqlite3_column_int64(row, index) == 0) {
+            out += QLatin1String("false");
+            return {};
+        }
+        return fail(QStringLiteral("'%1' is not a boolean 0 or 1").arg(text()));
+    }
+    }
+    return {};
+}
+
+QString sqlErrorText(const QSqlError &error)
+{
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    return text.isEmpty() ? QStringLiteral("unknown database error") : text;
+}
+
+// The SQLite file, opened read-only.
+class SourceFile {
+public:
+    ~SourceFile() { sqlite3_close(m_db); }
+    Result<void> open(const QString &path)
+    {
+        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+            return fail(QStringLiteral("cannot open '%1': %2").arg(path, message()));
+        return {};
+    }
+    QString message() const { return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory"); }
+    sqlite3 *db() const { return m_db; }
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
+class Statement {
+public:
+    ~Statement() { sqlite3_finalize(m_statement); }
+    bool prepare(sqlite3 *db, const QString &sql)
+    {
+        return sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &m_statement, nullptr) == SQLITE_OK;
+    }
+    sqlite3_stmt *get() const { return m_statement; }
+
+private:
+    sqlite3_stmt *m_statement = nullptr;
+};
+
+// A QPSQL connection of the loader's own, rolled back unless committed.
+class Target {
+public:
+    explicit Target(const PostgresTarget &target)
+        : m_name(QStringLiteral("tarel-demo-db-%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
+        if (!target.host.isEmpty())
+            db.setHostName(target.host);
+        if (target.port > 0)
+            db.setPort(target.port);
+        db.setDatabaseName(target.database);
+        db.setUserName(target.user);
+        db.setPassword(target.password);
+        QString options = target.options;
+        if (!options.contains(QLatin1String("connect_timeout")))
+            options += (options.isEmpty() ? QString() : QStringLiteral(";")) + QStringLiteral("connect_timeout=10");
+        db.setConnectOptions(options);
+    }
+    ~Target()
+    {
+        {
+            QSqlDatabase db = connection();
+            if (m_inTransaction)
+                db.rollback();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    QSqlDatabase connection() const { return QSqlDatabase::database(m_name, false); }
+
+    Result<void> open()
+    {
+        QSqlDatabase db = connection();
+        if (!db.open())
+            return fail(sqlErrorText(db.lastError()));
+        return {};
+    }
+    Result<void> exec(const QString &sql)
+    {
+        QSqlQuery query(connection());
+        if (!query.exec(sql))
+            return fail(sqlErrorText(query.lastError()));
+        return {};
+    }
+    Result<void> begin()
+    {
+        if (Result<void> begun = exec(QStringLiteral("BEGIN")); !begun)
+            return begun;
+        m_inTransaction = true;
+        return {};
+    }
+    Result<void> commit()
+    {
+        m_inTransaction = false;
+        return exec(QStringLiteral("COMMIT"));
+    }
+
+private:
+    QString m_name;
+    bool m_inTransaction = false;
+};
+
+Result<qint64> copyTable(sqlite3 *source, Target &target, const Table &table)
+{
+    QStringList names;
+    for (const Column &column : table.columns)
+        names << column.name;
+    const QString columnList = names.join(QStringLiteral(", "));
+
+    // In stored order, so that PostgreSQL returns the rows in the same order
+    // (the doctor list is shown in the order the database returns it).
+    Statement select;
+    if (!select.prepare(source, QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(columnList, table.name)))
+        return fail(QStringLiteral("cannot read table %1: %2")
+                        .arg(table.name, QString::fromUtf8(sqlite3_errmsg(source))));
+
+    const QString head = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table.name, columnList);
+    QString insert;
+    int pending = 0;
+    qint64 rows = 0;
+    int status = SQLITE_ROW;
+    while ((status = sqlite3_step(select.get())) == SQLITE_ROW) {
+        ++rows;
+        insert += pending == 0 ? head : QStringLiteral(",");
+        insert += QLatin1Char('(');
+        for (int i = 0; i < int(table.columns.size()); ++i) {
+            if (i > 0)
+                insert += QLatin1Char(',');
+            if (Result<void> appended = appendLiteral(insert, select.get(), i, table.columns[std::size_t(i)].kind);
+                !appended)
+                return fail(QStringLiteral("table %1, row %2, column %3: %4")
+                                .arg(table.name)
+                                .arg(rows)
+                                .arg(table.columns[std::size_t(i)].name, appended.message()));
+        }
+        insert += QLatin1Char(')');
+        if (++pending == RowsPerInsert) {
+            if (Result<void> done = target.exec(insert); !done)
+                return fail(QStringLiteral("table %1: %2").arg(table.name, done.message()));
+            insert.clear();
+            pending = 0;
+        }
+    }
+    if (status != SQLITE_DONE)
+        return fail(QStringLiteral("cannot read table %1: %2").arg(table.name, QString::fromUtf8(sqlite3_errmsg(source))));
+    if (pending > 0)
+        if (Result<void> done = target.exec(insert); !done)
+            return fail(QStringLiteral("table %1: %2").arg(table.name, done.message()));
+    return rows;
+}
+
+} // namespace
+
+Result<PostgresTarget> parseConnectionString(const QString &text)
+{
+    PostgresTarget target;
+    QStringList options;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    auto skipBlanks = [&] {
+        while (i < n && text[i].isSpace())
+            ++i;
+    };
+    for (skipBlanks(); i < n; skipBlanks()) {
+        QString key;
+        while (i < n && text[i] != QLatin1Char('=') && !text[i].isSpace())
+            key += text[i++];
+        skipBlanks();
+        if (i >= n || text[i] != QLatin1Char('='))
+            return fail(QStringLiteral("'%1' in the connection string has no value (write %1=VALUE)").arg(key));
+        ++i;
+        skipBlanks();
+        QString value;
+        if (i < n && text[i] == QLatin1Char('\'')) {
+            ++i;
+            bool closed = false;
+            while (i < n) {
+                if (text[i] == QLatin1Char('\\') && i + 1 < n) {
+                    value += text[i + 1];
+                    i += 2;
+                } else if (text[i] == QLatin1Char('\'')) {
+                    ++i;
+                    closed = true;
+                    break;
+                } else {
+                    value += text[i++];
+                }
+            }
+            if (!closed)
+                return fail(QStringLiteral("the value of '%1' in the connection string lacks its closing quote").arg(key));
+        } else {
+            while (i < n && !text[i].isSpace()) {
+                if (text[i] == QLatin1Char('\\') && i + 1 < n)
+                    ++i;
+                value += text[i++];
+            }
+        }
+
+        if (key.isEmpty())
+            return fail(QStringLiteral("the connection string has a value without a keyword"));
+        if (key == QLatin1String("host") || (key == QLatin1String("hostaddr") && target.host.isEmpty())) {
+            target.host = value;
+        } else if (key == QLatin1String("port")) {
+            bool ok = false;
+            target.port = value.toInt(&ok);
+            if (!ok || target.port < 1 || target.port > 65535)
+                return fail(QStringLiteral("the port '%1' is not a port number").arg(value));
+        } else if (key == QLatin1String("dbname")) {
+            target.database = value;
+        } else if (key == QLatin1String("user")) {
+            target.user = value;
+        } else if (key == QLatin1String("password")) {
+            target.password = value;
+        } else if (key != QLatin1String("hostaddr")) {
+            if (value.contains(QLatin1Char(';')) || value.contains(QLatin1Char(' ')))
+                return fail(QStringLiteral("the value of '%1' cannot hold a blank or ';'").arg(key));
+            options << key + QLatin1Char('=') + value;
+        }
+    }
+    target.options = options.join(QLatin1Char(';'));
+    return target;
+}
+
+QString describe(const PostgresTarget &target)
+{
+    QString text = target.database.isEmpty() ? QStringLiteral("(default database)") : target.database;
+    if (!target.host.isEmpty() || target.port > 0)
+        text += QLatin1Char('@') + (target.host.isEmpty() ? QStringLiteral("localhost") : target.host);
+    if (target.port > 0)
+        text += QLatin1Char(':') + QString::number(target.port);
+    return text;
+}
+
+Result<CopyStats> copyToPostgres(const QString &sqlitePath, const PostgresTarget &postgres, bool replace)
+{
+    QElapsedTimer timer;
+    timer.start();
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        return fail(QStringLiteral("the PostgreSQL driver of Qt (QPSQL, package libqt6sql6-psql) is not installed"));
+    Result<std::vector<Table>> tables = sourceTables();
+    if (!tables)
+        return tables.error();
+
+    SourceFile source;
+    if (Result<void> opened = source.open(sqlitePath); !opened)
+        return opened.error();
+
+    const QString where = describe(postgres);
+    auto failed = [&](const QString &why) { return fail(QStringLiteral("cannot load into %1: %2").arg(where, why)); };
+
+    Target target(postgres);
+    if (Result<void> opened = target.open(); !opened)
+        return fail(QStringLiteral("cannot connect to %1: %2").arg(where, opened.message()));
+    for (const char *setting : {"SET standard_conforming_strings = on", "SET client_min_messages = warning"})
+        if (Result<void> done = target.exec(QLatin1String(setting)); !done)
+            return failed(done.message());
+    if (Result<void> begun = target.begin(); !begun)
+        return failed(begun.message());
+
+    // Unquoted names: PostgreSQL keeps them in lower case.
+    QStringList lowerNames;
+    for (const Table &table : *tables)
+        lowerNames << QLatin1Char('\'') + table.name.toLower() + QLatin1Char('\'');
+    QSqlQuery existing(target.connection());
+    if (!existing.exec(QStringLiteral("SELECT tablename FROM pg_tables WHERE schemaname = current_schema()"
+                                      " AND tablename IN (%1) ORDER BY tablename")
+                           .arg(lowerNames.join(QLatin1Char(',')))))
+        return failed(sqlErrorText(existing.lastError()));
+    QStringList present;
+    while (existing.next())
+        present << existing.value(0).toString();
+    existing.finish();
+    if (!present.isEmpty()) {
+        if (!replace)
+            return failed(QStringLiteral("the database already holds the table(s) %1 (use --force to replace them)")
+                              .arg(present.join(QStringLiteral(", "))));
+        for (const QString &table : present)
+            if (Result<void> done = target.exec(QStringLiteral("DROP TABLE %1").arg(table)); !done)
+                return failed(done.message());
+    }
+
+    for (const QString &statement : data::sourceSchemaStatements())
+        if (Result<void> done = target.exec(statement); !done)
+            return failed(done.message());
+
+    CopyStats stats;
+    for (const Table &table : *tables) {
+        Result<qint64> rows = copyTable(source.db(), target, table);
+        if (!rows)
+            return failed(rows.message());
+        stats.rows += *rows;
+    }
+    for (const QString &statement : data::sourceIndexStatements())
+        if (Result<void> done = target.exec(statement); !done)
+            return failed(done.message());
+    if (Result<void> committed = target.commit(); !committed)
+        return failed(committed.message());
+
+    // The planner's statistics, so the first run joins by the index.
+    for (const Table &table : *tables)
+        if (Result<void> done = target.exec(QStringLiteral("ANALYZE %1").arg(table.name)); !done)
+            return failed(done.message());
+    stats.seconds = double(timer.nsecsElapsed()) / 1e9;
+    return stats;
+}
+
+Result<DemoStats> loadDemoDatabase(const PostgresTarget &target, const DemoOptions &options, const QString &sqlitePath)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QTemporaryDir temporary;
+    QString path = sqlitePath;
+    if (path.isEmpty()) {
+        if (!temporary.isValid())
+            return fail(QStringLiteral("cannot create a temporary folder: %1").arg(temporary.errorString()));
+        path = temporary.filePath(QStringLiteral("demo.sqlite"));
+    }
+    Result<DemoStats> stats = writeDemoDatabase(path, options);
+    if (!stats)
+        return stats;
+    Result<CopyStats> copied = copyToPostgres(path, target, options.force);
+    if (!copied)
+        return copied.error();
+    stats->seconds = double(timer.nsecsElapsed()) / 1e9;
+    return stats;
+}
+
+QString loadSummaryLine(const PostgresTarget &target, const DemoStats &stats)
+{
+    return QStringLiteral("Loaded %1 visits (%2 to %3), %4 persons, %5 doctors into %6 in %7 s")
+        .arg(stats.visits)
+        .arg(stats.firstDay.toString(Qt::ISODate), stats.lastDay.toString(Qt::ISODate))
+        .arg(stats.persons)
+        .arg(stats.doctors)
+        .arg(describe(target))
+        .arg(stats.seconds, 0, 'f', 2);
+}
+
+} // namespace tarel::demodb
