@@ -194,11 +194,10 @@ Result<void> TfrmTarel::openLookups()
     if (!institution)
         return institution.error();
 
-    // The doctor names are stored in the MAC C encoding of the boxes' font.
-    const QFont boxFont = m_morbidity.front()->doctor->font();
+    // The doctor boxes draw in "MAC C Swiss": the names read as Cyrillic.
     report::Font font;
     font.name = QStringLiteral("MAC C Swiss");
-    font.height = boxFont.pixelSize();
+    font.height = 11;
     m_doctors->clear();
     for (const data::Doctor &doctor : *doctors) {
         auto *item = new QStandardItem(report::displayText(font, doctor.name));

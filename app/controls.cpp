@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include "dates.h"
+
 #include "macc.h"
 
 #include <QCheckBox>
@@ -196,12 +198,9 @@ std::span<const ControlSpec> mainWindowControls() { return kControls; }
 
 QString pickerDisplayFormat()
 {
-    // The system's short date format, with the century always shown: a
-    // two-digit year would make the pickers place years in the wrong century.
-    QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return format;
+    // The same short date format the report headers print, with the century
+    // always shown so a typed year never lands in the wrong century.
+    return tabulation::shortDateFormat();
 }
 
 QHash<QString, QWidget *> buildControls(QWidget *window, std::span<const ControlSpec> controls)

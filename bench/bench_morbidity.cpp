@@ -22,12 +22,22 @@
 #include <QProcess>
 
 #include <cstdio>
+#include <ctime>
+#include <sys/resource.h>
 #include <functional>
 
 using namespace tarel;
 
 namespace {
 
+double cpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// Best wall-clock time of N runs.
 double bestOf(int repeat, const std::function<void()> &work)
 {
     double best = 1e300;
@@ -36,6 +46,33 @@ double bestOf(int repeat, const std::function<void()> &work)
         timer.start();
         work();
         best = std::min(best, timer.nsecsElapsed() / 1e9);
+    }
+    return best;
+}
+
+// Best wall-clock and processor times of two kinds of work, run alternately
+// so that a change of the machine's load falls on both alike.
+struct Pair {
+    double wallA = 1e300, cpuA = 1e300, wallB = 1e300, cpuB = 1e300;
+};
+Pair alternate(int repeat, const std::function<void()> &a, const std::function<void()> &b)
+{
+    Pair best;
+    for (int i = 0; i < repeat; ++i) {
+        for (int which = 0; which < 2; ++which) {
+            QElapsedTimer timer;
+            timer.start();
+            const double cpu = cpuSeconds();
+            (which == 0 ? a : b)();
+            const double wall = timer.nsecsElapsed() / 1e9, used = cpuSeconds() - cpu;
+            if (which == 0) {
+                best.wallA = std::min(best.wallA, wall);
+                best.cpuA = std::min(best.cpuA, used);
+            } else {
+                best.wallB = std::min(best.wallB, wall);
+                best.cpuB = std::min(best.cpuB, used);
+            }
+        }
     }
     return best;
 }
@@ -129,8 +166,8 @@ int main(int argc, char **argv)
         sqlite.readAllStandardOutput();
     });
 
-    std::printf("%-18s %9s %9s %9s %9s %7s %7s %7s\n", "report", "floor s", "run s", "naive s", "shell s",
-                "run/fl", "naive/fl", "shell/fl");
+    std::printf("%-12s %8s %8s %8s %8s %7s %8s %7s %8s\n", "report", "floor s", "run s", "naive s", "shell s",
+                "run/fl", "cpu r/fl", "naive/fl", "shell/fl");
     const tabulation::MorbidityReportDefinition reports[] = {
         reports::generalMedicineReport(), reports::schoolYouthReport(), reports::childrenReport()};
     for (const auto &definition : reports) {
@@ -149,19 +186,25 @@ int main(int argc, char **argv)
         request.from = from;
         request.to = to;
 
-        const double floor = bestOf(repeat, [&] { walkFloor(db, from, to); });
-        const double naive = bestOf(repeat, [&] { walkNaive(db, **catalogue, from, to); });
+        const double naive = bestOf(1, [&] { walkNaive(db, **catalogue, from, to); }); // slow: one run is enough
         bool ok = true;
-        const double run = bestOf(repeat, [&] {
-            data::Query query(db, definition.profile->query);
-            auto result = tabulation::runMorbidityReport(*definition.profile, **catalogue, db, query, request,
-                                                         QStringLiteral("PZU"), grid, templ);
-            ok = ok && result.ok();
-            report::PreparedReport prepared = report::prepare(templ);
-            Q_UNUSED(prepared);
-        });
-        std::printf("%-18s %9.3f %9.3f %9.3f %9.3f %7.2f %7.2f %7.2f%s\n", qPrintable(definition.profile->templateName),
-                    floor, run, naive, shell, run / floor, naive / floor, shell / floor, ok ? "" : "  (run failed)");
+        const Pair timed = alternate(
+            repeat, [&] { walkFloor(db, from, to); },
+            [&] {
+                data::Query query(db, definition.profile->query);
+                auto result = tabulation::runMorbidityReport(*definition.profile, **catalogue, db, query, request,
+                                                             QStringLiteral("PZU"), grid, templ);
+                ok = ok && result.ok();
+                report::PreparedReport prepared = report::prepare(templ);
+                Q_UNUSED(prepared);
+            });
+        std::printf("%-12s %8.3f %8.3f %8.3f %8.3f %7.2f %8.2f %7.2f %8.2f%s\n",
+                    qPrintable(definition.profile->templateName), timed.wallA, timed.wallB, naive, shell,
+                    timed.wallB / timed.wallA, timed.cpuB / timed.cpuA, naive / timed.wallA, shell / timed.wallA,
+                    ok ? "" : "  (run failed)");
     }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak memory (resident): %.1f MB\n", usage.ru_maxrss / 1024.0);
     return 0;
 }

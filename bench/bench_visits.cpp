@@ -1,7 +1,7 @@
 // The visit reports against their floor: for each report, a plain walk over
 // the urban and the rural visit query that only reads the fields the report
 // reads, and the whole run (queries, walk, counting, cells, preparation).
-// Best of three each.
+// Best of three each, the two measured alternately.
 //
 //   bench_visits DATABASE [--runs N]
 //
@@ -87,22 +87,29 @@ struct Timing {
     bool ok = true;
 };
 
-template <typename F>
-Timing bestOf(int runs, F &&f)
+// Runs the floor and the whole run alternately, N times each, so that a
+// change of the machine's load (a shared virtual machine's processor time
+// varies by half) falls on both alike; keeps the best of each.
+template <typename F, typename G>
+std::pair<Timing, Timing> alternate(int runs, F &&floorWork, G &&runWork)
 {
-    Timing best;
-    for (int i = 0; i < runs; ++i) {
+    Timing floor, whole;
+    auto once = [](Timing &best, auto &work) {
         QElapsedTimer timer;
         timer.start();
         const double cpuStart = cpuMilliseconds();
-        if (!f()) {
+        if (!work()) {
             best.ok = false;
-            return best;
+            return;
         }
         best.cpu = std::min(best.cpu, cpuMilliseconds() - cpuStart);
         best.wall = std::min(best.wall, timer.nsecsElapsed() / 1e6);
+    };
+    for (int i = 0; i < runs && floor.ok && whole.ok; ++i) {
+        once(floor, floorWork);
+        once(whole, runWork);
     }
-    return best;
+    return {floor, whole};
 }
 
 } // namespace
@@ -148,20 +155,21 @@ int main(int argc, char **argv)
         const bool insurance = report == VisitReport::GeneralMedicine;
         qint64 rows = 0;
         QString error;
-        const Timing floor = bestOf(runs, [&] {
+        auto floorWork = [&] {
             Result<Floor> walked = plainWalk(database, from, to, insurance);
             if (!walked)
                 error = walked.message();
             else
                 rows = walked->rows;
             return walked.ok();
-        });
-        const Timing whole = bestOf(runs, [&] {
+        };
+        auto runWork = [&] {
             Result<int> run = wholeRun(report, database, from, to);
             if (!run)
                 error = run.message();
             return run.ok();
-        });
+        };
+        const auto [floor, whole] = alternate(runs, floorWork, runWork);
         if (!floor.ok || !whole.ok) {
             std::fprintf(stderr, "%s: %s.\n", name, qPrintable(error));
             status = 1;

@@ -2,6 +2,9 @@
 
 #include "database.h"
 
+#include <QLocale>
+#include <QRegularExpression>
+
 #include <cmath>
 
 namespace tarel::tabulation {
@@ -37,5 +40,22 @@ DateTime incMonth(DateTime value, int months)
     const double fraction = timeFractionOf(value);
     return day >= 0 ? day + fraction : day - fraction;
 }
+
+} // namespace tarel::tabulation
+
+namespace tarel::tabulation {
+
+QString shortDateFormat()
+{
+    const QLocale system = QLocale::system();
+    if (system.language() == QLocale::C)
+        return QStringLiteral("dd.MM.yyyy");
+    QString format = system.dateFormat(QLocale::ShortFormat);
+    static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
+    format.replace(twoDigitYear, QStringLiteral("yyyy"));
+    return format;
+}
+
+QString shortDateText(QDate date) { return date.toString(shortDateFormat()); }
 
 } // namespace tarel::tabulation

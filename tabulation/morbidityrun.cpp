@@ -37,7 +37,6 @@ QString morbidityCountText(qint32 count)
     return count == 0 ? QStringLiteral("-") : QString::number(count);
 }
 
-QString shortDateText(QDate date) { return QLocale::system().toString(date, QLocale::ShortFormat); }
 
 Result<void> countVisits(const MorbidityProfile &profile, const RowCatalogue &catalogue,
                          data::Query &query, QDate referenceDay, CounterGrid &grid)

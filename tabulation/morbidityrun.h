@@ -104,8 +104,6 @@ Result<void> countVisits(const MorbidityProfile &profile, const RowCatalogue &ca
 Result<void> writeMorbidityCells(const MorbidityProfile &profile, const RowCatalogue &catalogue,
                                  const CounterGrid &grid, report::TfrxReport &templ);
 
-// The short date format of the system, as the header cells print dates.
-QString shortDateText(QDate date);
 
 } // namespace tarel::tabulation
 

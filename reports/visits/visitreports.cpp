@@ -1,5 +1,7 @@
 #include "visitreports.h"
 
+#include "dates.h"
+
 #include "database.h"
 #include "statements.h"
 #include "template.h"
@@ -34,7 +36,7 @@ struct CounterCells {
     AreaCounter value;
 };
 
-QString shortDate(QDate date) { return QLocale::system().toString(date, QLocale::ShortFormat); }
+QString shortDate(QDate date) { return tabulation::shortDateText(date); }
 
 // The fields a pass reads, looked up once per pass.
 struct PassFields {

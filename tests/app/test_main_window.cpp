@@ -392,3 +392,45 @@ TEST(ErrorText, FullStopAppendedOnce)
 }
 
 } // namespace
+
+// The three morbidity reports as built into the program, each run from its
+// panel's button: the preview gets the report's full page count and the
+// counts of the two adult visits (row 1, "A01", male; one urban, one rural).
+TEST_F(MainWindowTest, BuiltInMorbidityReportsRunFromTheirButtons)
+{
+    struct Case {
+        const char *button, *allDoctors, *grad;
+        const char *templateName;
+        int pages;
+        const char *total; // v4: male visits of the whole report
+    };
+    const Case cases[] = {
+        {"btnIzvestaj", "lekari", "grad", "frxDeca", 13, "2"},
+        {"btnIzvestaj1", "lekari1", "grad1", "frxMladina", 13, "-"}, // adults are outside its bands
+        {"btnIzvestaj2", "lekari2", "grad2", "frxDeca1", 10, "-"},
+    };
+    auto window = open(QDate(2024, 5, 31), false);
+    ASSERT_TRUE(window);
+    for (const Case &c : cases) {
+        ui.reports.clear();
+        child<QCheckBox>(*window, c.allDoctors)->setChecked(true);
+        child<QPushButton>(*window, c.button)->click();
+        ASSERT_TRUE(ui.errors.isEmpty()) << c.button << ": " << ui.errors.join(u'\n').toStdString();
+        ASSERT_EQ(ui.reports.size(), 1u) << c.button;
+        EXPECT_EQ(ui.reports[0].templateName, QString::fromLatin1(c.templateName));
+        EXPECT_EQ(ui.reports[0].pages, c.pages) << c.button;
+        EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("v4")), QString::fromLatin1(c.total)) << c.button;
+        EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("lekar")), QStringLiteral("Site lekari")) << c.button;
+        EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("pzu")), QStringLiteral("PZU Zdravje")) << c.button;
+
+        // Urban only: the rural visit drops out.
+        ui.reports.clear();
+        child<QRadioButton>(*window, c.grad)->setChecked(true);
+        child<QPushButton>(*window, c.button)->click();
+        ASSERT_EQ(ui.reports.size(), 1u) << c.button;
+        EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("GradSelo")), QStringLiteral("Grad")) << c.button;
+        if (c.total == std::string("2")) {
+            EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("v4")), QStringLiteral("1")) << c.button;
+        }
+    }
+}

@@ -166,3 +166,13 @@ TEST(AgeBands, VisitReportIntervalsOverlapAndFeedTheirOwnCounters)
     EXPECT_FALSE(adults.holds(0, day(1874, 6, 14)));
     EXPECT_TRUE(adults.holds(0, 0));                 // empty birth date
 }
+
+TEST(Dates, ShortDateFormatIsNumericWithoutALocale)
+{
+    QLocale::setDefault(QLocale::c());
+    if (QLocale::system().language() == QLocale::C) {
+        EXPECT_EQ(shortDateFormat(), QStringLiteral("dd.MM.yyyy"));
+        EXPECT_EQ(shortDateText(QDate(2024, 3, 5)), QStringLiteral("05.03.2024"));
+    }
+    EXPECT_TRUE(shortDateFormat().contains(QStringLiteral("yyyy")));
+}

@@ -347,13 +347,12 @@ TEST(VisitReports, HeaderCells)
                                               {"MESTO", QStringLiteral("Skopje")},
                                               {"DAN_BROJ", QStringLiteral("4030")},
                                               {"ZIRO", QStringLiteral("300-0000")}});
-    const QLocale locale = QLocale::system();
     for (VisitReport report : {VisitReport::SchoolYouth, VisitReport::Children, VisitReport::GeneralMedicine}) {
         const QMap<QString, QString> cells = run.cells(report);
         const std::pair<const char *, QString> expected[] = {
-            {"datumod", locale.toString(From, QLocale::ShortFormat)},
-            {"datumdo", locale.toString(To, QLocale::ShortFormat)},
-            {"datum", locale.toString(Today, QLocale::ShortFormat)},
+            {"datumod", tarel::tabulation::shortDateText(From)},
+            {"datumdo", tarel::tabulation::shortDateText(To)},
+            {"datum", tarel::tabulation::shortDateText(Today)},
             {"naziv", QStringLiteral("Naziv na zdravstvena ustanova : PZU [Zdravje]")},
             {"adresa", QStringLiteral("Adresa : Ilindenska 1")},
             {"mesto", QStringLiteral("Mesto : Skopje")},
