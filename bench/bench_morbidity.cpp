@@ -101,7 +101,7 @@ long long walkFloor(data::Database &db, QDate from, QDate to)
     return checksum;
 }
 
-// The run as the Part describes it: every rule tested for every record.
+// The naive run: every catalogue rule tested for every record.
 long long walkNaive(data::Database &db, const tabulation::RowCatalogue &catalogue, QDate from, QDate to)
 {
     data::Query query(db, QStringLiteral("naive"));

@@ -1,5 +1,7 @@
 #include "frxdeca1.h"
 
+#include "fontspec.h"
+
 #include "catalogue.h"
 
 #include <QHash>
@@ -36,40 +38,7 @@ using tabulation::RowCatalogue;
 // ---------------------------------------------------------------------------
 // Fonts. A cell with the inherited font prints in its page's font.
 
-struct FontSpec {
-    const char *name = nullptr; // nullptr: inherited
-    double height = 0;
-    bool bold = false;
-};
-
-constexpr FontSpec kInherited{};
-constexpr FontSpec kMixedSwiss13{"maC C Swiss", 13};
-constexpr FontSpec kSwiss12{"MAC C Swiss", 12};
-constexpr FontSpec kSwiss13{"MAC C Swiss", 13};
-constexpr FontSpec kSwiss13Bold{"MAC C Swiss", 13, true};
-constexpr FontSpec kSwiss15{"MAC C Swiss", 15};
-constexpr FontSpec kSwiss15Bold{"MAC C Swiss", 15, true};
-constexpr FontSpec kSwiss16Bold{"MAC C Swiss", 16, true};
-constexpr FontSpec kArial12{"Arial", 12};
-constexpr FontSpec kArial13{"Arial", 13};
-constexpr FontSpec kArial13Bold{"Arial", 13, true};
-constexpr FontSpec kArial15{"Arial", 15};
-constexpr FontSpec kArial15Bold{"Arial", 15, true};
-constexpr FontSpec kArial16{"Arial", 16};
-constexpr FontSpec kArial16Bold{"Arial", 16, true};
-constexpr FontSpec kTimes13{"Times New Roman", 13};
-constexpr FontSpec kTimes13Bold{"Times New Roman", 13, true};
-
-std::optional<report::Font> toFont(const FontSpec &spec)
-{
-    if (!spec.name)
-        return std::nullopt;
-    report::Font font;
-    font.name = QString::fromLatin1(spec.name);
-    font.height = spec.height;
-    font.bold = spec.bold;
-    return font;
-}
+using namespace report::layout;
 
 // ---------------------------------------------------------------------------
 // Pages: A4 landscape. Pages 1 to 9 leave 12 mm on the right (275 by 200 mm
@@ -473,7 +442,6 @@ constexpr int kFirstFreeCellNumber = 5184;
 
 // ---------------------------------------------------------------------------
 
-QString memoName(int number) { return QStringLiteral("Memo") + QString::number(number); }
 
 QString subtotalCellName(const ChapterBlock &block, int column)
 {

@@ -1,5 +1,7 @@
 #include "frxdeca.h"
 
+#include "fontspec.h"
+
 #include "catalogue.h"
 
 #include <QString>
@@ -33,39 +35,7 @@ using tabulation::RowCatalogue;
 // ---------------------------------------------------------------------------
 // Fonts. A cell with the inherited font prints in its band's or page's font.
 
-struct FontSpec {
-    const char *name = nullptr; // nullptr: inherited
-    double height = 0;
-    bool bold = false;
-};
-
-constexpr FontSpec kInherited{};
-constexpr FontSpec kMixedSwiss13{"maC C Swiss", 13};
-constexpr FontSpec kMixedSwiss13Bold{"maC C Swiss", 13, true};
-constexpr FontSpec kMixedSwiss15{"maC C Swiss", 15};
-constexpr FontSpec kMixedSwiss15Bold{"maC C Swiss", 15, true};
-constexpr FontSpec kSwiss12{"MAC C Swiss", 12};
-constexpr FontSpec kSwiss12Bold{"MAC C Swiss", 12, true};
-constexpr FontSpec kSwiss13{"MAC C Swiss", 13};
-constexpr FontSpec kSwiss13Bold{"MAC C Swiss", 13, true};
-constexpr FontSpec kSwiss16Bold{"MAC C Swiss", 16, true};
-constexpr FontSpec kMacTimes13{"MAC C Times", 13};
-constexpr FontSpec kArial12{"Arial", 12};
-constexpr FontSpec kArial15Bold{"Arial", 15, true};
-constexpr FontSpec kArial16Bold{"Arial", 16, true};
-constexpr FontSpec kTimes13{"Times New Roman", 13};
-constexpr FontSpec kTimes13Bold{"Times New Roman", 13, true};
-
-std::optional<report::Font> toFont(const FontSpec &spec)
-{
-    if (!spec.name)
-        return std::nullopt;
-    report::Font font;
-    font.name = QString::fromLatin1(spec.name);
-    font.height = spec.height;
-    font.bold = spec.bold;
-    return font;
-}
+using namespace report::layout;
 
 // ---------------------------------------------------------------------------
 // Pages: A4 landscape, 5 mm margins, 287 by 200 mm printable.
@@ -372,7 +342,6 @@ constexpr int kFirstFreeCellNumber = 6175;
 
 // ---------------------------------------------------------------------------
 
-QString memoName(int number) { return QStringLiteral("Memo") + QString::number(number); }
 
 int layoutRowCount()
 {
