@@ -1,6 +1,6 @@
 #include "frxdeca1.h"
 
-#include "fontspec.h"
+#include "morbiditylayout.h"
 
 #include "catalogue.h"
 
@@ -20,25 +20,11 @@ namespace tarel::reports {
 
 namespace {
 
-using report::FrameAll;
-using report::FrameBottom;
-using report::FrameLeft;
-using report::FrameNone;
-using report::FrameRight;
-using report::FrameTop;
-using report::HAlign;
-using report::mm;
-using report::Placement;
-using report::TfrxMemoView;
-using report::VAlign;
-using tabulation::CatalogueRow;
-using tabulation::ChapterBlock;
-using tabulation::RowCatalogue;
-
 // ---------------------------------------------------------------------------
-// Fonts. A cell with the inherited font prints in its page's font.
+// The layout vocabulary: frames, alignments, fonts (a cell with the inherited
+// font prints in its page's font), cell specs and the page walk.
 
-using namespace report::layout;
+using namespace layout;
 
 // ---------------------------------------------------------------------------
 // Pages: A4 landscape. Pages 1 to 9 leave 12 mm on the right (275 by 200 mm
@@ -79,10 +65,6 @@ constexpr int kDataColumns = 14;
 constexpr int kColumns = 3 + kDataColumns;
 constexpr int kFirstDataColumnNumber = 4;
 
-struct Column {
-    double x;
-    double width;
-};
 const Column kGrid[kColumns] = {
     {0, 10},   {10, 81},  {91, 40},  {131, 10}, {141, 10}, {151, 10}, {161, 10}, {171, 10}, {181, 10},
     {191, 10}, {201, 10}, {211, 10}, {221, 10}, {231, 10}, {241, 10}, {251, 11.5}, {262.5, 11.5},
@@ -94,21 +76,6 @@ const Column &gridColumn(int number) { return kGrid[number - 1]; }
 // ---------------------------------------------------------------------------
 // Fixed cells: the title band and the head of Page1 (mm from the band's or the
 // printable area's top-left corner).
-
-struct CellSpec {
-    const char *name; // nullptr: a generated name
-    double left;
-    double top;
-    double width;
-    double height;
-    FontSpec font;
-    HAlign hAlign;
-    VAlign vAlign;
-    std::uint8_t frame;
-    const char *text;
-    bool percentDelimiters = false; // the cell receives names from the database
-    Placement align = Placement::None;
-};
 
 constexpr double kTitleBandWidth = 275;
 constexpr double kTitleBandHeight = 26;
@@ -173,10 +140,6 @@ constexpr double kOtherPagesTableTop = kHeadLineHeight;
 
 constexpr double kDefaultRowHeight = 5;
 
-struct RowHeights {
-    double height;
-    std::initializer_list<int> rows;
-};
 const RowHeights kRowHeights[] = {
     {8, {158, 185, 187, 189, 191, 201, 202, 204}},
     {9, {77, 78, 85, 90, 106, 137, 170, 193, 196, 211, 213, 219, 222, 224, 226, 227, 234, 235, 236, 237, 239, 240,
@@ -196,14 +159,6 @@ const RowHeights kRowHeights[] = {
 // Page contents: the lines of each page in order after its head. A subtotal
 // line is named by its block (1 to 20); there is no chapter XV, so blocks 15
 // to 20 are chapters XVI to XXI.
-
-struct PageLines {
-    bool subtotal;
-    int first; // row, or block of a subtotal line
-    int last;
-};
-constexpr PageLines rows(int first, int last) { return {false, first, last}; }
-constexpr PageLines subtotal(int block) { return {true, block, block}; }
 
 const std::initializer_list<PageLines> kPageContents[kPageCount] = {
     /* Page1  */ {rows(1, 26)},
@@ -284,10 +239,7 @@ constexpr int kRowTextBase = 4449;
 // box of the cell they replace.
 
 enum class RowText { Label, Code };
-constexpr double kToRowBottom = 0;
 constexpr int kWholeCell = -1;
-constexpr std::uint8_t kLTB = FrameLeft | FrameTop | FrameBottom;
-constexpr std::uint8_t kRTB = FrameRight | FrameTop | FrameBottom;
 constexpr std::uint8_t kLRT = FrameLeft | FrameRight | FrameTop;
 constexpr std::uint8_t kLRB = FrameLeft | FrameRight | FrameBottom;
 constexpr std::uint8_t kLB = FrameLeft | FrameBottom;
@@ -359,14 +311,6 @@ std::vector<int> expectedShape(const Composite &composite)
         if (piece.line != kWholeCell)
             lines[std::size_t(piece.cell)] = std::max(lines[std::size_t(piece.cell)], piece.line + 1);
     }
-    return lines;
-}
-
-QStringList joinedLines(const QList<QStringList> &cells)
-{
-    QStringList lines;
-    for (const QStringList &cell : cells)
-        lines += cell;
     return lines;
 }
 
@@ -443,11 +387,6 @@ constexpr int kFirstFreeCellNumber = 5184;
 // ---------------------------------------------------------------------------
 
 
-QString subtotalCellName(const ChapterBlock &block, int column)
-{
-    return QStringLiteral("S") + block.code + QString::number(column);
-}
-
 // A stored text holding "[" (a letter of the Macedonian texts) is never read
 // as an expression.
 void guardBrackets(TfrxMemoView &cell)
@@ -456,39 +395,28 @@ void guardBrackets(TfrxMemoView &cell)
         cell.delimiters = report::percentDelimiters();
 }
 
-int layoutRowCount()
+Margins marginsOf(int number)
 {
-    int last = 0;
-    for (const auto &page : kPageContents)
-        for (const PageLines &lines : page)
-            if (!lines.subtotal && lines.last > last)
-                last = lines.last;
-    return last;
+    Margins found{};
+    for (const PageMargins &margins : kPageMargins)
+        if (number >= margins.first && number <= margins.last)
+            found = {margins.left, margins.right, margins.top, margins.bottom};
+    return found;
 }
 
-int layoutBlockCount()
+FontSpec pageFont(int number)
 {
-    int count = 0;
-    for (const auto &page : kPageContents)
-        for (const PageLines &lines : page)
-            count += lines.subtotal ? 1 : 0;
-    return count;
+    for (const PageFont &pageFont : kPageFonts)
+        if (pageFont.page == number)
+            return pageFont.font;
+    return kInherited;
 }
 
 class Builder {
 public:
-    explicit Builder(const RowCatalogue &catalogue) : m_catalogue(catalogue)
+    explicit Builder(const RowCatalogue &catalogue)
+        : m_catalogue(catalogue), m_plan(catalogue, kPageContents, kRowHeights, kDefaultRowHeight)
     {
-        const int rowCount = layoutRowCount();
-        m_rows.assign(std::size_t(rowCount) + 1, nullptr);
-        for (const CatalogueRow &row : catalogue.rows())
-            if (row.number >= 1 && row.number <= rowCount)
-                m_rows[std::size_t(row.number)] = &row;
-        m_heights.assign(std::size_t(rowCount) + 1, kDefaultRowHeight);
-        for (const RowHeights &entry : kRowHeights)
-            for (int row : entry.rows)
-                if (row >= 1 && row <= rowCount)
-                    m_heights[std::size_t(row)] = entry.height;
     }
 
     report::TfrxReport build()
@@ -496,19 +424,8 @@ public:
         report::TfrxReport report(QStringLiteral("frxDeca1"));
         report.pages.reserve(kPageCount);
         for (int number = 1; number <= kPageCount; ++number) {
-            report::TfrxReportPage &page = report.pages.emplace_back();
-            page.name = QStringLiteral("Page") + QString::number(number);
-            for (const PageMargins &margins : kPageMargins) {
-                if (number >= margins.first && number <= margins.last) {
-                    page.leftMargin = margins.left;
-                    page.rightMargin = margins.right;
-                    page.topMargin = margins.top;
-                    page.bottomMargin = margins.bottom;
-                }
-            }
-            for (const PageFont &pageFont : kPageFonts)
-                if (pageFont.page == number)
-                    page.font = toFont(pageFont.font);
+            report::TfrxReportPage &page =
+                report.pages.emplace_back(layout::page(number, marginsOf(number), pageFont(number)));
 
             double y = 0;
             page.cells.reserve(50 * kColumns);
@@ -520,38 +437,19 @@ public:
                 addColumnNumbers(page.cells);
                 y = kOtherPagesTableTop;
             }
-            for (const PageLines &lines : kPageContents[number - 1]) {
-                if (lines.subtotal) {
-                    y += addSubtotalLine(page.cells, lines.first, y);
-                    continue;
-                }
-                for (int row = lines.first; row <= lines.last; ++row)
-                    y += addRow(page.cells, row, y);
-            }
+            walkLines(
+                kPageContents[number - 1], y, [&](int row, double top) { return addRow(page.cells, row, top); },
+                [&](int block, double top) { return addSubtotalLine(page.cells, block, top); });
         }
         return report;
     }
 
 private:
-    QString nextFreeName() { return memoName(m_nextFree++); }
+    QString nextFreeName() { return m_names.next(); }
 
     TfrxMemoView cellFrom(const CellSpec &spec)
     {
-        TfrxMemoView cell;
-        cell.name = spec.name ? QString::fromLatin1(spec.name) : nextFreeName();
-        cell.left = mm(spec.left);
-        cell.top = mm(spec.top);
-        cell.width = mm(spec.width);
-        cell.height = mm(spec.height);
-        cell.font = toFont(spec.font);
-        cell.hAlign = spec.hAlign;
-        cell.vAlign = spec.vAlign;
-        cell.frame = spec.frame;
-        cell.align = spec.align;
-        if (spec.text && *spec.text)
-            cell.memo = QStringList{QString::fromLatin1(spec.text)};
-        if (spec.percentDelimiters)
-            cell.delimiters = report::percentDelimiters();
+        TfrxMemoView cell = layout::cellFrom(spec, m_names);
         guardBrackets(cell);
         return cell;
     }
@@ -559,16 +457,7 @@ private:
     // A framed cell over grid columns first to last at y.
     static TfrxMemoView gridCell(QString name, int first, int last, double y, double height)
     {
-        const Column &left = gridColumn(first);
-        const Column &right = gridColumn(last);
-        TfrxMemoView cell;
-        cell.name = std::move(name);
-        cell.left = mm(left.x);
-        cell.top = mm(y);
-        cell.width = mm(right.x + right.width - left.x);
-        cell.height = mm(height);
-        cell.frame = FrameAll;
-        return cell;
+        return layout::gridCell(std::move(name), gridColumn(first), gridColumn(last), y, height);
     }
 
     static TfrxMemoView textCell(QString name, int column, double y, double height, QString text)
@@ -581,12 +470,10 @@ private:
 
     report::TfrxReportTitle titleBand()
     {
-        report::TfrxReportTitle band;
-        band.width = mm(kTitleBandWidth);
-        band.height = mm(kTitleBandHeight);
-        band.cells.reserve(std::size(kTitleBand));
-        for (const CellSpec &spec : kTitleBand)
-            band.cells.push_back(cellFrom(spec));
+        report::TfrxReportTitle band =
+            layout::titleBand(kTitleBandWidth, kTitleBandHeight, kInherited, kTitleBand, m_names);
+        for (TfrxMemoView &cell : band.cells)
+            guardBrackets(cell);
         return band;
     }
 
@@ -629,8 +516,8 @@ private:
     // returns the row's height.
     double addRow(std::vector<TfrxMemoView> &cells, int row, double y)
     {
-        const double height = m_heights[std::size_t(row)];
-        const CatalogueRow *source = m_rows[std::size_t(row)];
+        const double height = m_plan.height(row);
+        const CatalogueRow *source = m_plan.row(row);
         const int textBase = kRowTextStride * row + kRowTextBase;
 
         TfrxMemoView ordinal = gridCell(memoName(textBase), 1, 1, y, height);
@@ -680,12 +567,8 @@ private:
         }
         for (std::size_t index = 0; index < composite->pieces.size(); ++index) {
             const Piece &piece = *(composite->pieces.begin() + index);
-            TfrxMemoView cell;
-            cell.name = index == 0 ? std::move(name) : nextFreeName();
-            cell.left = mm(piece.x);
-            cell.top = mm(y + piece.dy);
-            cell.width = mm(piece.width);
-            cell.height = mm(piece.height == kToRowBottom ? height - piece.dy : piece.height);
+            TfrxMemoView cell = placedCell(index == 0 ? std::move(name) : nextFreeName(), piece.x, y + piece.dy,
+                                           piece.width, pieceHeight(piece.height, piece.dy, height));
             cell.font = toFont(piece.font);
             cell.hAlign = piece.hAlign;
             cell.vAlign = piece.vAlign;
@@ -700,9 +583,7 @@ private:
     double addSubtotalLine(std::vector<TfrxMemoView> &cells, int blockNumber, double y)
     {
         const SubtotalStyle &style = kSubtotalStyles[blockNumber - 1];
-        const auto &blocks = m_catalogue.blocks();
-        const ChapterBlock *block =
-            blockNumber >= 1 && blockNumber <= int(blocks.size()) ? &blocks[std::size_t(blockNumber - 1)] : nullptr;
+        const ChapterBlock *block = blockOf(m_catalogue, blockNumber);
         const double height = style.height;
         const double labelX = gridColumn(2).x;
         const double numeralEnd = gridColumn(3).x;
@@ -750,10 +631,9 @@ private:
     }
 
     const RowCatalogue &m_catalogue;
-    std::vector<const CatalogueRow *> m_rows;
-    std::vector<double> m_heights;
+    RowPlan m_plan;
     QSet<QString> m_subtotalNames; // lower case
-    int m_nextFree = kFirstFreeCellNumber;
+    FreeNames m_names{kFirstFreeCellNumber};
 };
 
 QString textName(RowText which) { return which == RowText::Label ? QStringLiteral("label") : QStringLiteral("code text"); }
@@ -762,35 +642,9 @@ QString textName(RowText which) { return which == RowText::Label ? QStringLitera
 
 Result<void> checkFrxDeca1Catalogue(const RowCatalogue &catalogue)
 {
-    const int rowCount = layoutRowCount();
-    if (catalogue.rowCount() != rowCount)
-        return fail(QStringLiteral("The catalogue has %1 rows; the pages of frxDeca1 hold %2")
-                        .arg(catalogue.rowCount())
-                        .arg(rowCount));
-    const int blockCount = layoutBlockCount();
+    if (Result<void> fits = checkPageFit(catalogue, kPageContents, QStringLiteral("frxDeca1")); !fits)
+        return fits;
     const auto &blocks = catalogue.blocks();
-    if (int(blocks.size()) != blockCount)
-        return fail(QStringLiteral("The catalogue has %1 chapter blocks; the pages of frxDeca1 hold %2 subtotal lines")
-                        .arg(blocks.size())
-                        .arg(blockCount));
-
-    // Every subtotal line follows the last row of its block.
-    int previousRow = 0;
-    for (const auto &page : kPageContents) {
-        for (const PageLines &lines : page) {
-            if (!lines.subtotal) {
-                previousRow = lines.last;
-                continue;
-            }
-            const ChapterBlock &block = blocks[std::size_t(lines.first - 1)];
-            if (block.last != previousRow)
-                return fail(
-                    QStringLiteral("Chapter block %1 ends with row %2; its subtotal line in frxDeca1 follows row %3")
-                        .arg(lines.first)
-                        .arg(block.last)
-                        .arg(previousRow));
-        }
-    }
 
     // The keys spell every subtotal cell name once.
     QHash<QString, int> subtotalNames; // lower case -> block

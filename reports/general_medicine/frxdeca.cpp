@@ -1,6 +1,6 @@
 #include "frxdeca.h"
 
-#include "fontspec.h"
+#include "morbiditylayout.h"
 
 #include "catalogue.h"
 
@@ -17,25 +17,11 @@ namespace tarel::reports {
 
 namespace {
 
-using report::FrameAll;
-using report::FrameBottom;
-using report::FrameLeft;
-using report::FrameNone;
-using report::FrameRight;
-using report::FrameTop;
-using report::HAlign;
-using report::mm;
-using report::Placement;
-using report::TfrxMemoView;
-using report::VAlign;
-using tabulation::CatalogueRow;
-using tabulation::ChapterBlock;
-using tabulation::RowCatalogue;
-
 // ---------------------------------------------------------------------------
-// Fonts. A cell with the inherited font prints in its band's or page's font.
+// The layout vocabulary: frames, alignments, fonts (a cell with the inherited
+// font prints in its band's or page's font), cell specs and the page walk.
 
-using namespace report::layout;
+using namespace layout;
 
 // ---------------------------------------------------------------------------
 // Pages: A4 landscape, 5 mm margins, 287 by 200 mm printable.
@@ -60,10 +46,6 @@ constexpr int kDataColumns = 16;
 constexpr int kColumns = 3 + kDataColumns;
 constexpr int kFirstDataColumnNumber = 4;
 
-struct Column {
-    double x;
-    double width;
-};
 constexpr Column kOrdinalColumn{0, 10};
 constexpr Column kLabelColumn{10, 81};
 constexpr Column kCodeColumn{91, 35};
@@ -84,21 +66,6 @@ constexpr Column gridColumn(int number)
 // ---------------------------------------------------------------------------
 // Fixed cells: the title band and the head of Page1 (mm from the band's or the
 // printable area's top-left corner).
-
-struct CellSpec {
-    const char *name; // nullptr: a generated name
-    double left;
-    double top;
-    double width;
-    double height;
-    FontSpec font;
-    HAlign hAlign;
-    VAlign vAlign;
-    std::uint8_t frame;
-    const char *text;
-    bool percentDelimiters = false;
-    Placement align = Placement::None;
-};
 
 constexpr double kTitleBandWidth = 287;
 constexpr double kTitleBandHeight = 26;
@@ -169,10 +136,6 @@ constexpr double kOtherPagesTableTop = kHeadLineHeight;
 
 constexpr double kDefaultRowHeight = 5;
 
-struct RowHeights {
-    double height;
-    std::initializer_list<int> rows;
-};
 const RowHeights kRowHeights[] = {
     {9, {23, 78, 110, 113, 115, 117, 119, 121, 122, 130, 134, 152, 193}},
     {10, {6, 33, 40, 43, 60, 64, 65, 70, 74, 77, 80, 85, 90, 97, 101, 102, 103, 128, 142, 144, 177, 184,
@@ -191,14 +154,6 @@ const RowHeights kRowHeights[] = {
 // Page contents: the lines of each page in order after its head. A subtotal
 // line is named by its block (1 to 20); the printed numerals skip XVI, so
 // blocks 16 to 20 print XVII to XXI.
-
-struct PageLines {
-    bool subtotal;
-    int first; // row, or block of a subtotal line
-    int last;
-};
-constexpr PageLines rows(int first, int last) { return {false, first, last}; }
-constexpr PageLines subtotal(int block) { return {true, block, block}; }
 
 const std::initializer_list<PageLines> kPageContents[kPageCount] = {
     /* Page1  */ {rows(1, 23)},
@@ -254,10 +209,6 @@ constexpr int kRowCellBase = 48;
 // vertically, code pieces aligned like the row's code text.
 
 enum class RowText { Label, Code };
-constexpr double kToRowBottom = 0;
-constexpr std::uint8_t kLTB = FrameLeft | FrameTop | FrameBottom;
-constexpr std::uint8_t kRTB = FrameRight | FrameTop | FrameBottom;
-constexpr std::uint8_t kTB = FrameTop | FrameBottom;
 
 struct Piece {
     double x;
@@ -343,47 +294,19 @@ constexpr int kFirstFreeCellNumber = 6175;
 // ---------------------------------------------------------------------------
 
 
-int layoutRowCount()
+FontSpec pageFont(int number)
 {
-    int last = 0;
-    for (const auto &page : kPageContents)
-        for (const PageLines &lines : page)
-            if (!lines.subtotal && lines.last > last)
-                last = lines.last;
-    return last;
-}
-
-int layoutBlockCount()
-{
-    int count = 0;
-    for (const auto &page : kPageContents)
-        for (const PageLines &lines : page)
-            count += lines.subtotal ? 1 : 0;
-    return count;
-}
-
-QStringList joinedLines(const QList<QStringList> &cells)
-{
-    QStringList lines;
-    for (const QStringList &cell : cells)
-        lines += cell;
-    return lines;
+    for (const PageFont &pageFont : kPageFonts)
+        if (pageFont.page == number)
+            return pageFont.font;
+    return kInherited;
 }
 
 class Builder {
 public:
-    explicit Builder(const RowCatalogue &catalogue) : m_catalogue(catalogue)
+    explicit Builder(const RowCatalogue &catalogue)
+        : m_catalogue(catalogue), m_plan(catalogue, kPageContents, kRowHeights, kDefaultRowHeight)
     {
-        const int rowCount = layoutRowCount();
-        m_rows.assign(std::size_t(rowCount) + 1, nullptr);
-        for (const CatalogueRow &row : catalogue.rows())
-            if (row.number >= 1 && row.number <= rowCount)
-                m_rows[std::size_t(row.number)] = &row;
-        m_heights.assign(std::size_t(rowCount) + 1, kDefaultRowHeight);
-        for (const RowHeights &entry : kRowHeights)
-            for (int row : entry.rows)
-                if (row >= 1 && row <= rowCount)
-                    m_heights[std::size_t(row)] = entry.height;
     }
 
     report::TfrxReport build()
@@ -391,12 +314,8 @@ public:
         report::TfrxReport report(QStringLiteral("frxDeca"));
         report.pages.reserve(kPageCount);
         for (int number = 1; number <= kPageCount; ++number) {
-            report::TfrxReportPage &page = report.pages.emplace_back();
-            page.name = QStringLiteral("Page") + QString::number(number);
-            page.leftMargin = page.rightMargin = page.topMargin = page.bottomMargin = kMargin;
-            for (const PageFont &pageFont : kPageFonts)
-                if (pageFont.page == number)
-                    page.font = toFont(pageFont.font);
+            report::TfrxReportPage &page =
+                report.pages.emplace_back(layout::page(number, {kMargin, kMargin, kMargin, kMargin}, pageFont(number)));
 
             double y = 0;
             if (number == 1) {
@@ -409,64 +328,26 @@ public:
                 addColumnNumbers(page.cells);
                 y = kOtherPagesTableTop;
             }
-            for (const PageLines &lines : kPageContents[number - 1]) {
-                if (lines.subtotal) {
-                    y += addSubtotalLine(page.cells, lines.first, y);
-                    continue;
-                }
-                for (int row = lines.first; row <= lines.last; ++row)
-                    y += addRow(page.cells, row, y);
-            }
+            walkLines(
+                kPageContents[number - 1], y, [&](int row, double top) { return addRow(page.cells, row, top); },
+                [&](int block, double top) { return addSubtotalLine(page.cells, block, top); });
         }
         return report;
     }
 
 private:
-    QString nextFreeName() { return memoName(m_nextFree++); }
+    QString nextFreeName() { return m_names.next(); }
 
-    TfrxMemoView cellFrom(const CellSpec &spec)
-    {
-        TfrxMemoView cell;
-        cell.name = spec.name ? QString::fromLatin1(spec.name) : nextFreeName();
-        cell.left = mm(spec.left);
-        cell.top = mm(spec.top);
-        cell.width = mm(spec.width);
-        cell.height = mm(spec.height);
-        cell.font = toFont(spec.font);
-        cell.hAlign = spec.hAlign;
-        cell.vAlign = spec.vAlign;
-        cell.frame = spec.frame;
-        cell.align = spec.align;
-        if (spec.text && *spec.text)
-            cell.memo = QStringList{QString::fromLatin1(spec.text)};
-        if (spec.percentDelimiters)
-            cell.delimiters = report::percentDelimiters();
-        return cell;
-    }
+    TfrxMemoView cellFrom(const CellSpec &spec) { return layout::cellFrom(spec, m_names); }
 
     static TfrxMemoView gridCell(QString name, int column, double y, double height)
     {
-        const Column grid = gridColumn(column);
-        TfrxMemoView cell;
-        cell.name = std::move(name);
-        cell.left = mm(grid.x);
-        cell.top = mm(y);
-        cell.width = mm(grid.width);
-        cell.height = mm(height);
-        cell.frame = FrameAll;
-        return cell;
+        return layout::gridCell(std::move(name), gridColumn(column), gridColumn(column), y, height);
     }
 
     report::TfrxReportTitle titleBand()
     {
-        report::TfrxReportTitle band;
-        band.width = mm(kTitleBandWidth);
-        band.height = mm(kTitleBandHeight);
-        band.font = toFont(kTitleBandFont);
-        band.cells.reserve(std::size(kTitleBand));
-        for (const CellSpec &spec : kTitleBand)
-            band.cells.push_back(cellFrom(spec));
-        return band;
+        return layout::titleBand(kTitleBandWidth, kTitleBandHeight, kTitleBandFont, kTitleBand, m_names);
     }
 
     void addPage1Head(std::vector<TfrxMemoView> &cells)
@@ -511,8 +392,8 @@ private:
     // returns the row's height.
     double addRow(std::vector<TfrxMemoView> &cells, int row, double y)
     {
-        const double height = m_heights[std::size_t(row)];
-        const CatalogueRow *source = m_rows[std::size_t(row)];
+        const double height = m_plan.height(row);
+        const CatalogueRow *source = m_plan.row(row);
         const int base = kRowCellStride * row + kRowCellBase;
 
         TfrxMemoView ordinal = gridCell(memoName(base), 1, y, height);
@@ -560,12 +441,8 @@ private:
         const int pieceCount = int(composite->pieces.size());
         int index = 0;
         for (const Piece &piece : composite->pieces) {
-            TfrxMemoView cell;
-            cell.name = nextFreeName();
-            cell.left = mm(piece.x);
-            cell.top = mm(y + piece.dy);
-            cell.width = mm(piece.width);
-            cell.height = mm(piece.height == kToRowBottom ? height - piece.dy : piece.height);
+            TfrxMemoView cell = placedCell(nextFreeName(), piece.x, y + piece.dy, piece.width,
+                                           pieceHeight(piece.height, piece.dy, height));
             cell.font = toFont(piece.font);
             cell.hAlign = piece.hAlign;
             cell.vAlign = pieceAlign;
@@ -587,17 +464,10 @@ private:
         for (int block : kTallSubtotalBlocks)
             tall = tall || block == blockNumber;
         const double height = tall ? kTallSubtotalHeight : kSubtotalHeight;
-        const auto &blocks = m_catalogue.blocks();
-        const ChapterBlock *block =
-            blockNumber >= 1 && blockNumber <= int(blocks.size()) ? &blocks[std::size_t(blockNumber - 1)] : nullptr;
+        const ChapterBlock *block = blockOf(m_catalogue, blockNumber);
 
         for (const SubtotalCaption &caption : kSubtotalCaptions) {
-            TfrxMemoView cell;
-            cell.name = nextFreeName();
-            cell.left = mm(caption.x);
-            cell.top = mm(y);
-            cell.width = mm(caption.width);
-            cell.height = mm(height);
+            TfrxMemoView cell = placedCell(nextFreeName(), caption.x, y, caption.width, height);
             cell.font = toFont(caption.font);
             cell.hAlign = caption.hAlign;
             cell.frame = caption.frame;
@@ -609,7 +479,7 @@ private:
         }
         for (int k = 0; k < kDataColumns; ++k) {
             const int column = kFirstDataColumnNumber + k;
-            QString name = block ? QStringLiteral("S") + block->code + QString::number(column) : nextFreeName();
+            QString name = block ? subtotalCellName(*block, column) : nextFreeName();
             TfrxMemoView cell = gridCell(std::move(name), column, y, height);
             cell.font = toFont(kSubtotalCellFont);
             cell.hAlign = HAlign::Center;
@@ -620,43 +490,16 @@ private:
     }
 
     const RowCatalogue &m_catalogue;
-    std::vector<const CatalogueRow *> m_rows;
-    std::vector<double> m_heights;
-    int m_nextFree = kFirstFreeCellNumber;
+    RowPlan m_plan;
+    FreeNames m_names{kFirstFreeCellNumber};
 };
 
 } // namespace
 
 Result<void> checkFrxDecaCatalogue(const RowCatalogue &catalogue)
 {
-    const int rowCount = layoutRowCount();
-    if (catalogue.rowCount() != rowCount)
-        return fail(QStringLiteral("The catalogue has %1 rows; the pages of frxDeca hold %2")
-                        .arg(catalogue.rowCount())
-                        .arg(rowCount));
-    const int blockCount = layoutBlockCount();
-    const auto &blocks = catalogue.blocks();
-    if (int(blocks.size()) != blockCount)
-        return fail(QStringLiteral("The catalogue has %1 chapter blocks; the pages of frxDeca hold %2 subtotal lines")
-                        .arg(blocks.size())
-                        .arg(blockCount));
-
-    // Every subtotal line follows the last row of its block.
-    int previousRow = 0;
-    for (const auto &page : kPageContents) {
-        for (const PageLines &lines : page) {
-            if (!lines.subtotal) {
-                previousRow = lines.last;
-                continue;
-            }
-            const ChapterBlock &block = blocks[std::size_t(lines.first - 1)];
-            if (block.last != previousRow)
-                return fail(QStringLiteral("Chapter block %1 ends with row %2; its subtotal line in frxDeca follows row %3")
-                                .arg(lines.first)
-                                .arg(block.last)
-                                .arg(previousRow));
-        }
-    }
+    if (Result<void> fits = checkPageFit(catalogue, kPageContents, QStringLiteral("frxDeca")); !fits)
+        return fits;
 
     for (const CatalogueRow &row : catalogue.rows()) {
         for (RowText which : {RowText::Label, RowText::Code}) {

@@ -1,6 +1,6 @@
 #include "frxmladina.h"
 
-#include "fontspec.h"
+#include "morbiditylayout.h"
 
 #include "catalogue.h"
 
@@ -16,29 +16,11 @@ namespace tarel::reports {
 
 namespace {
 
-using report::FrameAll;
-using report::FrameBottom;
-using report::FrameLeft;
-using report::FrameNone;
-using report::FrameRight;
-using report::FrameTop;
-using report::HAlign;
-using report::mm;
-using report::Placement;
-using report::TfrxMemoView;
-using report::VAlign;
-using tabulation::CatalogueRow;
-using tabulation::ChapterBlock;
-using tabulation::RowCatalogue;
-
 // ---------------------------------------------------------------------------
-// Fonts. A cell with the inherited font prints in its band's or page's font.
+// The layout vocabulary: frames, alignments, fonts (a cell with the inherited
+// font prints in its band's or page's font), cell specs and the page walk.
 
-using namespace report::layout;
-
-constexpr std::uint8_t kLTB = FrameLeft | FrameTop | FrameBottom;
-constexpr std::uint8_t kRTB = FrameRight | FrameTop | FrameBottom;
-constexpr std::uint8_t kTB = FrameTop | FrameBottom;
+using namespace layout;
 
 // ---------------------------------------------------------------------------
 // Pages: A4 landscape, left 10 mm, top and bottom 5 mm; the right margin and
@@ -77,10 +59,6 @@ constexpr int kColumnCount = 17;
 constexpr int kFirstDataColumn = 4;
 constexpr int kDataColumns = kColumnCount - kFirstDataColumn + 1;
 
-struct Column {
-    double x;
-    double width;
-};
 const Column kGrid[kColumnCount] = {
     {0, 10},  {10, 81}, {91, 40},                                                       // 1 to 3
     {131, 10}, {141, 10}, {151, 10}, {161, 10}, {171, 10}, {181, 10}, {191, 10},      // 4 to 10
@@ -106,36 +84,22 @@ Column gridColumn(int number, bool page1)
 // ---------------------------------------------------------------------------
 // Title band of Page1 (mm from the band's top-left corner; no frames).
 
-struct CellSpec {
-    const char *name;
-    double left;
-    double top;
-    double width;
-    double height;
-    FontSpec font;
-    HAlign hAlign;
-    VAlign vAlign;
-    const char *text;
-    bool percentDelimiters = false;
-    Placement align = Placement::None;
-};
-
 constexpr double kTitleBandWidth = 277;
 constexpr double kTitleBandHeight = 26;
 
 const CellSpec kTitleBand[] = {
-    // name       left  top   width height font               h               v               text
-    {"Memo66",    0,    0,    17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    "Data od:"},
-    {"dataod",    17,   0,    33,   7,     kMixedSwiss15,     HAlign::Left,   VAlign::Top,    "", true},
-    {"Memo256",   0,    7,    17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    "Data do:"},
-    {"datado",    17,   7,    33,   7,     kMixedSwiss15,     HAlign::Left,   VAlign::Top,    "", true},
-    {"Memo274",   150,  0,    10,   5,     kMixedSwiss13Bold, HAlign::Left,   VAlign::Top,    "PZU:"},
-    {"pzu",       160,  0,    116,  5,     kInherited,        HAlign::Left,   VAlign::Top,    "", true},
-    {"Memo1",     54,   9,    169,  10,    kSwiss16Bold,      HAlign::Center, VAlign::Center,
+    // name       left  top   width height font               h               v               frame      text
+    {"Memo66",    0,    0,    17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data od:"},
+    {"dataod",    17,   0,    33,   7,     kMixedSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, "", true},
+    {"Memo256",   0,    7,    17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data do:"},
+    {"datado",    17,   7,    33,   7,     kMixedSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, "", true},
+    {"Memo274",   150,  0,    10,   5,     kMixedSwiss13Bold, HAlign::Left,   VAlign::Top,    FrameNone, "PZU:"},
+    {"pzu",       160,  0,    116,  5,     kInherited,        HAlign::Left,   VAlign::Top,    FrameNone, "", true},
+    {"Memo1",     54,   9,    169,  10,    kSwiss16Bold,      HAlign::Center, VAlign::Center, FrameNone,
      "UTVRDENI ZABOLUVAWA - SOSTOJBI SPORED VOZRASTA I POLOT NA U^ILI[NI DECA I MLADINA", true, Placement::Center},
-    {"Memo65",    1,    18,   17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    "Lekar:"},
-    {"lekar",     18.3, 18.3, 205,  7,     kMixedSwiss15,     HAlign::Left,   VAlign::Top,    "", true},
-    {"GradSelo",  240,  21,   36,   5,     kInherited,        HAlign::Left,   VAlign::Top,    ""},
+    {"Memo65",    1,    18,   17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Lekar:"},
+    {"lekar",     18.3, 18.3, 205,  7,     kMixedSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, "", true},
+    {"GradSelo",  240,  21,   36,   5,     kInherited,        HAlign::Left,   VAlign::Top,    FrameNone, ""},
 };
 
 // ---------------------------------------------------------------------------
@@ -207,10 +171,6 @@ constexpr double kOtherPagesTableTop = kHeadLineHeight;
 
 constexpr double kDefaultRowHeight = 5;
 
-struct RowHeights {
-    double height;
-    std::initializer_list<int> rows;
-};
 const RowHeights kRowHeights[] = {
     {9, {78, 110, 122, 159, 162, 170, 200, 201, 204, 222, 223, 228, 236, 252, 258, 263, 264, 265, 304}},
     {10, {6, 21, 27, 37, 43, 46, 65, 73, 77, 80, 82, 83, 87, 90, 91, 93, 98, 103, 113, 117, 118, 123, 130,
@@ -229,14 +189,6 @@ const RowHeights kRowHeights[] = {
 // Page contents: the lines of each page in order after its head or strip. A
 // subtotal line is named by its block (1 to 20); there is no chapter XVI, so
 // blocks 16 to 20 print XVII to XXI.
-
-struct PageLines {
-    bool subtotal;
-    int first; // row, or block of a subtotal line
-    int last;
-};
-constexpr PageLines rows(int first, int last) { return {false, first, last}; }
-constexpr PageLines subtotal(int block) { return {true, block, block}; }
 
 const std::initializer_list<PageLines> kPageContents[kPageCount] = {
     /* Page1  */ {rows(1, 23)},
@@ -320,8 +272,6 @@ const StyleException kStyleExceptions[] = {
 // column, each printing one line of the catalogue's text (x and width in mm,
 // dy from the row's top; height kToRowBottom reaches the row's bottom). The
 // first piece carries the column's cell name, the others free names.
-constexpr double kToRowBottom = 0;
-
 struct Piece {
     double x;
     double dy;
@@ -403,25 +353,6 @@ constexpr int kFirstFreeCellNumber = 6107;
 // ---------------------------------------------------------------------------
 
 
-int layoutRowCount()
-{
-    int last = 0;
-    for (const auto &page : kPageContents)
-        for (const PageLines &lines : page)
-            if (!lines.subtotal && lines.last > last)
-                last = lines.last;
-    return last;
-}
-
-int layoutBlockCount()
-{
-    int count = 0;
-    for (const auto &page : kPageContents)
-        for (const PageLines &lines : page)
-            count += lines.subtotal ? 1 : 0;
-    return count;
-}
-
 bool contains(std::initializer_list<int> values, int value)
 {
     for (int v : values)
@@ -430,28 +361,11 @@ bool contains(std::initializer_list<int> values, int value)
     return false;
 }
 
-QStringList allLines(const QList<QStringList> &cells)
-{
-    QStringList lines;
-    for (const QStringList &cell : cells)
-        lines += cell;
-    return lines;
-}
-
 class Builder {
 public:
-    explicit Builder(const RowCatalogue &catalogue) : m_catalogue(catalogue)
+    explicit Builder(const RowCatalogue &catalogue)
+        : m_catalogue(catalogue), m_plan(catalogue, kPageContents, kRowHeights, kDefaultRowHeight)
     {
-        const int rowCount = layoutRowCount();
-        m_rows.assign(std::size_t(rowCount) + 1, nullptr);
-        for (const CatalogueRow &row : catalogue.rows())
-            if (row.number >= 1 && row.number <= rowCount)
-                m_rows[std::size_t(row.number)] = &row;
-        m_heights.assign(std::size_t(rowCount) + 1, kDefaultRowHeight);
-        for (const RowHeights &entry : kRowHeights)
-            for (int row : entry.rows)
-                if (row >= 1 && row <= rowCount)
-                    m_heights[std::size_t(row)] = entry.height;
     }
 
     report::TfrxReport build()
@@ -460,13 +374,8 @@ public:
         report.pages.reserve(kPageCount);
         for (int number = 1; number <= kPageCount; ++number) {
             const PageSpec &spec = kPages[number - 1];
-            report::TfrxReportPage &page = report.pages.emplace_back();
-            page.name = QStringLiteral("Page") + QString::number(number);
-            page.leftMargin = kLeftMargin;
-            page.rightMargin = spec.rightMargin;
-            page.topMargin = kTopMargin;
-            page.bottomMargin = kBottomMargin;
-            page.font = toFont(spec.font);
+            report::TfrxReportPage &page = report.pages.emplace_back(
+                layout::page(number, {kLeftMargin, spec.rightMargin, kTopMargin, kBottomMargin}, spec.font));
             m_page1 = number == 1;
 
             double y = 0;
@@ -478,57 +387,26 @@ public:
                 addStrip(page.cells);
                 y = kOtherPagesTableTop;
             }
-            for (const PageLines &lines : kPageContents[number - 1]) {
-                if (lines.subtotal) {
-                    y += addSubtotalLine(page.cells, lines.first, y);
-                    continue;
-                }
-                for (int row = lines.first; row <= lines.last; ++row)
-                    y += addRow(page.cells, row, y);
-            }
+            walkLines(
+                kPageContents[number - 1], y, [&](int row, double top) { return addRow(page.cells, row, top); },
+                [&](int block, double top) { return addSubtotalLine(page.cells, block, top); });
         }
         protectBrackets(report);
         return report;
     }
 
 private:
-    QString nextFreeName() { return memoName(m_nextFree++); }
+    QString nextFreeName() { return m_names.next(); }
 
     // A cell spanning grid columns first to last of the current page.
     TfrxMemoView gridCell(QString name, int first, int last, double y, double height, const CellStyle &style) const
     {
-        const Column from = gridColumn(first, m_page1);
-        const Column to = gridColumn(last, m_page1);
-        TfrxMemoView cell;
-        cell.name = std::move(name);
-        cell.left = mm(from.x);
-        cell.top = mm(y);
-        cell.width = mm(to.x + to.width - from.x);
-        cell.height = mm(height);
+        TfrxMemoView cell =
+            layout::gridCell(std::move(name), gridColumn(first, m_page1), gridColumn(last, m_page1), y, height);
         cell.font = toFont(style.font);
         cell.hAlign = style.hAlign;
         cell.vAlign = style.vAlign;
         cell.frame = style.frame;
-        return cell;
-    }
-
-    static TfrxMemoView cellFrom(const CellSpec &spec)
-    {
-        TfrxMemoView cell;
-        cell.name = QString::fromLatin1(spec.name);
-        cell.left = mm(spec.left);
-        cell.top = mm(spec.top);
-        cell.width = mm(spec.width);
-        cell.height = mm(spec.height);
-        cell.font = toFont(spec.font);
-        cell.hAlign = spec.hAlign;
-        cell.vAlign = spec.vAlign;
-        cell.frame = FrameNone;
-        cell.align = spec.align;
-        if (*spec.text)
-            cell.memo = QStringList{QString::fromLatin1(spec.text)};
-        if (spec.percentDelimiters)
-            cell.delimiters = report::percentDelimiters();
         return cell;
     }
 
@@ -543,15 +421,9 @@ private:
         return cell;
     }
 
-    static report::TfrxReportTitle titleBand()
+    report::TfrxReportTitle titleBand()
     {
-        report::TfrxReportTitle band;
-        band.width = mm(kTitleBandWidth);
-        band.height = mm(kTitleBandHeight);
-        band.cells.reserve(std::size(kTitleBand));
-        for (const CellSpec &spec : kTitleBand)
-            band.cells.push_back(cellFrom(spec));
-        return band;
+        return layout::titleBand(kTitleBandWidth, kTitleBandHeight, kInherited, kTitleBand, m_names);
     }
 
     void addPage1Head(std::vector<TfrxMemoView> &cells) const
@@ -613,8 +485,8 @@ private:
     // returns the row's height.
     double addRow(std::vector<TfrxMemoView> &cells, int row, double y)
     {
-        const double height = m_heights[std::size_t(row)];
-        const CatalogueRow *source = m_rows[std::size_t(row)];
+        const double height = m_plan.height(row);
+        const CatalogueRow *source = m_plan.row(row);
         const int base = kRowCellStride * row + kRowCellBase;
 
         TfrxMemoView ordinal = gridCell(memoName(base), 1, 1, y, height, rowCellStyle(row, 1));
@@ -638,7 +510,7 @@ private:
     void addRowText(std::vector<TfrxMemoView> &cells, int row, int column, QString name, double y, double height,
                     const QList<QStringList> &text)
     {
-        const QStringList lines = allLines(text);
+        const QStringList lines = joinedLines(text);
         const SplitCell *split = splitCellOf(row, column);
         if (!split) {
             TfrxMemoView cell = gridCell(std::move(name), column, column, y, height, rowCellStyle(row, column));
@@ -649,12 +521,8 @@ private:
         const int pieceCount = int(split->pieces.size());
         int index = 0;
         for (const Piece &piece : split->pieces) {
-            TfrxMemoView cell;
-            cell.name = index == 0 ? std::move(name) : nextFreeName();
-            cell.left = mm(piece.x);
-            cell.top = mm(y + piece.dy);
-            cell.width = mm(piece.width);
-            cell.height = mm(piece.height == kToRowBottom ? height - piece.dy : piece.height);
+            TfrxMemoView cell = placedCell(index == 0 ? std::move(name) : nextFreeName(), piece.x, y + piece.dy,
+                                           piece.width, pieceHeight(piece.height, piece.dy, height));
             cell.font = toFont(piece.font);
             cell.hAlign = piece.hAlign;
             cell.vAlign = piece.vAlign;
@@ -673,17 +541,10 @@ private:
         for (const SubtotalHeights &entry : kSubtotalHeights)
             if (contains(entry.blocks, blockNumber))
                 height = entry.height;
-        const auto &blocks = m_catalogue.blocks();
-        const ChapterBlock *block =
-            blockNumber >= 1 && blockNumber <= int(blocks.size()) ? &blocks[std::size_t(blockNumber - 1)] : nullptr;
+        const ChapterBlock *block = blockOf(m_catalogue, blockNumber);
 
         for (const SubtotalCaption &caption : kSubtotalCaptions) {
-            TfrxMemoView cell;
-            cell.name = nextFreeName();
-            cell.left = mm(caption.x);
-            cell.top = mm(y);
-            cell.width = mm(caption.width);
-            cell.height = mm(height);
+            TfrxMemoView cell = placedCell(nextFreeName(), caption.x, y, caption.width, height);
             cell.font = toFont(caption.font);
             cell.hAlign = caption.hAlign;
             cell.vAlign = caption.vAlign;
@@ -695,7 +556,7 @@ private:
             cells.push_back(std::move(cell));
         }
         for (int column = kFirstDataColumn; column <= kColumnCount; ++column) {
-            QString name = block ? QStringLiteral("S") + block->code + QString::number(column) : nextFreeName();
+            QString name = block ? subtotalCellName(*block, column) : nextFreeName();
             cells.push_back(gridCell(std::move(name), column, column, y, height, kSubtotalCellStyle));
         }
         return height;
@@ -719,52 +580,24 @@ private:
     }
 
     const RowCatalogue &m_catalogue;
-    std::vector<const CatalogueRow *> m_rows;
-    std::vector<double> m_heights;
+    RowPlan m_plan;
     bool m_page1 = false;
-    int m_nextFree = kFirstFreeCellNumber;
+    FreeNames m_names{kFirstFreeCellNumber};
 };
 
 } // namespace
 
 Result<void> checkFrxMladinaCatalogue(const RowCatalogue &catalogue)
 {
-    const int rowCount = layoutRowCount();
-    if (catalogue.rowCount() != rowCount)
-        return fail(QStringLiteral("The catalogue has %1 rows; the pages of frxMladina hold %2")
-                        .arg(catalogue.rowCount())
-                        .arg(rowCount));
-    const int blockCount = layoutBlockCount();
-    const auto &blocks = catalogue.blocks();
-    if (int(blocks.size()) != blockCount)
-        return fail(QStringLiteral("The catalogue has %1 chapter blocks; the pages of frxMladina hold %2 subtotal lines")
-                        .arg(blocks.size())
-                        .arg(blockCount));
-
-    // Every subtotal line follows the last row of its block.
-    int previousRow = 0;
-    for (const auto &page : kPageContents) {
-        for (const PageLines &lines : page) {
-            if (!lines.subtotal) {
-                previousRow = lines.last;
-                continue;
-            }
-            const ChapterBlock &block = blocks[std::size_t(lines.first - 1)];
-            if (block.last != previousRow)
-                return fail(
-                    QStringLiteral("Chapter block %1 ends with row %2; its subtotal line in frxMladina follows row %3")
-                        .arg(lines.first)
-                        .arg(block.last)
-                        .arg(previousRow));
-        }
-    }
+    if (Result<void> fits = checkPageFit(catalogue, kPageContents, QStringLiteral("frxMladina")); !fits)
+        return fits;
 
     for (const CatalogueRow &row : catalogue.rows()) {
         for (int column : {2, 3}) {
             const QList<QStringList> &text = column == 2 ? row.label : row.code;
             const QString what = column == 2 ? QStringLiteral("label") : QStringLiteral("code text");
             if (const SplitCell *split = splitCellOf(row.number, column)) {
-                const int lines = int(allLines(text).size());
+                const int lines = int(joinedLines(text).size());
                 if (lines != int(split->pieces.size()))
                     return fail(QStringLiteral("Row %1: the %2 has %3 lines; frxMladina prints it in %4 cells")
                                     .arg(row.number)

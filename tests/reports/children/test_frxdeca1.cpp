@@ -6,6 +6,7 @@
 #include "children.h"
 #include "childrencatalogue.h"
 #include "frxdeca1.h"
+#include "layoutexpect.h"
 
 #include <QSet>
 
@@ -22,39 +23,19 @@ using report::TfrxMemoView;
 using report::TfrxReport;
 using report::TfrxReportPage;
 using report::VAlign;
+using tarel::testing::allCells;
+using tarel::testing::Placed;
+using tarel::testing::placed;
+using tarel::testing::toMm;
 
 namespace {
 
-const tabulation::RowCatalogue &catalogue()
-{
-    const Result<const tabulation::RowCatalogue *> loaded = reports::childrenCatalogue();
-    if (!loaded) {
-        ADD_FAILURE() << loaded.message().toStdString();
-        static const tabulation::RowCatalogue empty;
-        return empty;
-    }
-    return *loaded.value();
-}
+const tabulation::RowCatalogue &catalogue() { return tarel::testing::loadedCatalogue(reports::childrenCatalogue()); }
 
 const TfrxReport &frxDeca1()
 {
     static const TfrxReport report = reports::buildFrxDeca1(catalogue());
     return report;
-}
-
-struct Placed {
-    const TfrxMemoView *cell = nullptr;
-    int page = 0; // 1-based
-};
-
-// The cell of that name on the pages (not in the title band).
-Placed placed(const TfrxReport &report, const QString &name)
-{
-    for (std::size_t p = 0; p < report.pages.size(); ++p)
-        for (const TfrxMemoView &cell : report.pages[p].cells)
-            if (cell.name.compare(name, Qt::CaseInsensitive) == 0)
-                return {&cell, int(p) + 1};
-    return {};
 }
 
 // The cell of row r in column 4 to 17, as the run names it.
@@ -77,8 +58,6 @@ const TfrxMemoView *rowCell(int row, int column)
     return found;
 }
 
-double toMm(double pixels) { return pixels / report::kPixelsPerMm; }
-
 report::Font font(const char *name, double height, bool bold = false)
 {
     report::Font f;
@@ -86,20 +65,6 @@ report::Font font(const char *name, double height, bool bold = false)
     f.height = height;
     f.bold = bold;
     return f;
-}
-
-// Every cell of the template, title band first.
-std::vector<const TfrxMemoView *> allCells(const TfrxReport &report)
-{
-    std::vector<const TfrxMemoView *> cells;
-    for (const TfrxReportPage &page : report.pages) {
-        if (page.title)
-            for (const TfrxMemoView &cell : page.title->cells)
-                cells.push_back(&cell);
-        for (const TfrxMemoView &cell : page.cells)
-            cells.push_back(&cell);
-    }
-    return cells;
 }
 
 } // namespace
@@ -170,7 +135,7 @@ TEST(FrxDeca1, CellCountAndUniqueNames)
     EXPECT_EQ(report.cellCount(), 4740);
 
     QSet<QString> names;
-    for (const TfrxMemoView *cell : allCells(report)) {
+    for (const auto &[page, inBand, cell] : allCells(report)) {
         const QString key = cell->name.toLower();
         EXPECT_FALSE(key.isEmpty());
         EXPECT_FALSE(names.contains(key)) << "duplicate " << cell->name.toStdString();
@@ -548,7 +513,7 @@ TEST(FrxDeca1, ExpressionDelimiters)
     EXPECT_EQ(rowCell(4, 2)->delimiters, report::Delimiters{});
 
     int percentCells = 0;
-    for (const TfrxMemoView *cell : allCells(report)) {
+    for (const auto &[page, inBand, cell] : allCells(report)) {
         if (cell->text().contains(QLatin1Char('['))) {
             EXPECT_EQ(cell->delimiters, report::percentDelimiters()) << cell->name.toStdString();
         }
@@ -583,21 +548,11 @@ QString shapedCatalogue(int rows, const std::map<int, QString> &replaced, const 
 QString blockLines(std::initializer_list<int> lasts, const QStringList &keys = {})
 {
     // The keys of the report: "1" to "10", then three digits from "011".
-    QString out;
-    int first = 1;
-    int number = 1;
-    for (int last : lasts) {
-        const QString key = keys.isEmpty() ? (number <= 10 ? QString::number(number)
-                                                           : QStringLiteral("0%1").arg(number))
-                                           : keys.value(number - 1);
-        out += QStringLiteral("block %1 rows %2-%3 code \"%4\" numeral \"N\" range \"R\"\n")
-                   .arg(number++)
-                   .arg(first)
-                   .arg(last)
-                   .arg(key);
-        first = last + 1;
-    }
-    return out;
+    return tarel::testing::blockLines(lasts, [&keys](int number) {
+        if (!keys.isEmpty())
+            return keys.value(number - 1);
+        return number <= 10 ? QString::number(number) : QStringLiteral("0%1").arg(number);
+    });
 }
 
 TEST(FrxDeca1, MisfittingCataloguesAreNamed)
@@ -640,18 +595,12 @@ TEST(FrxDeca1, MisfittingCataloguesAreNamed)
     for (const Case &c : cases) {
         const Result<tabulation::RowCatalogue> parsed = tabulation::RowCatalogue::parse(c.catalogue, "test");
         ASSERT_TRUE(parsed.ok()) << c.what << ": " << parsed.message().toStdString();
-        const Result<void> fits = reports::checkFrxDeca1Catalogue(parsed.value());
-        if (c.error.isEmpty()) {
-            EXPECT_TRUE(fits.ok()) << c.what << ": " << (fits ? std::string() : fits.message().toStdString());
-        } else {
-            ASSERT_FALSE(fits.ok()) << c.what;
-            EXPECT_TRUE(fits.message().contains(c.error)) << c.what << ": " << fits.message().toStdString();
-        }
+        tarel::testing::expectFit(reports::checkFrxDeca1Catalogue(parsed.value()), c.error, c.what);
         // The template is complete even so, with unique names.
         const TfrxReport built = reports::buildFrxDeca1(parsed.value());
         EXPECT_EQ(built.cellCount(), 4740) << c.what;
         QSet<QString> names;
-        for (const TfrxMemoView *cell : allCells(built))
+        for (const auto &[page, inBand, cell] : allCells(built))
             names.insert(cell->name.toLower());
         EXPECT_EQ(names.size(), built.cellCount()) << c.what;
     }
@@ -662,7 +611,7 @@ TEST(FrxDeca1, MisfittingCataloguesAreNamed)
     ASSERT_TRUE(longer.ok()) << longer.message().toStdString();
     const TfrxReport built = reports::buildFrxDeca1(longer.value());
     bool kept = false;
-    for (const TfrxMemoView *cell : allCells(built))
+    for (const auto &[page, inBand, cell] : allCells(built))
         kept = kept || cell->text() == QStringLiteral("capitis\nmore");
     EXPECT_TRUE(kept);
 

@@ -4,6 +4,7 @@
 #include "catalogue.h"
 #include "frxdeca.h"
 #include "generalmedicinecatalogue.h"
+#include "layoutexpect.h"
 
 #include <QElapsedTimer>
 #include <QSet>
@@ -20,18 +21,15 @@ using report::mm;
 using report::TfrxMemoView;
 using report::TfrxReport;
 using report::TfrxReportPage;
+using tarel::testing::Placed;
+using tarel::testing::placed;
+using tarel::testing::toMm;
 
 namespace {
 
 const tabulation::RowCatalogue &catalogue()
 {
-    const Result<const tabulation::RowCatalogue *> loaded = reports::generalMedicineCatalogue();
-    if (!loaded) {
-        ADD_FAILURE() << loaded.message().toStdString();
-        static const tabulation::RowCatalogue empty;
-        return empty;
-    }
-    return *loaded.value();
+    return tarel::testing::loadedCatalogue(reports::generalMedicineCatalogue());
 }
 
 const TfrxReport &frxDeca()
@@ -54,27 +52,10 @@ const TfrxReport &frxDeca()
     return report;
 }
 
-struct Placed {
-    const TfrxMemoView *cell = nullptr;
-    int page = 0; // 1-based
-};
-
-// The cell of that name on the pages (not in the title band).
-Placed placed(const TfrxReport &report, const QString &name)
-{
-    for (std::size_t p = 0; p < report.pages.size(); ++p)
-        for (const TfrxMemoView &cell : report.pages[p].cells)
-            if (cell.name.compare(name, Qt::CaseInsensitive) == 0)
-                return {&cell, int(p) + 1};
-    return {};
-}
-
 QString rowCell(int row, int column) // column 1 to 19
 {
     return QStringLiteral("memo%1").arg(19 * row + 47 + column);
 }
-
-double toMm(double pixels) { return pixels / report::kPixelsPerMm; }
 
 constexpr double kTolerance = 1e-6;
 
@@ -455,17 +436,7 @@ QString shapedCatalogue(int rows, const std::map<int, QString> &replaced, const 
 
 QString blockLines(std::initializer_list<int> lasts)
 {
-    QString out;
-    int first = 1;
-    int number = 1;
-    for (int last : lasts) {
-        out += QStringLiteral("block %1 rows %2-%3 code \"c%1\" numeral \"N\" range \"R\"\n")
-                   .arg(number++)
-                   .arg(first)
-                   .arg(last);
-        first = last + 1;
-    }
-    return out;
+    return tarel::testing::blockLines(lasts, [](int number) { return QStringLiteral("c%1").arg(number); });
 }
 
 TEST(FrxDeca, MisfittingCataloguesAreNamed)
@@ -500,13 +471,7 @@ TEST(FrxDeca, MisfittingCataloguesAreNamed)
     for (const Case &c : cases) {
         const Result<tabulation::RowCatalogue> parsed = tabulation::RowCatalogue::parse(c.catalogue, "test");
         ASSERT_TRUE(parsed.ok()) << c.what << ": " << parsed.message().toStdString();
-        const Result<void> fits = reports::checkFrxDecaCatalogue(parsed.value());
-        if (c.error.isEmpty()) {
-            EXPECT_TRUE(fits.ok()) << c.what << ": " << (fits ? std::string() : fits.message().toStdString());
-        } else {
-            ASSERT_FALSE(fits.ok()) << c.what;
-            EXPECT_TRUE(fits.message().contains(c.error)) << c.what << ": " << fits.message().toStdString();
-        }
+        tarel::testing::expectFit(reports::checkFrxDecaCatalogue(parsed.value()), c.error, c.what);
         // The template is complete even so.
         const TfrxReport built = reports::buildFrxDeca(parsed.value());
         EXPECT_EQ(built.cellCount(), 6569) << c.what;

@@ -1,6 +1,7 @@
 #include "catalogue.h"
 #include "export.h"
 #include "frxmladina.h"
+#include "layoutexpect.h"
 #include "morbidityrun.h"
 #include "prepared.h"
 #include "schoolyouth.h"
@@ -23,18 +24,13 @@ using namespace tarel::reports;
 using report::TfrxMemoView;
 using report::TfrxReport;
 using report::TfrxReportPage;
+using tarel::testing::allCells;
+using tarel::testing::PlacedCell;
+using tarel::testing::toMm;
 
 namespace {
 
-double inMm(double pixels) { return pixels / report::kPixelsPerMm; }
-
-const tabulation::RowCatalogue &catalogue()
-{
-    const Result<const tabulation::RowCatalogue *> loaded = schoolYouthCatalogue();
-    EXPECT_TRUE(loaded) << (loaded ? "" : qPrintable(loaded.error().message));
-    static const tabulation::RowCatalogue empty;
-    return loaded ? *loaded.value() : empty;
-}
+const tabulation::RowCatalogue &catalogue() { return tarel::testing::loadedCatalogue(schoolYouthCatalogue()); }
 
 const TfrxReport &templ()
 {
@@ -43,26 +39,6 @@ const TfrxReport &templ()
 }
 
 QString memo(int number) { return QStringLiteral("memo") + QString::number(number); }
-
-// Every cell of the template with its page (0-based) and whether it lies in the title band.
-struct PlacedCell {
-    int page;
-    bool inBand;
-    const TfrxMemoView *cell;
-};
-std::vector<PlacedCell> allCells(const TfrxReport &report)
-{
-    std::vector<PlacedCell> cells;
-    for (int p = 0; p < int(report.pages.size()); ++p) {
-        const TfrxReportPage &page = report.pages[std::size_t(p)];
-        if (page.title)
-            for (const TfrxMemoView &cell : page.title->cells)
-                cells.push_back({p, true, &cell});
-        for (const TfrxMemoView &cell : page.cells)
-            cells.push_back({p, false, &cell});
-    }
-    return cells;
-}
 
 int pageOf(const TfrxReport &report, const TfrxMemoView *cell)
 {
@@ -175,7 +151,7 @@ TEST(FrxMladina, RowCellsLieOnTheirRowAndColumn)
             EXPECT_EQ(pageOf(report, cell), page) << r << "/" << k;
             EXPECT_NEAR(cell->top, ordinal->top, 1e-9) << r << "/" << k;
             EXPECT_NEAR(cell->height, ordinal->height, 1e-9) << r << "/" << k;
-            EXPECT_NEAR(inMm(cell->left), 131 + 10 * k + (page == 1 && k == 13 ? 1.5 : 0), 1e-6) << r << "/" << k;
+            EXPECT_NEAR(toMm(cell->left), 131 + 10 * k + (page == 1 && k == 13 ? 1.5 : 0), 1e-6) << r << "/" << k;
         }
     }
 }
@@ -218,8 +194,8 @@ TEST(FrxMladina, Positions)
         const TfrxMemoView *cell = report.findCell(c.name);
         ASSERT_NE(cell, nullptr) << c.what;
         EXPECT_EQ(pageOf(report, cell), c.page) << c.what;
-        EXPECT_NEAR(inMm(cell->top), c.top, 1e-6) << c.what;
-        EXPECT_NEAR(inMm(cell->height), c.height, 1e-6) << c.what;
+        EXPECT_NEAR(toMm(cell->top), c.top, 1e-6) << c.what;
+        EXPECT_NEAR(toMm(cell->height), c.height, 1e-6) << c.what;
     }
 }
 
@@ -240,10 +216,10 @@ TEST(FrxMladina, PageEndsAndPrintableArea)
             EXPECT_GE(cell.top, 0) << qPrintable(cell.name);
             EXPECT_GE(cell.left, 0) << qPrintable(cell.name);
         }
-        EXPECT_NEAR(inMm(bottom), ends[p], 1e-6) << "Page" << p + 1;
-        EXPECT_NEAR(inMm(right), tableRight[p], 1e-6) << "Page" << p + 1;
+        EXPECT_NEAR(toMm(bottom), ends[p], 1e-6) << "Page" << p + 1;
+        EXPECT_NEAR(toMm(right), tableRight[p], 1e-6) << "Page" << p + 1;
         EXPECT_LE(right, page.printableWidth() + 1e-6) << "Page" << p + 1;
-        const double overrun = inMm(bottom - page.printableHeight());
+        const double overrun = toMm(bottom - page.printableHeight());
         EXPECT_NEAR(std::max(overrun, 0.0), p == 10 ? 1.0 : 0.0, 1e-6) << "Page" << p + 1;
     }
     for (const TfrxMemoView &cell : report.pages[0].title->cells) {
@@ -309,12 +285,12 @@ TEST(FrxMladina, SplitCells)
         std::vector<const TfrxMemoView *> pieces;
         for (const TfrxMemoView &cell : page.cells)
             if (cell.top >= ordinal->top - 1e-9 && cell.top + cell.height <= ordinal->top + ordinal->height + 1e-9
-                && inMm(cell.left) >= columnLeft - 1e-9 && inMm(cell.left + cell.width) <= columnRight + 1e-9)
+                && toMm(cell.left) >= columnLeft - 1e-9 && toMm(cell.left + cell.width) <= columnRight + 1e-9)
                 pieces.push_back(&cell);
         ASSERT_EQ(pieces.size(), std::size_t(c.texts.size())) << c.row;
         for (int i = 0; i < c.texts.size(); ++i)
             EXPECT_EQ(pieces[std::size_t(i)]->text(), c.texts[i]) << c.row << "/" << i;
-        EXPECT_NEAR(inMm(pieces.back()->top - ordinal->top), c.top, 1e-6) << c.row;
+        EXPECT_NEAR(toMm(pieces.back()->top - ordinal->top), c.top, 1e-6) << c.row;
         EXPECT_NEAR(pieces.back()->top + pieces.back()->height, ordinal->top + ordinal->height, 1e-6) << c.row;
     }
     // Row 10's three pieces adjoin each other and fill the code column.
@@ -323,10 +299,10 @@ TEST(FrxMladina, SplitCells)
     const TfrxReportPage &page1 = report.pages[0];
     double x = 91;
     for (const TfrxMemoView &cell : page1.cells) {
-        if (cell.top != first->top || inMm(cell.left) < 91 - 1e-9 || inMm(cell.left) >= 131 - 1e-9)
+        if (cell.top != first->top || toMm(cell.left) < 91 - 1e-9 || toMm(cell.left) >= 131 - 1e-9)
             continue;
-        EXPECT_NEAR(inMm(cell.left), x, 1e-6) << qPrintable(cell.text());
-        x = inMm(cell.left + cell.width);
+        EXPECT_NEAR(toMm(cell.left), x, 1e-6) << qPrintable(cell.text());
+        x = toMm(cell.left + cell.width);
     }
     EXPECT_NEAR(x, 131, 1e-6);
 }
