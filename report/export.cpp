@@ -145,6 +145,35 @@ Result<void> writePng(const PreparedReport &report, int page, double dpi, const 
     return commit(file, path);
 }
 
+namespace {
+
+// The left edges of the table's columns: those of the cells framed on all
+// four sides (the table cells; header texts and the pieces of composite
+// labels are not), without repeats.
+std::vector<double> tableGrid(const OutputPage &page)
+{
+    std::vector<double> lefts;
+    for (const OutputCell &cell : page.cells)
+        if ((cell.frame & FrameAll) == FrameAll)
+            lefts.push_back(cell.left);
+    std::sort(lefts.begin(), lefts.end());
+    std::vector<double> grid;
+    for (double left : lefts)
+        if (grid.empty() || left - grid.back() > 0.5)
+            grid.push_back(left);
+    return grid;
+}
+
+// The column a cell starting at that left edge falls in: the last column
+// that starts at or before it (the first column for cells left of the table).
+std::size_t columnOf(const std::vector<double> &grid, double left)
+{
+    const auto after = std::upper_bound(grid.begin(), grid.end(), left + 0.5);
+    return after == grid.begin() ? 0 : std::size_t(after - grid.begin() - 1);
+}
+
+} // namespace
+
 QByteArray csvText(const PreparedReport &report)
 {
     QString out;
@@ -154,6 +183,7 @@ QByteArray csvText(const PreparedReport &report)
         if (!firstPage)
             out += QLatin1String("\r\n");
         firstPage = false;
+        const std::vector<double> grid = tableGrid(page);
         // Cells in reading order: by top, then left.
         std::vector<const OutputCell *> cells;
         cells.reserve(page.cells.size());
@@ -179,12 +209,28 @@ QByteArray csvText(const PreparedReport &report)
             }
             std::stable_sort(cells.begin() + std::ptrdiff_t(start), cells.begin() + std::ptrdiff_t(end),
                              [](const OutputCell *a, const OutputCell *b) { return a->left < b->left; });
-            QString row;
+            // Each text goes to the column of the table grid it starts in, so
+            // a heading that spans columns, or a line that lacks its first
+            // cells, stays above the counts it belongs to; texts that fall in
+            // one column (the pieces of a composite label) are joined.
+            std::vector<QString> fields;
             for (std::size_t i = start; i < end; ++i) {
-                if (i > start)
-                    row += QLatin1Char(',');
                 const OutputCell &cell = *cells[i];
-                appendField(row, isMaccFont(cell.font.name) ? maccToUnicode(cell.text) : cell.text);
+                const std::size_t column = grid.empty() ? fields.size() : columnOf(grid, cell.left);
+                if (fields.size() <= column)
+                    fields.resize(column + 1);
+                const QString text = isMaccFont(cell.font.name) ? maccToUnicode(cell.text) : cell.text;
+                if (text.isEmpty())
+                    continue;
+                if (!fields[column].isEmpty())
+                    fields[column] += QLatin1Char(' ');
+                fields[column] += text;
+            }
+            QString row;
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                if (i > 0)
+                    row += QLatin1Char(',');
+                appendField(row, fields[i]);
             }
             out += row;
             out += QLatin1String("\r\n");

@@ -84,12 +84,38 @@ TEST(CsvExport, RowsByLineWithCyrillicAndQuoting)
     const QByteArray bytes = file.readAll();
     ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
     const QString text = QString::fromUtf8(bytes.mid(3));
-    const QString expected = u"ИЗВЕШТАЈ\r\n"
-                             "-,12,\"a, \"\"b\"\"\nc\"\r\n"
-                             "'=1+2,Жиро сметка:\r\n"
+    // Texts stand in the column of the table grid they start in.
+    const QString expected = u",,ИЗВЕШТАЈ\r\n"
+                             "-,12,,\"a, \"\"b\"\"\nc\"\r\n"
+                             "'=1+2,,Жиро сметка:\r\n"
                              "\r\n"
                              "A18.0+\r\n"_s;
     EXPECT_EQ(text, expected);
+}
+
+TEST(CsvExport, HeadingsStayAboveTheirColumns)
+{
+    // A table head as the morbidity reports have it: a caption spanning two
+    // count columns, a sex line without cells over the first columns, and a
+    // label printed in two pieces that are not framed all round.
+    PreparedReport report;
+    OutputPage &page = report.pages.emplace_back();
+    auto add = [&page](double left, double top, double width, const QString &text, std::uint8_t frame = FrameAll) {
+        page.cells.push_back(outputCell(u"c"_s + QString::number(page.cells.size()), left, top, width, 18.9, text,
+                                        u"MAC C Swiss"_s, 13, frame));
+    };
+    add(0, 0, 40, u"1"_s);
+    add(40, 0, 80, u"Vkupno"_s);
+    add(40, 20, 40, u"m"_s);
+    add(80, 20, 40, u"`"_s);
+    add(0, 40, 40, u"87"_s);
+    add(40, 40, 40, u"3"_s);
+    add(80, 40, 40, u"-"_s);
+    add(0, 60, 20, u"Hodkin-"_s, FrameLeft | FrameTop | FrameBottom);
+    add(20, 60, 20, u"ova bolest"_s, FrameRight | FrameTop | FrameBottom);
+    add(40, 60, 40, u"1"_s);
+    const QString text = QString::fromUtf8(csvText(report).mid(3));
+    EXPECT_EQ(text, u"1,Вкупно\r\n,м,ж\r\n87,3,-\r\nХодкин- ова болест,1\r\n"_s);
 }
 
 TEST(Export, WritersNameTheFileWhenTheyCannotWrite)
