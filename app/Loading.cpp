@@ -40,11 +40,11 @@ const LabelSpec kLabels[] = {
     {"Label2", {0, 48, 444, 42}, "se startuva programot ..."},
 };
 
-QFrame *raisedPanel(const PanelSpec &spec, QWidget *parent, const QColor &colour)
+QFrame *raisedPanel(const PanelSpec &stated, QWidget *parent, const QColor &colour)
 {
     auto *panel = new QFrame(parent);
-    panel->setObjectName(QString::fromLatin1(spec.name));
-    panel->setGeometry(spec.geometry);
+    panel->setObjectName(QString::fromLatin1(stated.name));
+    panel->setGeometry(stated.geometry);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setLineWidth(1);
     QPalette palette = panel->palette();
@@ -76,15 +76,15 @@ TfrmLoading::TfrmLoading(QWidget *parent)
 
     const QColor caption = palette().color(QPalette::Inactive, QPalette::Highlight);
     QFrame *cream = nullptr;
-    for (const PanelSpec &spec : kPanels) {
-        QFrame *panel = raisedPanel(spec, this, spec.cream ? QColor(kCream) : caption);
-        if (spec.cream)
+    for (const PanelSpec &stated : kPanels) {
+        QFrame *panel = raisedPanel(stated, this, stated.cream ? QColor(kCream) : caption);
+        if (stated.cream)
             cream = panel;
     }
-    for (const LabelSpec &spec : kLabels) {
-        auto *label = new QLabel(report::displayText(font, QString::fromLatin1(spec.text)), cream);
-        label->setObjectName(QString::fromLatin1(spec.name));
-        label->setGeometry(spec.geometry);
+    for (const LabelSpec &stated : kLabels) {
+        auto *label = new QLabel(report::displayText(font, QString::fromLatin1(stated.text)), cream);
+        label->setObjectName(QString::fromLatin1(stated.name));
+        label->setGeometry(stated.geometry);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
 

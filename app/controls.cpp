@@ -140,9 +140,9 @@ ControlFont effectiveFont(std::span<const ControlSpec> controls, const ControlSp
     return MainWindowFont;
 }
 
-QWidget *createControl(const ControlSpec &spec, QWidget *parent, const QString &text)
+QWidget *createControl(const ControlSpec &stated, QWidget *parent, const QString &text)
 {
-    switch (spec.kind) {
+    switch (stated.kind) {
     case ControlKind::Label:
         return new QLabel(text, parent);
     case ControlKind::GroupBox:
@@ -159,12 +159,12 @@ QWidget *createControl(const ControlSpec &spec, QWidget *parent, const QString &
         return new QPushButton(text, parent);
     case ControlKind::CheckBox: {
         auto *box = new QCheckBox(text, parent);
-        box->setChecked(spec.checked);
+        box->setChecked(stated.checked);
         return box;
     }
     case ControlKind::RadioButton: {
         auto *button = new QRadioButton(text, parent);
-        button->setChecked(spec.checked);
+        button->setChecked(stated.checked);
         return button;
     }
     }
@@ -206,20 +206,20 @@ QString pickerDisplayFormat()
 QHash<QString, QWidget *> buildControls(QWidget *window, std::span<const ControlSpec> controls)
 {
     QHash<QString, QWidget *> widgets;
-    for (const ControlSpec &spec : controls) {
-        QWidget *parent = spec.parent ? widgets.value(QString::fromLatin1(spec.parent)) : window;
+    for (const ControlSpec &stated : controls) {
+        QWidget *parent = stated.parent ? widgets.value(QString::fromLatin1(stated.parent)) : window;
         Q_ASSERT(parent);
-        const report::Font font = reportFont(effectiveFont(controls, spec));
-        const QString text = report::displayText(font, QString::fromLatin1(spec.text));
-        QWidget *widget = createControl(spec, parent, text);
-        widget->setObjectName(QString::fromLatin1(spec.name));
-        if (spec.font.family)
+        const report::Font font = reportFont(effectiveFont(controls, stated));
+        const QString text = report::displayText(font, QString::fromLatin1(stated.text));
+        QWidget *widget = createControl(stated, parent, text);
+        widget->setObjectName(QString::fromLatin1(stated.name));
+        if (stated.font.family)
             widget->setFont(report::displayFont(font));
-        if (spec.kind == ControlKind::Label) {
-            widget->move(spec.geometry.topLeft());
+        if (stated.kind == ControlKind::Label) {
+            widget->move(stated.geometry.topLeft());
             widget->adjustSize();
         } else {
-            widget->setGeometry(spec.geometry);
+            widget->setGeometry(stated.geometry);
         }
         widgets.insert(widget->objectName(), widget);
     }

@@ -447,9 +447,9 @@ public:
 private:
     QString nextFreeName() { return m_names.next(); }
 
-    TfrxMemoView cellFrom(const CellSpec &spec)
+    TfrxMemoView cellFrom(const CellSpec &stated)
     {
-        TfrxMemoView cell = layout::cellFrom(spec, m_names);
+        TfrxMemoView cell = layout::cellFrom(stated, m_names);
         guardBrackets(cell);
         return cell;
     }
@@ -479,8 +479,8 @@ private:
 
     void addPage1Head(std::vector<TfrxMemoView> &cells)
     {
-        for (const CellSpec &spec : kPage1Head)
-            cells.push_back(cellFrom(spec));
+        for (const CellSpec &stated : kPage1Head)
+            cells.push_back(cellFrom(stated));
         for (int pair = 0; pair < kDataColumns / 2; ++pair) {
             const int column = kFirstDataColumnNumber + 2 * pair;
             TfrxMemoView caption = gridCell(nextFreeName(), column, column + 1, kCaptionY, kHeadLineHeight);

@@ -338,7 +338,7 @@ public:
 private:
     QString nextFreeName() { return m_names.next(); }
 
-    TfrxMemoView cellFrom(const CellSpec &spec) { return layout::cellFrom(spec, m_names); }
+    TfrxMemoView cellFrom(const CellSpec &stated) { return layout::cellFrom(stated, m_names); }
 
     static TfrxMemoView gridCell(QString name, int column, double y, double height)
     {
@@ -353,8 +353,8 @@ private:
     void addPage1Head(std::vector<TfrxMemoView> &cells)
     {
         // Line A, and the captions of the grand-total line, as listed.
-        for (const CellSpec &spec : kPage1Head)
-            cells.push_back(cellFrom(spec));
+        for (const CellSpec &stated : kPage1Head)
+            cells.push_back(cellFrom(stated));
         for (int k = 0; k < kDataColumns; ++k) {
             TfrxMemoView sex = gridCell(nextFreeName(), kFirstDataColumnNumber + k, kLineBY, kHeadLineHeight);
             sex.memo = QStringList{QString::fromLatin1(kSexCaptions[k % 2])};

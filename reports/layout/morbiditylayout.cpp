@@ -4,18 +4,18 @@
 
 namespace tarel::reports::layout {
 
-TfrxMemoView cellFrom(const CellSpec &spec, FreeNames &names)
+TfrxMemoView cellFrom(const CellSpec &stated, FreeNames &names)
 {
-    TfrxMemoView cell = placedCell(spec.name ? QString::fromLatin1(spec.name) : names.next(), spec.left, spec.top,
-                                   spec.width, spec.height);
-    cell.font = toFont(spec.font);
-    cell.hAlign = spec.hAlign;
-    cell.vAlign = spec.vAlign;
-    cell.frame = spec.frame;
-    cell.align = spec.align;
-    if (spec.text && *spec.text)
-        cell.memo = QStringList{QString::fromLatin1(spec.text)};
-    if (spec.percentDelimiters)
+    TfrxMemoView cell = placedCell(stated.name ? QString::fromLatin1(stated.name) : names.next(), stated.left, stated.top,
+                                   stated.width, stated.height);
+    cell.font = toFont(stated.font);
+    cell.hAlign = stated.hAlign;
+    cell.vAlign = stated.vAlign;
+    cell.frame = stated.frame;
+    cell.align = stated.align;
+    if (stated.text && *stated.text)
+        cell.memo = QStringList{QString::fromLatin1(stated.text)};
+    if (stated.percentDelimiters)
         cell.delimiters = report::percentDelimiters();
     return cell;
 }
@@ -28,8 +28,8 @@ report::TfrxReportTitle titleBand(double width, double height, const FontSpec &f
     band.height = mm(height);
     band.font = toFont(font);
     band.cells.reserve(cells.size());
-    for (const CellSpec &spec : cells)
-        band.cells.push_back(cellFrom(spec, names));
+    for (const CellSpec &stated : cells)
+        band.cells.push_back(cellFrom(stated, names));
     return band;
 }
 

@@ -5,7 +5,7 @@
 // cells); the pieces here turn those tables into cells, walk the page contents
 // and check that a row catalogue fits them.
 
-#include "fontspec.h"
+#include "layoutfonts.h"
 #include "result.h"
 #include "template.h"
 
@@ -76,7 +76,7 @@ struct CellSpec {
     bool percentDelimiters = false; // the cell holds "[" or receives names from the database
     report::Placement align = report::Placement::None;
 };
-report::TfrxMemoView cellFrom(const CellSpec &spec, FreeNames &names);
+report::TfrxMemoView cellFrom(const CellSpec &stated, FreeNames &names);
 
 // The title band of Page1 with its fixed cells.
 report::TfrxReportTitle titleBand(double width, double height, const FontSpec &font, std::span<const CellSpec> cells,

@@ -373,9 +373,9 @@ public:
         report::TfrxReport report(QStringLiteral("frxMladina"));
         report.pages.reserve(kPageCount);
         for (int number = 1; number <= kPageCount; ++number) {
-            const PageSpec &spec = kPages[number - 1];
+            const PageSpec &stated = kPages[number - 1];
             report::TfrxReportPage &page = report.pages.emplace_back(
-                layout::page(number, {kLeftMargin, spec.rightMargin, kTopMargin, kBottomMargin}, spec.font));
+                layout::page(number, {kLeftMargin, stated.rightMargin, kTopMargin, kBottomMargin}, stated.font));
             m_page1 = number == 1;
 
             double y = 0;
@@ -410,13 +410,13 @@ private:
         return cell;
     }
 
-    TfrxMemoView headCell(const HeadCell &spec) const
+    TfrxMemoView headCell(const HeadCell &stated) const
     {
-        TfrxMemoView cell = gridCell(QString::fromLatin1(spec.name), spec.firstColumn, spec.lastColumn, spec.top,
-                                     spec.height, {spec.font, spec.hAlign, spec.vAlign});
-        if (*spec.text)
-            cell.memo = QStringList{QString::fromLatin1(spec.text)};
-        if (spec.percentDelimiters)
+        TfrxMemoView cell = gridCell(QString::fromLatin1(stated.name), stated.firstColumn, stated.lastColumn, stated.top,
+                                     stated.height, {stated.font, stated.hAlign, stated.vAlign});
+        if (*stated.text)
+            cell.memo = QStringList{QString::fromLatin1(stated.text)};
+        if (stated.percentDelimiters)
             cell.delimiters = report::percentDelimiters();
         return cell;
     }
@@ -428,8 +428,8 @@ private:
 
     void addPage1Head(std::vector<TfrxMemoView> &cells) const
     {
-        for (const HeadCell &spec : kPage1LineA)
-            cells.push_back(headCell(spec));
+        for (const HeadCell &stated : kPage1LineA)
+            cells.push_back(headCell(stated));
         for (int k = 0; k < kDataColumns; ++k) {
             const int column = kFirstDataColumn + k;
             TfrxMemoView sex = gridCell(memoName(kFirstSexCaptionNumber + k), column, column, kLineBY,
@@ -444,8 +444,8 @@ private:
             number.memo = QStringList{QString::number(column)};
             cells.push_back(std::move(number));
         }
-        for (const HeadCell &spec : kGrandTotalCaptions)
-            cells.push_back(headCell(spec));
+        for (const HeadCell &stated : kGrandTotalCaptions)
+            cells.push_back(headCell(stated));
         for (int column = kFirstDataColumn; column <= kColumnCount; ++column)
             cells.push_back(gridCell(QStringLiteral("v") + QString::number(column), column, column, kGrandTotalY,
                                      kHeadLineHeight, kDataStyle));

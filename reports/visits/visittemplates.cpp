@@ -195,9 +195,9 @@ report::Font pageFont()
     return report::Font{QStringLiteral("MAC C Swiss"), 13, false};
 }
 
-std::optional<report::Font> fontOf(FontSpec spec)
+std::optional<report::Font> fontOf(FontSpec stated)
 {
-    switch (spec) {
+    switch (stated) {
     case FontSpec::Page:
         break;
     case FontSpec::Regular13:

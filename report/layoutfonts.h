@@ -43,14 +43,14 @@ inline constexpr FontSpec kTimes13{"Times New Roman", 13};
 inline constexpr FontSpec kTimes13Bold{"Times New Roman", 13, true};
 
 // The cell's own font, or none where it inherits.
-inline std::optional<Font> toFont(const FontSpec &spec)
+inline std::optional<Font> toFont(const FontSpec &stated)
 {
-    if (!spec.name)
+    if (!stated.name)
         return std::nullopt;
     Font font;
-    font.name = QString::fromLatin1(spec.name);
-    font.height = spec.height;
-    font.bold = spec.bold;
+    font.name = QString::fromLatin1(stated.name);
+    font.height = stated.height;
+    font.bold = stated.bold;
     return font;
 }
 
