@@ -45,12 +45,11 @@ DateTime incMonth(DateTime value, int months)
 
 namespace tarel::tabulation {
 
-QString shortDateFormat()
+QString shortDateFormat(const QLocale &locale)
 {
-    const QLocale system = QLocale::system();
-    if (system.language() == QLocale::C)
+    if (locale.language() == QLocale::C)
         return QStringLiteral("dd.MM.yyyy");
-    QString format = system.dateFormat(QLocale::ShortFormat);
+    QString format = locale.dateFormat(QLocale::ShortFormat);
     static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
     format.replace(twoDigitYear, QStringLiteral("yyyy"));
     return format;

@@ -6,6 +6,7 @@
 // date type does; the age tests depend on it for the 130- and 150-year caps.
 
 #include <QDate>
+#include <QLocale>
 #include <QString>
 #include <QTime>
 
@@ -36,7 +37,7 @@ QDate addMonthsClamped(QDate date, int months);
 // month's English name) the numeric "dd.MM.yyyy" is used: the header cells
 // draw their texts in the MAC C fonts, which would turn a month name into
 // Cyrillic letters.
-QString shortDateFormat();
+QString shortDateFormat(const QLocale &locale = QLocale::system());
 QString shortDateText(QDate date);
 
 } // namespace tarel::tabulation
