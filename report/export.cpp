@@ -3,14 +3,13 @@
 #include "macc.h"
 #include "renderer.h"
 
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace tarel::report {
 
@@ -26,22 +25,6 @@ Result<void> commit(QSaveFile &file, const QString &path)
     if (!file.commit())
         return fileError(path, file.errorString());
     return {};
-}
-
-QPageLayout pageLayout(const OutputPage &page)
-{
-    const double width = std::clamp(page.paperWidth, 1.0, 10000.0);
-    const double height = std::clamp(page.paperHeight, 1.0, 10000.0);
-    const auto orientation = width > height ? QPageLayout::Landscape : QPageLayout::Portrait;
-    const QSizeF portrait(std::min(width, height), std::max(width, height));
-    // A4 keeps its name so printers and viewers recognise it.
-    QPageSize size = page.paperSize == 9 && std::abs(portrait.width() - 210) < 0.5
-            && std::abs(portrait.height() - 297) < 0.5
-        ? QPageSize(QPageSize::A4)
-        : QPageSize(portrait, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
-    // The pages are drawn whole, margins included, so nothing is clipped at
-    // the printable area.
-    return QPageLayout(size, orientation, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
 // Blank rows and quoting of one CSV field (RFC 4180).
@@ -79,25 +62,13 @@ Result<void> writePdf(const PreparedReport &report, const QString &path)
         writer.setTitle(report.templateName);
         writer.setCreator(QStringLiteral("Tarel"));
         writer.setResolution(1200);
-        writer.setPageLayout(pageLayout(report.pages.front()));
-        QPainter painter;
-        if (!painter.begin(&writer)) {
+        std::vector<int> pages(report.pages.size());
+        std::iota(pages.begin(), pages.end(), 0);
+        if (const PaintFailure failure = paintPages(report, pages, writer); failure != PaintFailure::None) {
             file.cancelWriting();
-            return fileError(path, QStringLiteral("the PDF writer could not start"));
+            return fileError(path, failure == PaintFailure::Begin ? QStringLiteral("the PDF writer could not start")
+                                                                  : QStringLiteral("the PDF writer could not finish"));
         }
-        const PageRenderer renderer(report);
-        const double scale = writer.resolution() / 96.0;
-        for (int i = 0; i < renderer.pageCount(); ++i) {
-            if (i > 0) {
-                writer.setPageLayout(pageLayout(report.pages[std::size_t(i)]));
-                writer.newPage();
-            }
-            painter.save();
-            painter.scale(scale, scale);
-            renderer.paintPage(i, painter);
-            painter.restore();
-        }
-        painter.end();
     }
     return commit(file, path);
 }
@@ -219,7 +190,7 @@ QByteArray csvText(const PreparedReport &report)
                 const std::size_t column = grid.empty() ? fields.size() : columnOf(grid, cell.left);
                 if (fields.size() <= column)
                     fields.resize(column + 1);
-                const QString text = isMaccFont(cell.font.name) ? maccToUnicode(cell.text) : cell.text;
+                const QString text = readableText(cell.font, cell.text);
                 if (text.isEmpty())
                     continue;
                 if (!fields[column].isEmpty())

@@ -115,4 +115,9 @@ QString displayText(const Font &font, const QString &text)
     return convertsText(font) ? maccToUnicode(text) : text;
 }
 
+QString readableText(const Font &font, const QString &text)
+{
+    return isMaccFont(font.name) ? maccToUnicode(text) : text;
+}
+
 } // namespace tarel::report

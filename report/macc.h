@@ -24,6 +24,11 @@ bool isMaccFont(QStringView family);
 // (a MAC C font that is not installed).
 bool convertsText(const Font &font);
 
+// The text as a reader sees it on the page, whatever fonts are installed: the
+// Cyrillic reading of a MAC C text, any other text as it is. What CSV,
+// workbooks and Find work with.
+QString readableText(const Font &font, const QString &text);
+
 // The font a cell's text is drawn with: the named family where installed,
 // else a metric-compatible one (Liberation Sans for Arial and the Swiss family,
 // Liberation Serif for Times New Roman and the Times family, DejaVu Sans for

@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QLineF>
 #include <QMutex>
+#include <QPageLayout>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPen>
 
@@ -28,7 +30,6 @@ constexpr double kSmallestScale = 0.05;
 struct FontEntry {
     QFont font;
     QFontMetricsF metrics;
-    bool convert = false;
     double scale = 1; // font height / pixel size, for fractional heights
 };
 
@@ -44,8 +45,7 @@ const FontEntry &fontEntry(const Font &font)
     QFont qfont = displayFont(font);
     const double pixelSize = qfont.pixelSize();
     auto entry = std::make_shared<const FontEntry>(FontEntry{
-        qfont, QFontMetricsF(qfont), convertsText(font),
-        font.height > 0 ? font.height / pixelSize : 1});
+        qfont, QFontMetricsF(qfont), font.height > 0 ? font.height / pixelSize : 1});
     entries.insert(key, entry);
     return *entry;
 }
@@ -177,7 +177,7 @@ void drawText(const OutputCell &cell, QPainter &painter, TextLayout &layout)
     if (cell.text.isEmpty())
         return;
     const FontEntry &entry = fontEntry(cell.font);
-    const QString text = entry.convert ? maccToUnicode(cell.text) : cell.text;
+    const QString text = displayText(cell.font, cell.text);
     if (text.trimmed().isEmpty())
         return;
     layoutText(cell, entry, text, layout);
@@ -320,21 +320,29 @@ QSizeF PageRenderer::pageSizePixels(int page) const
     return {mm(p.paperWidth), mm(p.paperHeight)};
 }
 
-void PageRenderer::paintPage(int page, QPainter &painter) const
+void PageRenderer::paintPage(int page, QPainter &painter, const std::optional<QRectF> &shown) const
 {
     if (page < 0 || page >= pageCount())
         return;
     const OutputPage &p = m_report.pages[std::size_t(page)];
+    const QPointF origin(mm(p.leftMargin), mm(p.topMargin));
+    // A cell's frame line is drawn a pixel around its edges.
+    auto inView = [&](const OutputCell &cell) {
+        return !shown
+            || QRectF(cell.left, cell.top, cell.width, cell.height).translated(origin).adjusted(-2, -2, 2, 2).intersects(*shown);
+    };
     painter.save();
-    painter.translate(mm(p.leftMargin), mm(p.topMargin));
+    painter.translate(origin);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(Qt::black));
     for (const OutputCell &cell : p.cells)
-        drawText(cell, painter, m_cache->layout);
+        if (inView(cell))
+            drawText(cell, painter, m_cache->layout);
     auto &lines = m_cache->frameLines;
     lines.clear();
     for (const OutputCell &cell : p.cells)
-        addFrame(cell, lines);
+        if (inView(cell))
+            addFrame(cell, lines);
     mergeLines(lines);
     painter.setPen(framePen());
     if (!lines.empty())
@@ -342,19 +350,49 @@ void PageRenderer::paintPage(int page, QPainter &painter) const
     painter.restore();
 }
 
-void paintCell(const OutputCell &cell, QPainter &painter)
+QPageLayout pageLayoutOf(const OutputPage &page)
 {
-    painter.save();
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(Qt::black));
-    TextLayout layout;
-    drawText(cell, painter, layout);
-    std::vector<QLineF> lines;
-    addFrame(cell, lines);
-    painter.setPen(framePen());
-    if (!lines.empty())
-        painter.drawLines(lines.data(), int(lines.size()));
-    painter.restore();
+    const double width = std::clamp(page.paperWidth, 1.0, 10000.0);
+    const double height = std::clamp(page.paperHeight, 1.0, 10000.0);
+    const QSizeF upright(std::min(width, height), std::max(width, height));
+    QPageSize size(upright, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    const QPageSize standard(upright, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
+    const QSizeF standardSize = standard.size(QPageSize::Millimeter);
+    if (standard.id() != QPageSize::Custom && std::abs(standardSize.width() - upright.width()) < 0.5
+        && std::abs(standardSize.height() - upright.height()) < 0.5)
+        size = QPageSize(standard.id());
+    QPageLayout layout(size, page.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    layout.setMode(QPageLayout::FullPageMode);
+    return layout;
+}
+
+PaintFailure paintPages(const PreparedReport &report, const std::vector<int> &pages, QPagedPaintDevice &device)
+{
+    const PageRenderer renderer(report);
+    QPainter painter;
+    bool begun = false;
+    for (int page : pages) {
+        if (page < 0 || page >= renderer.pageCount())
+            continue;
+        device.setPageLayout(pageLayoutOf(report.pages[std::size_t(page)]));
+        if (!begun) {
+            if (!painter.begin(&device))
+                return PaintFailure::Begin;
+            begun = true;
+        } else if (!device.newPage()) {
+            painter.end();
+            return PaintFailure::NewPage;
+        }
+        painter.save();
+        const double scale = device.logicalDpiX() / 96.0;
+        painter.scale(scale, scale);
+        renderer.paintPage(page, painter);
+        painter.restore();
+    }
+    if (begun && !painter.end())
+        return PaintFailure::End;
+    return PaintFailure::None;
 }
 
 } // namespace tarel::report

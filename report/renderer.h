@@ -7,12 +7,18 @@
 
 #include "prepared.h"
 
+#include "result.h"
+
+#include <QRectF>
 #include <QSizeF>
 #include <QString>
 
 #include <memory>
 #include <optional>
+#include <vector>
 
+class QPageLayout;
+class QPagedPaintDevice;
 class QPainter;
 
 namespace tarel::report {
@@ -29,7 +35,9 @@ public:
     QSizeF pageSizePixels(int page) const;
     // Paints the page's cells (frames and texts) over whatever is there; the
     // background stays untouched. Nothing is clipped at the printable area.
-    void paintPage(int page, QPainter &painter) const;
+    // With `shown` (template pixels from the paper's top-left), only the cells
+    // that reach into it are painted: a large zoomed page on screen.
+    void paintPage(int page, QPainter &painter, const std::optional<QRectF> &shown = std::nullopt) const;
 
 private:
     struct Cache;
@@ -37,9 +45,19 @@ private:
     std::unique_ptr<Cache> m_cache;
 };
 
-// Paints one cell; positions are template pixels in the painter's coordinates
-// (the cell's left and top are used as they are, no margin added).
-void paintCell(const OutputCell &cell, QPainter &painter);
+// The paper of an output page for a PDF writer or a printer: its size (A4,
+// or the nearest standard size within half a millimetre, else the exact
+// size), its orientation, and no margins, since the cells are placed from
+// the paper's edge and nothing may be clipped at a printable area.
+QPageLayout pageLayoutOf(const OutputPage &page);
+
+// Where painting on a paged device stopped.
+enum class PaintFailure { None, Begin, NewPage, End };
+
+// Paints the pages (0-based, in this order) on a PDF writer or a printer,
+// one device page each, each at its own paper: the one loop behind PDF
+// export and printing. Pages outside the report are skipped.
+PaintFailure paintPages(const PreparedReport &report, const std::vector<int> &pages, QPagedPaintDevice &device);
 
 // A cell of a prepared report.
 struct CellPosition {

@@ -19,7 +19,7 @@ std::optional<CellPosition> findText(const PreparedReport &report, const QString
             if (cell.text.contains(needle, cs))
                 return CellPosition{page, i};
             // The Cyrillic reading, as the page shows it without the MAC C font.
-            if (isMaccFont(cell.font.name) && maccToUnicode(cell.text).contains(needle, cs))
+            if (readableText(cell.font, cell.text).contains(needle, cs))
                 return CellPosition{page, i};
         }
     }

@@ -250,14 +250,8 @@ void PageView::paintPage(QPainter &painter, int page, const QRectF &target, cons
     painter.setClipRect(target);
     painter.translate(target.topLeft());
     painter.scale(m_zoom, m_zoom);
-    const OutputPage &output = m_report.pages[std::size_t(page)];
-    const QPointF margins(mm(output.leftMargin), mm(output.topMargin));
-    const QRectF shown = QRectF((exposed.topLeft() - target.topLeft()) / m_zoom, exposed.size() / m_zoom)
-                             .translated(-margins);
-    painter.translate(margins);
-    for (const OutputCell &cell : output.cells)
-        if (QRectF(cell.left, cell.top, cell.width, cell.height).adjusted(-2, -2, 2, 2).intersects(shown))
-            paintCell(cell, painter);
+    const QRectF shown((exposed.topLeft() - target.topLeft()) / m_zoom, exposed.size() / m_zoom);
+    m_renderer->paintPage(page, painter, shown);
     painter.restore();
 }
 

@@ -2,9 +2,7 @@
 
 #include "renderer.h"
 
-#include <QPageLayout>
 #include <QPageRanges>
-#include <QPainter>
 #include <QPrinter>
 
 #include <algorithm>
@@ -30,17 +28,6 @@ PrintChoice printChoiceOf(const QPrinter &printer)
     return choice;
 }
 
-QPageLayout pageLayoutOf(const OutputPage &page)
-{
-    const QSizeF upright(std::min(page.paperWidth, page.paperHeight),
-                         std::max(page.paperWidth, page.paperHeight));
-    QPageLayout layout(QPageSize(upright, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch),
-                       page.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-    layout.setMode(QPageLayout::FullPageMode);
-    return layout;
-}
-
 Result<void> printPages(const PreparedReport &report, const std::vector<int> &pages, QPrinter &printer)
 {
     std::vector<int> sequence;
@@ -63,27 +50,15 @@ Result<void> printPages(const PreparedReport &report, const std::vector<int> &pa
     }
 
     printer.setFullPage(true);
-    const PageRenderer renderer(report);
-    QPainter painter;
-    for (std::size_t i = 0; i < sequence.size(); ++i) {
-        const OutputPage &page = report.pages[std::size_t(sequence[i])];
-        printer.setPageLayout(pageLayoutOf(page));
-        if (i == 0) {
-            if (!painter.begin(&printer))
-                return fail(QStringLiteral("The printer \"%1\" could not be started").arg(printer.printerName()));
-        } else if (!printer.newPage()) {
-            painter.end();
-            return fail(QStringLiteral("The printer \"%1\" failed to start a new page").arg(printer.printerName()));
-        }
-        painter.save();
-        const double scale = printer.resolution() / 96.0;
-        painter.scale(scale, scale);
-        renderer.paintPage(sequence[i], painter);
-        painter.restore();
+    switch (paintPages(report, sequence, printer)) {
+    case PaintFailure::None: return {};
+    case PaintFailure::Begin:
+        return fail(QStringLiteral("The printer \"%1\" could not be started").arg(printer.printerName()));
+    case PaintFailure::NewPage:
+        return fail(QStringLiteral("The printer \"%1\" failed to start a new page").arg(printer.printerName()));
+    case PaintFailure::End: break;
     }
-    if (!painter.end())
-        return fail(QStringLiteral("The printer \"%1\" failed to finish the print job").arg(printer.printerName()));
-    return {};
+    return fail(QStringLiteral("The printer \"%1\" failed to finish the print job").arg(printer.printerName()));
 }
 
 } // namespace tarel::report

@@ -5,22 +5,18 @@
 // size and orientation.
 
 #include "previewmodel.h"
+#include "renderer.h"
 
 #include "result.h"
 
 #include <vector>
 
-class QPageLayout;
 class QPrinter;
 
 namespace tarel::report {
 
 // The pages and order the user chose in the print dialog.
 PrintChoice printChoiceOf(const QPrinter &printer);
-
-// The paper of an output page, without printer margins (the cells are placed
-// from the paper's edge).
-QPageLayout pageLayoutOf(const OutputPage &page);
 
 // Prints the pages (0-based, in this order). Copies the printer cannot make
 // itself are printed here, collated or not as the printer says.
