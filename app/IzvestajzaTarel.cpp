@@ -5,9 +5,6 @@
 #include "macc.h"
 #include "ui.h"
 
-#include "children.h"
-#include "generalmedicine.h"
-#include "schoolyouth.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -27,25 +24,19 @@ namespace {
 constexpr QPoint kWindowPosition{210, 117};
 constexpr QSize kWindowOuterSize{998, 596};
 
-struct MorbidityPanelControls {
-    const char *doctor, *from, *to, *button, *allDoctors, *urban, *rural;
+// The controls of a report panel, found by its report button.
+struct PanelControls {
+    const char *button, *from, *to;
+    // Morbidity panels only.
+    const char *doctor = nullptr, *allDoctors = nullptr, *urban = nullptr, *rural = nullptr;
 };
-// The controls of the general-medicine, school children and youth, and
-// pre-school children panels.
-constexpr MorbidityPanelControls kMorbidityPanels[] = {
-    {"cbLekar", "Datefrom", "Dateto", "btnIzvestaj", "lekari", "grad", "selo"},
-    {"cbLekar1", "datefrom1", "dateto1", "btnIzvestaj1", "lekari1", "grad1", "selo1"},
-    {"cbLekar2", "datefrom2", "dateto2", "btnIzvestaj2", "lekari2", "grad2", "selo2"},
-};
-
-struct VisitPanelControls {
-    reports::VisitReport report;
-    const char *from, *to, *button;
-};
-constexpr VisitPanelControls kVisitPanels[] = {
-    {reports::VisitReport::SchoolYouth, "datumod", "datumdo", "btnPosetaDecaMladina"},
-    {reports::VisitReport::Children, "datumod1", "datumdo1", "btnPosetaMladina"},
-    {reports::VisitReport::GeneralMedicine, "datumod2", "datumdo2", "dtnPosetaOrdinacija"},
+constexpr PanelControls kPanels[] = {
+    {"btnIzvestaj", "Datefrom", "Dateto", "cbLekar", "lekari", "grad", "selo"},
+    {"btnIzvestaj1", "datefrom1", "dateto1", "cbLekar1", "lekari1", "grad1", "selo1"},
+    {"btnIzvestaj2", "datefrom2", "dateto2", "cbLekar2", "lekari2", "grad2", "selo2"},
+    {"btnPosetaDecaMladina", "datumod", "datumdo"},
+    {"btnPosetaMladina", "datumod1", "datumdo1"},
+    {"dtnPosetaOrdinacija", "datumod2", "datumdo2"},
 };
 
 // The order in which the window sets the default dates when first shown.
@@ -64,37 +55,19 @@ report::Font windowFont()
 
 } // namespace
 
-struct TfrmTarel::MorbidityReport {
-    tabulation::MorbidityReportDefinition definition;
-    const tabulation::RowCatalogue *catalogue = nullptr;
-    std::optional<Error> catalogueError;
-    std::unique_ptr<data::Query> query;
-    std::unique_ptr<report::TfrxReport> templ; // null while the report is not built in
-    tabulation::CounterGrid grid;
-    report::PreparedReport prepared;
-
-    QComboBox *doctor = nullptr;
+struct TfrmTarel::Panel {
+    const engine::ReportDefinition *report = nullptr;
+    QPushButton *button = nullptr;
     QDateEdit *from = nullptr;
     QDateEdit *to = nullptr;
-    QPushButton *button = nullptr;
+    QComboBox *doctor = nullptr; // morbidity panels only
     QCheckBox *allDoctors = nullptr;
     QRadioButton *urban = nullptr;
     QRadioButton *rural = nullptr;
-};
-
-struct TfrmTarel::VisitPanel {
-    reports::VisitReport report;
-    report::TfrxReport templ;
+    // The last report the panel showed, and its prepared pages.
+    std::optional<report::TfrxReport> filled;
     report::PreparedReport prepared;
-    QDateEdit *from = nullptr;
-    QDateEdit *to = nullptr;
-    QPushButton *button = nullptr;
 };
-
-std::array<tabulation::MorbidityReportDefinition, 3> builtInMorbidityReports()
-{
-    return {reports::generalMedicineReport(), reports::schoolYouthReport(), reports::childrenReport()};
-}
 
 Result<std::unique_ptr<TfrmTarel>> TfrmTarel::create(MainWindowOptions options)
 {
@@ -126,51 +99,35 @@ TfrmTarel::TfrmTarel(MainWindowOptions options, std::unique_ptr<data::Database> 
     m_controls = buildControls(this, mainWindowControls());
 
     m_doctors = new QStandardItemModel(this);
-    for (std::size_t i = 0; i < std::size(kMorbidityPanels); ++i) {
-        const MorbidityPanelControls &names = kMorbidityPanels[i];
-        auto panel = std::make_unique<MorbidityReport>();
-        panel->definition = m_options.morbidityReports[i];
-        panel->doctor = qobject_cast<QComboBox *>(control(names.doctor));
-        panel->from = qobject_cast<QDateEdit *>(control(names.from));
-        panel->to = qobject_cast<QDateEdit *>(control(names.to));
-        panel->button = qobject_cast<QPushButton *>(control(names.button));
-        panel->allDoctors = qobject_cast<QCheckBox *>(control(names.allDoctors));
-        panel->urban = qobject_cast<QRadioButton *>(control(names.urban));
-        panel->rural = qobject_cast<QRadioButton *>(control(names.rural));
-
-        panel->doctor->setModel(m_doctors);
-        panel->doctor->setCurrentIndex(-1);
-        connect(panel->doctor, &QComboBox::activated, this, [this](int row) { m_currentDoctor = row; });
-
-        const tabulation::MorbidityReportDefinition &definition = panel->definition;
-        panel->query = std::make_unique<data::Query>(*m_db, definition.profile->query, data::morbidityStatement());
-        if (definition.catalogue && definition.buildTemplate) {
-            Result<const tabulation::RowCatalogue *> catalogue = definition.catalogue();
-            if (catalogue) {
-                panel->catalogue = *catalogue;
-                panel->templ = std::make_unique<report::TfrxReport>(definition.buildTemplate(**catalogue));
-            } else {
-                panel->catalogueError = catalogue.error();
-            }
+    for (const engine::ReportDefinition &report : m_options.reports) {
+        const auto names = std::find_if(std::begin(kPanels), std::end(kPanels), [&](const PanelControls &panel) {
+            return qstrcmp(panel.button, report.button) == 0;
+        });
+        Q_ASSERT(names != std::end(kPanels));
+        auto panel = std::make_unique<Panel>();
+        panel->report = &report;
+        panel->button = qobject_cast<QPushButton *>(control(names->button));
+        panel->from = qobject_cast<QDateEdit *>(control(names->from));
+        panel->to = qobject_cast<QDateEdit *>(control(names->to));
+        if (names->doctor) {
+            panel->doctor = qobject_cast<QComboBox *>(control(names->doctor));
+            panel->allDoctors = qobject_cast<QCheckBox *>(control(names->allDoctors));
+            panel->urban = qobject_cast<QRadioButton *>(control(names->urban));
+            panel->rural = qobject_cast<QRadioButton *>(control(names->rural));
+            panel->doctor->setModel(m_doctors);
+            panel->doctor->setCurrentIndex(-1);
+            connect(panel->doctor, &QComboBox::activated, this, [this](int row) { m_currentDoctor = row; });
         }
-        m_morbidity.push_back(std::move(panel));
+        m_panels.push_back(std::move(panel));
     }
-    connect(m_morbidity[0]->button, &QPushButton::clicked, this, &TfrmTarel::btnIzvestajClick);
-    connect(m_morbidity[1]->button, &QPushButton::clicked, this, &TfrmTarel::btnIzvestaj1Click);
-    connect(m_morbidity[2]->button, &QPushButton::clicked, this, &TfrmTarel::btnIzvestaj2Click);
-
-    for (const VisitPanelControls &names : kVisitPanels) {
-        auto panel = std::make_unique<VisitPanel>();
-        panel->report = names.report;
-        panel->templ = reports::buildVisitTemplate(names.report);
-        panel->from = qobject_cast<QDateEdit *>(control(names.from));
-        panel->to = qobject_cast<QDateEdit *>(control(names.to));
-        panel->button = qobject_cast<QPushButton *>(control(names.button));
-        m_visits.push_back(std::move(panel));
-    }
-    connect(m_visits[0]->button, &QPushButton::clicked, this, &TfrmTarel::btnPosetaDecaMladinaClick);
-    connect(m_visits[1]->button, &QPushButton::clicked, this, &TfrmTarel::btnPosetaMladinaClick);
-    connect(m_visits[2]->button, &QPushButton::clicked, this, &TfrmTarel::dtnPosetaOrdinacijaClick);
+    connect(panelOf("btnIzvestaj").button, &QPushButton::clicked, this, &TfrmTarel::btnIzvestajClick);
+    connect(panelOf("btnIzvestaj1").button, &QPushButton::clicked, this, &TfrmTarel::btnIzvestaj1Click);
+    connect(panelOf("btnIzvestaj2").button, &QPushButton::clicked, this, &TfrmTarel::btnIzvestaj2Click);
+    connect(panelOf("btnPosetaDecaMladina").button, &QPushButton::clicked, this,
+            &TfrmTarel::btnPosetaDecaMladinaClick);
+    connect(panelOf("btnPosetaMladina").button, &QPushButton::clicked, this, &TfrmTarel::btnPosetaMladinaClick);
+    connect(panelOf("dtnPosetaOrdinacija").button, &QPushButton::clicked, this,
+            &TfrmTarel::dtnPosetaOrdinacijaClick);
 }
 
 TfrmTarel::~TfrmTarel() = default;
@@ -180,6 +137,14 @@ QWidget *TfrmTarel::control(const char *name) const
     QWidget *widget = m_controls.value(QString::fromLatin1(name));
     Q_ASSERT(widget);
     return widget;
+}
+
+TfrmTarel::Panel &TfrmTarel::panelOf(const char *button)
+{
+    for (const auto &panel : m_panels)
+        if (qstrcmp(panel->report->button, button) == 0)
+            return *panel;
+    Q_UNREACHABLE();
 }
 
 QDate TfrmTarel::today() const { return m_options.today ? m_options.today() : QDate::currentDate(); }
@@ -206,8 +171,9 @@ Result<void> TfrmTarel::openLookups()
         item->setEditable(false);
         m_doctors->appendRow(item);
     }
-    for (const auto &panel : m_morbidity)
-        panel->doctor->setCurrentIndex(-1);
+    for (const auto &panel : m_panels)
+        if (panel->doctor)
+            panel->doctor->setCurrentIndex(-1);
     m_currentDoctor = -1;
     m_institution = std::move(*institution);
     m_lookupsOpen = true;
@@ -236,13 +202,13 @@ void TfrmTarel::FormShow()
     if (!m_db->isOpen()) {
         QSqlDatabase connection = m_db->connection();
         if (!connection.open()) {
-            m_ui->showError(this, errorText(QStringLiteral("Cannot open the database of alias '%1'").arg(m_options.alias)));
+            m_ui->showError(this, withFullStop(QStringLiteral("Cannot open the database of alias '%1'").arg(m_options.alias)));
             return;
         }
     }
     if (!m_lookupsOpen) {
         if (Result<void> opened = openLookups(); !opened) {
-            m_ui->showError(this, errorText(opened.message()));
+            m_ui->showError(this, withFullStop(opened.message()));
             return;
         }
     }
@@ -267,87 +233,68 @@ void TfrmTarel::closeEvent(QCloseEvent *event)
 
 void TfrmTarel::FormClose()
 {
-    for (const auto &panel : m_morbidity)
-        panel->query->close();
     m_db->close();
     m_lookupsOpen = false;
 }
 
-std::optional<tabulation::ReportRequest> TfrmTarel::morbidityRequest(MorbidityPanel which) const
+std::optional<engine::Request> TfrmTarel::morbidityRequest(MorbidityPanel which) const
 {
-    return requestOf(*m_morbidity[std::size_t(which)]);
+    const char *buttons[] = {"btnIzvestaj", "btnIzvestaj1", "btnIzvestaj2"};
+    for (const auto &panel : m_panels)
+        if (qstrcmp(panel->report->button, buttons[int(which)]) == 0)
+            return requestOf(*panel);
+    return std::nullopt;
 }
 
-std::optional<tabulation::ReportRequest> TfrmTarel::requestOf(const MorbidityReport &panel)
+// The panel read into a request; nothing when a morbidity panel has neither
+// "Site lekari" checked nor a doctor chosen.
+std::optional<engine::Request> TfrmTarel::requestOf(const Panel &panel) const
 {
-    tabulation::ReportRequest request;
+    engine::Request request;
+    request.report = panel.report;
     request.from = panel.from->date();
     request.to = panel.to->date();
-    request.allDoctors = panel.allDoctors->isChecked();
-    if (!request.allDoctors) {
+    request.today = today();
+    if (!panel.doctor)
+        return request;
+    if (!panel.allDoctors->isChecked()) {
         const int row = panel.doctor->currentIndex();
         if (row < 0)
             return std::nullopt;
-        request.doctorCode = panel.doctor->itemData(row, Qt::UserRole).toString();
-        request.doctorName = panel.doctor->itemData(row, DoctorNameRole).toString();
+        request.doctor = data::Doctor{panel.doctor->itemData(row, Qt::UserRole).toString(),
+                                      panel.doctor->itemData(row, DoctorNameRole).toString()};
     }
     if (panel.urban->isChecked())
         request.area = data::AreaFilter::Urban;
     else if (panel.rural->isChecked())
         request.area = data::AreaFilter::Rural;
-    else
-        request.area = data::AreaFilter::Both;
     return request;
 }
 
-void TfrmTarel::btnIzvestajClick() { runMorbidity(*m_morbidity[0]); }
-void TfrmTarel::btnIzvestaj1Click() { runMorbidity(*m_morbidity[1]); }
-void TfrmTarel::btnIzvestaj2Click() { runMorbidity(*m_morbidity[2]); }
-void TfrmTarel::btnPosetaDecaMladinaClick() { runVisits(*m_visits[0]); }
-void TfrmTarel::btnPosetaMladinaClick() { runVisits(*m_visits[1]); }
-void TfrmTarel::dtnPosetaOrdinacijaClick() { runVisits(*m_visits[2]); }
+void TfrmTarel::btnIzvestajClick() { runReport(panelOf("btnIzvestaj")); }
+void TfrmTarel::btnIzvestaj1Click() { runReport(panelOf("btnIzvestaj1")); }
+void TfrmTarel::btnIzvestaj2Click() { runReport(panelOf("btnIzvestaj2")); }
+void TfrmTarel::btnPosetaDecaMladinaClick() { runReport(panelOf("btnPosetaDecaMladina")); }
+void TfrmTarel::btnPosetaMladinaClick() { runReport(panelOf("btnPosetaMladina")); }
+void TfrmTarel::dtnPosetaOrdinacijaClick() { runReport(panelOf("dtnPosetaOrdinacija")); }
 
-void TfrmTarel::runMorbidity(MorbidityReport &panel)
+void TfrmTarel::runReport(Panel &panel)
 {
-    panel.query->close();
-    const std::optional<tabulation::ReportRequest> request = requestOf(panel);
+    const std::optional<engine::Request> request = requestOf(panel);
     if (!request) {
         m_ui->showMessage(this, QStringLiteral("Izberete lekar"));
         return;
     }
-    if (panel.catalogueError) {
-        m_ui->showError(this, errorText(panel.catalogueError->message));
-        return;
-    }
-    if (!panel.templ) {
-        m_ui->showInformation(this, reportNotAvailableText());
-        return;
-    }
-
     panel.button->setEnabled(false);
-    const Result<void> run =
-        tabulation::runMorbidityReport(*panel.definition.profile, *panel.catalogue, *m_db, *panel.query, *request,
-                                       m_institution.naziv, panel.grid, *panel.templ);
+    Result<report::TfrxReport> filled = engine::run(*m_db, *request);
     // Enabled again also after an error, so the report can be run again.
     panel.button->setEnabled(true);
-    if (!run) {
-        panel.query->close();
-        m_ui->showError(this, errorText(run.message()));
+    if (!filled) {
+        m_ui->showError(this, withFullStop(filled.message()));
         return;
     }
-    m_ui->showReport(this, *panel.templ, panel.prepared);
-    panel.query->close();
-}
-
-void TfrmTarel::runVisits(VisitPanel &panel)
-{
-    const Result<void> run =
-        reports::runVisitReport(panel.report, *m_db, panel.from->date(), panel.to->date(), panel.templ, today());
-    if (!run) {
-        m_ui->showError(this, errorText(run.message()));
-        return;
-    }
-    m_ui->showReport(this, panel.templ, panel.prepared);
+    panel.filled = std::move(*filled);
+    m_ui->showReport(this, *panel.filled, panel.prepared);
 }
 
 } // namespace tarel::app

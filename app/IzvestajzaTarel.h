@@ -2,22 +2,22 @@
 
 // The main window TfrmTarel: a header of informational labels and six report
 // panels. It owns the database connection, the doctor list and the
-// institution particulars, the report queries, the six templates, the
-// counters and the prepared reports for the program's whole life. Each panel
-// button runs its report to completion and shows it in the modal preview.
+// institution particulars for the program's whole life. Each panel button
+// reads its panel into a request, has the report engine run it, and shows the
+// filled report in the modal preview.
 
 #include "database.h"
-#include "morbidityrun.h"
+#include "engine.h"
 #include "prepared.h"
 #include "result.h"
 #include "template.h"
-#include "visitreports.h"
 
 #include <QDate>
 #include <QHash>
 #include <QWidget>
 
 #include <array>
+#include <span>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -34,14 +34,12 @@ namespace tarel::app {
 
 class Ui;
 
-// The morbidity reports of the three panels, as built into the program.
-std::array<tabulation::MorbidityReportDefinition, 3> builtInMorbidityReports();
-
 struct MainWindowOptions {
     QString alias = QString::fromLatin1(data::DefaultAlias);
     Ui *ui = nullptr;                  // not owned; nullptr: message boxes and the preview window
     std::function<QDate()> today;      // empty: the local date
-    std::array<tabulation::MorbidityReportDefinition, 3> morbidityReports = builtInMorbidityReports();
+    // The reports behind the six buttons, found by button name.
+    std::span<const engine::ReportDefinition> reports = engine::reportTable();
 };
 
 enum class MorbidityPanel { GeneralMedicine = 0, SchoolYouth = 1, Children = 2 };
@@ -57,7 +55,7 @@ public:
 
     // A morbidity panel read into a request; nothing when "Site lekari" is
     // unchecked and the panel's doctor box shows no doctor.
-    std::optional<tabulation::ReportRequest> morbidityRequest(MorbidityPanel panel) const;
+    std::optional<engine::Request> morbidityRequest(MorbidityPanel panel) const;
 
     // The doctor list shared by the three doctor boxes (code in Qt::UserRole,
     // the name as stored in DoctorNameRole) and its current entry: the row
@@ -83,16 +81,15 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    struct MorbidityReport;
-    struct VisitPanel;
+    struct Panel;
 
     TfrmTarel(MainWindowOptions options, std::unique_ptr<data::Database> database);
     Result<void> openLookups();
     void FormShow();
     void FormClose();
-    static std::optional<tabulation::ReportRequest> requestOf(const MorbidityReport &panel);
-    void runMorbidity(MorbidityReport &panel);
-    void runVisits(VisitPanel &panel);
+    std::optional<engine::Request> requestOf(const Panel &panel) const;
+    void runReport(Panel &panel);
+    Panel &panelOf(const char *button);
     QDate today() const;
     QWidget *control(const char *name) const;
 
@@ -107,8 +104,7 @@ private:
     bool m_lookupsOpen = false;
     bool m_shown = false;
     QHash<QString, QWidget *> m_controls;
-    std::vector<std::unique_ptr<MorbidityReport>> m_morbidity;
-    std::vector<std::unique_ptr<VisitPanel>> m_visits;
+    std::vector<std::unique_ptr<Panel>> m_panels; // in the order of the engine's report table
 };
 
 } // namespace tarel::app

@@ -80,7 +80,6 @@ void ScreenshotSession::start(TfrmTarel &window)
 }
 
 void ScreenshotSession::showMessage(QWidget *, const QString &text) { report(m_currentButton + QStringLiteral(": ") + text); }
-void ScreenshotSession::showInformation(QWidget *, const QString &text) { report(m_currentButton + QStringLiteral(": ") + text); }
 void ScreenshotSession::showError(QWidget *, const QString &text) { report(m_currentButton + QStringLiteral(": error: ") + text); }
 
 void ScreenshotSession::showReport(QWidget *parent, const report::TfrxReport &templ, report::PreparedReport &prepared)

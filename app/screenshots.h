@@ -29,7 +29,6 @@ public:
     void start(TfrmTarel &window);
 
     void showMessage(QWidget *parent, const QString &text) override;
-    void showInformation(QWidget *parent, const QString &text) override;
     void showError(QWidget *parent, const QString &text) override;
     void showReport(QWidget *parent, const report::TfrxReport &templ, report::PreparedReport &prepared) override;
 

@@ -59,7 +59,7 @@ Result<std::unique_ptr<TfrmTarel>> startUp(StartupOptions options)
     if (!window) {
         WindowUi windowUi;
         Ui &ui = options.window.ui ? *options.window.ui : windowUi;
-        ui.showError(splash.get(), errorText(window.message()));
+        ui.showError(splash.get(), withFullStop(window.message()));
         return window;
     }
     notify({StartupEvent::MainWindowCreated, splash->position(), splash.get(), window->get()});

@@ -21,11 +21,6 @@ void WindowUi::showMessage(QWidget *parent, const QString &text)
     box.exec();
 }
 
-void WindowUi::showInformation(QWidget *parent, const QString &text)
-{
-    QMessageBox::information(parent, applicationTitle(), text);
-}
-
 void WindowUi::showError(QWidget *parent, const QString &text)
 {
     QMessageBox::critical(parent, applicationTitle(), text);
@@ -35,16 +30,5 @@ void WindowUi::showReport(QWidget *parent, const report::TfrxReport &templ, repo
 {
     showReportPreview(parent, templ, prepared);
 }
-
-QString errorText(const QString &message)
-{
-    // As the platform's error box does: a message ending in a character that
-    // sorts after "." gets a full stop, one ending in ".", "!" or ")" keeps its end.
-    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
-        return message + QLatin1Char('.');
-    return message;
-}
-
-QString reportNotAvailableText() { return QStringLiteral("The report is not available yet."); }
 
 } // namespace tarel::app

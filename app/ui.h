@@ -21,9 +21,7 @@ public:
 
     // A plain message box with an OK button ("Izberete lekar").
     virtual void showMessage(QWidget *parent, const QString &text) = 0;
-    // An information box.
-    virtual void showInformation(QWidget *parent, const QString &text) = 0;
-    // The error box; the text is shown as given (see errorText).
+    // The error box; the text is shown as given (see withFullStop).
     virtual void showError(QWidget *parent, const QString &text) = 0;
     // Prepares the template into `prepared` (discarding its previous pages)
     // and shows it in the modal preview; returns when the preview is closed.
@@ -35,17 +33,10 @@ public:
 class WindowUi : public Ui {
 public:
     void showMessage(QWidget *parent, const QString &text) override;
-    void showInformation(QWidget *parent, const QString &text) override;
     void showError(QWidget *parent, const QString &text) override;
     void showReport(QWidget *parent, const report::TfrxReport &templ,
                     report::PreparedReport &prepared) override;
 };
 
-// The text of the error box: the message with a full stop appended, unless it
-// already ends in a full stop or another character up to it ("!", ")", ",").
-QString errorText(const QString &message);
-
-// The information shown by a report button whose report is not built in yet.
-QString reportNotAvailableText();
 
 } // namespace tarel::app

@@ -3,6 +3,7 @@
 //
 //   bench_classify [--benchmark_filter=...]
 
+#include "catalogue.h"
 #include "generalmedicine.h"
 
 #include <QCoreApplication>

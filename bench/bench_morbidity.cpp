@@ -10,7 +10,8 @@
 #include "children.h"
 #include "database.h"
 #include "generalmedicine.h"
-#include "morbidityrun.h"
+#include "catalogue.h"
+#include "engine.h"
 #include "prepared.h"
 #include "schoolyouth.h"
 #include "statements.h"
@@ -168,21 +169,16 @@ int main(int argc, char **argv)
 
     std::printf("%-12s %8s %8s %8s %8s %7s %8s %7s %8s\n", "report", "floor s", "run s", "naive s", "shell s",
                 "run/fl", "cpu r/fl", "naive/fl", "shell/fl");
-    const tabulation::MorbidityReportDefinition reports[] = {
-        reports::generalMedicineReport(), reports::schoolYouthReport(), reports::childrenReport()};
-    for (const auto &definition : reports) {
-        if (!definition.catalogue || !definition.buildTemplate) {
-            std::printf("%-18s not available\n", qPrintable(definition.profile->templateName));
-            continue;
-        }
+    for (const char *name : {"general-medicine", "school-youth", "children"}) {
+        const engine::ReportDefinition *report = engine::findReport(QLatin1String(name));
+        const reports::MorbidityReportDefinition definition = report->morbidity();
         auto catalogue = definition.catalogue();
         if (!catalogue) {
             std::fprintf(stderr, "%s\n", qPrintable(catalogue.message()));
             return 1;
         }
-        report::TfrxReport templ = definition.buildTemplate(**catalogue);
-        tabulation::CounterGrid grid;
-        tabulation::ReportRequest request;
+        engine::Request request;
+        request.report = report;
         request.from = from;
         request.to = to;
 
@@ -191,12 +187,12 @@ int main(int argc, char **argv)
         const Pair timed = alternate(
             repeat, [&] { walkFloor(db, from, to); },
             [&] {
-                data::Query query(db, definition.profile->query);
-                auto result = tabulation::runMorbidityReport(*definition.profile, **catalogue, db, query, request,
-                                                             QStringLiteral("PZU"), grid, templ);
+                auto result = engine::run(db, request);
                 ok = ok && result.ok();
-                report::PreparedReport prepared = report::prepare(templ);
-                Q_UNUSED(prepared);
+                if (result) {
+                    report::PreparedReport prepared = report::prepare(*result);
+                    Q_UNUSED(prepared);
+                }
             });
         std::printf("%-12s %8.3f %8.3f %8.3f %8.3f %7.2f %8.2f %7.2f %8.2f%s\n",
                     qPrintable(definition.profile->templateName), timed.wallA, timed.wallB, naive, shell,

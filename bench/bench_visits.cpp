@@ -9,6 +9,7 @@
 // The period is the whole span of its visits.
 
 #include "database.h"
+#include "engine.h"
 #include "prepared.h"
 #include "statements.h"
 #include "template.h"
@@ -65,10 +66,16 @@ Result<Floor> plainWalk(data::Database &database, QDate from, QDate to, bool ins
 
 Result<int> wholeRun(VisitReport report, data::Database &database, QDate from, QDate to)
 {
-    report::TfrxReport templ = reports::buildVisitTemplate(report);
-    if (Result<void> run = reports::runVisitReport(report, database, from, to, templ, QDate::currentDate()); !run)
+    engine::Request request;
+    for (const engine::ReportDefinition &definition : engine::reportTable())
+        if (definition.kind == engine::ReportKind::Visits && definition.visit == report)
+            request.report = &definition;
+    request.from = from;
+    request.to = to;
+    Result<report::TfrxReport> run = engine::run(database, request);
+    if (!run)
         return run.error();
-    const report::PreparedReport prepared = report::prepare(templ);
+    const report::PreparedReport prepared = report::prepare(*run);
     return int(prepared.pages.size());
 }
 

@@ -27,6 +27,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     previousHandler = qInstallMessageHandler(messageFilter);
     QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tarel-report"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAREL_VERSION));
     QTextStream out(stdout);
     QTextStream err(stderr);
     return tarel::cli::runTool(app.arguments().mid(1), out, err, QDate::currentDate());

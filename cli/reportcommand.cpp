@@ -1,27 +1,19 @@
 #include "reportcommand.h"
 
-#include "children.h"
 #include "database.h"
 #include "export.h"
-#include "generalmedicine.h"
 #include "prepared.h"
 #include "preparedfile.h"
-#include "schoolyouth.h"
 #include "template.h"
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFileInfo>
-#include <QHash>
 #include <QTextStream>
 
 namespace tarel::cli {
 
 namespace {
-
-using reports::VisitReport;
-
-// Options that take a value, and the one flag.
-const char *const valueOptions[] = {"from", "to", "doctor", "area", "database", "output"};
-const char *const AllDoctors = "all-doctors";
 
 struct AreaName {
     const char *name;
@@ -30,12 +22,78 @@ struct AreaName {
 const AreaName areaNames[] = {
     {"urban", data::AreaFilter::Urban}, {"rural", data::AreaFilter::Rural}, {"both", data::AreaFilter::Both}};
 
-bool isValueOption(QStringView name)
+// The options of every command, and the parser that knows them.
+class Options {
+public:
+    Options()
+    {
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        for (const QCommandLineOption *option : {&from, &to, &allDoctors, &doctor, &area, &database, &output})
+            parser.addOption(*option);
+    }
+
+    // The options of a report run, in the order the help lists them.
+    QCommandLineParser parser;
+    QCommandLineOption help{parser.addHelpOption()};
+    QCommandLineOption version{parser.addVersionOption()};
+    QCommandLineOption from{QStringLiteral("from"), QStringLiteral("First day of the period."),
+                            QStringLiteral("YYYY-MM-DD")};
+    QCommandLineOption to{QStringLiteral("to"),
+                          QStringLiteral("Last day of the period; ages are taken on this day."),
+                          QStringLiteral("YYYY-MM-DD")};
+    QCommandLineOption allDoctors{QStringLiteral("all-doctors"),
+                                  QStringLiteral("Morbidity reports: the visits of all doctors.")};
+    QCommandLineOption doctor{QStringLiteral("doctor"),
+                              QStringLiteral("Morbidity reports: the visits of one active doctor."),
+                              QStringLiteral("CODE")};
+    QCommandLineOption area{QStringLiteral("area"),
+                            QStringLiteral("Morbidity reports: urban, rural or both (the default)."),
+                            QStringLiteral("urban|rural|both")};
+    QCommandLineOption database{QStringLiteral("database"),
+                                QStringLiteral("The SQLite file to read instead of the alias \"pelorida\"."),
+                                QStringLiteral("FILE")};
+    QCommandLineOption output{QStringLiteral("output"),
+                              QStringLiteral("The file to write; its extension chooses the format."),
+                              QStringLiteral("FILE")};
+
+    std::vector<const QCommandLineOption *> valueOptions() const
+    {
+        return {&from, &to, &doctor, &area, &database, &output};
+    }
+};
+
+bool isValueOption(const Options &options, QStringView name)
 {
-    for (const char *option : valueOptions)
-        if (name == QLatin1String(option))
+    for (const QCommandLineOption *option : options.valueOptions())
+        if (option->names().contains(name))
             return true;
     return false;
+}
+
+// Today's words for what the parser refused.
+Usage parseError(const Options &options, const QStringList &arguments)
+{
+    const QStringList unknown = options.parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        const QString name = unknown.front();
+        const QString longForm = QStringLiteral("--") + name;
+        const bool writtenLong = std::any_of(arguments.begin(), arguments.end(), [&](const QString &argument) {
+            return argument == longForm || argument.startsWith(longForm + QLatin1Char('='));
+        });
+        return Usage{QStringLiteral("Unknown option '%1'").arg(writtenLong ? longForm : QStringLiteral("-") + name)};
+    }
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (!argument.startsWith(u"--"))
+            continue;
+        const qsizetype equals = argument.indexOf(u'=');
+        const QString name = argument.mid(2, equals < 0 ? -1 : equals - 2);
+        if (equals >= 0 && !isValueOption(options, name))
+            return Usage{QStringLiteral("The option '--%1' takes no value").arg(name)};
+        if (equals < 0 && isValueOption(options, name) && i + 1 >= arguments.size())
+            return Usage{QStringLiteral("The option '--%1' needs a value").arg(name)};
+    }
+    return Usage{options.parser.errorText()};
 }
 
 std::optional<QDate> isoDate(const QString &text)
@@ -46,72 +104,17 @@ std::optional<QDate> isoDate(const QString &text)
     return data::dateOfDayNumber(day);
 }
 
-bool morbidityAvailable(const tabulation::MorbidityReportDefinition &definition)
+std::variant<Command, Usage> parseConvert(const Options &options, const QStringList &positional, bool anyOption)
 {
-    return definition.profile && definition.catalogue && definition.buildTemplate;
-}
-
-QString withFullStop(const QString &message) { return message + QLatin1Char('.'); }
-
-// The options of a command line: name -> value ("" for the flag), plus the
-// positional arguments.
-struct Split {
-    QHash<QString, QString> options;
-    QStringList positional;
-    bool help = false;
-};
-
-std::variant<Split, Usage> split(const QStringList &arguments)
-{
-    Split result;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (argument == u"--help" || argument == u"-h") {
-            result.help = true;
-            continue;
-        }
-        if (!argument.startsWith(u"--") || argument == u"--") {
-            if (argument.startsWith(u'-') && argument.size() > 1)
-                return Usage{QStringLiteral("Unknown option '%1'").arg(argument)};
-            result.positional << argument;
-            continue;
-        }
-        QString name = argument.mid(2);
-        std::optional<QString> value;
-        if (const qsizetype equals = name.indexOf(u'='); equals >= 0) {
-            value = name.mid(equals + 1);
-            name.truncate(equals);
-        }
-        if (result.options.contains(name))
-            return Usage{QStringLiteral("The option '--%1' is given twice").arg(name)};
-        if (name == QLatin1String(AllDoctors)) {
-            if (value)
-                return Usage{QStringLiteral("The option '--%1' takes no value").arg(name)};
-            result.options.insert(name, QString());
-        } else if (isValueOption(name)) {
-            if (!value) {
-                if (i + 1 >= arguments.size())
-                    return Usage{QStringLiteral("The option '--%1' needs a value").arg(name)};
-                value = arguments[++i];
-            }
-            result.options.insert(name, *value);
-        } else {
-            return Usage{QStringLiteral("Unknown option '--%1'").arg(name)};
-        }
-    }
-    return result;
-}
-
-std::variant<Command, Usage> parseConvert(const Split &split)
-{
-    if (!split.options.isEmpty())
+    if (anyOption)
         return Usage{QStringLiteral("'convert' takes no options")};
-    if (split.positional.size() != 3)
+    if (positional.size() != 3)
         return Usage{QStringLiteral("'convert' needs an input .fp3 file and an output .pdf or .csv file")};
+    Q_UNUSED(options);
     Command command;
     command.kind = Command::Kind::Convert;
-    command.input = split.positional[1];
-    command.output = split.positional[2];
+    command.input = positional[1];
+    command.output = positional[2];
     const std::optional<OutputFormat> format = outputFormatOf(command.output);
     if (!format || *format == OutputFormat::PreparedFile)
         return Usage{QStringLiteral("The output file '%1' of 'convert' must end in .pdf or .csv").arg(command.output)};
@@ -119,62 +122,59 @@ std::variant<Command, Usage> parseConvert(const Split &split)
     return command;
 }
 
-std::variant<Command, Usage> parseReport(const Split &split, const std::vector<ReportEntry> &table)
+std::variant<Command, Usage> parseReport(const Options &options, const QStringList &positional)
 {
+    const QCommandLineParser &parser = options.parser;
     Command command;
     command.kind = Command::Kind::Report;
-    const QString &name = split.positional[0];
-    command.report = findReport(name, table);
+    const QString &name = positional[0];
+    command.report = engine::findReport(name);
     if (!command.report)
         return Usage{QStringLiteral("Unknown report '%1'").arg(name)};
-    if (split.positional.size() > 1)
-        return Usage{QStringLiteral("Unexpected argument '%1'").arg(split.positional[1])};
+    if (positional.size() > 1)
+        return Usage{QStringLiteral("Unexpected argument '%1'").arg(positional[1])};
 
-    const QHash<QString, QString> &options = split.options;
-    for (const char *date : {"from", "to"}) {
-        const QString option = QString::fromLatin1(date);
-        if (!options.contains(option))
+    for (const QCommandLineOption *date : {&options.from, &options.to}) {
+        const QString option = date->names().front();
+        if (!parser.isSet(*date))
             return Usage{QStringLiteral("The option '--%1 YYYY-MM-DD' is required").arg(option)};
-        const std::optional<QDate> parsed = isoDate(options.value(option));
+        const std::optional<QDate> parsed = isoDate(parser.value(*date));
         if (!parsed)
-            return Usage{QStringLiteral("'%1' is not a date of the form YYYY-MM-DD").arg(options.value(option))};
-        (option == u"from" ? command.from : command.to) = *parsed;
+            return Usage{QStringLiteral("'%1' is not a date of the form YYYY-MM-DD").arg(parser.value(*date))};
+        (date == &options.from ? command.from : command.to) = *parsed;
     }
-    if (!options.contains(QStringLiteral("output")))
+    if (!parser.isSet(options.output))
         return Usage{QStringLiteral("The option '--output FILE' is required")};
-    command.output = options.value(QStringLiteral("output"));
+    command.output = parser.value(options.output);
     const std::optional<OutputFormat> format = outputFormatOf(command.output);
     if (!format)
         return Usage{QStringLiteral("The output file '%1' must end in .fp3, .pdf or .csv").arg(command.output)};
     command.format = *format;
-    command.database = options.value(QStringLiteral("database"));
-    if (options.contains(QStringLiteral("database")) && command.database.isEmpty())
+    command.database = parser.value(options.database);
+    if (parser.isSet(options.database) && command.database.isEmpty())
         return Usage{QStringLiteral("The option '--database' needs a file")};
 
-    const bool allDoctors = options.contains(QLatin1String(AllDoctors));
-    const bool doctor = options.contains(QStringLiteral("doctor"));
-    const bool area = options.contains(QStringLiteral("area"));
-    if (command.report->visit) {
+    const bool allDoctors = parser.isSet(options.allDoctors);
+    const bool doctor = parser.isSet(options.doctor);
+    const bool area = parser.isSet(options.area);
+    if (command.report->kind == engine::ReportKind::Visits) {
         if (allDoctors || doctor || area)
             return Usage{QStringLiteral("The report '%1' takes only the dates: no doctor or area option")
                              .arg(name)};
         return command;
     }
-
-    if (!morbidityAvailable(command.report->morbidity()))
-        return Usage{QStringLiteral("The report '%1' is not available yet").arg(name), false};
     if (allDoctors && doctor)
         return Usage{QStringLiteral("Give either '--all-doctors' or '--doctor CODE', not both")};
     if (!allDoctors && !doctor)
         return Usage{QStringLiteral("Izberete lekar"), false};
     command.allDoctors = allDoctors;
     if (doctor) {
-        command.doctor = options.value(QStringLiteral("doctor"));
+        command.doctor = parser.value(options.doctor);
         if (command.doctor->isEmpty())
             return Usage{QStringLiteral("Izberete lekar"), false};
     }
     if (area) {
-        const QString value = options.value(QStringLiteral("area"));
+        const QString value = parser.value(options.area);
         for (const AreaName &entry : areaNames)
             if (value == QLatin1String(entry.name))
                 command.area = entry.area;
@@ -204,123 +204,61 @@ Result<void> write(const report::PreparedReport &prepared, OutputFormat format, 
     return report::writeCsv(prepared, path);
 }
 
-// Runs a morbidity report into a filled template. An unknown or inactive
-// doctor code is a usage error (exit 2), reported through *usage.
-Result<report::TfrxReport> runMorbidity(const Command &command, data::Database &database, bool *usage)
+// Reports a failure on standard error: a usage error as it stands, any other
+// with its full stop.
+int failed(QTextStream &err, const Error &error)
 {
-    const tabulation::MorbidityReportDefinition definition = command.report->morbidity();
-    tabulation::ReportRequest request;
-    request.from = command.from;
-    request.to = command.to;
-    request.allDoctors = command.allDoctors;
-    request.area = command.area.value_or(data::AreaFilter::Both);
-    if (command.doctor) {
-        Result<std::vector<data::Doctor>> doctors = database.doctors();
-        if (!doctors)
-            return doctors.error();
-        auto found = std::find_if(doctors->begin(), doctors->end(),
-                                  [&](const data::Doctor &d) { return d.code == *command.doctor; });
-        if (found == doctors->end()) {
-            *usage = true;
-            return fail(QStringLiteral("'%1' is not the code of an active doctor").arg(*command.doctor));
-        }
-        request.doctorCode = found->code;
-        request.doctorName = found->name;
-    }
-
-    Result<const tabulation::RowCatalogue *> catalogue = definition.catalogue();
-    if (!catalogue)
-        return catalogue.error();
-    Result<data::Institution> institution = database.institution();
-    if (!institution)
-        return institution.error();
-    report::TfrxReport templ = definition.buildTemplate(**catalogue);
-    data::Query query(database, definition.profile->query, data::morbidityStatement());
-    tabulation::CounterGrid grid;
-    Result<void> run = tabulation::runMorbidityReport(*definition.profile, **catalogue, database, query, request,
-                                                      institution->naziv, grid, templ);
-    if (!run)
-        return run.error();
-    return templ;
+    err << (error.kind == ErrorKind::Usage ? error.message : withFullStop(error.message)) << Qt::endl;
+    return exitStatus(error);
 }
 
-int runReport(const Command &command, QTextStream &err, QDate today)
+Result<report::TfrxReport> runReport(const Command &command, QDate today)
 {
     Result<std::unique_ptr<data::Database>> database = openDatabase(command);
-    if (!database) {
-        err << withFullStop(database.message()) << Qt::endl;
-        return ExitRunError;
+    if (!database)
+        return database.error();
+    engine::Request request;
+    request.report = command.report;
+    request.from = command.from;
+    request.to = command.to;
+    request.area = command.area.value_or(data::AreaFilter::Both);
+    request.today = today;
+    if (command.doctor) {
+        Result<data::Doctor> doctor = engine::activeDoctor(**database, *command.doctor);
+        if (!doctor)
+            return doctor.error();
+        request.doctor = *doctor;
     }
+    return engine::run(**database, request);
+}
 
-    std::optional<report::TfrxReport> filled;
-    if (command.report->visit) {
-        report::TfrxReport templ = reports::buildVisitTemplate(*command.report->visit);
-        Result<void> run =
-            reports::runVisitReport(*command.report->visit, **database, command.from, command.to, templ, today);
-        if (!run) {
-            err << withFullStop(run.message()) << Qt::endl;
-            return ExitRunError;
-        }
-        filled = std::move(templ);
-    } else {
-        bool usage = false;
-        Result<report::TfrxReport> run = runMorbidity(command, **database, &usage);
-        if (!run) {
-            err << (usage ? run.message() : withFullStop(run.message())) << Qt::endl;
-            return usage ? ExitUsage : ExitRunError;
-        }
-        filled = std::move(*run);
-    }
-
+int writeReport(const Command &command, QTextStream &err, QDate today)
+{
+    const Result<report::TfrxReport> filled = runReport(command, today);
+    if (!filled)
+        return failed(err, filled.error());
     report::PreparationErrors errors;
     const report::PreparedReport prepared = report::prepare(*filled, &errors);
-    if (!errors.isEmpty()) {
-        err << withFullStop(report::preparationErrorText(errors)) << Qt::endl;
-        return ExitRunError;
-    }
-    if (Result<void> written = write(prepared, command.format, command.output); !written) {
-        err << withFullStop(written.message()) << Qt::endl;
-        return ExitRunError;
-    }
+    if (!errors.isEmpty())
+        return failed(err, fail(report::preparationErrorText(errors)));
+    if (Result<void> written = write(prepared, command.format, command.output); !written)
+        return failed(err, written.error());
     return ExitSuccess;
 }
 
 int runConvert(const Command &command, QTextStream &err)
 {
     Result<report::PreparedReport> loaded = report::loadPrepared(command.input);
-    if (!loaded) {
-        err << withFullStop(loaded.message()) << Qt::endl;
-        return ExitRunError;
-    }
-    if (Result<void> written = write(*loaded, command.format, command.output); !written) {
-        err << withFullStop(written.message()) << Qt::endl;
-        return ExitRunError;
-    }
+    if (!loaded)
+        return failed(err, loaded.error());
+    if (Result<void> written = write(*loaded, command.format, command.output); !written)
+        return failed(err, written.error());
     return ExitSuccess;
 }
 
 } // namespace
 
-const std::vector<ReportEntry> &reportTable()
-{
-    static const std::vector<ReportEntry> table = {
-        {"visits-school-youth", VisitReport::SchoolYouth},
-        {"visits-children", VisitReport::Children},
-        {"visits-general-medicine", VisitReport::GeneralMedicine},
-        {"general-medicine", std::nullopt, &reports::generalMedicineReport},
-        {"school-youth", std::nullopt, &reports::schoolYouthReport},
-        {"children", std::nullopt, &reports::childrenReport},
-    };
-    return table;
-}
-
-const ReportEntry *findReport(QStringView name, const std::vector<ReportEntry> &table)
-{
-    for (const ReportEntry &entry : table)
-        if (name == QLatin1String(entry.name))
-            return &entry;
-    return nullptr;
-}
+int exitStatus(const Error &error) { return error.kind == ErrorKind::Usage ? ExitUsage : ExitRunError; }
 
 std::optional<OutputFormat> outputFormatOf(const QString &path)
 {
@@ -347,35 +285,50 @@ QString usageText()
         "saved .fp3 report as .pdf or .csv.\n"
         "\n"
         "Reports:\n");
-    for (const ReportEntry &entry : reportTable()) {
-        text += QStringLiteral("  %1").arg(QLatin1String(entry.name), -26);
-        if (entry.visit)
-            text += QStringLiteral("visit report: dates only");
-        else if (morbidityAvailable(entry.morbidity()))
-            text += QStringLiteral("morbidity report: --all-doctors or --doctor CODE, --area (default both)");
-        else
-            text += QStringLiteral("morbidity report: not available yet");
+    for (const engine::ReportDefinition &report : engine::reportTable()) {
+        text += QStringLiteral("  %1").arg(report.commandName(), -26);
+        text += report.kind == engine::ReportKind::Visits
+            ? QStringLiteral("visit report: dates only")
+            : QStringLiteral("morbidity report: --all-doctors or --doctor CODE, --area (default both)");
         text += QLatin1Char('\n');
     }
+    // The options as the parser describes them.
+    const Options options;
+    const QString help = options.parser.helpText();
+    const qsizetype start = help.indexOf(QStringLiteral("Options:"));
+    if (start >= 0)
+        text += QLatin1Char('\n') + help.mid(start).trimmed() + QLatin1Char('\n');
     text += QStringLiteral(
         "\n"
         "Exit status: 0 success, 1 the run failed, 2 usage error.\n");
     return text;
 }
 
-std::variant<Command, Usage> parseCommand(const QStringList &arguments, const std::vector<ReportEntry> &table)
+std::variant<Command, Usage> parseCommand(const QStringList &arguments)
 {
-    std::variant<Split, Usage> splitResult = split(arguments);
-    if (auto *usage = std::get_if<Usage>(&splitResult))
-        return *usage;
-    const Split &parts = std::get<Split>(splitResult);
-    if (parts.help)
+    Options options;
+    if (!options.parser.parse(QStringList{QStringLiteral("tarel-report")} + arguments))
+        return parseError(options, arguments);
+    const QCommandLineParser &parser = options.parser;
+    if (parser.isSet(options.help))
         return Command{};
-    if (parts.positional.isEmpty())
+    if (parser.isSet(options.version)) {
+        Command command;
+        command.kind = Command::Kind::Version;
+        return command;
+    }
+    for (const QCommandLineOption *option : options.valueOptions())
+        if (parser.values(*option).size() > 1)
+            return Usage{QStringLiteral("The option '--%1' is given twice").arg(option->names().front())};
+    if (arguments.count(QStringLiteral("--all-doctors")) > 1)
+        return Usage{QStringLiteral("The option '--all-doctors' is given twice")};
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
         return Usage{QStringLiteral("Name a report or 'convert'")};
-    if (parts.positional[0] == u"convert")
-        return parseConvert(parts);
-    return parseReport(parts, table);
+    if (positional[0] == u"convert")
+        return parseConvert(options, positional, !parser.optionNames().isEmpty());
+    return parseReport(options, positional);
 }
 
 int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate today)
@@ -385,18 +338,21 @@ int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate
         out << usageText();
         out.flush();
         return ExitSuccess;
+    case Command::Kind::Version:
+        out << QStringLiteral("tarel-report %1\n").arg(QCoreApplication::applicationVersion());
+        out.flush();
+        return ExitSuccess;
     case Command::Kind::Convert:
         return runConvert(command, err);
     case Command::Kind::Report:
         break;
     }
-    return runReport(command, err, today);
+    return writeReport(command, err, today);
 }
 
-int runTool(const QStringList &arguments, QTextStream &out, QTextStream &err, QDate today,
-            const std::vector<ReportEntry> &table)
+int runTool(const QStringList &arguments, QTextStream &out, QTextStream &err, QDate today)
 {
-    std::variant<Command, Usage> parsed = parseCommand(arguments, table);
+    std::variant<Command, Usage> parsed = parseCommand(arguments);
     if (const Usage *usage = std::get_if<Usage>(&parsed)) {
         err << usage->message << Qt::endl;
         if (usage->hint)

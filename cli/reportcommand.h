@@ -9,13 +9,11 @@
 //   tarel-report convert IN.fp3 OUT.pdf|OUT.csv
 //
 // Exit codes: 0 success; 1 a run or conversion failed (its message and a full
-// stop on standard error); 2 a usage error, an unavailable report, or a
-// morbidity report without a doctor choice ("Izberete lekar").
+// stop on standard error); 2 a usage error, including a morbidity report
+// without a doctor choice ("Izberete lekar") and an unknown doctor code.
 
-#include "morbidityrun.h"
+#include "engine.h"
 #include "result.h"
-#include "statements.h"
-#include "visitreports.h"
 
 #include <QDate>
 #include <QString>
@@ -23,7 +21,6 @@
 
 #include <optional>
 #include <variant>
-#include <vector>
 
 class QTextStream;
 
@@ -31,18 +28,8 @@ namespace tarel::cli {
 
 enum ExitCode { ExitSuccess = 0, ExitRunError = 1, ExitUsage = 2 };
 
-// One report the tool offers. A visit report runs through runVisitReport; a
-// morbidity report through the definition its report library provides. A
-// morbidity report whose definition has no catalogue or template yet is "not
-// available yet".
-struct ReportEntry {
-    const char *name; // as given on the command line
-    std::optional<reports::VisitReport> visit;
-    tabulation::MorbidityReportDefinition (*morbidity)() = nullptr;
-};
-
-const std::vector<ReportEntry> &reportTable();
-const ReportEntry *findReport(QStringView name, const std::vector<ReportEntry> &table = reportTable());
+// The exit status of a failed command.
+int exitStatus(const Error &error);
 
 enum class OutputFormat { PreparedFile, Pdf, Csv };
 // By the file's extension (.fp3, .pdf, .csv, without regard to case).
@@ -50,9 +37,9 @@ std::optional<OutputFormat> outputFormatOf(const QString &path);
 
 // The command line, parsed; nothing checked against the database yet.
 struct Command {
-    enum class Kind { Help, Report, Convert } kind = Kind::Help;
+    enum class Kind { Help, Version, Report, Convert } kind = Kind::Help;
     // Report
-    const ReportEntry *report = nullptr;
+    const engine::ReportDefinition *report = nullptr;
     QDate from;
     QDate to;
     bool allDoctors = false;
@@ -74,9 +61,8 @@ struct Usage {
 // Parses the arguments (without the program name). Every problem that needs
 // no database is found here: unknown report or option, missing or malformed
 // dates, options that do not fit the report, an unknown output extension,
-// "Izberete lekar". The command refers to an entry of the table.
-std::variant<Command, Usage> parseCommand(const QStringList &arguments,
-                                         const std::vector<ReportEntry> &table = reportTable());
+// "Izberete lekar".
+std::variant<Command, Usage> parseCommand(const QStringList &arguments);
 
 QString usageText();
 
@@ -85,7 +71,6 @@ QString usageText();
 int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate today);
 
 // Parses and runs: the whole tool, minus the application object.
-int runTool(const QStringList &arguments, QTextStream &out, QTextStream &err, QDate today,
-            const std::vector<ReportEntry> &table = reportTable());
+int runTool(const QStringList &arguments, QTextStream &out, QTextStream &err, QDate today);
 
 } // namespace tarel::cli

@@ -8,11 +8,22 @@
 
 namespace tarel {
 
+// What kind of failure an error is, so that a caller can act on it: the
+// command-line tool exits 2 on a usage error and 1 on the others, the window
+// shows nothing for a cancelled run.
+enum class ErrorKind {
+    Run,       // the run or the database failed
+    Usage,     // the request itself cannot be run (bad option, unknown doctor)
+    File,      // a file could not be read or written
+    Cancelled, // the user stopped the run
+};
+
 // The message of a failed operation, in the words the user sees (the window
-// shows it in an error box with a full stop appended, the command-line tool on
-// standard error).
+// shows it in an error box, the command-line tool on standard error, both
+// with withFullStop).
 struct Error {
     QString message;
+    ErrorKind kind = ErrorKind::Run;
 };
 
 // A value or an error, passed across library boundaries instead of exceptions.
@@ -55,6 +66,17 @@ private:
     std::optional<Error> m_error;
 };
 
-inline Error fail(QString message) { return Error{std::move(message)}; }
+inline Error fail(QString message, ErrorKind kind = ErrorKind::Run) { return Error{std::move(message), kind}; }
+
+// The one rule for ending a message shown to the user, in the error box and
+// on standard error alike: a full stop is appended unless the message already
+// ends a sentence (".", "!" or "?").
+inline QString withFullStop(const QString &message)
+{
+    if (message.isEmpty() || message.endsWith(QLatin1Char('.')) || message.endsWith(QLatin1Char('!'))
+        || message.endsWith(QLatin1Char('?')))
+        return message;
+    return message + QLatin1Char('.');
+}
 
 } // namespace tarel

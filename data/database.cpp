@@ -356,6 +356,16 @@ QString Query::text(int index) const
     return value.toString();
 }
 
+QString Query::dateText(int index) const
+{
+    const QVariant value = m_query.value(index);
+    if (value.typeId() == QMetaType::QDate && !value.isNull())
+        return value.toDate().toString(Qt::ISODate);
+    if (value.typeId() == QMetaType::QDateTime && !value.isNull())
+        return value.toDateTime().date().toString(Qt::ISODate);
+    return text(index);
+}
+
 bool Query::day(int index, int *result) const
 {
     const QVariant value = m_query.value(index);

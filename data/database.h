@@ -64,9 +64,11 @@ public:
     void close();
 
     // A run reads inside one read transaction, so that its passes see one
-    // snapshot while the patient-administration program keeps writing.
+    // snapshot while the patient-administration program keeps writing. Use
+    // ReadTransaction rather than these two.
     Result<void> beginRead();
     void endRead();
+    bool inRead() const { return m_inTransaction; }
 
     // The active doctors (qLekar), in the order the database returns them.
     Result<std::vector<Doctor>> doctors();
@@ -78,6 +80,32 @@ private:
     QString m_connectionName;
     Engine m_engine = Engine::Other;
     bool m_inTransaction = false;
+};
+
+// A read transaction for the length of a scope: begun when made, ended on
+// every path out of the scope. Inside a read that is already open (a batch
+// reading several reports from one snapshot) it begins and ends nothing.
+class [[nodiscard]] ReadTransaction {
+public:
+    explicit ReadTransaction(Database &database)
+        : m_database(database), m_own(!database.inRead()), m_begun(m_own ? database.beginRead() : Result<void>())
+    {
+    }
+    ~ReadTransaction()
+    {
+        if (m_own && m_begun)
+            m_database.endRead();
+    }
+    ReadTransaction(const ReadTransaction &) = delete;
+    ReadTransaction &operator=(const ReadTransaction &) = delete;
+
+    // Whether the transaction could be begun, and why not.
+    const Result<void> &begun() const { return m_begun; }
+
+private:
+    Database &m_database;
+    bool m_own;
+    Result<void> m_begun;
 };
 
 // One statement of the program over the connection: set its lines, bind the
@@ -110,6 +138,9 @@ public:
 
     // The current row's field as text (NULL reads as the empty text).
     QString text(int field) const;
+    // The current row's date field as text: a date value as ISO "YYYY-MM-DD",
+    // any other value as text() reads it.
+    QString dateText(int field) const;
     QVariant value(int field) const { return m_query.value(field); }
     // The current row's field as a day number: NULL or empty is day 0; false
     // when the text is not a valid date.

@@ -5,16 +5,14 @@
 
 namespace tarel::reports {
 
-const tabulation::MorbidityProfile &childrenReportProfile()
+const MorbidityProfile &childrenReportProfile()
 {
-    static const tabulation::MorbidityProfile profile{
-        QStringLiteral("btnIzvestaj2Click"), QStringLiteral("btnIzvestaj2"), QStringLiteral("qIzvestajPolDeca"),
-        QStringLiteral("frxDeca1"),    244,                     &tabulation::calculate2Bands(),
-        14,                    1022,                     330};
+    static const MorbidityProfile profile{QStringLiteral("frxDeca1"), QStringLiteral("qIzvestajPolDeca"), 244,
+                                          &tabulation::calculate2Bands(), 14, 1022, 330};
     return profile;
 }
 
-tabulation::MorbidityReportDefinition childrenReport()
+MorbidityReportDefinition childrenReport()
 {
     return {&childrenReportProfile(), &childrenCatalogue, &buildFrxDeca1};
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "morbidityrun.h"
+#include "morbiditycells.h"
 
 namespace tarel::reports {
 
 // The morbidity report of this panel: profile, catalogue and template.
-tabulation::MorbidityReportDefinition childrenReport();
-const tabulation::MorbidityProfile &childrenReportProfile();
+MorbidityReportDefinition childrenReport();
+const MorbidityProfile &childrenReportProfile();
 
 } // namespace tarel::reports

@@ -1,4 +1,5 @@
 #include "frxdeca1.h"
+#include "children.h"
 
 #include "morbiditylayout.h"
 
@@ -223,11 +224,9 @@ constexpr RowRange kLeftAlignedCountRows{62, 84};
 constexpr RowRange kTopAlignedLastBandRows{27, 84};
 constexpr int kFirstLastBandColumn = 16;
 
-// Cells of row r: the counts are 14r + 1022 (column 4) to 14r + 1035
-// (column 17), so a row's number, label and code cells cannot share that
+// The count cells of row r (countCellName) are 14r + 1022 (column 4) to
+// 14r + 1035 (column 17), so a row's number, label and code cells cannot share that
 // stride. They carry 3r + 4449 to 3r + 4451, above the last count cell (4451).
-constexpr int kRowCellStride = 14;
-constexpr int kRowCellBase = 1022;
 constexpr int kRowTextStride = 3;
 constexpr int kRowTextBase = 4449;
 
@@ -496,7 +495,7 @@ private:
                                      kHeadLineHeight, QString::number(column)));
         for (int k = 0; k < kDataColumns; ++k) {
             const int column = kFirstDataColumnNumber + k;
-            TfrxMemoView total = gridCell(QStringLiteral("v") + QString::number(column), column, column, kGrandTotalY,
+            TfrxMemoView total = gridCell(grandTotalCellName(column), column, column, kGrandTotalY,
                                           kHeadLineHeight);
             total.hAlign = HAlign::Center;
             cells.push_back(std::move(total));
@@ -537,10 +536,9 @@ private:
         addRowText(cells, row, RowText::Code, memoName(textBase + 2), 3, y, height,
                    source ? source->code : QList<QStringList>{}, codeFont ? *codeFont : kCodeFont);
 
-        const int countBase = kRowCellStride * row + kRowCellBase;
         for (int k = 0; k < kDataColumns; ++k) {
             const int column = kFirstDataColumnNumber + k;
-            TfrxMemoView count = gridCell(memoName(countBase + k), column, column, y, height);
+            TfrxMemoView count = gridCell(countCellName(childrenReportProfile(), row, k), column, column, y, height);
             count.font = toFont(kCountFont);
             count.hAlign = inRange(kLeftAlignedCountRows, row) ? HAlign::Left : HAlign::Center;
             count.vAlign = column >= kFirstLastBandColumn && inRange(kTopAlignedLastBandRows, row) ? VAlign::Top

@@ -1,5 +1,6 @@
 #include "frxdeca.h"
 
+#include "generalmedicine.h"
 #include "morbiditylayout.h"
 
 #include "catalogue.h"
@@ -198,9 +199,9 @@ const std::initializer_list<RowRange> kTopAlignedCodeRows = {{196, 196}, {262, 2
 // Labels that begin with "[", a letter of the Macedonian texts.
 const std::initializer_list<RowRange> kPercentDelimitedLabelRows = {{3, 3}, {48, 48}, {117, 117}, {157, 157}};
 
-// Cells of row r carry the numbers 19r + 48 (ordinal) to 19r + 66 (last data column).
-constexpr int kRowCellStride = 19;
-constexpr int kRowCellBase = 48;
+// The ordinal, label and code cells of row r carry the three numbers below
+// its first count cell (countCellName).
+constexpr int kRowTextCells = 3;
 
 // ---------------------------------------------------------------------------
 // Composite labels and code texts: several cells side by side, each printing
@@ -370,7 +371,7 @@ private:
         }
         for (int k = 0; k < kDataColumns; ++k) {
             const int column = kFirstDataColumnNumber + k;
-            TfrxMemoView total = gridCell(QStringLiteral("v") + QString::number(column), column, kGrandTotalY,
+            TfrxMemoView total = gridCell(grandTotalCellName(column), column, kGrandTotalY,
                                           kHeadLineHeight);
             total.hAlign = HAlign::Center;
             cells.push_back(std::move(total));
@@ -394,7 +395,7 @@ private:
     {
         const double height = m_plan.height(row);
         const CatalogueRow *source = m_plan.row(row);
-        const int base = kRowCellStride * row + kRowCellBase;
+        const int base = generalMedicineReportProfile().cellStride * row + generalMedicineReportProfile().cellBase - kRowTextCells;
 
         TfrxMemoView ordinal = gridCell(memoName(base), 1, y, height);
         if (source && !source->ordinal.isEmpty())
@@ -413,7 +414,7 @@ private:
                    source ? source->code : QList<QStringList>{}, kCodeFont, codeAlign, codeAlign, false);
 
         for (int k = 0; k < kDataColumns; ++k) {
-            TfrxMemoView data = gridCell(memoName(base + 3 + k), kFirstDataColumnNumber + k, y, height);
+            TfrxMemoView data = gridCell(countCellName(generalMedicineReportProfile(), row, k), kFirstDataColumnNumber + k, y, height);
             data.hAlign = HAlign::Center;
             data.vAlign = VAlign::Center;
             cells.push_back(std::move(data));

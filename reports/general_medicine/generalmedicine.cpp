@@ -5,16 +5,14 @@
 
 namespace tarel::reports {
 
-const tabulation::MorbidityProfile &generalMedicineReportProfile()
+const MorbidityProfile &generalMedicineReportProfile()
 {
-    static const tabulation::MorbidityProfile profile{
-        QStringLiteral("btnIzvestajClick"), QStringLiteral("btnIzvestaj"), QStringLiteral("qIzvestajDeca"),
-        QStringLiteral("frxDeca"),    308,                     &tabulation::calculateBands(),
-        19,                    51,                     310};
+    static const MorbidityProfile profile{QStringLiteral("frxDeca"), QStringLiteral("qIzvestajDeca"), 308,
+                                          &tabulation::calculateBands(), 19, 51, 310};
     return profile;
 }
 
-tabulation::MorbidityReportDefinition generalMedicineReport()
+MorbidityReportDefinition generalMedicineReport()
 {
     return {&generalMedicineReportProfile(), &generalMedicineCatalogue, &buildFrxDeca};
 }

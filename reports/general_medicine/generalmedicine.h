@@ -1,11 +1,11 @@
 #pragma once
 
-#include "morbidityrun.h"
+#include "morbiditycells.h"
 
 namespace tarel::reports {
 
 // The morbidity report of this panel: profile, catalogue and template.
-tabulation::MorbidityReportDefinition generalMedicineReport();
-const tabulation::MorbidityProfile &generalMedicineReportProfile();
+MorbidityReportDefinition generalMedicineReport();
+const MorbidityProfile &generalMedicineReportProfile();
 
 } // namespace tarel::reports

@@ -103,11 +103,6 @@ const ChapterBlock *blockOf(const RowCatalogue &catalogue, int blockNumber)
     return blockNumber >= 1 && blockNumber <= int(blocks.size()) ? &blocks[std::size_t(blockNumber - 1)] : nullptr;
 }
 
-QString subtotalCellName(const ChapterBlock &block, int column)
-{
-    return QStringLiteral("S") + block.code + QString::number(column);
-}
-
 QStringList joinedLines(const QList<QStringList> &cells)
 {
     QStringList lines;

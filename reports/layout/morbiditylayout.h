@@ -6,6 +6,7 @@
 // and check that a row catalogue fits them.
 
 #include "layoutfonts.h"
+#include "morbiditycells.h"
 #include "result.h"
 #include "template.h"
 
@@ -161,9 +162,6 @@ void walkLines(std::initializer_list<PageLines> lines, double y, AddRow addRow, 
 
 // The block of a subtotal line (1-based), or null where the catalogue lacks it.
 const tabulation::ChapterBlock *blockOf(const tabulation::RowCatalogue &catalogue, int blockNumber);
-
-// The name of a subtotal cell: "S", the block's code, the column number.
-QString subtotalCellName(const tabulation::ChapterBlock &block, int column);
 
 // The lines of all cells of a text, in order.
 QStringList joinedLines(const QList<QStringList> &cells);

@@ -1,6 +1,7 @@
 #include "frxmladina.h"
 
 #include "morbiditylayout.h"
+#include "schoolyouth.h"
 
 #include "catalogue.h"
 
@@ -212,8 +213,7 @@ const std::initializer_list<PageLines> kPageContents[kPageCount] = {
 // 19r + 49 (label), 19r + 50 (code text) and 19r + 51 + k (data column k);
 // 19r + 65 and 19r + 66 stay free (four of them name title-band cells).
 
-constexpr int kRowCellStride = 19;
-constexpr int kRowCellBase = 48;
+constexpr int kRowTextCells = 3;
 
 struct CellStyle {
     FontSpec font;
@@ -447,7 +447,7 @@ private:
         for (const HeadCell &stated : kGrandTotalCaptions)
             cells.push_back(headCell(stated));
         for (int column = kFirstDataColumn; column <= kColumnCount; ++column)
-            cells.push_back(gridCell(QStringLiteral("v") + QString::number(column), column, column, kGrandTotalY,
+            cells.push_back(gridCell(grandTotalCellName(column), column, column, kGrandTotalY,
                                      kHeadLineHeight, kDataStyle));
     }
 
@@ -487,7 +487,7 @@ private:
     {
         const double height = m_plan.height(row);
         const CatalogueRow *source = m_plan.row(row);
-        const int base = kRowCellStride * row + kRowCellBase;
+        const int base = schoolYouthReportProfile().cellStride * row + schoolYouthReportProfile().cellBase - kRowTextCells;
 
         TfrxMemoView ordinal = gridCell(memoName(base), 1, 1, y, height, rowCellStyle(row, 1));
         if (source && !source->ordinal.isEmpty())
@@ -499,7 +499,7 @@ private:
 
         for (int k = 0; k < kDataColumns; ++k) {
             const int column = kFirstDataColumn + k;
-            cells.push_back(gridCell(memoName(base + 3 + k), column, column, y, height, rowCellStyle(row, column)));
+            cells.push_back(gridCell(countCellName(schoolYouthReportProfile(), row, k), column, column, y, height, rowCellStyle(row, column)));
         }
         return height;
     }

@@ -5,16 +5,14 @@
 
 namespace tarel::reports {
 
-const tabulation::MorbidityProfile &schoolYouthReportProfile()
+const MorbidityProfile &schoolYouthReportProfile()
 {
-    static const tabulation::MorbidityProfile profile{
-        QStringLiteral("btnIzvestaj1Click"), QStringLiteral("btnIzvestaj1"), QStringLiteral("qIzvestajMladina"),
-        QStringLiteral("frxMladina"),    318,                     &tabulation::calculate1Bands(),
-        19,                    51,                     330};
+    static const MorbidityProfile profile{QStringLiteral("frxMladina"), QStringLiteral("qIzvestajMladina"), 318,
+                                          &tabulation::calculate1Bands(), 19, 51, 330};
     return profile;
 }
 
-tabulation::MorbidityReportDefinition schoolYouthReport()
+MorbidityReportDefinition schoolYouthReport()
 {
     return {&schoolYouthReportProfile(), &schoolYouthCatalogue, &buildFrxMladina};
 }

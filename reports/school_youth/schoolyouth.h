@@ -1,11 +1,11 @@
 #pragma once
 
-#include "morbidityrun.h"
+#include "morbiditycells.h"
 
 namespace tarel::reports {
 
 // The morbidity report of this panel: profile, catalogue and template.
-tabulation::MorbidityReportDefinition schoolYouthReport();
-const tabulation::MorbidityProfile &schoolYouthReportProfile();
+MorbidityReportDefinition schoolYouthReport();
+const MorbidityProfile &schoolYouthReportProfile();
 
 } // namespace tarel::reports

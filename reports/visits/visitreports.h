@@ -2,11 +2,11 @@
 
 // The three visit reports: school children and youth (frxPosetaMladina),
 // pre-school children (frxPosetaDeca) and general medicine
-// (frxPosetaOrdinacija). A run counts the visits of the urban query
-// qPosetaDecaGrad and then of the rural query qPosetaDecaSelo, each by the
-// report's own rule, and writes the header with the institution's
-// particulars and the urban, rural and total value of every counter into the
-// report's template. The caller then prepares and shows the template.
+// (frxPosetaOrdinacija). Every visit of the urban and of the rural statement
+// is classified by the report's own rule into the counts it adds to; each
+// counted column of the template shows, for the urban visits, the rural ones
+// and both, how many visits have the column's counts. Nothing here reads the
+// database: the engine walks the visits and hands them over.
 
 #include "agebands.h"
 #include "result.h"
@@ -15,11 +15,15 @@
 #include <QString>
 #include <QStringView>
 
-#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
 
 namespace tarel::data {
-class Database;
-}
+struct Institution;
+struct VisitRecord;
+} // namespace tarel::data
 namespace tarel::report {
 class TfrxReport;
 }
@@ -37,13 +41,26 @@ report::TfrxReport buildFrxPosetaDeca();
 report::TfrxReport buildFrxPosetaOrdinacija();
 report::TfrxReport buildVisitTemplate(VisitReport report);
 
-// A counter kept once per area; the total is the sum of both.
-struct AreaCounter {
-    qint32 urban = 0;
-    qint32 rural = 0;
+// The counts a visit can add to, as bits.
+enum VisitCount : std::uint32_t {
+    CountAll = 1u << 0,     // every visit of the report's age range
+    CountFirst = 1u << 1,   // general medicine: a first visit
+    CountBand1 = 1u << 2,   // school children and youth, children: a first visit in the first age band
+    CountBand2 = 1u << 3,
+    CountBand3 = 1u << 4,
+    CountBand4 = 1u << 5,
+    CountUpper = 1u << 6,   // school children and youth: a first visit aged 24 to under 27 (">25")
+    CountWorkers = 1u << 7, // general medicine: OSNOV "1", workers and their families
+    CountHolders = 1u << 8, // general medicine: OSNOV "1" and CLEN "00", holders of the right
+    CountFarmers = 1u << 9, // general medicine: OSNOV "5", farmers
+};
 
-    void add(bool isUrban) { ++(isUrban ? urban : rural); }
-    qint64 total() const { return qint64(urban) + qint64(rural); }
+// Where one visit counts: nothing (counts 0) when the patient is outside the
+// report's age range.
+struct VisitOutcome {
+    bool urban = false;
+    std::uint32_t counts = 0;
+    bool counted() const { return counts != 0; }
 };
 
 // A first visit is one whose VidNaUsluga is exactly "1" or "2".
@@ -56,71 +73,85 @@ inline bool isFirstVisit(QStringView vidNaUsluga)
 // character of code 32 or less).
 QStringView trimmedInsuranceBasis(QStringView osnov);
 
-// Counters of the school children and youth report (calculate4), placed at
-// one reference date.
-class SchoolYouthCounters {
+// Classifies the visits of one visit report at one reference date (the
+// "to" date as its picker carries it).
+class VisitClassifier {
 public:
-    explicit SchoolYouthCounters(tabulation::DateTime reference);
+    VisitClassifier(VisitReport report, tabulation::DateTime reference);
 
-    // One visit record: area true for the urban pass.
-    void calculate4(bool urban, bool firstVisit, int birthDay);
-
-    AreaCounter all;                  // every visit aged 7 to under 27
-    std::array<AreaCounter, 4> bands; // first visits 7-9, 9-14, 14-19, 19-24
-    AreaCounter upper;                // first visits 24 to under 27 (">25")
-    // "se": first visits of the four bands and of the upper band.
-    AreaCounter firstVisits() const;
+    // The counts of one visit; an unreadable birth date is an error.
+    Result<VisitOutcome> classify(const data::VisitRecord &record) const;
 
 private:
+    VisitReport m_report;
     tabulation::PlacedBands m_bands;
 };
 
-// Counters of the pre-school children report (calculate3).
-class ChildrenCounters {
-public:
-    explicit ChildrenCounters(tabulation::DateTime reference);
+// A counted column of a visit template: its urban, rural and total cells,
+// and the visits it counts: those with at least one of anyOf and none of
+// noneOf.
+struct VisitColumn {
+    const char *urban;
+    const char *rural;
+    const char *total;
+    std::uint32_t anyOf;
+    std::uint32_t noneOf = 0;
+    bool holds(std::uint32_t counts) const { return (counts & anyOf) != 0 && (counts & noneOf) == 0; }
+};
+// The counted columns of a report, in the order the run writes them. The
+// template builders create their cells from this table.
+std::span<const VisitColumn> visitColumns(VisitReport report);
 
-    void calculate3(bool urban, bool firstVisit, int birthDay);
+// A count kept once per area; the total is the sum of both.
+struct AreaCounter {
+    qint32 urban = 0;
+    qint32 rural = 0;
 
-    AreaCounter all;                  // every visit under 6
-    std::array<AreaCounter, 4> bands; // first visits under 1, 1-2, 2-5, 5-6
-    // "se": first visits of the four bands.
-    AreaCounter firstVisits() const;
-
-private:
-    tabulation::PlacedBands m_bands;
+    void add(bool isUrban) { ++(isUrban ? urban : rural); }
+    qint64 total() const { return qint64(urban) + qint64(rural); }
 };
 
-// Counters of the general-medicine report (calculate5).
-class GeneralMedicineCounters {
+// The counts of a visit report's columns.
+class VisitTally {
 public:
-    explicit GeneralMedicineCounters(tabulation::DateTime reference);
-
-    // osnov as read (trimmed here), clen as read (compared untrimmed).
-    void calculate5(bool urban, bool firstVisit, int birthDay, QStringView osnov, QStringView clen);
-
-    AreaCounter all;        // every visit aged 20 to under 150
-    AreaCounter first;      // first visits
-    AreaCounter workers;    // OSNOV "1": workers and their families ("se")
-    AreaCounter holders;    // OSNOV "1" and CLEN "00": holders of the right ("nositeli")
-    AreaCounter farmers;    // OSNOV "5" ("zemjodelci")
-    // "Ostanati": the visits of column 5 in no other category column, that is
-    // all visits less workers and families less farmers (holders are already
-    // among the workers and families).
-    AreaCounter others() const;
+    explicit VisitTally(VisitReport report);
+    void add(const VisitOutcome &outcome);
+    const AreaCounter &column(std::size_t index) const { return m_columns[index]; }
 
 private:
-    tabulation::PlacedBands m_bands;
+    std::span<const VisitColumn> m_definitions;
+    std::vector<AreaCounter> m_columns;
 };
 
-// Runs a visit report over the dates from..to (both included) and fills the
-// template: zeroed counters, one read transaction, the urban pass, the rural
-// pass, the header (dates in the system's short date format, today's date,
-// the institution's particulars) and the counter cells. Ages are taken at
-// the "to" date as a date picker carries it. On an error (database,
-// unreadable birth date, a template that lacks a cell) the run ends at once
-// and writes no cell.
-Result<void> runVisitReport(VisitReport report, data::Database &database, QDate from, QDate to,
-                            report::TfrxReport &templ, QDate today);
+// The header of a visit report.
+struct VisitHeader {
+    QDate from;
+    QDate to;
+    QDate today;
+    const data::Institution *institution = nullptr;
+};
+
+// Writes the header and the urban, rural and total cells of every counted
+// column. Every cell is looked up first, so a template that lacks one is an
+// error and nothing is written.
+Result<void> writeVisitCells(VisitReport report, const VisitTally &tally, const VisitHeader &header,
+                             report::TfrxReport &templ);
+
+// What a cell of a visit template counts: a column, in one area or both.
+struct VisitCell {
+    std::size_t column = 0;
+    enum class Area { Urban, Rural, Both } area = Area::Both;
+    bool holds(const VisitOutcome &outcome, const VisitColumn &definition) const
+    {
+        if (area == Area::Urban && !outcome.urban)
+            return false;
+        if (area == Area::Rural && outcome.urban)
+            return false;
+        return definition.holds(outcome.counts);
+    }
+};
+// The count a cell of that name holds (compared without regard to case), or
+// nothing for a cell that holds no count.
+std::optional<VisitCell> visitCellOf(VisitReport report, QStringView name);
 
 } // namespace tarel::reports

@@ -132,10 +132,17 @@ struct Entry {
     const char *name;
     const char *text;
 };
+struct Cells {
+    Entry grad, selo, vkupno;
+    int counted = -1; // the counted column (visitColumns) whose cells these are
+};
+// The cells of a counted column, named by the column; text: what they hold
+// before a run.
+constexpr Cells counted(int column, const char *text = "") { return {{nullptr, text}, {nullptr, text}, {nullptr, text}, column}; }
 struct ColumnRow {
     Entry number;
     double left, width;
-    Entry grad, selo, vkupno;
+    Cells cells;
     double lower = 0;
 };
 
@@ -146,48 +153,48 @@ struct GridRows {
 const GridRows posetaOrdinacijaRows = {130, 140, 150, 160};
 // Columns 4 to 11 sit 0.03 mm lower than columns 12 to 14.
 const ColumnRow posetaOrdinacijaColumns[] = {
-    {{"Memo9",  "4"},  10,  20, {"Memo28", "GRAD"},        {"Memo29", "SELO"},         {"Memo30", "VKUPNO"},    0.03},
-    {{"Memo10", "5"},  30,  21, {"vkupno_grad", ""},       {"vkupno_selo", ""},        {"vkupno", ""},          0.03},
-    {{"Memo17", "6"},  51,  19, {"prvi_grad", ""},         {"prvi_selo", ""},          {"prvi", ""},            0.03},
-    {{"Memo18", "7"},  70,  25, {"ff", ""},                {"od7_do9_selo", ""},       {"od7_do9", ""},         0.03},
-    {{"Memo19", "8"},  95,  20, {"od10_do14_grad", ""},    {"od10_do14_selo", ""},     {"od10_do14", ""},       0.03},
-    {{"Memo20", "9"},  115, 25, {"od15_do19_grad", ""},    {"od15_do19_selo", ""},     {"Memo45", ""},          0.03},
-    {{"Memo21", "10"}, 140, 25, {"se_grad", ""},           {"se_selo", ""},            {"se", ""},              0.03},
-    {{"Memo22", "11"}, 165, 25, {"nositeli_grad", ""},     {"nositeli_selo", ""},      {"nositeli", ""},        0.03},
-    {{"Memo26", "12"}, 190, 25, {"Memo52", "0"},           {"Memo34", "0"},            {"Memo35", "0"}},
-    {{"Memo27", "13"}, 215, 25, {"zemjodelci_grad", ""},   {"zemjodelci_selo", ""},    {"zemjodelci", ""}},
-    {{"Memo33", "14"}, 240, 30, {"Memo36", "0"},           {"Memo38", "0"},            {"Memo39", "0"}},
+    {{"Memo9",  "4"},  10,  20, {{"Memo28", "GRAD"},        {"Memo29", "SELO"},         {"Memo30", "VKUPNO"}},    0.03},
+    {{"Memo10", "5"},  30,  21, counted(0),          0.03},
+    {{"Memo17", "6"},  51,  19, counted(1),            0.03},
+    {{"Memo18", "7"},  70,  25, {{"ff", ""},                {"od7_do9_selo", ""},       {"od7_do9", ""}},         0.03},
+    {{"Memo19", "8"},  95,  20, {{"od10_do14_grad", ""},    {"od10_do14_selo", ""},     {"od10_do14", ""}},       0.03},
+    {{"Memo20", "9"},  115, 25, {{"od15_do19_grad", ""},    {"od15_do19_selo", ""},     {"Memo45", ""}},          0.03},
+    {{"Memo21", "10"}, 140, 25, counted(2),              0.03},
+    {{"Memo22", "11"}, 165, 25, counted(3),        0.03},
+    {{"Memo26", "12"}, 190, 25, {{"Memo52", "0"},           {"Memo34", "0"},            {"Memo35", "0"}}},
+    {{"Memo27", "13"}, 215, 25, counted(4)},
+    {{"Memo33", "14"}, 240, 30, counted(5, "0")},
 };
 
 const GridRows posetaMladinaRows = {115, 125, 135, 145};
 // The column numbers are printed as stored: "7" twice and no "8".
 const ColumnRow posetaMladinaColumns[] = {
-    {{"Memo9",  "1"},  30,  20, {"Memo28", "GRAD"},        {"Memo29", "SELO"},         {"Memo30", "VKUPNO"}},
-    {{"Memo10", "2"},  50,  30, {"vkupno_grad", ""},       {"vkupno_selo", ""},        {"vkupno", ""}},
-    {{"Memo17", "3"},  80,  20, {"se_grad", ""},           {"se_selo", ""},            {"se", ""}},
-    {{"Memo18", "4"},  100, 15, {"od7_do9_grad", ""},      {"od7_do9_selo", ""},       {"od7_do9", ""}},
-    {{"Memo19", "5"},  115, 15, {"od10_do14_grad", ""},    {"od10_do14_selo", ""},     {"od10_do14", ""}},
-    {{"Memo20", "6"},  130, 15, {"od15_do19_grad", ""},    {"od15_do19_selo", ""},     {"od15_do19", ""}},
-    {{"Memo21", "7"},  145, 15, {"od20_do24_grad", ""},    {"od20_do24_selo", ""},     {"od20_do24", ""}},
-    {{"Memo32", "7"},  160, 14, {"Memo33", ""},            {"Memo34", ""},             {"Memo35", ""}},
-    {{"Memo22", "9"},  174, 21, {"ostanati_grad", ""},     {"ostanati_selo", ""},      {"ostanati", ""}},
-    {{"Memo26", "10"}, 195, 20, {"Memo52", ""},            {"Memo53", ""},             {"Memo54", ""}},
-    {{"Memo27", "11"}, 215, 25, {"Memo55", ""},            {"Memo56", ""},             {"Memo57", ""}},
+    {{"Memo9",  "1"},  30,  20, {{"Memo28", "GRAD"},        {"Memo29", "SELO"},         {"Memo30", "VKUPNO"}}},
+    {{"Memo10", "2"},  50,  30, counted(0)},
+    {{"Memo17", "3"},  80,  20, counted(1)},
+    {{"Memo18", "4"},  100, 15, counted(2)},
+    {{"Memo19", "5"},  115, 15, counted(3)},
+    {{"Memo20", "6"},  130, 15, counted(4)},
+    {{"Memo21", "7"},  145, 15, counted(5)},
+    {{"Memo32", "7"},  160, 14, counted(7)},
+    {{"Memo22", "9"},  174, 21, counted(6)},
+    {{"Memo26", "10"}, 195, 20, {{"Memo52", ""},            {"Memo53", ""},             {"Memo54", ""}}},
+    {{"Memo27", "11"}, 215, 25, {{"Memo55", ""},            {"Memo56", ""},             {"Memo57", ""}}},
 };
 
 const GridRows posetaDecaRows = {115, 125, 135, 145};
 const ColumnRow posetaDecaColumns[] = {
-    {{"Memo9",  "1"},  10,  20, {"Memo28", "GRAD"},        {"Memo29", "SELO"},         {"Memo30", "VKUPNO"}},
-    {{"Memo10", "2"},  30,  30, {"vkupno_grad", ""},       {"vkupno_selo", ""},        {"vkupno", ""}},
-    {{"Memo17", "3"},  60,  20, {"se_grad", ""},           {"se_selo", ""},            {"se", ""}},
-    {{"Memo18", "4"},  80,  15, {"do1_grad", ""},          {"do1_selo", ""},           {"do1", ""}},
-    {{"Memo19", "5"},  95,  15, {"do2_grad", ""},          {"do2_selo", ""},           {"do2", ""}},
-    {{"Memo20", "6"},  110, 15, {"do5_grad", ""},          {"do5_selo", ""},           {"do5", ""}},
-    {{"Memo21", "7"},  125, 15, {"do6_grad", ""},          {"do6_selo", ""},           {"do6", ""}},
-    {{"Memo22", "8"},  140, 25, {"Memo49", ""},            {"Memo50", ""},             {"Memo51", ""}},
-    {{"Memo26", "9"},  165, 25, {"Memo52", ""},            {"Memo53", ""},             {"Memo54", ""}},
-    {{"Memo27", "10"}, 190, 30, {"Memo55", ""},            {"Memo56", ""},             {"Memo57", ""}},
-    {{"Memo59", "11"}, 220, 30, {"Memo60", ""},            {"Memo61", ""},             {"Memo62", ""}},
+    {{"Memo9",  "1"},  10,  20, {{"Memo28", "GRAD"},        {"Memo29", "SELO"},         {"Memo30", "VKUPNO"}}},
+    {{"Memo10", "2"},  30,  30, counted(0)},
+    {{"Memo17", "3"},  60,  20, counted(1)},
+    {{"Memo18", "4"},  80,  15, counted(2)},
+    {{"Memo19", "5"},  95,  15, counted(3)},
+    {{"Memo20", "6"},  110, 15, counted(4)},
+    {{"Memo21", "7"},  125, 15, counted(5)},
+    {{"Memo22", "8"},  140, 25, {{"Memo49", ""},            {"Memo50", ""},             {"Memo51", ""}}},
+    {{"Memo26", "9"},  165, 25, {{"Memo52", ""},            {"Memo53", ""},             {"Memo54", ""}}},
+    {{"Memo27", "10"}, 190, 30, {{"Memo55", ""},            {"Memo56", ""},             {"Memo57", ""}}},
+    {{"Memo59", "11"}, 220, 30, {{"Memo60", ""},            {"Memo61", ""},             {"Memo62", ""}}},
 };
 
 report::Font pageFont()
@@ -237,6 +244,7 @@ report::TfrxMemoView cellOf(const CellRow &row)
 }
 
 struct Layout {
+    VisitReport report;
     const char *name;
     double bandHeight; // pixels
     const CellRow &title;
@@ -275,12 +283,20 @@ report::TfrxReport buildTemplate(const Layout &layout)
     for (std::size_t i = 0; i < layout.headingCount; ++i)
         cells.push_back(cellOf(layout.headings[i]));
 
+    const std::span<const VisitColumn> countedColumns = visitColumns(layout.report);
     for (std::size_t i = 0; i < layout.columnCount; ++i) {
         const ColumnRow &column = layout.columns[i];
+        Cells named = column.cells;
+        if (named.counted >= 0) {
+            const VisitColumn &counted = countedColumns[std::size_t(named.counted)];
+            named.grad.name = counted.urban;
+            named.selo.name = counted.rural;
+            named.vkupno.name = counted.total;
+        }
         const std::pair<const Entry &, double> rows[] = {{column.number, layout.rows.numberTop},
-                                                         {column.grad, layout.rows.gradTop},
-                                                         {column.selo, layout.rows.seloTop},
-                                                         {column.vkupno, layout.rows.vkupnoTop}};
+                                                         {named.grad, layout.rows.gradTop},
+                                                         {named.selo, layout.rows.seloTop},
+                                                         {named.vkupno, layout.rows.vkupnoTop}};
         for (const auto &[entry, top] : rows)
             cells.push_back(cellOf({entry.name, column.left, top + column.lower, column.width, 10, Box, C,
                                     Mid, Page, entry.text}));
@@ -308,21 +324,21 @@ QString visitTemplateName(VisitReport report)
 report::TfrxReport buildFrxPosetaOrdinacija()
 {
     // The band is 183.3 mm high as drawn; its stored height is 692.65399 px.
-    return buildTemplate({"frxPosetaOrdinacija", 692.65399, posetaOrdinacijaTitle, posetaOrdinacijaHeadings,
+    return buildTemplate({VisitReport::GeneralMedicine, "frxPosetaOrdinacija", 692.65399, posetaOrdinacijaTitle, posetaOrdinacijaHeadings,
                           std::size(posetaOrdinacijaHeadings), posetaOrdinacijaRows, posetaOrdinacijaColumns,
                           std::size(posetaOrdinacijaColumns)});
 }
 
 report::TfrxReport buildFrxPosetaMladina()
 {
-    return buildTemplate({"frxPosetaMladina", 661.41775, posetaMladinaTitle, posetaMladinaHeadings,
+    return buildTemplate({VisitReport::SchoolYouth, "frxPosetaMladina", 661.41775, posetaMladinaTitle, posetaMladinaHeadings,
                           std::size(posetaMladinaHeadings), posetaMladinaRows, posetaMladinaColumns,
                           std::size(posetaMladinaColumns)});
 }
 
 report::TfrxReport buildFrxPosetaDeca()
 {
-    return buildTemplate({"frxPosetaDeca", 661.41775, posetaDecaTitle, posetaDecaHeadings,
+    return buildTemplate({VisitReport::Children, "frxPosetaDeca", 661.41775, posetaDecaTitle, posetaDecaHeadings,
                           std::size(posetaDecaHeadings), posetaDecaRows, posetaDecaColumns,
                           std::size(posetaDecaColumns)});
 }

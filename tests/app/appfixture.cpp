@@ -49,11 +49,10 @@ void RecordingUi::showReport(QWidget *, const report::TfrxReport &templ, report:
 
 namespace {
 
-const tabulation::MorbidityProfile &oneRowProfile()
+const reports::MorbidityProfile &oneRowProfile()
 {
-    static const tabulation::MorbidityProfile profile{
-        QStringLiteral("btnTestClick"), QStringLiteral("btnTest"), QStringLiteral("qTest"),
-        QStringLiteral("frxTest"), 1, &tabulation::calculateBands(), 19, 51, 1};
+    static const reports::MorbidityProfile profile{QStringLiteral("frxTest"), QStringLiteral("qTest"), 1,
+                                                   &tabulation::calculateBands(), 19, 51, 1};
     return profile;
 }
 
@@ -70,7 +69,7 @@ Result<const tabulation::RowCatalogue *> oneRowCatalogue()
 
 report::TfrxReport oneRowTemplate(const tabulation::RowCatalogue &)
 {
-    const tabulation::MorbidityProfile &profile = oneRowProfile();
+    const reports::MorbidityProfile &profile = oneRowProfile();
     report::TfrxReport templ(profile.templateName);
     report::TfrxReportPage page;
     page.name = QStringLiteral("Page1");
@@ -87,16 +86,28 @@ report::TfrxReport oneRowTemplate(const tabulation::RowCatalogue &)
     tabulation::ChapterBlock block;
     block.code = QStringLiteral("1");
     for (int k = 0; k < profile.columns(); ++k) {
-        page.cells.push_back(cell(profile.cellName(1, k)));
-        page.cells.push_back(cell(tabulation::MorbidityProfile::subtotalCellName(block, k)));
-        page.cells.push_back(cell(tabulation::MorbidityProfile::grandTotalCellName(k)));
+        page.cells.push_back(cell(reports::countCellName(profile, 1, k)));
+        page.cells.push_back(cell(reports::subtotalCellName(block, reports::kFirstDataColumn + k)));
+        page.cells.push_back(cell(reports::grandTotalCellName(reports::kFirstDataColumn + k)));
     }
     templ.pages.push_back(std::move(page));
     return templ;
 }
 
+reports::MorbidityReportDefinition oneRowReport() { return {&oneRowProfile(), &oneRowCatalogue, &oneRowTemplate}; }
+
 } // namespace
 
-tabulation::MorbidityReportDefinition oneRowReport() { return {&oneRowProfile(), &oneRowCatalogue, &oneRowTemplate}; }
+std::span<const engine::ReportDefinition> oneRowReports()
+{
+    static const std::vector<engine::ReportDefinition> table = [] {
+        std::vector<engine::ReportDefinition> reports(engine::reportTable().begin(), engine::reportTable().end());
+        for (engine::ReportDefinition &report : reports)
+            if (report.kind == engine::ReportKind::Morbidity)
+                report.morbidity = &oneRowReport;
+        return reports;
+    }();
+    return table;
+}
 
 } // namespace tarel::testing

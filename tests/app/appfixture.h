@@ -41,20 +41,19 @@ public:
     };
 
     QStringList messages;
-    QStringList informations;
     QStringList errors;
     std::vector<Shown> reports;
     std::function<void()> whileShowing; // runs inside showReport
     std::function<void(QWidget *)> whileError;
 
     void showMessage(QWidget *, const QString &text) override { messages << text; }
-    void showInformation(QWidget *, const QString &text) override { informations << text; }
     void showError(QWidget *parent, const QString &text) override;
     void showReport(QWidget *parent, const report::TfrxReport &templ, report::PreparedReport &prepared) override;
 };
 
-// A morbidity report of one catalogue row counting "A01", with the general
-// medicine bands, and a template holding exactly the cells it writes.
-tabulation::MorbidityReportDefinition oneRowReport();
+// The six reports with each morbidity report replaced by one of a single
+// catalogue row counting "A01", with the general medicine bands, and a
+// template holding exactly the cells it writes.
+std::span<const engine::ReportDefinition> oneRowReports();
 
 } // namespace tarel::testing

@@ -51,7 +51,7 @@ protected:
         options.ui = &ui;
         options.today = [today] { return today; };
         if (oneRowReports)
-            options.morbidityReports = {fixture::oneRowReport(), fixture::oneRowReport(), fixture::oneRowReport()};
+            options.reports = fixture::oneRowReports();
         auto window = TfrmTarel::create(options);
         EXPECT_TRUE(window.ok()) << (window ? "" : window.message().toStdString());
         if (!window)
@@ -210,7 +210,6 @@ TEST_F(MainWindowTest, MissingDoctorStopsTheRunAndChangesNothing)
     }
     EXPECT_TRUE(ui.reports.empty());
     EXPECT_TRUE(ui.errors.isEmpty());
-    EXPECT_TRUE(ui.informations.isEmpty());
 }
 
 TEST_F(MainWindowTest, SiteLekariIgnoresTheDoctorBox)
@@ -220,7 +219,7 @@ TEST_F(MainWindowTest, SiteLekariIgnoresTheDoctorBox)
     child<QCheckBox>(*window, "lekari1")->setChecked(true);
     const auto request = window->morbidityRequest(MorbidityPanel::SchoolYouth);
     ASSERT_TRUE(request.has_value());
-    EXPECT_TRUE(request->allDoctors);
+    EXPECT_FALSE(request->doctor.has_value());
     EXPECT_EQ(request->doctorText(), QStringLiteral("Site lekari"));
 
     child<QPushButton>(*window, "btnIzvestaj1")->click();
@@ -295,25 +294,6 @@ TEST_F(MainWindowTest, ButtonIsEnabledAgainWhenThePreviewOpens)
     EXPECT_TRUE(enabledWhileShowing);
 }
 
-TEST_F(MainWindowTest, ReportNotBuiltInYet)
-{
-    app::MainWindowOptions options;
-    options.ui = &ui;
-    options.morbidityReports[0].catalogue = nullptr;
-    options.morbidityReports[0].buildTemplate = nullptr;
-    auto window = TfrmTarel::create(options);
-    ASSERT_TRUE(window.ok());
-    (*window)->show();
-    // The doctor is checked first.
-    child<QPushButton>(**window, "btnIzvestaj")->click();
-    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Izberete lekar")});
-    EXPECT_TRUE(ui.informations.isEmpty());
-    child<QCheckBox>(**window, "lekari")->setChecked(true);
-    child<QPushButton>(**window, "btnIzvestaj")->click();
-    EXPECT_EQ(ui.informations, QStringList{QStringLiteral("The report is not available yet.")});
-    EXPECT_TRUE(ui.reports.empty());
-}
-
 TEST_F(MainWindowTest, VisitReportOpensTheOnePagePreview)
 {
     struct Case {
@@ -375,7 +355,7 @@ TEST_F(MainWindowTest, ClosingClosesTheConnection)
     EXPECT_FALSE(window->lookupsOpen());
 }
 
-TEST(ErrorText, FullStopAppendedOnce)
+TEST(FullStop, AppendedOnce)
 {
     struct Case {
         const char *message, *shown;
@@ -384,11 +364,13 @@ TEST(ErrorText, FullStopAppendedOnce)
         {"no such table: PREGLEDI1", "no such table: PREGLEDI1."},
         {"'12a' is not a valid integer value", "'12a' is not a valid integer value."},
         {"Already a sentence.", "Already a sentence."},
-        {"Ends in a bracket)", "Ends in a bracket)"},
+        {"Ends in a bracket (1)", "Ends in a bracket (1)."},
+        {"Ends in a quotation \"x\"", "Ends in a quotation \"x\"."},
+        {"A question?", "A question?"},
         {"", ""},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(app::errorText(QString::fromLatin1(c.message)), QString::fromLatin1(c.shown)) << c.message;
+        EXPECT_EQ(withFullStop(QString::fromLatin1(c.message)), QString::fromLatin1(c.shown)) << c.message;
 }
 
 } // namespace

@@ -92,7 +92,7 @@ TEST_F(StartupTest, MissingDatabaseShowsTheErrorOverTheSplash)
     auto window = app::startUp(options(trace));
     ASSERT_FALSE(window.ok());
     ASSERT_EQ(ui.errors.size(), 1);
-    EXPECT_EQ(ui.errors[0], app::errorText(window.message()));
+    EXPECT_EQ(ui.errors[0], withFullStop(window.message()));
     EXPECT_TRUE(ui.errors[0].endsWith(u'.'));
     EXPECT_TRUE(splashVisibleAtError);
     const QStringList expected = {"shown+splash", "1+splash", "6+splash", "13+splash", "23+splash"};

@@ -7,7 +7,7 @@
 
 #include "database.h"
 #include "generator.h"
-#include "morbidityrun.h"
+#include "engine.h"
 #include "pgloader.h"
 #include "prepared.h"
 #include "preparedfile.h"
@@ -210,7 +210,7 @@ protected:
         m_postgres = std::move(*postgres);
     }
 
-    data::Database &engine(int i) { return i == 0 ? *m_sqlite : *m_postgres; }
+    data::Database &database(int i) { return i == 0 ? *m_sqlite : *m_postgres; }
 
     static inline QTemporaryDir *s_dir = nullptr;
     static inline QString s_sqlite;
@@ -333,27 +333,16 @@ TEST_F(SameRowsTest, DoctorListAndInstitutionAreTheSame)
     EXPECT_FALSE(a->naziv.isEmpty());
 }
 
-// The prepared report of a morbidity run on one engine.
-Result<QByteArray> morbidityReport(const tabulation::MorbidityReportDefinition &definition, data::Database &database,
-                                   const tabulation::ReportRequest &request, QString *total)
+// The prepared report of a run on one engine.
+Result<QByteArray> preparedReport(data::Database &database, const engine::Request &request, QString *total = nullptr)
 {
-    Result<const tabulation::RowCatalogue *> catalogue = definition.catalogue();
-    if (!catalogue)
-        return catalogue.error();
-    Result<data::Institution> institution = database.institution();
-    if (!institution)
-        return institution.error();
-    report::TfrxReport templ = definition.buildTemplate(**catalogue);
-    data::Query query(database, definition.profile->query, data::morbidityStatement());
-    tabulation::CounterGrid grid;
-    if (Result<void> run = tabulation::runMorbidityReport(*definition.profile, **catalogue, database, query, request,
-                                                          institution->naziv, grid, templ);
-        !run)
-        return run.error();
-    // Grand total of both sexes' row totals: "v4" and "v5".
-    if (report::TfrxMemoView *male = templ.findCell(QStringLiteral("v4")))
+    Result<report::TfrxReport> templ = engine::run(database, request);
+    if (!templ)
+        return templ.error();
+    // Grand total of the male row totals.
+    if (report::TfrxMemoView *male = templ->findCell(QStringLiteral("v4")); male && total)
         *total = male->text();
-    return report::serializePrepared(report::prepare(templ));
+    return report::serializePrepared(report::prepare(*templ));
 }
 
 TEST_F(SameRowsTest, EveryMorbidityReportIsTheSameOnBothEngines)
@@ -361,31 +350,22 @@ TEST_F(SameRowsTest, EveryMorbidityReportIsTheSameOnBothEngines)
     Result<std::vector<data::Doctor>> doctors = m_sqlite->doctors();
     ASSERT_TRUE(doctors.ok() && !doctors->empty());
 
-    struct Report {
-        const char *name;
-        tabulation::MorbidityReportDefinition definition;
-    };
-    const Report reports[] = {{"general medicine", reports::generalMedicineReport()},
-                              {"school children and youth", reports::schoolYouthReport()},
-                              {"children", reports::childrenReport()}};
-    for (const Report &r : reports)
+    for (const char *name : {"general-medicine", "school-youth", "children"})
         for (bool allDoctors : {true, false})
             for (data::AreaFilter area : {data::AreaFilter::Both, data::AreaFilter::Urban, data::AreaFilter::Rural}) {
-                tabulation::ReportRequest request;
+                engine::Request request;
+                request.report = engine::findReport(QLatin1String(name));
                 request.from = From;
                 request.to = To;
-                request.allDoctors = allDoctors;
-                if (!allDoctors) {
-                    request.doctorCode = doctors->front().code;
-                    request.doctorName = doctors->front().name;
-                }
+                if (!allDoctors)
+                    request.doctor = doctors->front();
                 request.area = area;
-                SCOPED_TRACE(std::string(r.name) + ", " + request.doctorText().toStdString() + ", "
+                SCOPED_TRACE(std::string(name) + ", " + request.doctorText().toStdString() + ", "
                              + request.areaText().toStdString());
 
                 QString sqliteTotal, postgresTotal;
-                Result<QByteArray> sqlite = morbidityReport(r.definition, *m_sqlite, request, &sqliteTotal);
-                Result<QByteArray> postgres = morbidityReport(r.definition, *m_postgres, request, &postgresTotal);
+                Result<QByteArray> sqlite = preparedReport(*m_sqlite, request, &sqliteTotal);
+                Result<QByteArray> postgres = preparedReport(*m_postgres, request, &postgresTotal);
                 ASSERT_TRUE(sqlite.ok()) << sqlite.message().toStdString();
                 ASSERT_TRUE(postgres.ok()) << postgres.message().toStdString();
                 EXPECT_EQ(postgresTotal, sqliteTotal);
@@ -396,16 +376,18 @@ TEST_F(SameRowsTest, EveryMorbidityReportIsTheSameOnBothEngines)
 
 TEST_F(SameRowsTest, EveryVisitReportIsTheSameOnBothEngines)
 {
-    const QDate today(2024, 7, 1);
-    for (reports::VisitReport which :
-         {reports::VisitReport::SchoolYouth, reports::VisitReport::Children, reports::VisitReport::GeneralMedicine}) {
-        SCOPED_TRACE(reports::visitTemplateName(which).toStdString());
+    for (const char *name : {"visits-school-youth", "visits-children", "visits-general-medicine"}) {
+        SCOPED_TRACE(name);
+        engine::Request request;
+        request.report = engine::findReport(QLatin1String(name));
+        request.from = From;
+        request.to = To;
+        request.today = QDate(2024, 7, 1);
         QByteArray prepared[2];
         for (int e = 0; e < 2; ++e) {
-            report::TfrxReport templ = reports::buildVisitTemplate(which);
-            const Result<void> run = reports::runVisitReport(which, engine(e), From, To, templ, today);
+            const Result<QByteArray> run = preparedReport(database(e), request);
             ASSERT_TRUE(run.ok()) << run.message().toStdString();
-            prepared[e] = report::serializePrepared(report::prepare(templ));
+            prepared[e] = *run;
         }
         EXPECT_TRUE(prepared[1] == prepared[0]) << "the prepared reports differ";
     }
@@ -519,15 +501,19 @@ protected:
             Admin().exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name));
     }
 
-    Result<QString> visitReport()
+    Result<QString> run(const char *report)
     {
-        report::TfrxReport templ = reports::buildVisitTemplate(reports::VisitReport::GeneralMedicine);
-        if (Result<void> run = reports::runVisitReport(reports::VisitReport::GeneralMedicine, *m_database, From, To,
-                                                       templ, QDate(2024, 7, 1));
-            !run)
-            return run.error();
-        return QString::fromUtf8(report::serializePrepared(report::prepare(templ)));
+        engine::Request request;
+        request.report = engine::findReport(QLatin1String(report));
+        request.from = From;
+        request.to = To;
+        request.today = QDate(2024, 7, 1);
+        Result<QByteArray> prepared = preparedReport(*m_database, request);
+        if (!prepared)
+            return prepared.error();
+        return QString::fromUtf8(*prepared);
     }
+    Result<QString> visitReport() { return run("visits-general-medicine"); }
 
     QString m_name;
     std::unique_ptr<data::Database> m_database;
@@ -580,18 +566,7 @@ TEST_F(DroppedConnectionTest, ARunWhoseConnectionCannotBeOpenedAgainFails)
     ASSERT_FALSE(visits.ok());
     EXPECT_TRUE(visits.message().contains(QLatin1String("lost"))) << visits.message().toStdString();
 
-    const tabulation::MorbidityReportDefinition definition = reports::generalMedicineReport();
-    Result<const tabulation::RowCatalogue *> catalogue = definition.catalogue();
-    ASSERT_TRUE(catalogue.ok());
-    report::TfrxReport templ = definition.buildTemplate(**catalogue);
-    data::Query query(*m_database, definition.profile->query, data::morbidityStatement());
-    tabulation::CounterGrid grid;
-    tabulation::ReportRequest request;
-    request.from = From;
-    request.to = To;
-    const Result<void> run =
-        tabulation::runMorbidityReport(*definition.profile, **catalogue, *m_database, query, request, {}, grid, templ);
-    EXPECT_FALSE(run.ok());
+    EXPECT_FALSE(run("general-medicine").ok());
     EXPECT_FALSE(m_database->doctors().ok());
     admin.exec(QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS true").arg(m_name));
 }

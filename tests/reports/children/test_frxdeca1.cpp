@@ -147,15 +147,15 @@ TEST(FrxDeca1, CellCountAndUniqueNames)
 TEST(FrxDeca1, EveryNameTheRunLooksUpExistsInItsPlace)
 {
     const TfrxReport &report = frxDeca1();
-    const tabulation::MorbidityProfile &profile = reports::childrenReportProfile();
+    const reports::MorbidityProfile &profile = reports::childrenReportProfile();
     ASSERT_EQ(profile.columns(), 14);
 
     // Row cells: in the row's line, in the column of their count.
     for (int row = 1; row <= profile.rows; ++row) {
-        const Placed first = placed(report, profile.cellName(row, 0));
+        const Placed first = placed(report, reports::countCellName(profile, row, 0));
         ASSERT_NE(first.cell, nullptr) << row;
         for (int k = 0; k < profile.columns(); ++k) {
-            const QString name = profile.cellName(row, k);
+            const QString name = reports::countCellName(profile, row, k);
             const TfrxMemoView *cell = report.findCell(name);
             ASSERT_NE(cell, nullptr) << name.toStdString();
             EXPECT_EQ(cell->name, QStringLiteral("Memo%1").arg(14 * row + 1022 + k));
@@ -165,20 +165,20 @@ TEST(FrxDeca1, EveryNameTheRunLooksUpExistsInItsPlace)
             EXPECT_TRUE(cell->text().isEmpty()) << name.toStdString();
         }
     }
-    EXPECT_EQ(profile.cellName(1, 0), QStringLiteral("memo1036"));
-    EXPECT_EQ(profile.cellName(244, 13), QStringLiteral("memo4451"));
+    EXPECT_EQ(reports::countCellName(profile, 1, 0), QStringLiteral("Memo1036"));
+    EXPECT_EQ(reports::countCellName(profile, 244, 13), QStringLiteral("Memo4451"));
 
     // Subtotal cells: 20 blocks, keys "1" to "14" and "016" to "021".
     QStringList keys;
     for (const tabulation::ChapterBlock &block : catalogue().blocks()) {
         keys << block.code;
         for (int k = 0; k < 14; ++k) {
-            const QString name = profile.subtotalCellName(block, k);
+            const QString name = reports::subtotalCellName(block, 4 + k);
             const Placed at = placed(report, name);
             ASSERT_NE(at.cell, nullptr) << name.toStdString();
             EXPECT_EQ(at.cell->name, QStringLiteral("S") + block.code + QString::number(4 + k));
             // Directly under the block's last row.
-            const Placed last = placed(report, profile.cellName(block.last, k));
+            const Placed last = placed(report, reports::countCellName(profile, block.last, k));
             const double expected = last.page == at.page ? last.cell->top + last.cell->height : mm(5);
             EXPECT_NEAR(at.cell->top, expected, 1e-4) << name.toStdString();
         }
@@ -188,7 +188,7 @@ TEST(FrxDeca1, EveryNameTheRunLooksUpExistsInItsPlace)
     EXPECT_EQ(report.findCell(u"s0154"), nullptr) << "there is no chapter XV";
 
     for (int k = 0; k < 14; ++k)
-        EXPECT_NE(report.findCell(profile.grandTotalCellName(k)), nullptr) << k;
+        EXPECT_NE(report.findCell(reports::grandTotalCellName(4 + k)), nullptr) << k;
     for (const char *name : {"gradselo", "LEKAR", "pzu", "dataod", "datado"})
         EXPECT_NE(report.findCell(QString::fromLatin1(name)), nullptr) << name;
     EXPECT_EQ(report.findCell(u"no-such-cell"), nullptr);

@@ -7,7 +7,8 @@
 #include "childrencatalogue.h"
 #include "export.h"
 #include "frxdeca1.h"
-#include "morbidityrun.h"
+#include "morbiditycells.h"
+#include "morbiditycount.h"
 #include "prepared.h"
 
 #include <QFile>
@@ -31,13 +32,18 @@ const report::OutputCell *outputCell(const report::PreparedReport &prepared, con
     return nullptr;
 }
 
+// The header as a run fills it.
+const reports::MorbidityHeader kHeader{QStringLiteral("Grad i Selo"), QStringLiteral("Site lekari"),
+                                       QStringLiteral("PZU [Zdravje] Skopje"), QStringLiteral("01.01.2024"),
+                                       QStringLiteral("31.03.2024")};
+
 } // namespace
 
 TEST(FrxDeca1Output, TheRunFillsTheTemplateAndTenPagesPrint)
 {
     const Result<const tabulation::RowCatalogue *> catalogue = reports::childrenCatalogue();
     ASSERT_TRUE(catalogue.ok()) << catalogue.message().toStdString();
-    const tabulation::MorbidityProfile &profile = reports::childrenReportProfile();
+    const reports::MorbidityProfile &profile = reports::childrenReportProfile();
     report::TfrxReport filled = reports::buildFrxDeca1(*catalogue.value());
 
     // A few visits: two boys under 2 months in row 1, an A87 visit (rows 34
@@ -50,13 +56,8 @@ TEST(FrxDeca1Output, TheRunFillsTheTemplateAndTenPagesPrint)
     grid.count(48, 4, true);
     for (int i = 0; i < 1234; ++i)
         grid.count(244, 5, false);
-    const Result<void> written = tabulation::writeMorbidityCells(profile, *catalogue.value(), grid, filled);
+    const Result<void> written = reports::writeMorbidityCells(profile, *catalogue.value(), grid, kHeader, filled);
     ASSERT_TRUE(written.ok()) << written.message().toStdString();
-    filled.setCellText(u"GradSelo", QStringLiteral("Grad i Selo"));
-    filled.setCellText(u"lekar", QStringLiteral("Site lekari"));
-    filled.setCellText(u"pzu", QStringLiteral("PZU [Zdravje] Skopje"));
-    filled.setCellText(u"dataod", QStringLiteral("01.01.2024"));
-    filled.setCellText(u"datado", QStringLiteral("31.03.2024"));
 
     report::PreparationErrors errors;
     const report::PreparedReport prepared = report::prepare(filled, &errors);

@@ -2,7 +2,8 @@
 #include "export.h"
 #include "frxmladina.h"
 #include "layoutexpect.h"
-#include "morbidityrun.h"
+#include "morbiditycells.h"
+#include "morbiditycount.h"
 #include "prepared.h"
 #include "schoolyouth.h"
 #include "schoolyouthcatalogue.h"
@@ -65,6 +66,11 @@ QStringList namesTheRunLooksUp()
           << QStringLiteral("dataod") << QStringLiteral("datado");
     return names;
 }
+
+// The header as a run fills it.
+const reports::MorbidityHeader kHeader{QStringLiteral("Grad i Selo"), QStringLiteral("Site lekari"),
+                                       QStringLiteral("PZU [Zdravje] Skopje"), QStringLiteral("01.01.2024"),
+                                       QStringLiteral("31.03.2024")};
 
 } // namespace
 
@@ -359,12 +365,12 @@ TEST(FrxMladina, ExpressionDelimiters)
 TEST(FrxMladina, MorbidityRunFillsTheTemplate)
 {
     TfrxReport report = templ();
-    const tabulation::MorbidityProfile &profile = schoolYouthReportProfile();
+    const reports::MorbidityProfile &profile = schoolYouthReportProfile();
     tabulation::CounterGrid grid;
     grid.zero(profile.zeroRows, profile.columns());
     grid.count(35, 0, false); // one A87 visit: rows 35 and 49, band 1, male
     grid.count(49, 0, false);
-    const Result<void> written = tabulation::writeMorbidityCells(profile, catalogue(), grid, report);
+    const Result<void> written = reports::writeMorbidityCells(profile, catalogue(), grid, kHeader, report);
     ASSERT_TRUE(written) << qPrintable(written.error().message);
     EXPECT_EQ(report.findCell(memo(19 * 35 + 51))->text(), QStringLiteral("1"));
     EXPECT_EQ(report.findCell(memo(19 * 35 + 52))->text(), QStringLiteral("-"));
@@ -385,19 +391,14 @@ TEST(FrxMladina, MorbidityRunFillsTheTemplate)
 TEST(FrxMladina, DrawsPage11ToItsLastLine)
 {
     TfrxReport report = templ();
-    const tabulation::MorbidityProfile &profile = schoolYouthReportProfile();
+    const reports::MorbidityProfile &profile = schoolYouthReportProfile();
     tabulation::CounterGrid grid;
     grid.zero(profile.zeroRows, profile.columns());
     for (int row : {1, 10, 113, 291, 309, 318})
         for (int band = 0; band < 6; ++band)
             for (int i = 0; i <= row % 7 + band; ++i)
                 grid.count(row, band, (i + band) % 2 == 1);
-    ASSERT_TRUE(tabulation::writeMorbidityCells(profile, catalogue(), grid, report));
-    report.setCellText(u"lekar", QStringLiteral("Site lekari"));
-    report.setCellText(u"GradSelo", QStringLiteral("Grad i Selo"));
-    report.setCellText(u"pzu", QStringLiteral("PZU [Zdravje] Skopje"));
-    report.setCellText(u"dataod", QStringLiteral("01.01.2024"));
-    report.setCellText(u"datado", QStringLiteral("31.03.2024"));
+    ASSERT_TRUE(reports::writeMorbidityCells(profile, catalogue(), grid, kHeader, report));
     const report::PreparedReport prepared = report::prepare(report);
     ASSERT_EQ(prepared.pages.size(), 13u);
 

@@ -1,4 +1,5 @@
 #include "database.h"
+#include "engine.h"
 #include "sourcedatabase.h"
 #include "template.h"
 #include "visitreports.h"
@@ -45,21 +46,28 @@ public:
         source.addVisit(visit);
     }
 
-    // Runs the report into templ; the cells by lower-case name.
-    Result<void> run(VisitReport report, report::TfrxReport &templ)
+    // Runs the report through the engine.
+    Result<report::TfrxReport> run(VisitReport report)
     {
         Result<std::unique_ptr<data::Database>> database = data::Database::open(data::sqliteFile(source.path()));
         if (!database)
             return database.error();
-        return runVisitReport(report, **database, From, To, templ, Today);
+        engine::Request request;
+        for (const engine::ReportDefinition &definition : engine::reportTable())
+            if (definition.kind == engine::ReportKind::Visits && definition.visit == report)
+                request.report = &definition;
+        request.from = From;
+        request.to = To;
+        request.today = Today;
+        return engine::run(**database, request);
     }
 
+    // The filled cells by lower-case name.
     QMap<QString, QString> cells(VisitReport report)
     {
-        report::TfrxReport templ = buildVisitTemplate(report);
-        const Result<void> result = run(report, templ);
-        EXPECT_TRUE(result.ok()) << (result ? "" : result.message().toStdString());
-        return textsOf(templ);
+        const Result<report::TfrxReport> filled = run(report);
+        EXPECT_TRUE(filled.ok()) << (filled ? "" : filled.message().toStdString());
+        return filled ? textsOf(*filled) : QMap<QString, QString>();
     }
 
     static QMap<QString, QString> textsOf(const report::TfrxReport &templ)
@@ -379,13 +387,8 @@ TEST(VisitReports, TwoRunsOverTheSameDatesPrintTheSame)
     VisitRun run;
     for (const char *datR : {"2023-10-01", "2012-01-01", "1999-01-01", "1998-06-01", "1980-01-01"})
         run.add({QString::fromLatin1(datR)});
-    for (VisitReport report : {VisitReport::SchoolYouth, VisitReport::Children, VisitReport::GeneralMedicine}) {
-        report::TfrxReport templ = buildVisitTemplate(report);
-        ASSERT_TRUE(run.run(report, templ).ok());
-        const QMap<QString, QString> first = VisitRun::textsOf(templ);
-        ASSERT_TRUE(run.run(report, templ).ok());
-        EXPECT_EQ(VisitRun::textsOf(templ), first) << visitTemplateName(report).toStdString();
-    }
+    for (VisitReport report : {VisitReport::SchoolYouth, VisitReport::Children, VisitReport::GeneralMedicine})
+        EXPECT_EQ(run.cells(report), run.cells(report)) << visitTemplateName(report).toStdString();
 }
 
 TEST(VisitReports, ErrorsEndTheRunAndWriteNothing)
@@ -414,24 +417,22 @@ TEST(VisitReports, ErrorsEndTheRunAndWriteNothing)
         VisitRun run;
         c.setUp(run);
         for (VisitReport report : {VisitReport::SchoolYouth, VisitReport::GeneralMedicine}) {
-            report::TfrxReport templ = buildVisitTemplate(report);
-            const QMap<QString, QString> before = VisitRun::textsOf(templ);
-            const Result<void> result = run.run(report, templ);
+            const Result<report::TfrxReport> result = run.run(report);
             ASSERT_FALSE(result.ok()) << c.what;
             if (!c.message.isEmpty()) {
                 EXPECT_EQ(result.message(), c.message) << c.what;
             }
             EXPECT_FALSE(result.message().isEmpty()) << c.what;
-            EXPECT_EQ(VisitRun::textsOf(templ), before) << c.what;
         }
     }
 }
 
 TEST(VisitReports, TemplateOfAnotherReportIsRefused)
 {
-    VisitRun run;
     report::TfrxReport templ = buildFrxPosetaDeca();
-    const Result<void> result = run.run(VisitReport::GeneralMedicine, templ);
+    const data::Institution institution;
+    const Result<void> result = writeVisitCells(VisitReport::GeneralMedicine, VisitTally(VisitReport::GeneralMedicine),
+                                                {From, To, Today, &institution}, templ);
     ASSERT_FALSE(result.ok());
     EXPECT_EQ(result.message(), QStringLiteral("The template 'frxPosetaDeca' has no cell 'prvi_grad'"));
     EXPECT_EQ(templ.findCell(u"vkupno")->text(), QString());

@@ -1,0 +1,184 @@
+#include "engine.h"
+
+#include "observer.h"
+
+#include "catalogue.h"
+#include "children.h"
+#include "dates.h"
+#include "generalmedicine.h"
+#include "morbiditycount.h"
+#include "schoolyouth.h"
+
+#include <algorithm>
+
+namespace tarel::engine {
+
+namespace {
+
+using reports::VisitReport;
+
+constexpr ReportDefinition kReports[] = {
+    {"visits-school-youth", "btnPosetaDecaMladina", "btnPosetaDecaMladinaClick", ReportKind::Visits, nullptr,
+     VisitReport::SchoolYouth},
+    {"visits-children", "btnPosetaMladina", "btnPosetaMladinaClick", ReportKind::Visits, nullptr,
+     VisitReport::Children},
+    {"visits-general-medicine", "dtnPosetaOrdinacija", "dtnPosetaOrdinacijaClick", ReportKind::Visits, nullptr,
+     VisitReport::GeneralMedicine},
+    {"general-medicine", "btnIzvestaj", "btnIzvestajClick", ReportKind::Morbidity, &reports::generalMedicineReport,
+     VisitReport::GeneralMedicine},
+    {"school-youth", "btnIzvestaj1", "btnIzvestaj1Click", ReportKind::Morbidity, &reports::schoolYouthReport,
+     VisitReport::SchoolYouth},
+    {"children", "btnIzvestaj2", "btnIzvestaj2Click", ReportKind::Morbidity, &reports::childrenReport,
+     VisitReport::Children},
+};
+
+Result<report::TfrxReport> runMorbidity(data::Database &database, const Request &request,
+                                        const RunOptions &options)
+{
+    const reports::MorbidityReportDefinition definition = request.report->morbidity();
+    const reports::MorbidityProfile &profile = *definition.profile;
+    const Result<const tabulation::RowCatalogue *> catalogue = definition.catalogue();
+    if (!catalogue)
+        return catalogue.error();
+
+    // The counting and the institution's particulars read one snapshot.
+    const data::ReadTransaction transaction(database);
+    if (!transaction.begun())
+        return transaction.begun().error();
+
+    tabulation::CounterGrid grid;
+    grid.zero(std::max(profile.zeroRows, profile.rows), profile.columns());
+    const tabulation::MorbidityClassifier classifier(**catalogue, *profile.bands,
+                                                     tabulation::pickerValue(request.to));
+    data::VisitSelection selection;
+    selection.statement = data::VisitSelection::Statement::Morbidity;
+    selection.queryName = profile.query;
+    selection.from = request.from;
+    selection.to = request.to;
+    if (request.doctor)
+        selection.doctorCode = request.doctor->code;
+    selection.area = request.area;
+    data::VisitFields fields =
+        data::FieldCategory | data::FieldSubCategory | data::FieldCitizenNumber | data::FieldBirthDate;
+    RunObserver *observer = options.observer;
+    if (observer)
+        fields |= observer->fields();
+
+    const Result<void> read = data::visitSourceOf(database)->read(
+        selection, fields,
+        [&](const data::VisitRecord &record) -> Result<void> {
+            const Result<tabulation::MorbidityOutcome> outcome = classifier.classify(record);
+            if (!outcome)
+                return outcome.error();
+            grid.add(*outcome);
+            if (observer)
+                observer->morbidityVisit(record, *outcome);
+            return {};
+        },
+        options.control);
+    if (!read)
+        return read.error();
+
+    const Result<data::Institution> institution = database.institution();
+    if (!institution)
+        return institution.error();
+    report::TfrxReport templ = definition.buildTemplate(**catalogue);
+    const reports::MorbidityHeader header{request.areaText(), request.doctorText(), institution->naziv,
+                                          tabulation::shortDateText(request.from),
+                                          tabulation::shortDateText(request.to)};
+    if (Result<void> written = reports::writeMorbidityCells(profile, **catalogue, grid, header, templ); !written)
+        return written.error();
+    return templ;
+}
+
+Result<report::TfrxReport> runVisits(data::Database &database, const Request &request, const RunOptions &options)
+{
+    const VisitReport report = request.report->visit;
+    // Both statements and the institution's particulars read one snapshot.
+    const data::ReadTransaction transaction(database);
+    if (!transaction.begun())
+        return transaction.begun().error();
+
+    // Ages are taken at the "to" date as its picker carries it, 19:17:34.843.
+    const reports::VisitClassifier classifier(report, tabulation::pickerValue(request.to));
+    reports::VisitTally tally(report);
+    data::VisitSelection selection;
+    selection.statement = data::VisitSelection::Statement::Visits;
+    selection.from = request.from;
+    selection.to = request.to;
+    data::VisitFields fields = data::FieldBirthDate | data::FieldKind;
+    if (report == VisitReport::GeneralMedicine)
+        fields |= data::FieldInsuranceBasis | data::FieldMember;
+    RunObserver *observer = options.observer;
+    if (observer)
+        fields |= observer->fields();
+
+    const Result<void> read = data::visitSourceOf(database)->read(
+        selection, fields,
+        [&](const data::VisitRecord &record) -> Result<void> {
+            const Result<reports::VisitOutcome> outcome = classifier.classify(record);
+            if (!outcome)
+                return outcome.error();
+            tally.add(*outcome);
+            if (observer)
+                observer->visitReportVisit(record, *outcome);
+            return {};
+        },
+        options.control);
+    if (!read)
+        return read.error();
+
+    const Result<data::Institution> institution = database.institution();
+    if (!institution)
+        return institution.error();
+    report::TfrxReport templ = reports::buildVisitTemplate(report);
+    const reports::VisitHeader header{request.from, request.to,
+                                      request.today.isValid() ? request.today : QDate::currentDate(),
+                                      &*institution};
+    if (Result<void> written = reports::writeVisitCells(report, tally, header, templ); !written)
+        return written.error();
+    return templ;
+}
+
+} // namespace
+
+std::span<const ReportDefinition> reportTable() { return kReports; }
+
+const ReportDefinition *findReport(QAnyStringView name)
+{
+    for (const ReportDefinition &definition : kReports)
+        if (QAnyStringView::compare(name, QLatin1String(definition.name)) == 0)
+            return &definition;
+    return nullptr;
+}
+
+QString Request::doctorText() const { return doctor ? doctor->name : QStringLiteral("Site lekari"); }
+
+QString Request::areaText() const { return data::areaText(area); }
+
+Result<report::TfrxReport> run(data::Database &database, const Request &request, const RunOptions &options)
+{
+    if (!request.report)
+        return fail(QStringLiteral("No report was named"), ErrorKind::Usage);
+    switch (request.report->kind) {
+    case ReportKind::Morbidity:
+        return runMorbidity(database, request, options);
+    case ReportKind::Visits:
+        break;
+    }
+    return runVisits(database, request, options);
+}
+
+Result<data::Doctor> activeDoctor(data::Database &database, const QString &code)
+{
+    Result<std::vector<data::Doctor>> doctors = database.doctors();
+    if (!doctors)
+        return doctors.error();
+    const auto found = std::find_if(doctors->begin(), doctors->end(),
+                                    [&](const data::Doctor &doctor) { return doctor.code == code; });
+    if (found == doctors->end())
+        return fail(QStringLiteral("'%1' is not the code of an active doctor").arg(code), ErrorKind::Usage);
+    return *found;
+}
+
+} // namespace tarel::engine
