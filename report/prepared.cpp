@@ -85,6 +85,7 @@ PreparedReport prepare(const TfrxReport &report, PreparationErrors *errors)
 Preparer::Preparer(const TfrxReport &report) : m_report(&report)
 {
     m_result.templateName = report.name;
+    m_result.annotations = report.annotations;
     m_result.pages.reserve(report.pages.size());
     m_errors = checkPreparation(report);
 }

@@ -6,6 +6,7 @@
 
 #include "template.h"
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
@@ -47,6 +48,7 @@ struct OutputPage {
 struct PreparedReport {
     QString templateName;
     std::vector<OutputPage> pages;
+    QJsonObject annotations; // the template's annotations, as the run left them
 
     bool operator==(const PreparedReport &) const = default;
 };

@@ -20,6 +20,8 @@ namespace {
 const QString kFormatName = QStringLiteral("tarel-prepared-report");
 constexpr int kFormatVersion = 1;
 constexpr double kMaxCoordinate = 1e6; // template pixels: about 260 m
+// The annotations a file keeps, in the order they are written.
+constexpr const char *kAnnotationKeys[] = {"request", "check"};
 constexpr double kMaxPaper = 10000;    // mm
 constexpr double kMaxFontHeight = 1000;
 
@@ -414,6 +416,14 @@ QByteArray serializePrepared(const PreparedReport &report)
     out += "  "; appendKey(out, "format"); appendString(out, kFormatName); out += ",\n";
     out += "  "; appendKey(out, "version"); out += QByteArray::number(kFormatVersion); out += ",\n";
     out += "  "; appendKey(out, "template"); appendString(out, report.templateName); out += ",\n";
+    // The run's annotations under keys of their own, each one compact line
+    // (a JSON object's keys come out sorted, so the bytes stay the same).
+    for (const char *key : kAnnotationKeys) {
+        const QJsonValue value = report.annotations.value(QLatin1String(key));
+        if (!value.isObject())
+            continue;
+        out += "  "; appendKey(out, key); out += QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact); out += ",\n";
+    }
     out += "  "; appendKey(out, "pages"); out += "[";
     bool firstPage = true;
     for (const OutputPage &page : report.pages) {
@@ -480,6 +490,9 @@ Result<PreparedReport> parsePrepared(const QByteArray &bytes, const QString &nam
     Reader r;
     PreparedReport report;
     report.templateName = r.string(root, "template", QString());
+    for (const char *key : kAnnotationKeys)
+        if (const QJsonValue value = root.value(QLatin1String(key)); value.isObject())
+            report.annotations.insert(QLatin1String(key), value);
     const QJsonArray pages = r.array(root, "pages", true);
     if (r.problem)
         return readError(name, *r.problem);

@@ -4,6 +4,7 @@
 // hold a title band, and pages and bands hold text cells. Geometry is in
 // pixels at 96 per inch (1 mm = 3.77953 px); paper and margins are in mm.
 
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
@@ -151,6 +152,10 @@ public:
     QStringList dataSets;
     // The report's script: the empty program, so nothing runs during preparation.
     QStringList script = {QStringLiteral("begin"), QString(), QStringLiteral("end.")};
+    // What the run that filled the report records of itself (what was asked,
+    // its data check), carried into the prepared report and its file. Keys
+    // and values are the run's own; the report model does not read them.
+    QJsonObject annotations;
 
     // The first cell of that name in template order (title band before the
     // page's own cells), compared without regard to case; nullptr if none.

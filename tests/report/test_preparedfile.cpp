@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QTemporaryDir>
 
 #include <zlib.h>
@@ -34,6 +35,8 @@ PreparedReport sample()
     portrait.landscape = false;
     portrait.leftMargin = 10;
     report.pages.push_back(portrait);
+    report.annotations.insert(u"request"_s, QJsonObject{{u"report"_s, u"general-medicine"_s}, {u"doctor"_s, QJsonValue()}});
+    report.annotations.insert(u"check"_s, QJsonObject{{u"selected"_s, 781718}, {u"noRowDiagnoses"_s, QJsonArray{}}});
     return report;
 }
 
@@ -102,6 +105,12 @@ TEST(PreparedFile, SaveLoadSaveGivesTheSameBytes)
     EXPECT_EQ(bytes, b.readAll());
     EXPECT_TRUE(bytes.startsWith("{\n  \"format\": \"tarel-prepared-report\",\n  \"version\": 1,"));
     EXPECT_TRUE(bytes.contains("\"left\": 476.2, \"top\": 196.5, \"width\": 37.8, \"height\": 18.9"));
+    EXPECT_TRUE(bytes.contains("\n  \"request\": {\"doctor\":null,\"report\":\"general-medicine\"},\n"));
+    EXPECT_TRUE(bytes.contains("\n  \"check\": {\"noRowDiagnoses\":[],\"selected\":781718},\n"));
+    // A report without annotations has no such keys.
+    PreparedReport plain = report;
+    plain.annotations = {};
+    EXPECT_FALSE(serializePrepared(plain).contains("\"request\""));
 }
 
 TEST(PreparedFile, GzipCompressedFilesAreRead)
