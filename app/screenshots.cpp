@@ -1,7 +1,7 @@
 #include "screenshots.h"
 
 #include "Loading.h"
-#include "reportpreview.h"
+#include "previewwindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -105,7 +105,7 @@ void ScreenshotSession::showReport(QWidget *parent, const report::TfrxReport &te
         preview->close();
     });
     poll->start(100);
-    showReportPreview(parent, templ, prepared);
+    report::showReport(templ, prepared, parent);
     delete poll;
 }
 

@@ -1,6 +1,6 @@
 #include "ui.h"
 
-#include "reportpreview.h"
+#include "previewwindow.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -28,7 +28,7 @@ void WindowUi::showError(QWidget *parent, const QString &text)
 
 void WindowUi::showReport(QWidget *parent, const report::TfrxReport &templ, report::PreparedReport &prepared)
 {
-    showReportPreview(parent, templ, prepared);
+    report::showReport(templ, prepared, parent);
 }
 
 } // namespace tarel::app

@@ -17,19 +17,15 @@ namespace {
 
 using reports::VisitReport;
 
+// The six reports: name on the command line, report button, kind, and the
+// report's own definition.
 constexpr ReportDefinition kReports[] = {
-    {"visits-school-youth", "btnPosetaDecaMladina", "btnPosetaDecaMladinaClick", ReportKind::Visits, nullptr,
-     VisitReport::SchoolYouth},
-    {"visits-children", "btnPosetaMladina", "btnPosetaMladinaClick", ReportKind::Visits, nullptr,
-     VisitReport::Children},
-    {"visits-general-medicine", "dtnPosetaOrdinacija", "dtnPosetaOrdinacijaClick", ReportKind::Visits, nullptr,
-     VisitReport::GeneralMedicine},
-    {"general-medicine", "btnIzvestaj", "btnIzvestajClick", ReportKind::Morbidity, &reports::generalMedicineReport,
-     VisitReport::GeneralMedicine},
-    {"school-youth", "btnIzvestaj1", "btnIzvestaj1Click", ReportKind::Morbidity, &reports::schoolYouthReport,
-     VisitReport::SchoolYouth},
-    {"children", "btnIzvestaj2", "btnIzvestaj2Click", ReportKind::Morbidity, &reports::childrenReport,
-     VisitReport::Children},
+    {"visits-school-youth", "btnPosetaDecaMladina", ReportKind::Visits, nullptr, VisitReport::SchoolYouth},
+    {"visits-children", "btnPosetaMladina", ReportKind::Visits, nullptr, VisitReport::Children},
+    {"visits-general-medicine", "dtnPosetaOrdinacija", ReportKind::Visits, nullptr, VisitReport::GeneralMedicine},
+    {"general-medicine", "btnIzvestaj", ReportKind::Morbidity, &reports::generalMedicineReport, {}},
+    {"school-youth", "btnIzvestaj1", ReportKind::Morbidity, &reports::schoolYouthReport, {}},
+    {"children", "btnIzvestaj2", ReportKind::Morbidity, &reports::childrenReport, {}},
 };
 
 Result<report::TfrxReport> runMorbidity(data::Database &database, const Request &request,

@@ -32,7 +32,6 @@ enum class ReportKind { Morbidity, Visits };
 struct ReportDefinition {
     const char *name;    // on the command line
     const char *button;  // the report button of its panel in the main window
-    const char *handler; // the button's click handler
     ReportKind kind;
     reports::MorbidityReportDefinition (*morbidity)(); // Morbidity: profile, catalogue, template
     reports::VisitReport visit;                        // Visits

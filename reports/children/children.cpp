@@ -1,9 +1,18 @@
 #include "children.h"
 
-#include "childrencatalogue.h"
+#include "catalogue.h"
 #include "frxdeca1.h"
 
 namespace tarel::reports {
+
+Result<const tabulation::RowCatalogue *> childrenCatalogue()
+{
+    static const Result<tabulation::RowCatalogue> loaded =
+        tabulation::RowCatalogue::load(QStringLiteral(":/children/catalogue.txt"));
+    if (!loaded)
+        return loaded.error();
+    return &loaded.value();
+}
 
 const MorbidityProfile &childrenReportProfile()
 {

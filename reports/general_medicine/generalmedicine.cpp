@@ -1,9 +1,18 @@
 #include "generalmedicine.h"
 
+#include "catalogue.h"
 #include "frxdeca.h"
-#include "generalmedicinecatalogue.h"
 
 namespace tarel::reports {
+
+Result<const tabulation::RowCatalogue *> generalMedicineCatalogue()
+{
+    static const Result<tabulation::RowCatalogue> loaded =
+        tabulation::RowCatalogue::load(QStringLiteral(":/general_medicine/catalogue.txt"));
+    if (!loaded)
+        return loaded.error();
+    return &loaded.value();
+}
 
 const MorbidityProfile &generalMedicineReportProfile()
 {

@@ -1,9 +1,18 @@
 #include "schoolyouth.h"
 
+#include "catalogue.h"
 #include "frxmladina.h"
-#include "schoolyouthcatalogue.h"
 
 namespace tarel::reports {
+
+Result<const tabulation::RowCatalogue *> schoolYouthCatalogue()
+{
+    static const Result<tabulation::RowCatalogue> loaded =
+        tabulation::RowCatalogue::load(QStringLiteral(":/school_youth/catalogue.txt"));
+    if (!loaded)
+        return loaded.error();
+    return &loaded.value();
+}
 
 const MorbidityProfile &schoolYouthReportProfile()
 {

@@ -78,7 +78,7 @@ report::TfrxReport buildTestTemplate(const RowCatalogue &catalogue)
     return templ;
 }
 reports::MorbidityReportDefinition testDefinition() { return {&testProfile(), &loadTestCatalogue, &buildTestTemplate}; }
-const engine::ReportDefinition testReport{"test", "btnIzvestaj", "btnIzvestajClick", engine::ReportKind::Morbidity,
+const engine::ReportDefinition testReport{"test", "btnIzvestaj", engine::ReportKind::Morbidity,
                                           &testDefinition, reports::VisitReport::GeneralMedicine};
 
 QString cell(const report::TfrxReport &templ, const char *name)

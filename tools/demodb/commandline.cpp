@@ -1,5 +1,9 @@
 #include "commandline.h"
 
+#include <QCommandLineParser>
+
+#include <algorithm>
+
 namespace tarel::demodb {
 
 QString usageText()
@@ -30,76 +34,82 @@ QString usageText()
 
 Result<CommandLine> parseCommandLine(const QStringList &arguments)
 {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption visitsOption(QStringLiteral("visits"), QString(), QStringLiteral("N"));
+    const QCommandLineOption seedOption(QStringLiteral("seed"), QString(), QStringLiteral("S"));
+    const QCommandLineOption monthsOption(QStringLiteral("months"), QString(), QStringLiteral("M"));
+    const QCommandLineOption endOption(QStringLiteral("end"), QString(), QStringLiteral("DATE"));
+    const QCommandLineOption postgresOption(QStringLiteral("postgres"), QString(), QStringLiteral("CONNINFO"));
+    const QCommandLineOption forceOption(QStringLiteral("force"));
+    for (const QCommandLineOption &option : {visitsOption, seedOption, monthsOption, endOption, postgresOption, forceOption})
+        parser.addOption(option);
+    if (!parser.parse(QStringList{QStringLiteral("tarel-demo-db")} + arguments)) {
+        if (!parser.unknownOptionNames().isEmpty()) {
+            const QString name = parser.unknownOptionNames().front();
+            const bool writtenLong = std::any_of(arguments.begin(), arguments.end(), [&](const QString &argument) {
+                return argument == QStringLiteral("--") + name || argument.startsWith(QStringLiteral("--") + name + u'=');
+            });
+            return fail(QStringLiteral("unknown option '%1%2'").arg(writtenLong ? QStringLiteral("--") : QStringLiteral("-"), name));
+        }
+        return fail(parser.errorText());
+    }
+
     CommandLine line;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        QString argument = arguments[i];
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            line.help = true;
-            return line;
-        }
-        if (argument == QLatin1String("--force")) {
-            line.options.force = true;
-            continue;
-        }
-        if (!argument.startsWith(QLatin1String("--")) || argument == QLatin1String("--")) {
-            if (argument == QLatin1String("--") && i + 1 < arguments.size())
-                argument = arguments[++i];
-            if (!line.path.isEmpty())
-                return fail(QStringLiteral("more than one file given ('%1' and '%2')").arg(line.path, argument));
-            if (argument.isEmpty())
-                return fail(QStringLiteral("the file name is empty"));
-            line.path = argument;
-            continue;
-        }
+    if (parser.isSet(help)) {
+        line.help = true;
+        return line;
+    }
+    line.options.force = parser.isSet(forceOption);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1)
+        return fail(QStringLiteral("more than one file given ('%1' and '%2')").arg(files[0], files[1]));
+    if (!files.isEmpty()) {
+        if (files[0].isEmpty())
+            return fail(QStringLiteral("the file name is empty"));
+        line.path = files[0];
+    }
 
-        // --name VALUE or --name=VALUE
-        QString name = argument, value;
-        if (const qsizetype equals = argument.indexOf(QLatin1Char('=')); equals > 0) {
-            name = argument.left(equals);
-            value = argument.mid(equals + 1);
-        } else {
-            if (name != QLatin1String("--visits") && name != QLatin1String("--seed")
-                && name != QLatin1String("--months") && name != QLatin1String("--end")
-                && name != QLatin1String("--postgres"))
-                return fail(QStringLiteral("unknown option '%1'").arg(argument));
-            if (i + 1 >= arguments.size())
-                return fail(QStringLiteral("%1 needs a value").arg(name));
-            value = arguments[++i];
-        }
-
-        bool ok = false;
-        if (name == QLatin1String("--visits")) {
-            const qint64 visits = value.toLongLong(&ok);
-            if (!ok || visits < 0 || visits > MaxVisits)
-                return fail(QStringLiteral("--visits must be a whole number from 0 to %1, not '%2'")
-                                .arg(MaxVisits)
-                                .arg(value));
-            line.options.visits = visits;
-        } else if (name == QLatin1String("--seed")) {
-            const quint64 seed = value.toULongLong(&ok, 0);
-            if (!ok || value.startsWith(QLatin1Char('-')))
-                return fail(QStringLiteral("--seed must be a whole number from 0 to 18446744073709551615, not '%1'")
-                                .arg(value));
-            line.options.seed = seed;
-        } else if (name == QLatin1String("--months")) {
-            const int months = value.toInt(&ok);
-            if (!ok || months < 1 || months > MaxMonths)
-                return fail(QStringLiteral("--months must be a whole number from 1 to %1, not '%2'")
-                                .arg(MaxMonths)
-                                .arg(value));
-            line.options.months = months;
-        } else if (name == QLatin1String("--end")) {
-            const QDate day = QDate::fromString(value, Qt::ISODate);
-            if (!day.isValid() || value.size() != 10)
-                return fail(QStringLiteral("--end must be a date YYYY-MM-DD, not '%1'").arg(value));
-            line.options.lastDay = day;
-        } else if (name == QLatin1String("--postgres")) {
-            if (value.trimmed().isEmpty())
-                return fail(QStringLiteral("--postgres needs a connection string"));
-            line.postgres = value;
-        } else {
-            return fail(QStringLiteral("unknown option '%1'").arg(name));
-        }
+    bool ok = false;
+    if (parser.isSet(visitsOption)) {
+        const QString value = parser.value(visitsOption);
+        const qint64 visits = value.toLongLong(&ok);
+        if (!ok || visits < 0 || visits > MaxVisits)
+            return fail(QStringLiteral("--visits must be a whole number from 0 to %1, not '%2'")
+                            .arg(MaxVisits)
+                            .arg(value));
+        line.options.visits = visits;
+    }
+    if (parser.isSet(seedOption)) {
+        const QString value = parser.value(seedOption);
+        const quint64 seed = value.toULongLong(&ok, 0);
+        if (!ok || value.startsWith(QLatin1Char('-')))
+            return fail(QStringLiteral("--seed must be a whole number from 0 to 18446744073709551615, not '%1'")
+                            .arg(value));
+        line.options.seed = seed;
+    }
+    if (parser.isSet(monthsOption)) {
+        const QString value = parser.value(monthsOption);
+        const int months = value.toInt(&ok);
+        if (!ok || months < 1 || months > MaxMonths)
+            return fail(QStringLiteral("--months must be a whole number from 1 to %1, not '%2'")
+                            .arg(MaxMonths)
+                            .arg(value));
+        line.options.months = months;
+    }
+    if (parser.isSet(endOption)) {
+        const QString value = parser.value(endOption);
+        const QDate day = QDate::fromString(value, Qt::ISODate);
+        if (!day.isValid() || value.size() != 10)
+            return fail(QStringLiteral("--end must be a date YYYY-MM-DD, not '%1'").arg(value));
+        line.options.lastDay = day;
+    }
+    if (parser.isSet(postgresOption)) {
+        const QString value = parser.value(postgresOption);
+        if (value.trimmed().isEmpty())
+            return fail(QStringLiteral("--postgres needs a connection string"));
+        line.postgres = value;
     }
     if (line.path.isEmpty() && line.postgres.isEmpty())
         return fail(QStringLiteral("no file given"));

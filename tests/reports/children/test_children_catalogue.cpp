@@ -1,4 +1,4 @@
-#include "childrencatalogue.h"
+#include "children.h"
 
 #include "catalogue.h"
 #include "catalogueexpect.h"

@@ -4,7 +4,7 @@
 
 #include "catalogue.h"
 #include "children.h"
-#include "childrencatalogue.h"
+#include "children.h"
 #include "frxdeca1.h"
 #include "layoutexpect.h"
 

@@ -3,7 +3,7 @@
 
 #include "catalogue.h"
 #include "frxdeca.h"
-#include "generalmedicinecatalogue.h"
+#include "generalmedicine.h"
 #include "layoutexpect.h"
 
 #include <QElapsedTimer>

@@ -5,7 +5,7 @@
 #include "catalogue.h"
 #include "export.h"
 #include "frxdeca.h"
-#include "generalmedicinecatalogue.h"
+#include "generalmedicine.h"
 #include "prepared.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "generalmedicinecatalogue.h"
+#include "generalmedicine.h"
 
 #include "catalogue.h"
 #include "catalogueexpect.h"

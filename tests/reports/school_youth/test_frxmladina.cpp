@@ -6,7 +6,7 @@
 #include "morbiditycount.h"
 #include "prepared.h"
 #include "schoolyouth.h"
-#include "schoolyouthcatalogue.h"
+#include "schoolyouth.h"
 #include "template.h"
 
 #include <QColor>

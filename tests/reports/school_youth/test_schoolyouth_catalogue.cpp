@@ -1,4 +1,4 @@
-#include "schoolyouthcatalogue.h"
+#include "schoolyouth.h"
 
 #include "catalogue.h"
 #include "catalogueexpect.h"
