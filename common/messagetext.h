@@ -1,0 +1,21 @@
+#pragma once
+
+// Values read from a database or a file, as messages quote them.
+
+#include <QString>
+#include <QStringView>
+
+namespace tarel {
+
+// The longest value a message quotes, in characters; a longer one is cut and
+// ends in "...".
+inline constexpr qsizetype kShownTextLength = 60;
+
+// A value as a message quotes it: control and invisible formatting characters
+// (an escape sequence, a NUL, a line break, a right-to-left override) written
+// as \xNN or \uNNNN, so that nothing in the value acts on the terminal or the
+// message box, and a long value cut to kShownTextLength characters. Ordinary
+// text comes back unchanged.
+QString shownText(QStringView text);
+
+} // namespace tarel
