@@ -27,13 +27,13 @@ QString escaped(char32_t c)
 
 } // namespace
 
-QString shownText(QStringView text)
+QString shownText(QStringView text, qsizetype maxLength)
 {
     QString shown;
     qsizetype characters = 0;
     qsizetype i = 0;
     while (i < text.size()) {
-        if (characters == kShownTextLength)
+        if (characters == maxLength)
             return shown + QLatin1String("...");
         char32_t c = text[i].unicode();
         qsizetype width = 1;
