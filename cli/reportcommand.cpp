@@ -4,6 +4,8 @@
 #include "database.h"
 #include "export.h"
 #include "generalmedicine.h"
+#include "messagetext.h"
+#include "outputfile.h"
 #include "prepared.h"
 #include "preparedfile.h"
 #include "schoolyouth.h"
@@ -222,7 +224,7 @@ Result<report::TfrxReport> runMorbidity(const Command &command, data::Database &
                                   [&](const data::Doctor &d) { return d.code == *command.doctor; });
         if (found == doctors->end()) {
             *usage = true;
-            return fail(QStringLiteral("'%1' is not the code of an active doctor").arg(*command.doctor));
+            return fail(QStringLiteral("'%1' is not the code of an active doctor").arg(shownText(*command.doctor)));
         }
         request.doctorCode = found->code;
         request.doctorName = found->name;
@@ -249,6 +251,11 @@ int runReport(const Command &command, QTextStream &err, QDate today)
     Result<std::unique_ptr<data::Database>> database = openDatabase(command);
     if (!database) {
         err << withFullStop(database.message()) << Qt::endl;
+        return ExitRunError;
+    }
+    // An output that would replace the database just opened is refused before the run.
+    if (Result<void> target = checkOutputTarget(command.output); !target) {
+        err << withFullStop(target.message()) << Qt::endl;
         return ExitRunError;
     }
 
@@ -287,6 +294,7 @@ int runReport(const Command &command, QTextStream &err, QDate today)
 
 int runConvert(const Command &command, QTextStream &err)
 {
+    protectSource(command.input, QStringLiteral("the prepared report being converted"));
     Result<report::PreparedReport> loaded = report::loadPrepared(command.input);
     if (!loaded) {
         err << withFullStop(loaded.message()) << Qt::endl;
