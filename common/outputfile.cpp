@@ -30,9 +30,6 @@ struct ProtectedFile {
     QString source; // the source it is or belongs to, as registered
     QString what;   // "the source database"
     bool companion = false;
-    bool haveInode = false;
-    dev_t device = 0;
-    ino_t inode = 0;
 };
 
 QMutex registryMutex;
@@ -50,24 +47,21 @@ QString resolvedExisting(const QString &path)
 
 void addProtected(const QString &path, const QString &source, const QString &what, bool companion)
 {
-    ProtectedFile file;
-    file.path = resolvedExisting(path);
-    file.source = source;
-    file.what = what;
-    file.companion = companion;
-    // A companion comes and goes (SQLite removes "-wal" on close): known by
-    // its name alone, so a later file that reuses its inode is not mistaken.
-    struct stat status;
-    if (!companion && ::stat(encoded(file.path).constData(), &status) == 0) {
-        file.haveInode = true;
-        file.device = status.st_dev;
-        file.inode = status.st_ino;
-    }
+    ProtectedFile file{resolvedExisting(path), source, what, companion};
     QMutexLocker lock(&registryMutex);
     for (const ProtectedFile &known : registry())
-        if (known.path == file.path && known.haveInode == file.haveInode && known.inode == file.inode)
+        if (known.path == file.path)
             return;
     registry().push_back(file);
+}
+
+// Whether a protected file is, at this moment, the file target names by
+// another path (a hard link, a bind mount): the same device and inode.
+bool sameFileNow(const ProtectedFile &file, const struct stat &target)
+{
+    struct stat status {};
+    return ::stat(QFile::encodeName(file.path).constData(), &status) == 0 && status.st_dev == target.st_dev
+        && status.st_ino == target.st_ino;
 }
 
 // ---- write faults for tests ----------------------------------------------------
@@ -139,10 +133,7 @@ Result<Target> resolveTarget(const QString &path)
 
     QMutexLocker lock(&registryMutex);
     for (const ProtectedFile &file : registry()) {
-        const bool samePath = file.path == target.path;
-        const bool sameFile = target.mode && file.haveInode && status.st_dev == file.device
-            && status.st_ino == file.inode;
-        if (!samePath && !sameFile)
+        if (file.path != target.path && !(target.mode && sameFileNow(file, status)))
             continue;
         if (file.companion)
             return fail(QStringLiteral("it belongs to %1 \"%2\", which is only read. Choose another file name")
