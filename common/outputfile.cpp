@@ -300,7 +300,7 @@ Result<void> OutputFile::open()
     }
     // A replaced file keeps its permissions.
     if (target->mode)
-        ::fchmod(fd, target->mode.value() & 07777);
+        ::fchmod(fd, target->mode.value() & 0777);
     m_device = std::make_unique<Device>(fd);
     return {};
 }
