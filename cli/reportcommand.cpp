@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "export.h"
+#include "outputfile.h"
 #include "prepared.h"
 #include "preparedfile.h"
 #include "template.h"
@@ -217,6 +218,9 @@ Result<report::TfrxReport> runReport(const Command &command, QDate today)
     Result<std::unique_ptr<data::Database>> database = openDatabase(command);
     if (!database)
         return database.error();
+    // An output that would replace the database just opened is refused before the run.
+    if (Result<void> target = checkOutputTarget(command.output); !target)
+        return target.error();
     engine::Request request;
     request.report = command.report;
     request.from = command.from;
@@ -248,6 +252,7 @@ int writeReport(const Command &command, QTextStream &err, QDate today)
 
 int runConvert(const Command &command, QTextStream &err)
 {
+    protectSource(command.input, QStringLiteral("the prepared report being converted"));
     Result<report::PreparedReport> loaded = report::loadPrepared(command.input);
     if (!loaded)
         return failed(err, loaded.error());

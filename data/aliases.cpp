@@ -1,11 +1,11 @@
 #include "aliases.h"
 
+#include "inputfile.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTextStream>
 
 namespace tarel::data {
 
@@ -52,6 +52,9 @@ Result<AliasSettings> resolveAlias(const QString &alias)
         return fail(QStringLiteral("Unknown database alias '%1'").arg(alias));
     }
 
+    // QSettings would wait for ever on a named pipe.
+    if (const QString problem = notRegularFile(path); !problem.isEmpty())
+        return fail(QStringLiteral("The alias file '%1' cannot be read: %2").arg(path, problem));
     QSettings ini(path, QSettings::IniFormat);
     if (ini.status() != QSettings::NoError)
         return fail(QStringLiteral("The alias file '%1' cannot be read").arg(path));
@@ -72,19 +75,33 @@ Result<AliasSettings> resolveAlias(const QString &alias)
     settings.user = ini.value(QStringLiteral("user")).toString();
     settings.password = ini.value(QStringLiteral("password")).toString();
     settings.connectTimeoutSeconds = ini.value(QStringLiteral("connect_timeout"), 10).toInt();
+    const QString lockTimeout = ini.value(QStringLiteral("lock_timeout")).toString().trimmed();
     const QString passwordFile = ini.value(QStringLiteral("password_file")).toString();
     ini.endGroup();
 
     if (settings.database.isEmpty())
         return fail(QStringLiteral("The alias '%1' in '%2' names no database").arg(alias, path));
+    if (!lockTimeout.isEmpty()) {
+        bool number = false;
+        settings.lockTimeoutSeconds = lockTimeout.toInt(&number);
+        if (!number || settings.lockTimeoutSeconds < 1 || settings.lockTimeoutSeconds > MaxLockTimeoutSeconds)
+            return fail(QStringLiteral("The alias '%1' in '%2': lock_timeout must be a number of seconds from 1 to %3")
+                            .arg(alias, path)
+                            .arg(MaxLockTimeoutSeconds));
+    }
     if (settings.driver.compare(QLatin1String("QSQLITE"), Qt::CaseInsensitive) == 0
         && QFileInfo(settings.database).isRelative())
         settings.database = QFileInfo(path).absoluteDir().absoluteFilePath(settings.database);
     if (!passwordFile.isEmpty()) {
-        QFile file(passwordFile);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            return fail(QStringLiteral("The password file '%1' cannot be read").arg(passwordFile));
-        settings.password = QTextStream(&file).readLine();
+        const Result<QByteArray> bytes = readInputFile(passwordFile, 64 * 1024);
+        if (!bytes)
+            return fail(QStringLiteral("The password file '%1' cannot be read: %2").arg(passwordFile, bytes.message()));
+        // The first line is the password.
+        const qsizetype end = bytes->indexOf('\n');
+        QByteArray line = end < 0 ? *bytes : bytes->left(end);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        settings.password = QString::fromUtf8(line);
     }
     return settings;
 }

@@ -14,6 +14,8 @@
 //   user=tarel
 //   password=...              ; or password_file=/path (first line is the password)
 //   connect_timeout=10        ; seconds, server engines only
+//   lock_timeout=10           ; seconds a read waits for another program's
+//                             ; lock before it fails (SQLite and servers)
 //
 // Without any alias file, the alias "pelorida" resolves to the embedded
 // default: the SQLite file $XDG_DATA_HOME/tarel/pelorida.sqlite
@@ -27,6 +29,8 @@ namespace tarel::data {
 
 inline constexpr const char *DefaultAlias = "pelorida";
 inline constexpr const char *AliasFileVariable = "TAREL_DB_ALIASES";
+inline constexpr int DefaultLockTimeoutSeconds = 10;
+inline constexpr int MaxLockTimeoutSeconds = 3600;
 
 struct AliasSettings {
     QString alias;
@@ -37,6 +41,7 @@ struct AliasSettings {
     QString user;
     QString password;
     int connectTimeoutSeconds = 10;
+    int lockTimeoutSeconds = DefaultLockTimeoutSeconds;
 };
 
 QString aliasFilePath();

@@ -1,10 +1,19 @@
 #include "database.h"
 
+#include "inputfile.h"
+#include "messagetext.h"
+#include "outputfile.h"
+
 #include <QAtomicInt>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QUrl>
+
+#include <sys/statvfs.h>
 
 namespace tarel::data {
 
@@ -21,7 +30,8 @@ QString sqlErrorText(const QSqlError &error)
         text = error.text().simplified();
     if (text.isEmpty())
         text = QStringLiteral("Unknown database error");
-    return text;
+    // A server's message may quote a value of the data.
+    return shownText(text, kShownMessageLength);
 }
 
 Engine engineOf(const QString &driver)
@@ -45,14 +55,105 @@ QString postgresConnectOptions(const AliasSettings &settings)
 }
 
 // Every transaction of a PostgreSQL session is read-only, so nothing sent
-// over the connection can change the patient-administration data.
-bool makeSessionReadOnly(QSqlDatabase &db, QString *error)
+// over the connection can change the patient-administration data; a
+// statement waits for another session's lock at most lockTimeoutSeconds,
+// as SQLite waits for a writer, and then fails as "locked".
+bool prepareSession(QSqlDatabase &db, int lockTimeoutSeconds, QString *error)
 {
     QSqlQuery query(db);
-    if (query.exec(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY")))
+    if (query.exec(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"))
+        && query.exec(QStringLiteral("SET lock_timeout = %1").arg(qint64(lockTimeoutSeconds) * 1000)))
         return true;
     *error = sqlErrorText(query.lastError());
     return false;
+}
+
+// ---- SQLite files --------------------------------------------------------
+
+// SQLite's primary result codes that have a message of their own.
+enum SqliteCode {
+    SqliteBusy = 5,
+    SqliteLocked = 6,
+    SqliteReadOnly = 8,
+    SqliteIoError = 10,
+    SqliteCorrupt = 11,
+    SqliteCantOpen = 14,
+    SqliteNotADatabase = 26,
+};
+
+int sqliteCode(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? (code & 0xff) : -1;
+}
+
+qint64 sizeOf(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() ? info.size() : -1;
+}
+
+// A database in write-ahead-log mode: bytes 18 and 19 of the header are 2.
+bool isWalDatabase(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = file.read(20);
+    return header.size() == 20 && header[18] == 2 && header[19] == 2;
+}
+
+bool onReadOnlyFileSystem(const QString &path)
+{
+    struct statvfs status {};
+    return ::statvfs(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), &status) == 0
+        && (status.f_flag & ST_RDONLY);
+}
+
+// A WAL database on a read-only file system whose log holds nothing: nothing
+// can change the file while it is read, so SQLite may read it as immutable,
+// without the "-shm" file it cannot create there.
+bool readableAsImmutable(const QString &path)
+{
+    return isWalDatabase(path) && onReadOnlyFileSystem(path) && sizeOf(path + QStringLiteral("-wal")) <= 0;
+}
+
+QString immutableUri(const QString &path)
+{
+    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    url.setQuery(QStringLiteral("immutable=1"));
+    return url.toString(QUrl::FullyEncoded);
+}
+
+// Why a SQLite file cannot be opened read-only, where its state on disk
+// tells: a journal left by a writer that crashed, or a WAL database whose
+// shared-memory file cannot be created.
+QString sqliteFileProblem(const QString &file)
+{
+    if (sizeOf(file + QStringLiteral("-journal")) > 0 && !isWalDatabase(file))
+        return QStringLiteral("The database file \"%1\" was left half-written by a program that stopped while "
+                              "writing to it: its journal \"%1-journal\" is still there. Start the "
+                              "patient-administration program once, so that it undoes the unfinished change, "
+                              "then try again")
+            .arg(file);
+    if (!isWalDatabase(file))
+        return {};
+    const QString folder = QFileInfo(file).absolutePath();
+    if (onReadOnlyFileSystem(file)) {
+        if (sizeOf(file + QStringLiteral("-wal")) <= 0)
+            return {};
+        return QStringLiteral("The database file \"%1\" uses write-ahead logging and lies on a read-only file "
+                              "system; its latest changes are in \"%1-wal\", which cannot be read there. Open the "
+                              "database once where it can be written, so that those changes move into the file, "
+                              "then try again")
+            .arg(file);
+    }
+    return QStringLiteral("The database file \"%1\" uses write-ahead logging: reading it needs the file "
+                          "\"%1-shm\" beside it, which cannot be created because the folder \"%2\" cannot be "
+                          "written. Give this user write permission on the folder, or switch the database to a "
+                          "rollback journal (PRAGMA journal_mode=DELETE), then try again")
+        .arg(file, folder);
 }
 
 } // namespace
@@ -85,7 +186,7 @@ bool parseIsoDay(QStringView text, int *day)
 
 Error invalidDateError(const QString &text)
 {
-    return Error{QStringLiteral("'%1' is not a valid date").arg(text)};
+    return Error{QStringLiteral("'%1' is not a valid date").arg(shownText(text))};
 }
 
 Result<std::unique_ptr<Database>> Database::openAlias(const QString &alias)
@@ -104,21 +205,36 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
 
     std::unique_ptr<Database> database(new Database);
     database->m_engine = engineOf(settings.driver);
+    database->m_lockTimeoutSeconds = settings.lockTimeoutSeconds;
     database->m_connectionName = QStringLiteral("KDB-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
     QSqlDatabase db = QSqlDatabase::addDatabase(settings.driver, database->m_connectionName);
     db.setDatabaseName(settings.database);
 
-    if (database->m_engine == Engine::SQLite) {
+    const bool sqlite = database->m_engine == Engine::SQLite;
+    const QString sqliteOptions = QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
+                                      .arg(qint64(settings.lockTimeoutSeconds) * 1000);
+    if (sqlite) {
+        database->m_file = settings.database;
+        database->m_description = QStringLiteral("\"%1\"").arg(settings.database);
         // A missing file is an error, never a new empty database.
         const QFileInfo file(settings.database);
         if (!file.exists())
             return fail(QStringLiteral("The database file '%1' does not exist").arg(settings.database));
-        if (!file.isFile() || !file.isReadable())
+        // SQLite would wait for ever on a named pipe.
+        if (const QString problem = notRegularFile(settings.database); !problem.isEmpty())
+            return fail(QStringLiteral("The database file '%1' cannot be read: %2").arg(settings.database, problem));
+        if (!file.isReadable())
             return fail(QStringLiteral("The database file '%1' cannot be read").arg(settings.database));
+        protectDatabaseFile(settings.database);
         // Read-only, and wait for the patient-administration program's writes
         // instead of failing at once.
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=10000"));
+        db.setConnectOptions(sqliteOptions);
     } else {
+        database->m_description = QStringLiteral("\"%1\"").arg(settings.database);
+        if (!settings.host.isEmpty())
+            database->m_description += QStringLiteral(" on %1").arg(settings.host);
+        if (!settings.host.isEmpty() && settings.port > 0)
+            database->m_description += QStringLiteral(":%1").arg(settings.port);
         if (!settings.host.isEmpty())
             db.setHostName(settings.host);
         if (settings.port > 0)
@@ -129,27 +245,97 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
             db.setConnectOptions(postgresConnectOptions(settings));
     }
 
-    if (!db.open()) {
-        const QString text = sqlErrorText(db.lastError());
-        return fail(QStringLiteral("Cannot open the database of alias '%1': %2").arg(settings.alias, text));
-    }
-
     // Opening a SQLite file reads nothing; a first read shows a file that is
-    // not a database.
-    QSqlQuery probe(db);
-    const QString probeText = database->m_engine == Engine::SQLite
-        ? QStringLiteral("select count(*) from sqlite_master")
-        : QStringLiteral("select 1");
-    if (!probe.exec(probeText)) {
-        const QString text = sqlErrorText(probe.lastError());
-        return fail(QStringLiteral("Cannot read the database of alias '%1': %2").arg(settings.alias, text));
+    // not a database. It counts the tables, so an empty file is told apart
+    // from a database that lacks one table.
+    const QString probeText = sqlite ? QStringLiteral("select count(*) from sqlite_master where type = 'table'")
+                                     : QStringLiteral("select 1");
+    auto describe = [&](const QSqlError &error) {
+        if (const QString known = database->knownCause(error); !known.isEmpty())
+            return known;
+        const QString text = sqlErrorText(error);
+        if (sqlite)
+            return QStringLiteral("Cannot read the database file \"%1\": %2").arg(settings.database, text);
+        if (!db.isOpen())
+            return QStringLiteral("Cannot open the database of alias '%1': %2").arg(settings.alias, text);
+        return QStringLiteral("Cannot read the database of alias '%1': %2").arg(settings.alias, text);
+    };
+    auto openAndProbe = [&]() -> std::optional<QString> {
+        if (!db.open())
+            return describe(db.lastError());
+        QSqlQuery probe(db);
+        if (!probe.exec(probeText) || !probe.next())
+            return describe(probe.lastError());
+        if (sqlite && probe.value(0).toInt() == 0)
+            return QStringLiteral("The database file \"%1\" is empty: it holds none of the patient-administration "
+                                  "program's tables. Check that it is the right file")
+                .arg(settings.database);
+        return std::nullopt;
+    };
+    std::optional<QString> failure = openAndProbe();
+    if (failure && sqlite && readableAsImmutable(settings.database)) {
+        db.close();
+        db.setConnectOptions(sqliteOptions + QStringLiteral(";QSQLITE_OPEN_URI"));
+        db.setDatabaseName(immutableUri(settings.database));
+        failure = openAndProbe();
     }
+    if (failure)
+        return fail(*failure);
     if (database->m_engine == Engine::PostgreSQL) {
         QString text;
-        if (!makeSessionReadOnly(db, &text))
+        if (!prepareSession(db, database->m_lockTimeoutSeconds, &text))
             return fail(QStringLiteral("Cannot read the database of alias '%1': %2").arg(settings.alias, text));
     }
     return database;
+}
+
+QString Database::knownCause(const QSqlError &error) const
+{
+    if (m_engine == Engine::PostgreSQL) {
+        // lock_not_available: the lock timeout ran out.
+        if (error.nativeErrorCode() == u"55P03")
+            return lockedText();
+        return {};
+    }
+    if (m_engine != Engine::SQLite)
+        return {};
+    const QString text = sqlErrorText(error);
+    switch (sqliteCode(error)) {
+    case SqliteBusy:
+    case SqliteLocked:
+        return lockedText();
+    case SqliteCorrupt:
+        return QStringLiteral("The database file \"%1\" is damaged (%2): it cannot be read. Have it repaired or "
+                              "restored from a backup by whoever looks after the patient-administration program")
+            .arg(m_file, text);
+    case SqliteNotADatabase:
+        return QStringLiteral("The file \"%1\" is not a database (%2). Check that it is the right file")
+            .arg(m_file, text);
+    case SqliteIoError:
+        return QStringLiteral("Cannot read the database file \"%1\": the disk reported an error (%2). Check the "
+                              "disk or network share, then try again")
+            .arg(m_file, text);
+    case SqliteReadOnly:
+    case SqliteCantOpen:
+        return sqliteFileProblem(m_file);
+    default:
+        return {};
+    }
+}
+
+QString Database::lockedText() const
+{
+    return QStringLiteral("The database %1 is locked: another program is writing to it, and it stayed locked "
+                          "for %2 seconds. Try again when that program has finished")
+        .arg(m_description)
+        .arg(m_lockTimeoutSeconds);
+}
+
+QString Database::errorText(const QSqlError &error) const
+{
+    if (const QString known = knownCause(error); !known.isEmpty())
+        return known;
+    return sqlErrorText(error);
 }
 
 Database::~Database()
@@ -192,7 +378,7 @@ Result<void> Database::beginRead()
                     return fail(QStringLiteral("The connection to the database server was lost and cannot be "
                                                "opened again: %1")
                                     .arg(sqlErrorText(db.lastError())));
-                if (!makeSessionReadOnly(db, &error))
+                if (!prepareSession(db, m_lockTimeoutSeconds, &error))
                     return fail(error);
             }
             QSqlQuery begin(db);
@@ -200,14 +386,14 @@ Result<void> Database::beginRead()
                 error.clear();
                 break;
             }
-            error = sqlErrorText(begin.lastError());
+            error = errorText(begin.lastError());
             if (db.isOpen())
                 break; // not a lost connection: no second attempt
         }
         if (!error.isEmpty())
             return fail(error);
     } else if (!db.transaction()) {
-        return fail(sqlErrorText(db.lastError()));
+        return fail(errorText(db.lastError()));
     }
     m_inTransaction = true;
     return {};
@@ -232,7 +418,7 @@ Result<std::vector<Doctor>> Database::doctors()
     QSqlQuery query(connection());
     query.setForwardOnly(true);
     if (!query.exec(adaptStatement(qLekarStatement().join(QLatin1Char('\n')), m_engine)))
-        return fail(sqlErrorText(query.lastError()));
+        return fail(errorText(query.lastError()));
     std::vector<Doctor> list;
     const QSqlRecord record = query.record();
     const int code = record.indexOf(QStringLiteral("lekar_s"));
@@ -240,7 +426,7 @@ Result<std::vector<Doctor>> Database::doctors()
     while (query.next())
         list.push_back({query.value(code).toString(), query.value(name).toString()});
     if (query.lastError().isValid())
-        return fail(sqlErrorText(query.lastError()));
+        return fail(errorText(query.lastError()));
     return list;
 }
 
@@ -249,7 +435,7 @@ Result<Institution> Database::institution()
     QSqlQuery query(connection());
     query.setForwardOnly(true);
     if (!query.exec(adaptStatement(qPZUStatement().join(QLatin1Char('\n')), m_engine)))
-        return fail(sqlErrorText(query.lastError()));
+        return fail(errorText(query.lastError()));
     Institution result;
     if (query.next()) {
         const QSqlRecord record = query.record();
@@ -264,7 +450,7 @@ Result<Institution> Database::institution()
         result.ziro = read("ZIRO");
         result.deponent = read("DEPONENT");
     } else if (query.lastError().isValid()) {
-        return fail(sqlErrorText(query.lastError()));
+        return fail(errorText(query.lastError()));
     }
     return result;
 }
@@ -301,13 +487,13 @@ Result<void> Query::open(QDate from, QDate to, const std::vector<std::pair<QStri
     m_query.setForwardOnly(true);
     const QString statement = adaptStatement(m_lines.join(QLatin1Char('\n')), m_database.engine());
     if (!m_query.prepare(statement))
-        return fail(sqlErrorText(m_query.lastError()));
+        return fail(m_database.errorText(m_query.lastError()));
     m_query.bindValue(QStringLiteral(":datumod"), from);
     m_query.bindValue(QStringLiteral(":datumdo"), to);
     for (const auto &[name, value] : texts)
         m_query.bindValue(QLatin1Char(':') + name, value);
     if (!m_query.exec())
-        return fail(sqlErrorText(m_query.lastError()));
+        return fail(m_database.errorText(m_query.lastError()));
 
     // Field names of the joined result: the second occurrence of a name is
     // named with the suffix "_1".
@@ -331,7 +517,7 @@ bool Query::next()
     if (m_query.next())
         return true;
     if (m_query.lastError().isValid())
-        m_error = Error{sqlErrorText(m_query.lastError())};
+        m_error = Error{m_database.errorText(m_query.lastError())};
     return false;
 }
 

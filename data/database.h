@@ -19,6 +19,8 @@
 #include <optional>
 #include <vector>
 
+class QSqlError;
+
 namespace tarel::data {
 
 // Day number of a calendar date: day 0 is 30 December 1899.
@@ -50,6 +52,8 @@ class Database {
 public:
     // Opens the database an alias names, read-only. A missing file, a file
     // that is not a database, or a server that cannot be reached is an error.
+    // A SQLite file (with its journal files) becomes a protected source that
+    // no output of this process may replace.
     static Result<std::unique_ptr<Database>> open(const AliasSettings &settings);
     static Result<std::unique_ptr<Database>> openAlias(const QString &alias);
     ~Database();
@@ -75,10 +79,21 @@ public:
     // The first row of PZO (qPZU).
     Result<Institution> institution();
 
+    // The message of a failed statement: where the cause is known (another
+    // program's lock, a damaged file, a journal left by a crashed writer) a
+    // sentence that names the database and says what the user can do, else
+    // the database's own text on one line.
+    QString errorText(const QSqlError &error) const;
+
 private:
     Database() = default;
+    QString knownCause(const QSqlError &error) const;
+    QString lockedText() const;
     QString m_connectionName;
     Engine m_engine = Engine::Other;
+    QString m_file;        // a SQLite database: its file
+    QString m_description; // how messages name the database
+    int m_lockTimeoutSeconds = DefaultLockTimeoutSeconds;
     bool m_inTransaction = false;
 };
 

@@ -6,6 +6,7 @@
 #include "children.h"
 #include "dates.h"
 #include "generalmedicine.h"
+#include "messagetext.h"
 #include "morbiditycount.h"
 #include "schoolyouth.h"
 
@@ -173,7 +174,7 @@ Result<data::Doctor> activeDoctor(data::Database &database, const QString &code)
     const auto found = std::find_if(doctors->begin(), doctors->end(),
                                     [&](const data::Doctor &doctor) { return doctor.code == code; });
     if (found == doctors->end())
-        return fail(QStringLiteral("'%1' is not the code of an active doctor").arg(code), ErrorKind::Usage);
+        return fail(QStringLiteral("'%1' is not the code of an active doctor").arg(shownText(code)), ErrorKind::Usage);
     return *found;
 }
 

@@ -1,11 +1,11 @@
 #include "export.h"
 
 #include "macc.h"
+#include "outputfile.h"
 #include "renderer.h"
 
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -20,22 +20,44 @@ Error fileError(const QString &path, const QString &problem)
     return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path, problem));
 }
 
-Result<void> commit(QSaveFile &file, const QString &path)
+// A text a spreadsheet takes for a number: digits with at most one decimal
+// point or comma after an optional minus sign ("-12", "-0.5").
+bool isPlainNumber(QStringView text)
 {
-    if (!file.commit())
-        return fileError(path, file.errorString());
-    return {};
+    qsizetype i = text.startsWith(QLatin1Char('-')) ? 1 : 0;
+    bool digits = false;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isDigit() && c.unicode() < 128)
+            digits = true;
+        else if ((c == QLatin1Char('.') || c == QLatin1Char(',')) && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digits;
+}
+
+// A spreadsheet runs a text starting with "=", "+", "-" or "@" as a formula
+// (and a tab or carriage return hides such a start). A minus sign is left
+// alone where the text is a plain number or the zero mark "-".
+bool startsLikeFormula(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    const QChar first = text.front();
+    if (first == QLatin1Char('-'))
+        return text.size() > 1 && !isPlainNumber(text);
+    return first == QLatin1Char('=') || first == QLatin1Char('+') || first == QLatin1Char('@')
+        || first == QLatin1Char('\t') || first == QLatin1Char('\r');
 }
 
 // Blank rows and quoting of one CSV field (RFC 4180).
 void appendField(QString &row, const QString &text)
 {
     QString value = text;
-    // A spreadsheet would run a text starting with these as a formula.
-    if (!value.isEmpty()
-        && (value.front() == QLatin1Char('=') || value.front() == QLatin1Char('+')
-            || value.front() == QLatin1Char('@') || value.front() == QLatin1Char('\t')
-            || value.front() == QLatin1Char('\r')))
+    if (startsLikeFormula(value))
         value.prepend(QLatin1Char('\''));
     const bool quote = value.contains(QLatin1Char(',')) || value.contains(QLatin1Char('"'))
         || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))
@@ -54,23 +76,30 @@ Result<void> writePdf(const PreparedReport &report, const QString &path)
 {
     if (report.pages.empty())
         return fileError(path, QStringLiteral("the report has no pages"));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fileError(path, file.errorString());
+    OutputFile file(path);
+    if (Result<void> opened = file.open(); !opened)
+        return opened;
+    PaintFailure failure = PaintFailure::None;
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&file.device());
         writer.setTitle(report.templateName);
         writer.setCreator(QStringLiteral("Tarel"));
         writer.setResolution(1200);
         std::vector<int> pages(report.pages.size());
         std::iota(pages.begin(), pages.end(), 0);
-        if (const PaintFailure failure = paintPages(report, pages, writer); failure != PaintFailure::None) {
-            file.cancelWriting();
-            return fileError(path, failure == PaintFailure::Begin ? QStringLiteral("the PDF writer could not start")
-                                                                  : QStringLiteral("the PDF writer could not finish"));
-        }
+        failure = paintPages(report, pages, writer);
     }
-    return commit(file, path);
+    if (failure != PaintFailure::None) {
+        // A failed write shows as a writer that could not finish: its reason
+        // ("No space left on device") says more.
+        QString problem = file.writeFailure();
+        if (problem.isEmpty())
+            problem = failure == PaintFailure::Begin ? QStringLiteral("the PDF writer could not start")
+                                                     : QStringLiteral("the PDF writer could not finish");
+        file.cancel();
+        return fileError(path, problem);
+    }
+    return file.commit();
 }
 
 QImage renderPageImage(const PreparedReport &report, int page, double dpi)
@@ -103,17 +132,15 @@ Result<void> writePng(const PreparedReport &report, int page, double dpi, const 
     const QImage image = renderPageImage(report, page, dpi);
     if (image.isNull())
         return fileError(path, QStringLiteral("a page at %1 dpi is too large to draw").arg(dpi));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fileError(path, file.errorString());
-    if (!image.save(&file, "PNG")) {
-        const QString problem = file.error() != QFileDevice::NoError
-            ? file.errorString()
-            : QStringLiteral("the PNG could not be encoded");
-        file.cancelWriting();
-        return fileError(path, problem);
+    OutputFile file(path);
+    if (Result<void> opened = file.open(); !opened)
+        return opened;
+    if (!image.save(&file.device(), "PNG")) {
+        const QString failure = file.writeFailure();
+        file.cancel();
+        return fileError(path, failure.isEmpty() ? QStringLiteral("the PNG could not be encoded") : failure);
     }
-    return commit(file, path);
+    return file.commit();
 }
 
 namespace {
@@ -213,16 +240,10 @@ QByteArray csvText(const PreparedReport &report)
 
 Result<void> writeCsv(const PreparedReport &report, const QString &path)
 {
-    const QByteArray bytes = csvText(report);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fileError(path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString problem = file.errorString();
-        file.cancelWriting();
-        return fileError(path, problem);
-    }
-    return commit(file, path);
+    // A report without pages is refused as for PDF, not written as an empty table.
+    if (report.pages.empty())
+        return fileError(path, QStringLiteral("the report has no pages"));
+    return writeOutputFile(path, csvText(report));
 }
 
 } // namespace tarel::report

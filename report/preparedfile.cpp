@@ -1,12 +1,12 @@
 #include "preparedfile.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "inputfile.h"
+#include "outputfile.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
-#include <QSaveFile>
 
 #include <zlib.h>
 
@@ -517,18 +517,10 @@ Result<PreparedReport> parsePrepared(const QByteArray &bytes, const QString &nam
 
 Result<PreparedReport> loadPrepared(const QString &path)
 {
-    QFile file(path);
-    if (!file.exists())
-        return readError(path, QStringLiteral("the file does not exist"));
-    if (!file.open(QIODevice::ReadOnly))
-        return readError(path, file.errorString());
-    if (file.size() > kMaxPreparedFileBytes)
-        return readError(path, QStringLiteral("it is larger than %1 MB")
-                                   .arg(kMaxPreparedFileBytes / (1024 * 1024)));
-    const QByteArray bytes = file.read(kMaxPreparedFileBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        return readError(path, file.errorString());
-    return parsePrepared(bytes, path);
+    const Result<QByteArray> bytes = readInputFile(path, kMaxPreparedFileBytes);
+    if (!bytes)
+        return readError(path, bytes.message());
+    return parsePrepared(*bytes, path);
 }
 
 Result<void> savePrepared(const PreparedReport &report, const QString &path)
@@ -539,18 +531,7 @@ Result<void> savePrepared(const PreparedReport &report, const QString &path)
                 || !std::isfinite(cell.height) || !std::isfinite(cell.font.height))
                 return fail(QStringLiteral("Cannot write \"%1\": cell %2 has no valid position")
                                 .arg(path, cell.name));
-    const QByteArray bytes = serializePrepared(report);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString problem = file.errorString();
-        file.cancelWriting();
-        return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path, problem));
-    }
-    if (!file.commit())
-        return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString()));
-    return {};
+    return writeOutputFile(path, serializePrepared(report));
 }
 
 } // namespace tarel::report

@@ -1,5 +1,7 @@
 #include "sex.h"
 
+#include "messagetext.h"
+
 namespace tarel::tabulation {
 
 std::optional<int> toInteger(QStringView text)
@@ -59,7 +61,7 @@ QStringView sexDigits(QStringView mb)
 
 Error sexConversionError(QStringView mb)
 {
-    return Error{QStringLiteral("'%1' is not a valid integer value").arg(sexDigits(mb).toString())};
+    return Error{QStringLiteral("'%1' is not a valid integer value").arg(shownText(sexDigits(mb)))};
 }
 
 Result<bool> maz(QStringView mb)

@@ -1,12 +1,18 @@
 // The tool as a user runs it: a process, its exit status, its standard
 // error and the files it leaves.
+#include "filesystems.h"
 #include "sourcedatabase.h"
 
+#include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 using tarel::testing::SourceDatabase;
 
@@ -17,16 +23,54 @@ struct ToolRun {
     QString err;
 };
 
-ToolRun runTool(const QStringList &arguments)
+// Runs a program (the tool, unless named) and waits at most timeoutMs: a
+// tool that hangs is ended and fails the test instead of stopping it.
+ToolRun runProgram(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
+                   const QString &standardOutput = {}, int timeoutMs = 120000)
 {
     QProcess process;
-    process.start(QStringLiteral(TAREL_REPORT_EXECUTABLE), arguments);
-    EXPECT_TRUE(process.waitForFinished(120000));
+    process.setProcessEnvironment(environment);
+    if (!standardOutput.isEmpty())
+        process.setStandardOutputFile(standardOutput);
+    process.start(program, arguments);
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        ADD_FAILURE() << "the tool did not finish: " << arguments.join(u' ').toStdString();
+        return {-1, {}};
+    }
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     // Qt's own start-up notes (runtime folder) are not the tool's messages.
     QStringList lines = QString::fromUtf8(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
     lines.removeIf([](const QString &line) { return line.startsWith(u"QStandardPaths:"); });
     return {process.exitCode(), lines.join(u'\n')};
+}
+
+ToolRun runTool(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                const QString &standardOutput = {})
+{
+    return runProgram(QStringLiteral(TAREL_REPORT_EXECUTABLE), arguments, environment, standardOutput, 20000);
+}
+
+QStringList visitsChildren(const QString &database, const QString &output)
+{
+    return {QStringLiteral("visits-children"), QStringLiteral("--from"), QStringLiteral("2024-01-01"),
+            QStringLiteral("--to"), QStringLiteral("2024-03-31"), QStringLiteral("--database"), database,
+            QStringLiteral("--output"), output};
+}
+
+QByteArray digest(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+                                          : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
 }
 
 } // namespace
@@ -43,6 +87,11 @@ TEST(ReportTool, ExitStatusMessagesAndFiles)
     SourceDatabase broken;
     broken.exec(QStringLiteral("insert into PREGLEDI1 (MB, VidNaUsluga, DATA) values ('1', '1', '2024-02-01')"));
     broken.exec(QStringLiteral("insert into osigurenici (MB, DAT_R, MESTO_S) values ('1', '2024-02-30', 1)"));
+    // A date that would retitle the terminal, 10,000 characters long.
+    SourceDatabase hostile;
+    hostile.exec(QStringLiteral("insert into PREGLEDI1 (MB, VidNaUsluga, DATA) values ('1', '1', '2024-02-01')"));
+    hostile.insert(QStringLiteral("osigurenici"),
+                   {{"MB", QStringLiteral("1")}, {"DAT_R", QStringLiteral("\x1b]0;x\x07") + QString(10000, u'9')}, {"MESTO_S", 1}});
 
     const QString csv = dir.filePath(QStringLiteral("children.csv"));
     const QString pdf = dir.filePath(QStringLiteral("children.pdf"));
@@ -65,6 +114,17 @@ TEST(ReportTool, ExitStatusMessagesAndFiles)
         {"pdf written", children(source.path(), pdf), 0, QString(), pdf, true},
         {"unreadable birth date", children(broken.path(), dir.filePath(QStringLiteral("broken.csv"))), 1,
          QStringLiteral("'2024-02-30' is not a valid date."), dir.filePath(QStringLiteral("broken.csv")), false},
+        {"a date with control characters, shown escaped and cut",
+         children(hostile.path(), dir.filePath(QStringLiteral("hostile.csv"))), 1,
+         QStringLiteral("'\\x1b]0;x\\x07") + QString(54, u'9') + QStringLiteral("...' is not a valid date."),
+         dir.filePath(QStringLiteral("hostile.csv")), false},
+        {"a doctor code with control characters",
+         QStringList{QStringLiteral("general-medicine"), QStringLiteral("--from"), QStringLiteral("2024-01-01"),
+                     QStringLiteral("--to"), QStringLiteral("2024-03-31"), QStringLiteral("--doctor"),
+                     QStringLiteral("\x1b[2J"), QStringLiteral("--database"), source.path(), QStringLiteral("--output"),
+                     dir.filePath(QStringLiteral("doctor.csv"))},
+         2, QStringLiteral("'\\x1b[2J' is not the code of an active doctor"), dir.filePath(QStringLiteral("doctor.csv")),
+         false},
         {"visit report with a doctor",
          QStringList{QStringLiteral("visits-children"), QStringLiteral("--from"), QStringLiteral("2024-01-01"),
                      QStringLiteral("--to"), QStringLiteral("2024-03-31"), QStringLiteral("--all-doctors"),
@@ -105,4 +165,127 @@ TEST(ReportTool, FailedRunKeepsTheOldFile)
     EXPECT_TRUE(run.err.contains(u"osigurenici")) << run.err.toStdString();
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), QByteArray("old"));
+}
+
+// No output replaces the database it reads or the file it converts, by any
+// path; a report without pages is refused alike as PDF and as CSV; a named
+// pipe to convert is refused at once.
+TEST(ReportTool, NothingIsWrittenOverItsSources)
+{
+    QTemporaryDir dir;
+    SourceDatabase source;
+    source.addInstitution(QStringLiteral("PZU Test"));
+    source.addVisit(SourceDatabase::Visit{});
+    auto path = [&](const char *name) { return dir.filePath(QString::fromLatin1(name)); };
+    ASSERT_TRUE(QFile::copy(source.path(), path("db.pdf")));
+    ASSERT_TRUE(QFile::link(source.path(), path("link.csv")));
+    ASSERT_EQ(runTool(visitsChildren(source.path(), path("in.fp3"))).exit, 0);
+    ASSERT_TRUE(QFile::copy(path("in.fp3"), path("same.csv")));
+    ASSERT_TRUE(QFile::link(path("in.fp3"), path("link.pdf")));
+    writeFile(path("empty.fp3"), R"({"format": "tarel-prepared-report", "version": 1, "template": "", "pages": []})");
+    const tarel::testing::NamedPipe pipe(path("pipe.fp3"));
+    std::map<QString, QByteArray> before;
+    for (const QString &file : {source.path(), path("db.pdf"), path("in.fp3"), path("same.csv")})
+        before[file] = digest(file);
+
+    const QString convert = QStringLiteral("convert");
+    struct Case {
+        const char *what;
+        QStringList arguments;
+        const char *says;
+    };
+    const Case cases[] = {
+        {"the output is the database", visitsChildren(path("db.pdf"), path("db.pdf")), "it is the source database"},
+        {"the output links to the database", visitsChildren(source.path(), path("link.csv")),
+         "it is the source database"},
+        {"convert onto its input", {convert, path("same.csv"), path("same.csv")},
+         "it is the prepared report being converted"},
+        {"convert onto a link to its input", {convert, path("in.fp3"), path("link.pdf")},
+         "it is the prepared report being converted"},
+        {"no pages as CSV", {convert, path("empty.fp3"), path("empty.csv")}, "the report has no pages"},
+        {"no pages as PDF", {convert, path("empty.fp3"), path("empty.pdf")}, "the report has no pages"},
+        {"a named pipe to convert", {convert, path("pipe.fp3"), path("pipe.csv")}, "it is a named pipe, not a file"},
+    };
+    for (const Case &c : cases) {
+        const ToolRun run = runTool(c.arguments);
+        EXPECT_EQ(run.exit, 1) << c.what;
+        EXPECT_TRUE(run.err.contains(QLatin1String(c.says))) << c.what << ": " << run.err.toStdString();
+    }
+    for (const auto &[file, bytes] : before)
+        EXPECT_EQ(digest(file), bytes) << file.toStdString();
+    EXPECT_TRUE(QFileInfo(path("link.csv")).isSymLink());
+    EXPECT_TRUE(QFileInfo(path("link.pdf")).isSymLink());
+    for (const char *never : {"empty.csv", "empty.pdf", "pipe.csv"})
+        EXPECT_FALSE(QFile::exists(path(never))) << never;
+}
+
+// The tool draws without a display whatever the environment names, and a
+// file name or a standard output it cannot honour is an error, not a success.
+TEST(ReportTool, NeedsNoDisplayAndNeverReportsAFailedWriteAsSuccess)
+{
+    QTemporaryDir dir;
+    SourceDatabase source;
+    source.addVisit(SourceDatabase::Visit{});
+    for (const char *platform : {"xcb", "wayland", "no-such-platform"}) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(platform));
+        environment.insert(QStringLiteral("DISPLAY"), QString());
+        environment.insert(QStringLiteral("WAYLAND_DISPLAY"), QString());
+        const QString pdf = dir.filePath(QStringLiteral("%1.pdf").arg(QLatin1String(platform)));
+        const ToolRun run = runTool(visitsChildren(source.path(), pdf), environment);
+        EXPECT_EQ(run.exit, 0) << platform << ": " << run.err.toStdString();
+        EXPECT_GT(QFileInfo(pdf).size(), 0) << platform;
+    }
+
+    const ToolRun help = runTool({QStringLiteral("--help")}, QProcessEnvironment::systemEnvironment(),
+                                 QStringLiteral("/dev/full"));
+    EXPECT_EQ(help.exit, 1);
+    EXPECT_EQ(help.err, QStringLiteral("Cannot write to standard output: No space left on device."));
+
+    // A byte that is not UTF-8 in the output's name: refused, not written
+    // under another name.
+    const QString script =
+        QStringLiteral(R"(exec "$0" visits-children --from 2024-01-01 --to 2024-03-31 --database "$1" )"
+                       R"(--output "$2/a$(printf '\377')b.csv")");
+    const ToolRun bytes = runProgram(QStringLiteral("/bin/sh"),
+                                     {QStringLiteral("-c"), script, QStringLiteral(TAREL_REPORT_EXECUTABLE),
+                                      source.path(), dir.path()},
+                                     QProcessEnvironment::systemEnvironment());
+    EXPECT_EQ(bytes.exit, 2) << bytes.err.toStdString();
+    EXPECT_TRUE(bytes.err.contains(QStringLiteral("is not valid UTF-8 text"))) << bytes.err.toStdString();
+    EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.csv")}, QDir::Files).isEmpty())
+        << QDir(dir.path()).entryList({QStringLiteral("*.csv")}, QDir::Files).join(u' ').toStdString();
+}
+
+// On a full disk the run fails with the system's words and the file that was
+// there before stays as it was.
+TEST(ReportTool, AFullDiskFailsTheRunAndKeepsThePreviousFile)
+{
+    QTemporaryDir dir;
+    SourceDatabase source;
+    source.addVisit(SourceDatabase::Visit{});
+    const QString folder = dir.filePath(QStringLiteral("full"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    tarel::testing::SmallFileSystem disk(folder, "64k");
+    if (!disk.mounted())
+        GTEST_SKIP() << "a small file system needs the right to mount one";
+    for (const char *name : {"visits.csv", "visits.pdf", "visits.fp3"})
+        writeFile(QDir(folder).filePath(QString::fromLatin1(name)), "previous");
+    {
+        QFile filler(QDir(folder).filePath(QStringLiteral("filler")));
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+    for (const char *name : {"visits.csv", "visits.pdf", "visits.fp3"}) {
+        const QString output = QDir(folder).filePath(QString::fromLatin1(name));
+        const ToolRun run = runTool(visitsChildren(source.path(), output));
+        EXPECT_EQ(run.exit, 1) << name;
+        EXPECT_EQ(run.err, QStringLiteral("Cannot write \"%1\": No space left on device.").arg(output)) << name;
+        QFile file(output);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray("previous")) << name;
+    }
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 4);
 }

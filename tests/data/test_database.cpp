@@ -1,12 +1,17 @@
 #include "database.h"
+#include "filesystems.h"
 #include "sourcedatabase.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tarel::data;
 using tarel::testing::SourceDatabase;
@@ -62,7 +67,222 @@ SourceDatabase::Visit visit(const char *mb, const char *date, QVariant mesto, co
     return v;
 }
 
+// The first error of opening a database and walking the visits of 2024: the
+// message a run would show, or an empty text.
+QString firstError(const AliasSettings &settings)
+{
+    auto opened = Database::open(settings);
+    if (!opened)
+        return opened.message();
+    Query query(**opened, QStringLiteral("qPosetaDecaGrad"), qPosetaDecaGradStatement());
+    if (tarel::Result<void> open = query.open(QDate(2024, 1, 1), QDate(2024, 12, 31)); !open)
+        return open.message();
+    while (query.next()) {
+    }
+    return query.error() ? query.error()->message : QString();
+}
+
+// Many visits in one statement, so that a change to them does not fit in
+// SQLite's page cache.
+void addManyVisits(SourceDatabase &source, int count)
+{
+    source.exec(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n where i < %1) "
+                               "insert into PREGLEDI1 (MB, DATA, VidNaUsluga, S_DIJA) "
+                               "select printf('%013d', i), '2024-01-15', '1', 'A01' from n")
+                    .arg(count));
+}
+
+void copyFile(const QString &from, const QString &to)
+{
+    QFile::remove(to);
+    ASSERT_TRUE(QFile::copy(from, to)) << from.toStdString();
+}
+
+// A WAL database with one active doctor, closed cleanly (no "-wal" or "-shm").
+void makeWalDatabase(const QString &path)
+{
+    SourceDatabase source;
+    source.exec(QStringLiteral("pragma journal_mode=wal"));
+    source.addDoctor(QStringLiteral("L01"), QStringLiteral("Petrovski"), QStringLiteral("Petar"), true);
+    source.addInstitution(QStringLiteral("PZU"));
+    // Everything into the file itself, which is copied without its log.
+    source.exec(QStringLiteral("pragma wal_checkpoint(truncate)"));
+    copyFile(source.path(), path);
+}
+
 } // namespace
+
+// The causes a user can act on are told in words that name the file.
+TEST(Database, MessagesNameTheFileAndSayWhatToDo)
+{
+    QTemporaryDir dir;
+    SourceDatabase source;
+    addManyVisits(source, 20000);
+
+    // A writer that stopped in the middle of a change: the file with some
+    // pages changed, and the journal that would undo them.
+    const QString crashed = dir.filePath(QStringLiteral("crashed.sqlite"));
+    source.exec(QStringLiteral("pragma cache_size = 1"));
+    source.exec(QStringLiteral("begin"));
+    source.exec(QStringLiteral("delete from PREGLEDI1"));
+    copyFile(source.path(), crashed);
+    copyFile(source.path() + QStringLiteral("-journal"), crashed + QStringLiteral("-journal"));
+    source.exec(QStringLiteral("rollback"));
+    ASSERT_GT(QFileInfo(crashed + QStringLiteral("-journal")).size(), 0);
+
+    const QString empty = dir.filePath(QStringLiteral("empty.sqlite"));
+    QFile(empty).open(QIODevice::WriteOnly);
+
+    // The visits' pages overwritten; the first page, with the list of
+    // tables, intact.
+    const QString damaged = dir.filePath(QStringLiteral("damaged.sqlite"));
+    copyFile(source.path(), damaged);
+    {
+        QFile file(damaged);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.seek(16384);
+        file.write(QByteArray(file.size() - 16384, '\x5a'));
+    }
+
+    struct Case {
+        const char *what;
+        QString path;
+        const char *says;
+    };
+    const Case cases[] = {
+        {"journal of a crashed writer", crashed, "was left half-written by a program that stopped"},
+        {"0-byte file", empty, "is empty: it holds none of the patient-administration program's tables"},
+        {"damaged pages", damaged, "is damaged (database disk image is malformed)"},
+    };
+    for (const Case &c : cases) {
+        const QString message = firstError(sqliteFile(c.path));
+        EXPECT_TRUE(message.contains(QLatin1String(c.says))) << c.what << ": " << message.toStdString();
+        EXPECT_TRUE(message.contains(u'"' + c.path + u'"')) << c.what << ": " << message.toStdString();
+    }
+
+    // Another program's write lock: the wait is bounded by the alias's lock_timeout.
+    source.exec(QStringLiteral("begin exclusive"));
+    AliasSettings locked = sqliteFile(source.path());
+    locked.lockTimeoutSeconds = 1;
+    QElapsedTimer timer;
+    timer.start();
+    const QString message = firstError(locked);
+    EXPECT_GE(timer.elapsed(), 900);
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_EQ(message, QStringLiteral("The database \"%1\" is locked: another program is writing to it, and it "
+                                      "stayed locked for 1 seconds. Try again when that program has finished")
+                           .arg(source.path()));
+    source.exec(QStringLiteral("rollback"));
+    EXPECT_EQ(firstError(locked), QString());
+}
+
+// A WAL database needs its "-shm" file beside it. Where it cannot be created
+// because nothing on that file system can be written, the file cannot change
+// and is read as it is; in a folder the user may not write, the message says
+// what to do.
+TEST(Database, WalDatabaseOnReadOnlyMediaOrInAReadOnlyFolder)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("readonly"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    const QString path = folder + QStringLiteral("/pelorida.sqlite");
+    makeWalDatabase(path);
+    ::chmod(QFile::encodeName(path).constData(), 0644);
+    ::chmod(QFile::encodeName(folder).constData(), 0555);
+    {
+        // Root may write anywhere: the folder is tried as an ordinary user.
+        const bool root = ::geteuid() == 0;
+        if (root) {
+            ASSERT_EQ(::seteuid(65534), 0);
+        }
+        auto opened = Database::open(sqliteFile(path));
+        if (root) {
+            ASSERT_EQ(::seteuid(0), 0);
+        }
+        ASSERT_FALSE(opened.ok());
+        EXPECT_EQ(opened.message(),
+                  QStringLiteral("The database file \"%1\" uses write-ahead logging: reading it needs the file "
+                                 "\"%1-shm\" beside it, which cannot be created because the folder \"%2\" cannot "
+                                 "be written. Give this user write permission on the folder, or switch the database "
+                                 "to a rollback journal (PRAGMA journal_mode=DELETE), then try again")
+                      .arg(path, folder));
+    }
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+
+    tarel::testing::SmallFileSystem medium(folder, "1m");
+    if (!medium.mounted())
+        GTEST_SKIP() << "a read-only file system needs the right to mount one";
+    makeWalDatabase(path);
+    ASSERT_TRUE(medium.makeReadOnly());
+    auto opened = Database::open(sqliteFile(path));
+    ASSERT_TRUE(opened.ok()) << opened.message().toStdString();
+    auto doctors = (*opened)->doctors();
+    ASSERT_TRUE(doctors.ok()) << doctors.message().toStdString();
+    EXPECT_EQ(doctors->size(), 1u);
+    EXPECT_EQ((*opened)->institution()->naziv, QStringLiteral("PZU"));
+}
+
+// A named pipe given as the alias file, a password file or the database file
+// would block the read until a writer comes: each is refused at once.
+TEST(Database, InputsThatAreNotFilesAreRefusedAtOnce)
+{
+    QTemporaryDir dir;
+    const tarel::testing::NamedPipe pipe(dir.filePath(QStringLiteral("pipe")));
+    const QString aliases = dir.filePath(QStringLiteral("aliases.ini"));
+    {
+        QFile file(aliases);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QStringLiteral("[pelorida]\ndriver=QPSQL\ndatabase=p\npassword_file=%1\n")
+                       .arg(dir.filePath(QStringLiteral("pipe")))
+                       .toUtf8());
+    }
+    QElapsedTimer timer;
+    timer.start();
+    qputenv(AliasFileVariable, QFile::encodeName(dir.filePath(QStringLiteral("pipe"))));
+    const auto aliasFile = resolveAlias(QStringLiteral("pelorida"));
+    qputenv(AliasFileVariable, QFile::encodeName(aliases));
+    const auto passwordFile = resolveAlias(QStringLiteral("pelorida"));
+    qunsetenv(AliasFileVariable);
+    const auto databaseFile = Database::open(sqliteFile(dir.filePath(QStringLiteral("pipe"))));
+    EXPECT_LT(timer.elapsed(), 2000);
+    ASSERT_FALSE(aliasFile.ok());
+    ASSERT_FALSE(passwordFile.ok());
+    ASSERT_FALSE(databaseFile.ok());
+    for (const QString &message : {aliasFile.message(), passwordFile.message(), databaseFile.message()})
+        EXPECT_TRUE(message.endsWith(QStringLiteral("cannot be read: it is a named pipe, not a file")))
+            << message.toStdString();
+}
+
+// A visit date that is not ISO text is selected as SQLite compares it with
+// the ISO texts of the bound dates: a text byte by byte ("2023-2-3" lies
+// after "2023-02-28" and before "2024-01-01"), a number never.
+TEST(Database, VisitDatesThatAreNotIsoTextAreSelectedAsSQLiteComparesThem)
+{
+    SourceDatabase source;
+    source.addVisit(visit("4000000000001", "2023-02-03", 400017));
+    source.addVisit(visit("4000000000002", "2023-2-3", 400017));
+    source.addVisit(visit("4000000000003", "03.02.2023", 400017));
+    source.addVisit(visit("4000000000004", "2023-02-03", 400017));
+    source.exec(QStringLiteral("update PREGLEDI1 set DATA = 20230203 where MB = '4000000000004'"));
+    source.addVisit(visit("4000000000005", "2023-02-03 10:00", 400017));
+    auto db = openSource(source);
+    ASSERT_TRUE(db);
+    const auto selected = [&](QDate from, QDate to) {
+        Query query(*db, QStringLiteral("qPosetaDecaGrad"), qPosetaDecaGradStatement());
+        EXPECT_TRUE(query.open(from, to).ok());
+        QStringList numbers = selectedNumbers(query);
+        numbers.sort();
+        return numbers;
+    };
+    EXPECT_EQ(selected(QDate(2023, 2, 1), QDate(2023, 2, 28)), (QStringList{"4000000000001", "4000000000005"}));
+    EXPECT_EQ(selected(QDate(2023, 2, 3), QDate(2023, 2, 3)), (QStringList{"4000000000001"}));
+    EXPECT_EQ(selected(QDate(2023, 1, 1), QDate(2023, 12, 31)), (QStringList{"4000000000001", "4000000000005"}));
+    EXPECT_EQ(selected(QDate(2023, 1, 1), QDate(2024, 1, 1)),
+              (QStringList{"4000000000001", "4000000000002", "4000000000005"}));
+    EXPECT_EQ(selected(QDate(1, 1, 1), QDate(9999, 12, 31)),
+              (QStringList{"4000000000001", "4000000000002", "4000000000003", "4000000000005"}));
+}
 
 TEST(Database, OpeningErrorsAreClearAndNothingIsCreated)
 {
@@ -112,6 +332,14 @@ TEST(Database, AliasFileAndDefault)
     auto settings = resolveAlias(QStringLiteral("PELORIDA"));
     ASSERT_TRUE(settings.ok());
     EXPECT_EQ(settings->database, dir.filePath(QStringLiteral("relative.sqlite")));
+    EXPECT_EQ(settings->lockTimeoutSeconds, 10);
+    {
+        QFile file(aliases);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("[waits]\ndatabase=a.sqlite\nlock_timeout=30\n[never]\ndatabase=a.sqlite\nlock_timeout=0\n");
+    }
+    EXPECT_EQ(resolveAlias(QStringLiteral("waits"))->lockTimeoutSeconds, 30);
+    EXPECT_TRUE(resolveAlias(QStringLiteral("never")).message().contains(u"lock_timeout must be a number of seconds"));
     EXPECT_FALSE(resolveAlias(QStringLiteral("other")).ok());
 
     qputenv(AliasFileVariable, dir.filePath(QStringLiteral("none.ini")).toLocal8Bit());

@@ -571,6 +571,38 @@ TEST_F(DroppedConnectionTest, ARunWhoseConnectionCannotBeOpenedAgainFails)
     admin.exec(QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS true").arg(m_name));
 }
 
+// A session that holds a lock on the visits (a schema change, a bulk load)
+// ends a run after the alias's lock_timeout with the same words as a locked
+// SQLite file, instead of leaving it waiting for as long as the lock is held.
+TEST_F(DroppedConnectionTest, AnotherSessionsLockEndsTheRunAfterTheLockTimeout)
+{
+    data::AliasSettings settings = postgresAlias(m_name);
+    settings.lockTimeoutSeconds = 1;
+    Result<std::unique_ptr<data::Database>> opened = data::Database::open(settings);
+    ASSERT_TRUE(opened.ok()) << opened.message().toStdString();
+    m_database = std::move(*opened);
+
+    Admin locker(m_name);
+    ASSERT_TRUE(locker.exec(QStringLiteral("BEGIN")));
+    ASSERT_TRUE(locker.exec(QStringLiteral("LOCK TABLE pregledi1 IN ACCESS EXCLUSIVE MODE")));
+    QElapsedTimer timer;
+    timer.start();
+    const Result<QString> locked = visitReport();
+    const qint64 elapsed = timer.elapsed();
+    ASSERT_FALSE(locked.ok());
+    EXPECT_EQ(locked.message(), QStringLiteral("The database \"%1\" on 127.0.0.1:%2 is locked: another program is "
+                                               "writing to it, and it stayed locked for 1 seconds. Try again when "
+                                               "that program has finished")
+                                    .arg(m_name)
+                                    .arg(settings.port));
+    EXPECT_GE(elapsed, 900);
+    EXPECT_LT(elapsed, 5000);
+
+    locker.exec(QStringLiteral("ROLLBACK"));
+    const Result<QString> free = visitReport();
+    EXPECT_TRUE(free.ok()) << free.message().toStdString();
+}
+
 // ---------------------------------------------------------------------------
 // The loader keeps what each value means to the statements.
 

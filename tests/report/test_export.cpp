@@ -1,4 +1,6 @@
 #include "export.h"
+#include "outputfile.h"
+#include "preparedfile.h"
 #include "reportfixtures.h"
 
 #include <QDir>
@@ -9,6 +11,9 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
 
 using namespace tarel::report;
 using namespace tarel::report::testing;
@@ -141,6 +146,74 @@ TEST(Export, WritersNameTheFileWhenTheyCannotWrite)
     }
     // Nothing half-written is left behind.
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+// A write that fails part-way, as on a full disk, fails the whole file: the
+// error names the file and the system's reason, the file that was there keeps
+// its bytes, and nothing new is left beside it. A small file fails at the
+// final flush, a larger one in the middle.
+TEST(Export, AFailedWriteKeepsThePreviousFile)
+{
+    const PreparedReport report = twoPageReport();
+    using Writer = std::function<tarel::Result<void>(const QString &)>;
+    struct Case {
+        const char *what;
+        const char *name;
+        qint64 failAfter;
+        Writer write;
+    };
+    const Case cases[] = {
+        {"csv at the flush", "out.csv", 0, [&](const QString &p) { return writeCsv(report, p); }},
+        {"prepared report at the flush", "out.fp3", 0, [&](const QString &p) { return savePrepared(report, p); }},
+        {"prepared report part-way", "out.fp3", 100, [&](const QString &p) { return savePrepared(report, p); }},
+        {"pdf at the start", "out.pdf", 0, [&](const QString &p) { return writePdf(report, p); }},
+        {"pdf part-way", "out.pdf", 4000, [&](const QString &p) { return writePdf(report, p); }},
+        {"png part-way", "out.png", 100, [&](const QString &p) { return writePng(report, 0, 96, p); }},
+    };
+    for (const Case &c : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QString::fromLatin1(c.name));
+        {
+            QFile previous(path);
+            ASSERT_TRUE(previous.open(QIODevice::WriteOnly));
+            previous.write("previous");
+        }
+        {
+            const tarel::testing::OutputFault full(c.failAfter, ENOSPC);
+            const tarel::Result<void> written = c.write(path);
+            ASSERT_FALSE(written.ok()) << c.what;
+            EXPECT_EQ(written.message(), u"Cannot write \"%1\": No space left on device"_s.arg(path)) << c.what;
+        }
+        EXPECT_EQ(readAll(path), u"previous"_s) << c.what;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QString::fromLatin1(c.name)}) << c.what;
+        ASSERT_TRUE(c.write(path).ok()) << c.what << ": the same write with room succeeds";
+        EXPECT_NE(readAll(path), u"previous"_s) << c.what;
+    }
+}
+
+// A spreadsheet runs a text that starts with "=", "+", "-" or "@" as a
+// formula; a number and the zero mark "-" are left as they are.
+TEST(CsvExport, FormulaStartsAreGuarded)
+{
+    struct Case {
+        QString text, field;
+    };
+    const Case cases[] = {
+        {u"-2+3+cmd|' /C calc'!A0"_s, u"'-2+3+cmd|' /C calc'!A0"_s},
+        {u"-A1"_s, u"'-A1"_s},
+        {u"-"_s, u"-"_s},
+        {u"-12"_s, u"-12"_s},
+        {u"-0.5"_s, u"-0.5"_s},
+        {u"=1+2"_s, u"'=1+2"_s},
+        {u"@SUM(A1)"_s, u"'@SUM(A1)"_s},
+        {u"+7"_s, u"'+7"_s},
+        {u"12-3"_s, u"12-3"_s},
+    };
+    for (const Case &c : cases) {
+        PreparedReport report;
+        report.pages.push_back(a4Page({outputCell(u"Memo1"_s, 0, 0, 37.8, 18.9, c.text)}));
+        EXPECT_EQ(QString::fromUtf8(csvText(report).mid(3)), c.field + u"\r\n"_s) << c.text.toStdString();
+    }
 }
 
 TEST(Export, PngIsWrittenWhole)

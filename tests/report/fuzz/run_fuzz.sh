@@ -31,12 +31,14 @@ fi
 mkdir -p "$work/corpus"
 binary="$work/fuzz_prepared_file"
 sources=("$here/fuzz_prepared_file.cpp" "$root/report/preparedfile.cpp"
-         "$root/report/prepared.cpp" "$root/report/template.cpp")
+         "$root/report/prepared.cpp" "$root/report/template.cpp"
+         "$root/common/inputfile.cpp" "$root/common/outputfile.cpp")
 # Rebuild only when a source is newer than the binary.
 rebuild=1
 if [ -x "$binary" ]; then
   rebuild=0
-  for s in "${sources[@]}" "$root/report/preparedfile.h" "$root/report/prepared.h" "$root/report/template.h"; do
+  for s in "${sources[@]}" "$root/report/preparedfile.h" "$root/report/prepared.h" "$root/report/template.h" \
+           "$root/common/inputfile.h" "$root/common/outputfile.h"; do
     [ "$s" -nt "$binary" ] && rebuild=1
   done
 fi

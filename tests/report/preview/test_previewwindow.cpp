@@ -1,6 +1,7 @@
 // The preview window driven as a user would: prepared pages, navigation,
 // zoom, find, files, printing, page edits and closing.
 #include "pageview.h"
+#include "outputfile.h"
 #include "preparedfile.h"
 #include "previewwindow.h"
 
@@ -491,6 +492,28 @@ TEST_F(PreviewWindowTest, FileErrorsAreShownAndChangeNothing)
     trigger(QStringLiteral("Save"));
     ASSERT_EQ(messages.size(), 1u) << "an unwritable place";
     EXPECT_EQ(messages[0].kind, MessageKind::Error);
+
+    // The source database is never overwritten, by Save or by Export.
+    const QString source = dir.filePath(QStringLiteral("source.fp3"));
+    {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("database");
+    }
+    tarel::protectDatabaseFile(source);
+    for (const QString &action : {QStringLiteral("Save"), QStringLiteral("PDF file")}) {
+        messages.clear();
+        savePath = source;
+        if (action == u"Save")
+            trigger(action);
+        else
+            w.action(QStringLiteral("Export"))->menu()->actions()[0]->trigger();
+        ASSERT_EQ(messages.size(), 1u) << action.toStdString();
+        EXPECT_TRUE(messages[0].text.contains(QStringLiteral("it is the source database"))) << messages[0].text.toStdString();
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray("database")) << action.toStdString();
+    }
 
     messages.clear();
     openPath.clear();

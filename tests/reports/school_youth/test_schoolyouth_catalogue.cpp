@@ -97,6 +97,8 @@ TEST_F(SchoolYouthCatalogue, ClassifiesTheTrickyDiagnoses)
         {"listed nowhere", u"Z58", {u""}, {}},
         {"listed nowhere", u"Z89", {u""}, {}},
         {"perinatal", u"P07", {u""}, {}},
+        {"an uncomplicated delivery is no complication", u"O80", {u""}, {}},
+        {"complications of delivery", u"O81", {u""}, {262}},
     });
 }
 
@@ -125,7 +127,6 @@ TEST_F(SchoolYouthCatalogue, CorrectedRowsCountTheirPrintedCategories)
         {"glaucoma", u"H42", {u""}, {158}},
         {"pneumoconiosis", u"J60", {u""}, {198}},
         {"pneumoconiosis", u"J65", {u""}, {198}},
-        {"spontaneous delivery", u"O80", {u""}, {262}},
     });
     for (int row = 147; row <= 150; ++row)
         EXPECT_FALSE(catalogue().rows()[size_t(row - 1)].rule.empty()) << row;

@@ -1,0 +1,82 @@
+#include "inputfile.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tarel {
+
+namespace {
+
+QString kindProblem(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return {};
+    if (S_ISDIR(mode))
+        return QStringLiteral("it is a folder, not a file");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("it is a named pipe, not a file");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("it is a device, not a file");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("it is a socket, not a file");
+    return QStringLiteral("it is not a regular file");
+}
+
+} // namespace
+
+QString notRegularFile(const QString &path)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return {};
+    return kindProblem(status.st_mode);
+}
+
+Result<QByteArray> readInputFile(const QString &path, qint64 maxBytes)
+{
+    // Opened without waiting (a named pipe would block the open itself), then
+    // refused unless it is a regular file.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return fail(QStringLiteral("the file does not exist"));
+        return fail(qt_error_string(errno));
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        return fail(qt_error_string(errno));
+    if (const QString problem = kindProblem(status.st_mode); !problem.isEmpty())
+        return fail(problem);
+    if (status.st_size > maxBytes)
+        return fail(QStringLiteral("it is larger than %1 MB").arg(maxBytes / (1024 * 1024)));
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+
+    QByteArray bytes;
+    bytes.reserve(qsizetype(status.st_size));
+    QByteArray chunk(64 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk.data(), size_t(chunk.size()));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(qt_error_string(errno));
+        }
+        if (got == 0)
+            break;
+        bytes.append(chunk.constData(), qsizetype(got));
+        // The file may have grown since it was measured.
+        if (bytes.size() > maxBytes)
+            return fail(QStringLiteral("it is larger than %1 MB").arg(maxBytes / (1024 * 1024)));
+    }
+    return bytes;
+}
+
+} // namespace tarel
