@@ -1,6 +1,7 @@
 #include "reportcommand.h"
 
 #include "database.h"
+#include "datacheck.h"
 #include "export.h"
 #include "outputfile.h"
 #include "prepared.h"
@@ -29,7 +30,7 @@ public:
     Options()
     {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        for (const QCommandLineOption *option : {&from, &to, &allDoctors, &doctor, &area, &database, &output})
+        for (const QCommandLineOption *option : {&from, &to, &allDoctors, &doctor, &area, &database, &output, &check})
             parser.addOption(*option);
     }
 
@@ -56,10 +57,13 @@ public:
     QCommandLineOption output{QStringLiteral("output"),
                               QStringLiteral("The file to write; its extension chooses the format."),
                               QStringLiteral("FILE")};
+    QCommandLineOption check{QStringLiteral("check"),
+                             QStringLiteral("Also write the run's data check (JSON) to this file."),
+                             QStringLiteral("FILE.json")};
 
     std::vector<const QCommandLineOption *> valueOptions() const
     {
-        return {&from, &to, &doctor, &area, &database, &output};
+        return {&from, &to, &doctor, &area, &database, &output, &check};
     }
 };
 
@@ -123,6 +127,18 @@ std::variant<Command, Usage> parseConvert(const Options &options, const QStringL
     return command;
 }
 
+std::variant<Command, Usage> parseCheck(const QStringList &positional, bool anyOption)
+{
+    if (anyOption)
+        return Usage{QStringLiteral("'check' takes no options")};
+    if (positional.size() != 2)
+        return Usage{QStringLiteral("'check' needs one saved report, a .fp3 file")};
+    Command command;
+    command.kind = Command::Kind::Check;
+    command.input = positional[1];
+    return command;
+}
+
 std::variant<Command, Usage> parseReport(const Options &options, const QStringList &positional)
 {
     const QCommandLineParser &parser = options.parser;
@@ -151,6 +167,13 @@ std::variant<Command, Usage> parseReport(const Options &options, const QStringLi
     if (!format)
         return Usage{QStringLiteral("The output file '%1' must end in .fp3, .pdf or .csv").arg(command.output)};
     command.format = *format;
+    if (parser.isSet(options.check)) {
+        command.checkOutput = parser.value(options.check);
+        if (QFileInfo(command.checkOutput).suffix().compare(u"json", Qt::CaseInsensitive) != 0)
+            return Usage{QStringLiteral("The data check file '%1' must end in .json").arg(command.checkOutput)};
+        if (QFileInfo(command.checkOutput).absoluteFilePath() == QFileInfo(command.output).absoluteFilePath())
+            return Usage{QStringLiteral("The data check and the report cannot go to the same file")};
+    }
     command.database = parser.value(options.database);
     if (parser.isSet(options.database) && command.database.isEmpty())
         return Usage{QStringLiteral("The option '--database' needs a file")};
@@ -247,6 +270,27 @@ int writeReport(const Command &command, QTextStream &err, QDate today)
         return failed(err, fail(report::preparationErrorText(errors)));
     if (Result<void> written = write(prepared, command.format, command.output); !written)
         return failed(err, written.error());
+    if (!command.checkOutput.isEmpty()) {
+        const Result<engine::DataCheck> check = engine::dataCheckOf(prepared.annotations);
+        if (!check)
+            return failed(err, check.error());
+        if (Result<void> written = writeOutputFile(command.checkOutput, check->toJsonText()); !written)
+            return failed(err, written.error());
+    }
+    return ExitSuccess;
+}
+
+int runCheck(const Command &command, QTextStream &out, QTextStream &err)
+{
+    const Result<report::PreparedReport> loaded = report::loadPrepared(command.input);
+    if (!loaded)
+        return failed(err, loaded.error());
+    const Result<engine::DataCheck> check = engine::dataCheckOf(loaded->annotations);
+    if (!check)
+        return failed(err, fail(QStringLiteral("\"%1\" holds no data check: it was saved before reports kept one")
+                                    .arg(command.input)));
+    out << QString::fromUtf8(check->toJsonText());
+    out.flush();
     return ExitSuccess;
 }
 
@@ -283,11 +327,14 @@ QString usageText()
         "Usage: tarel-report REPORT --from YYYY-MM-DD --to YYYY-MM-DD [--all-doctors | --doctor CODE]\n"
         "                    [--area urban|rural|both] [--database FILE] --output FILE\n"
         "       tarel-report convert IN.fp3 OUT.pdf|OUT.csv\n"
+        "       tarel-report check IN.fp3\n"
         "\n"
         "Runs a report over the source database (the alias \"pelorida\", or the SQLite\n"
         "file --database FILE, opened read-only) and writes the prepared report; the\n"
         "output's extension chooses the format: .fp3, .pdf or .csv. 'convert' writes a\n"
-        "saved .fp3 report as .pdf or .csv.\n"
+        "saved .fp3 report as .pdf or .csv. --check FILE.json also writes the run's data\n"
+        "check: how every selected visit was counted, or why not; 'check' prints the\n"
+        "data check a saved .fp3 report keeps.\n"
         "\n"
         "Reports:\n");
     for (const engine::ReportDefinition &report : engine::reportTable()) {
@@ -333,6 +380,8 @@ std::variant<Command, Usage> parseCommand(const QStringList &arguments)
         return Usage{QStringLiteral("Name a report or 'convert'")};
     if (positional[0] == u"convert")
         return parseConvert(options, positional, !parser.optionNames().isEmpty());
+    if (positional[0] == u"check")
+        return parseCheck(positional, !parser.optionNames().isEmpty());
     return parseReport(options, positional);
 }
 
@@ -349,6 +398,8 @@ int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate
         return ExitSuccess;
     case Command::Kind::Convert:
         return runConvert(command, err);
+    case Command::Kind::Check:
+        return runCheck(command, out, err);
     case Command::Kind::Report:
         break;
     }

@@ -7,6 +7,10 @@
 //   tarel-report REPORT --from YYYY-MM-DD --to YYYY-MM-DD [--all-doctors | --doctor CODE]
 //                [--area urban|rural|both] [--database FILE] --output FILE
 //   tarel-report convert IN.fp3 OUT.pdf|OUT.csv
+//   tarel-report check IN.fp3
+//
+// --check FILE.json writes the run's data check beside the report; 'check'
+// prints the data check a saved report keeps.
 //
 // Exit codes: 0 success; 1 a run or conversion failed (its message and a full
 // stop on standard error); 2 a usage error, including a morbidity report
@@ -37,7 +41,7 @@ std::optional<OutputFormat> outputFormatOf(const QString &path);
 
 // The command line, parsed; nothing checked against the database yet.
 struct Command {
-    enum class Kind { Help, Version, Report, Convert } kind = Kind::Help;
+    enum class Kind { Help, Version, Report, Convert, Check } kind = Kind::Help;
     // Report
     const engine::ReportDefinition *report = nullptr;
     QDate from;
@@ -48,7 +52,8 @@ struct Command {
     QString database;                     // empty: the alias "pelorida"
     QString output;
     OutputFormat format = OutputFormat::PreparedFile;
-    // Convert
+    QString checkOutput; // --check: where the data check goes; empty: nowhere
+    // Convert, Check
     QString input;
 };
 

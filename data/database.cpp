@@ -204,6 +204,7 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
                         .arg(settings.driver, settings.alias));
 
     std::unique_ptr<Database> database(new Database);
+    database->m_settings = settings;
     database->m_engine = engineOf(settings.driver);
     database->m_lockTimeoutSeconds = settings.lockTimeoutSeconds;
     database->m_connectionName = QStringLiteral("KDB-%1").arg(connectionCounter.fetchAndAddRelaxed(1));

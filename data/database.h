@@ -62,6 +62,8 @@ public:
     Database &operator=(const Database &) = delete;
 
     Engine engine() const { return m_engine; }
+    // The settings the database was opened with: its alias, driver and place.
+    const AliasSettings &settings() const { return m_settings; }
     QString connectionName() const { return m_connectionName; }
     QSqlDatabase connection() const;
     bool isOpen() const;
@@ -90,6 +92,7 @@ private:
     QString knownCause(const QSqlError &error) const;
     QString lockedText() const;
     QString m_connectionName;
+    AliasSettings m_settings;
     Engine m_engine = Engine::Other;
     QString m_file;        // a SQLite database: its file
     QString m_description; // how messages name the database

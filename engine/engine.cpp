@@ -1,5 +1,6 @@
 #include "engine.h"
 
+#include "datacheck.h"
 #include "observer.h"
 
 #include "catalogue.h"
@@ -17,6 +18,28 @@ namespace tarel::engine {
 namespace {
 
 using reports::VisitReport;
+
+// What the run records of itself in the filled report: what was asked (to
+// run it again, never any patient data) and its data check.
+void annotate(report::TfrxReport &templ, const data::Database &database, const Request &request,
+              DataCheck check)
+{
+    QJsonObject asked{{QStringLiteral("report"), request.report->commandName()},
+                      {QStringLiteral("from"), request.from.toString(Qt::ISODate)},
+                      {QStringLiteral("to"), request.to.toString(Qt::ISODate)},
+                      {QStringLiteral("alias"), database.settings().alias}};
+    describeRequest(request, check);
+    if (request.report->kind == ReportKind::Morbidity) {
+        asked.insert(QStringLiteral("doctor"), request.doctor ? QJsonValue(QJsonObject{{QStringLiteral("code"), request.doctor->code},
+                                                                                    {QStringLiteral("name"), request.doctor->name}})
+                                                              : QJsonValue());
+        asked.insert(QStringLiteral("area"), check.area);
+    }
+    if (database.engine() == data::Engine::SQLite)
+        asked.insert(QStringLiteral("database"), database.settings().database);
+    templ.annotations.insert(QStringLiteral("request"), asked);
+    templ.annotations.insert(QStringLiteral("check"), check.toJson());
+}
 
 // The six reports: name on the command line, report button, kind, and the
 // report's own definition.
@@ -60,6 +83,7 @@ Result<report::TfrxReport> runMorbidity(data::Database &database, const Request 
     RunObserver *observer = options.observer;
     if (observer)
         fields |= observer->fields();
+    DataCheckCounter check;
 
     const Result<void> read = data::visitSourceOf(database)->read(
         selection, fields,
@@ -68,6 +92,7 @@ Result<report::TfrxReport> runMorbidity(data::Database &database, const Request 
             if (!outcome)
                 return outcome.error();
             grid.add(*outcome);
+            check.morbidityVisit(record, *outcome);
             if (observer)
                 observer->morbidityVisit(record, *outcome);
             return {};
@@ -85,6 +110,7 @@ Result<report::TfrxReport> runMorbidity(data::Database &database, const Request 
                                           tabulation::shortDateText(request.to)};
     if (Result<void> written = reports::writeMorbidityCells(profile, **catalogue, grid, header, templ); !written)
         return written.error();
+    annotate(templ, database, request, check.result());
     return templ;
 }
 
@@ -109,6 +135,7 @@ Result<report::TfrxReport> runVisits(data::Database &database, const Request &re
     RunObserver *observer = options.observer;
     if (observer)
         fields |= observer->fields();
+    DataCheckCounter check;
 
     const Result<void> read = data::visitSourceOf(database)->read(
         selection, fields,
@@ -117,6 +144,7 @@ Result<report::TfrxReport> runVisits(data::Database &database, const Request &re
             if (!outcome)
                 return outcome.error();
             tally.add(*outcome);
+            check.visitReportVisit(record, *outcome);
             if (observer)
                 observer->visitReportVisit(record, *outcome);
             return {};
@@ -134,6 +162,7 @@ Result<report::TfrxReport> runVisits(data::Database &database, const Request &re
                                       &*institution};
     if (Result<void> written = reports::writeVisitCells(report, tally, header, templ); !written)
         return written.error();
+    annotate(templ, database, request, check.result());
     return templ;
 }
 

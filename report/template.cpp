@@ -33,45 +33,18 @@ struct TfrxReport::Index {
 };
 
 TfrxReport::TfrxReport(QString n) : name(std::move(n)) {}
-TfrxReport::TfrxReport(const TfrxReport &other)
-    : name(other.name), pages(other.pages), preview(other.preview), print(other.print),
-      preparation(other.preparation), dataSets(other.dataSets), script(other.script)
+TfrxReport::IndexCache::IndexCache() = default;
+TfrxReport::IndexCache::IndexCache(const IndexCache &) {}
+TfrxReport::IndexCache &TfrxReport::IndexCache::operator=(const IndexCache &other)
 {
-}
-TfrxReport &TfrxReport::operator=(const TfrxReport &other)
-{
-    if (this != &other) {
-        name = other.name;
-        pages = other.pages;
-        preview = other.preview;
-        print = other.print;
-        preparation = other.preparation;
-        dataSets = other.dataSets;
-        script = other.script;
-        m_index.reset();
-    }
+    if (this != &other)
+        index.reset();
     return *this;
 }
-TfrxReport::TfrxReport(TfrxReport &&other) noexcept
-    : name(std::move(other.name)), pages(std::move(other.pages)), preview(other.preview),
-      print(std::move(other.print)), preparation(other.preparation),
-      dataSets(std::move(other.dataSets)), script(std::move(other.script)),
-      m_index(std::move(other.m_index))
-{
-}
-TfrxReport &TfrxReport::operator=(TfrxReport &&other) noexcept
-{
-    name = std::move(other.name);
-    pages = std::move(other.pages);
-    preview = other.preview;
-    print = std::move(other.print);
-    preparation = other.preparation;
-    dataSets = std::move(other.dataSets);
-    script = std::move(other.script);
-    m_index = std::move(other.m_index);
-    return *this;
-}
-TfrxReport::~TfrxReport() = default;
+TfrxReport::IndexCache::IndexCache(IndexCache &&) noexcept = default;
+TfrxReport::IndexCache &TfrxReport::IndexCache::operator=(IndexCache &&) noexcept = default;
+TfrxReport::IndexCache::~IndexCache() = default;
+
 
 int TfrxReport::cellCount() const
 {
@@ -87,7 +60,7 @@ int TfrxReport::cellCount() const
 void TfrxReport::ensureIndex() const
 {
     const int count = cellCount();
-    if (m_index && m_index->cellCount == count)
+    if (m_index.index && m_index.index->cellCount == count)
         return;
     auto index = std::make_unique<Index>();
     index->cellCount = count;
@@ -105,13 +78,13 @@ void TfrxReport::ensureIndex() const
         for (TfrxMemoView &cell : page.cells)
             add(cell);
     }
-    m_index = std::move(index);
+    m_index.index = std::move(index);
 }
 
 TfrxMemoView *TfrxReport::findCell(QStringView cellName)
 {
     ensureIndex();
-    return m_index->byName.value(cellName.toString().toLower(), nullptr);
+    return m_index.index->byName.value(cellName.toString().toLower(), nullptr);
 }
 
 const TfrxMemoView *TfrxReport::findCell(QStringView cellName) const

@@ -136,11 +136,6 @@ struct PreparationSettings {
 class TfrxReport {
 public:
     explicit TfrxReport(QString name = {});
-    TfrxReport(const TfrxReport &other);
-    TfrxReport &operator=(const TfrxReport &other);
-    TfrxReport(TfrxReport &&) noexcept;
-    TfrxReport &operator=(TfrxReport &&) noexcept;
-    ~TfrxReport();
 
     QString name;
     std::vector<TfrxReportPage> pages;
@@ -176,8 +171,20 @@ public:
 
 private:
     struct Index;
+    // The name lookup: a copy starts without one (its cells are other
+    // objects), a move takes it along (the cells stay where they are).
+    class IndexCache {
+    public:
+        IndexCache();
+        IndexCache(const IndexCache &);
+        IndexCache &operator=(const IndexCache &);
+        IndexCache(IndexCache &&) noexcept;
+        IndexCache &operator=(IndexCache &&) noexcept;
+        ~IndexCache();
+        std::unique_ptr<Index> index;
+    };
     void ensureIndex() const;
-    mutable std::unique_ptr<Index> m_index;
+    mutable IndexCache m_index;
 };
 
 } // namespace tarel::report

@@ -339,6 +339,9 @@ Result<QByteArray> preparedReport(data::Database &database, const engine::Reques
     Result<report::TfrxReport> templ = engine::run(database, request);
     if (!templ)
         return templ.error();
+    // The request names the database it was read from; everything else,
+    // the data check included, must be the same on both engines.
+    templ->annotations.remove(QStringLiteral("request"));
     // Grand total of the male row totals.
     if (report::TfrxMemoView *male = templ->findCell(QStringLiteral("v4")); male && total)
         *total = male->text();

@@ -1,0 +1,233 @@
+#include "datacheck.h"
+
+#include "engine.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <algorithm>
+
+namespace tarel::engine {
+
+namespace {
+
+constexpr const char *kFormat = "tarel-data-check";
+constexpr int kVersion = 1;
+
+// The figures after "notCounted" and "noRowDiagnoses", in the order they are written.
+struct Figure {
+    const char *name;
+    qint64 DataCheck::*member;
+};
+constexpr Figure kTrailingFigures[] = {
+    {"countedTwice", &DataCheck::countedTwice},       {"emptyBirthDate", &DataCheck::emptyBirthDate},
+    {"repeatedPersons", &DataCheck::repeatedPersons}, {"unmatchedVisits", &DataCheck::unmatchedVisits},
+    {"noSettlementCode", &DataCheck::noSettlementCode}, {"nonIsoVisitDates", &DataCheck::nonIsoVisitDates},
+};
+
+QJsonObject requestObject(const DataCheck &check)
+{
+    return {{QStringLiteral("from"), check.from},
+            {QStringLiteral("to"), check.to},
+            {QStringLiteral("doctor"), check.doctor.isEmpty() ? QJsonValue() : QJsonValue(check.doctor)},
+            {QStringLiteral("area"), check.area}};
+}
+
+// A JSON value as compact text.
+QByteArray jsonText(const QJsonValue &value)
+{
+    const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return wrapped.mid(1, wrapped.size() - 2);
+}
+
+QByteArray csvField(const QString &text)
+{
+    QString value = text;
+    if (value.contains(u',') || value.contains(u'"') || value.contains(u'\n') || value.contains(u'\r')) {
+        value.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+        value = u'"' + value + u'"';
+    }
+    return value.toUtf8();
+}
+
+} // namespace
+
+QJsonObject DataCheck::toJson() const
+{
+    QJsonObject object{{QStringLiteral("format"), QLatin1String(kFormat)},
+                       {QStringLiteral("version"), kVersion},
+                       {QStringLiteral("report"), report},
+                       {QStringLiteral("request"), requestObject(*this)},
+                       {QStringLiteral("selected"), selected},
+                       {QStringLiteral("counted"), counted},
+                       {QStringLiteral("notCounted"),
+                        QJsonObject{{QStringLiteral("noRow"), noRow}, {QStringLiteral("outsideBands"), outsideBands}}}};
+    QJsonArray diagnoses;
+    for (const Diagnosis &diagnosis : noRowDiagnoses)
+        diagnoses.append(QJsonObject{{QStringLiteral("category"), diagnosis.category},
+                                     {QStringLiteral("subcategory"), diagnosis.subcategory},
+                                     {QStringLiteral("visits"), diagnosis.visits}});
+    object.insert(QStringLiteral("noRowDiagnoses"), diagnoses);
+    for (const Figure &figure : kTrailingFigures)
+        object.insert(QLatin1String(figure.name), this->*figure.member);
+    return object;
+}
+
+QByteArray DataCheck::toJsonText() const
+{
+    QByteArray out = "{\"format\": \"" + QByteArray(kFormat) + "\", \"version\": " + QByteArray::number(kVersion)
+        + ",\n \"report\": " + jsonText(report) + ",\n \"request\": {\"from\": " + jsonText(from)
+        + ", \"to\": " + jsonText(to) + ", \"doctor\": "
+        + (doctor.isEmpty() ? QByteArray("null") : jsonText(doctor)) + ", \"area\": " + jsonText(area) + "},\n"
+        + " \"selected\": " + QByteArray::number(selected) + ",\n \"counted\": " + QByteArray::number(counted)
+        + ",\n \"notCounted\": {\"noRow\": " + QByteArray::number(noRow)
+        + ", \"outsideBands\": " + QByteArray::number(outsideBands) + "},\n \"noRowDiagnoses\": [";
+    for (std::size_t i = 0; i < noRowDiagnoses.size(); ++i) {
+        const Diagnosis &d = noRowDiagnoses[i];
+        out += (i == 0 ? "\n  " : ",\n  ");
+        out += "{\"category\": " + jsonText(d.category) + ", \"subcategory\": " + jsonText(d.subcategory)
+            + ", \"visits\": " + QByteArray::number(d.visits) + "}";
+    }
+    out += noRowDiagnoses.empty() ? "]" : "\n ]";
+    for (const Figure &figure : kTrailingFigures)
+        out += ",\n \"" + QByteArray(figure.name) + "\": " + QByteArray::number(this->*figure.member);
+    out += "}\n";
+    return out;
+}
+
+Result<DataCheck> DataCheck::fromJson(const QJsonObject &object)
+{
+    auto problem = [](const QString &what) {
+        return fail(QStringLiteral("The data check is not readable: %1").arg(what), ErrorKind::File);
+    };
+    if (object.value(QStringLiteral("format")).toString() != QLatin1String(kFormat)
+        || object.value(QStringLiteral("version")).toInt(-1) != kVersion)
+        return problem(QStringLiteral("it is not a data check of version %1").arg(kVersion));
+    DataCheck check;
+    auto count = [&](const QJsonObject &from, const char *name, qint64 &into) {
+        const QJsonValue value = from.value(QLatin1String(name));
+        const double number = value.toDouble(-1);
+        if (!value.isDouble() || number < 0 || number != double(qint64(number)))
+            return false;
+        into = qint64(number);
+        return true;
+    };
+    check.report = object.value(QStringLiteral("report")).toString();
+    const QJsonObject request = object.value(QStringLiteral("request")).toObject();
+    check.from = request.value(QStringLiteral("from")).toString();
+    check.to = request.value(QStringLiteral("to")).toString();
+    check.doctor = request.value(QStringLiteral("doctor")).toString();
+    check.area = request.value(QStringLiteral("area")).toString();
+    const QJsonObject notCounted = object.value(QStringLiteral("notCounted")).toObject();
+    if (!count(object, "selected", check.selected) || !count(object, "counted", check.counted)
+        || !count(notCounted, "noRow", check.noRow) || !count(notCounted, "outsideBands", check.outsideBands))
+        return problem(QStringLiteral("a figure of the selected, counted or not counted visits is missing"));
+    for (const Figure &figure : kTrailingFigures)
+        if (!count(object, figure.name, check.*figure.member))
+            return problem(QStringLiteral("\"%1\" is missing or not a count").arg(QLatin1String(figure.name)));
+    for (const QJsonValue &entry : object.value(QStringLiteral("noRowDiagnoses")).toArray()) {
+        const QJsonObject diagnosis = entry.toObject();
+        Diagnosis d{diagnosis.value(QStringLiteral("category")).toString(),
+                    diagnosis.value(QStringLiteral("subcategory")).toString(), 0};
+        if (!count(diagnosis, "visits", d.visits))
+            return problem(QStringLiteral("an uncounted diagnosis has no number of visits"));
+        check.noRowDiagnoses.push_back(std::move(d));
+    }
+    return check;
+}
+
+QByteArray dataCheckCsv(const DataCheck &check)
+{
+    QByteArray out = "field,value\r\n";
+    auto line = [&](const char *name, const QString &value) {
+        out += QByteArray(name) + ',' + csvField(value) + "\r\n";
+    };
+    line("report", check.report);
+    line("from", check.from);
+    line("to", check.to);
+    line("doctor", check.doctor);
+    line("area", check.area);
+    line("selected", QString::number(check.selected));
+    line("counted", QString::number(check.counted));
+    line("noRow", QString::number(check.noRow));
+    line("outsideBands", QString::number(check.outsideBands));
+    for (const Figure &figure : kTrailingFigures)
+        line(figure.name, QString::number(check.*figure.member));
+    out += "\r\ncategory,subcategory,visits\r\n";
+    for (const DataCheck::Diagnosis &d : check.noRowDiagnoses)
+        out += csvField(d.category) + ',' + csvField(d.subcategory) + ',' + QByteArray::number(d.visits) + "\r\n";
+    return out;
+}
+
+Result<DataCheck> dataCheckOf(const QJsonObject &annotations)
+{
+    const QJsonValue check = annotations.value(QStringLiteral("check"));
+    if (!check.isObject())
+        return fail(QStringLiteral("The report holds no data check"), ErrorKind::File);
+    return DataCheck::fromJson(check.toObject());
+}
+
+void DataCheckCounter::morbidityVisit(const data::VisitRecord &record, const tabulation::MorbidityOutcome &outcome)
+{
+    ++m_check.selected;
+    if (outcome.rows.empty()) {
+        ++m_check.noRow;
+        ++m_diagnoses[qMakePair(record.category.toString(), record.subCategory.toString())];
+        return;
+    }
+    if (outcome.band < 0) {
+        ++m_check.outsideBands;
+        return;
+    }
+    ++m_check.counted;
+    if (outcome.rows.size() > 1)
+        ++m_check.countedTwice;
+    if (record.birthDate.isEmpty())
+        ++m_check.emptyBirthDate;
+}
+
+void DataCheckCounter::visitReportVisit(const data::VisitRecord &record, const reports::VisitOutcome &outcome)
+{
+    ++m_check.selected;
+    if (!(outcome.counts & reports::CountAll)) {
+        ++m_check.outsideBands;
+        return;
+    }
+    ++m_check.counted;
+    if (record.birthDate.isEmpty())
+        ++m_check.emptyBirthDate;
+}
+
+DataCheck DataCheckCounter::result() const
+{
+    DataCheck check = m_check;
+    check.noRowDiagnoses.clear();
+    for (auto it = m_diagnoses.constBegin(); it != m_diagnoses.constEnd(); ++it)
+        check.noRowDiagnoses.push_back({it.key().first, it.key().second, it.value()});
+    // Most visits first; then the texts compared code unit by code unit, not
+    // by the locale, so the order is the same everywhere.
+    std::sort(check.noRowDiagnoses.begin(), check.noRowDiagnoses.end(),
+              [](const DataCheck::Diagnosis &a, const DataCheck::Diagnosis &b) {
+                  if (a.visits != b.visits)
+                      return a.visits > b.visits;
+                  if (const int c = QString::compare(a.category, b.category, Qt::CaseSensitive); c != 0)
+                      return c < 0;
+                  return QString::compare(a.subcategory, b.subcategory, Qt::CaseSensitive) < 0;
+              });
+    return check;
+}
+
+void describeRequest(const Request &request, DataCheck &check)
+{
+    check.report = request.report ? request.report->commandName() : QString();
+    check.from = request.from.toString(Qt::ISODate);
+    check.to = request.to.toString(Qt::ISODate);
+    check.doctor = request.doctor ? request.doctor->code : QString();
+    switch (request.area) {
+    case data::AreaFilter::Urban: check.area = QStringLiteral("urban"); break;
+    case data::AreaFilter::Rural: check.area = QStringLiteral("rural"); break;
+    case data::AreaFilter::Both: check.area = QStringLiteral("both"); break;
+    }
+}
+
+} // namespace tarel::engine
