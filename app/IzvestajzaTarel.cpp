@@ -1,6 +1,7 @@
 #include "IzvestajzaTarel.h"
 
 #include "controls.h"
+#include "runcompanion.h"
 #include "dates.h"
 #include "macc.h"
 #include "ui.h"
@@ -86,7 +87,10 @@ TfrmTarel::TfrmTarel(MainWindowOptions options, std::unique_ptr<data::Database> 
     if (m_options.ui) {
         m_ui = m_options.ui;
     } else {
-        m_ownUi = std::make_unique<WindowUi>();
+        m_companion = std::make_unique<RunCompanion>();
+        auto ui = std::make_unique<WindowUi>();
+        ui->setCompanion(m_companion.get());
+        m_ownUi = std::move(ui);
         m_ui = m_ownUi.get();
     }
 

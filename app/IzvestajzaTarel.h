@@ -32,6 +32,7 @@ class QStandardItemModel;
 
 namespace tarel::app {
 
+class RunCompanion;
 class Ui;
 
 struct MainWindowOptions {
@@ -94,6 +95,7 @@ private:
     QWidget *control(const char *name) const;
 
     MainWindowOptions m_options;
+    std::unique_ptr<RunCompanion> m_companion;
     std::unique_ptr<Ui> m_ownUi;
     Ui *m_ui = nullptr;
     // Declared before the queries, which use it and go first.

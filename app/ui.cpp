@@ -28,7 +28,7 @@ void WindowUi::showError(QWidget *parent, const QString &text)
 
 void WindowUi::showReport(QWidget *parent, const report::TfrxReport &templ, report::PreparedReport &prepared)
 {
-    report::showReport(templ, prepared, parent);
+    report::showReport(templ, prepared, parent, m_companion);
 }
 
 } // namespace tarel::app

@@ -9,6 +9,7 @@
 class QWidget;
 
 namespace tarel::report {
+class ReportCompanion;
 class TfrxReport;
 struct PreparedReport;
 } // namespace tarel::report
@@ -32,10 +33,15 @@ public:
 // Message boxes and the preview window.
 class WindowUi : public Ui {
 public:
+    // What the preview shows beyond the pages (the data check); not owned.
+    void setCompanion(report::ReportCompanion *companion) { m_companion = companion; }
     void showMessage(QWidget *parent, const QString &text) override;
     void showError(QWidget *parent, const QString &text) override;
     void showReport(QWidget *parent, const report::TfrxReport &templ,
                     report::PreparedReport &prepared) override;
+
+private:
+    report::ReportCompanion *m_companion = nullptr;
 };
 
 

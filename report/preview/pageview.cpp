@@ -1,5 +1,7 @@
 #include "pageview.h"
 
+#include <QContextMenuEvent>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -304,6 +306,37 @@ void PageView::mouseMoveEvent(QMouseEvent *event)
     const QPoint moved = event->position().toPoint() - *m_dragFrom;
     horizontalScrollBar()->setValue(m_dragScroll.x() - moved.x());
     verticalScrollBar()->setValue(m_dragScroll.y() - moved.y());
+}
+
+std::optional<CellPosition> PageView::cellAt(QPoint viewportPoint) const
+{
+    const QPointF at = QPointF(viewportPoint) - contentOrigin();
+    for (std::size_t page = 0; page < m_layout.pages.size(); ++page) {
+        if (!m_layout.pages[page].contains(at))
+            continue;
+        const auto &cells = m_report.pages[page].cells;
+        // Later cells are drawn over earlier ones.
+        for (std::size_t i = cells.size(); i-- > 0;) {
+            const CellPosition cell{int(page), int(i)};
+            if (cellRect(cell).contains(at))
+                return cell;
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void PageView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && m_tool == PointerTool::Drag)
+        if (const std::optional<CellPosition> cell = cellAt(event->position().toPoint()))
+            Q_EMIT cellDoubleClicked(*cell);
+}
+
+void PageView::contextMenuEvent(QContextMenuEvent *event)
+{
+    if (const std::optional<CellPosition> cell = cellAt(event->pos()))
+        Q_EMIT cellMenuRequested(*cell, event->globalPos());
 }
 
 void PageView::mouseReleaseEvent(QMouseEvent *)

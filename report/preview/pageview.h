@@ -50,6 +50,8 @@ public:
     std::optional<CellPosition> highlight() const { return m_highlight; }
 
     const PageLayout &pageLayout() const { return m_layout; }
+    // The cell under a viewport point (the last one drawn there), if any.
+    std::optional<CellPosition> cellAt(QPoint viewportPoint) const;
     // Where the content's top-left corner is in the viewport.
     QPointF contentOrigin() const;
 
@@ -60,6 +62,9 @@ Q_SIGNALS:
     void zoomClicked(bool in, QPoint at);
     // The viewport changed size, so fitting zoom modes must be worked out again.
     void viewportResized();
+    // A cell was double-clicked, or its context menu asked for at a global point.
+    void cellDoubleClicked(tarel::report::CellPosition cell);
+    void cellMenuRequested(tarel::report::CellPosition cell, QPoint globalPoint);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -68,6 +73,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void relayout();

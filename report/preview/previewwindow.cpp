@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QPrinter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -34,16 +35,6 @@ namespace {
 const QString kPreparedFilter = QStringLiteral("Prepared Report (*.fp3)");
 constexpr int kOutlineWidth = 120;
 constexpr double kZoomStep = 1.5;
-
-// Messages end with a full stop, as every error box of the program does.
-QString sentence(QString text)
-{
-    text = text.trimmed();
-    if (!text.isEmpty() && !text.endsWith(QLatin1Char('.')) && !text.endsWith(QLatin1Char('!'))
-        && !text.endsWith(QLatin1Char('?')))
-        text += QLatin1Char('.');
-    return text;
-}
 
 } // namespace
 
@@ -72,8 +63,20 @@ PreviewWindow::PreviewWindow(const TfrxReport &templ, PreparedReport &prepared, 
     m_pageLabel->setMinimumWidth(120);
     m_messageLabel = new QLabel(statusBar);
     m_messageLabel->setObjectName(QStringLiteral("messageStatus"));
+    m_summaryLabel = new QLabel(statusBar);
+    m_summaryLabel->setObjectName(QStringLiteral("summaryStatus"));
+    m_detailsButton = new QPushButton(statusBar);
+    m_detailsButton->setObjectName(QStringLiteral("detailsButton"));
+    m_detailsButton->setFlat(true);
+    m_detailsButton->setVisible(false);
+    connect(m_detailsButton, &QPushButton::clicked, this, [this] {
+        if (m_companion)
+            m_companion->showDetails(this, m_prepared);
+    });
     statusBar->addWidget(m_pageLabel);
     statusBar->addWidget(m_messageLabel, 1);
+    statusBar->addPermanentWidget(m_summaryLabel);
+    statusBar->addPermanentWidget(m_detailsButton);
 
     auto *middle = new QHBoxLayout;
     middle->setContentsMargins(0, 0, 0, 0);
@@ -94,6 +97,16 @@ PreviewWindow::PreviewWindow(const TfrxReport &templ, PreparedReport &prepared, 
     connect(m_view, &PageView::viewportResized, this, [this] {
         if (m_model.zoomMode() != ZoomMode::Factor)
             applyZoom(m_model.zoomMode(), m_model.zoom());
+    });
+    connect(m_view, &PageView::cellDoubleClicked, this, [this](CellPosition cell) { explainCell(cell); });
+    connect(m_view, &PageView::cellMenuRequested, this, [this](CellPosition cell, QPoint at) {
+        if (!m_companion)
+            return;
+        QMenu menu(this);
+        QAction *explain = menu.addAction(m_companion->explainCaption());
+        explain->setEnabled(cellExplained(cell));
+        if (menu.exec(at) == explain)
+            explainCell(cell);
     });
     connect(m_view, &PageView::zoomClicked, this, [this](bool in, QPoint at) {
         applyZoom(ZoomMode::Factor, in ? m_model.zoom() * kZoomStep : m_model.zoom() / kZoomStep, at);
@@ -261,6 +274,8 @@ QAction *PreviewWindow::action(const QString &caption) const
 }
 
 QString PreviewWindow::pageStatus() const { return m_pageLabel->text(); }
+QString PreviewWindow::summaryStatus() const { return m_summaryLabel->text(); }
+
 QString PreviewWindow::messageStatus() const { return m_messageLabel->text(); }
 
 // ---- preparation -----------------------------------------------------------
@@ -278,6 +293,7 @@ void PreviewWindow::beginPreparation()
     m_preparer = std::make_unique<Preparer>(m_template);
     m_prepared.pages.clear();
     m_prepared.templateName = m_template.name;
+    m_prepared.annotations = m_template.annotations;
     pagesReplaced();
     if (m_preparer->atEnd())
         finishPreparation();
@@ -305,6 +321,41 @@ void PreviewWindow::prepareStep()
     }
     if (m_preparer->atEnd())
         finishPreparation();
+}
+
+void PreviewWindow::setCompanion(ReportCompanion *companion)
+{
+    m_companion = companion;
+    updateCompanion();
+}
+
+void PreviewWindow::updateCompanion()
+{
+    const QString summary = m_companion ? m_companion->summary(m_prepared) : QString();
+    m_summaryLabel->setText(summary);
+    m_summaryLabel->setVisible(!summary.isEmpty());
+    m_detailsButton->setText(m_companion ? m_companion->detailsCaption() : QString());
+    m_detailsButton->setVisible(m_companion && m_companion->hasDetails(m_prepared));
+}
+
+const OutputCell *PreviewWindow::cellOf(CellPosition position) const
+{
+    if (position.page < 0 || position.page >= int(m_prepared.pages.size()))
+        return nullptr;
+    const auto &cells = m_prepared.pages[std::size_t(position.page)].cells;
+    return position.cell >= 0 && position.cell < int(cells.size()) ? &cells[std::size_t(position.cell)] : nullptr;
+}
+
+bool PreviewWindow::cellExplained(CellPosition position) const
+{
+    const OutputCell *cell = cellOf(position);
+    return m_companion && cell && m_companion->explains(m_prepared, *cell);
+}
+
+void PreviewWindow::explainCell(CellPosition position)
+{
+    if (cellExplained(position))
+        m_companion->explain(this, m_prepared, *cellOf(position));
 }
 
 void PreviewWindow::finishPreparation()
@@ -479,7 +530,7 @@ void PreviewWindow::setMessage(const QString &text)
 
 void PreviewWindow::showError(const QString &message)
 {
-    m_dialogs.message(this, MessageKind::Error, sentence(message));
+    m_dialogs.message(this, MessageKind::Error, withFullStop(message.trimmed()));
 }
 
 void PreviewWindow::save()
@@ -556,6 +607,7 @@ void PreviewWindow::print()
 
 void PreviewWindow::pagesReplaced()
 {
+    updateCompanion();
     m_findFrom = {};
     m_view->setHighlight(std::nullopt);
     m_model.setPageCount(int(m_prepared.pages.size()));
@@ -606,10 +658,11 @@ void PreviewWindow::deleteCurrentPage()
 
 // ---- show report -----------------------------------------------------------
 
-void showReport(const TfrxReport &templ, PreparedReport &prepared, QWidget *parent)
+void showReport(const TfrxReport &templ, PreparedReport &prepared, QWidget *parent, ReportCompanion *companion)
 {
     prepared.pages.clear();
     PreviewWindow window(templ, prepared, parent);
+    window.setCompanion(companion);
     window.startPreparation();
     window.exec();
 }

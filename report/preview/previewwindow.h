@@ -7,6 +7,7 @@
 #include "previewdialogs.h"
 #include "previewmodel.h"
 #include "renderer.h"
+#include "reportcompanion.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -18,6 +19,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QToolBar;
 class QTreeWidget;
 
@@ -49,6 +51,14 @@ public:
     QString messageStatus() const; // the second: "Saving file..." and the like
 
     void setDialogs(PreviewDialogs dialogs) { m_dialogs = std::move(dialogs); }
+    // What the program adds to the preview: the summary in the status bar,
+    // the details command and the explanation of count cells. Not owned;
+    // nullptr: none.
+    void setCompanion(ReportCompanion *companion);
+    QString summaryStatus() const; // the status bar's summary of the report
+    QPushButton *detailsButton() const { return m_detailsButton; }
+    // Double-clicking a cell: its explanation, where the companion has one.
+    void explainCell(CellPosition cell);
 
     // What the toolbar does, callable directly.
     void goToPage(int page); // from 0
@@ -70,6 +80,9 @@ private:
     void pagesReplaced();
     void pagesEdited();
     void updateStatus();
+    void updateCompanion();
+    const OutputCell *cellOf(CellPosition position) const;
+    bool cellExplained(CellPosition position) const;
     void updateActions();
     void updateZoomBox();
     void zoomBoxEntered();
@@ -104,11 +117,15 @@ private:
     PageView *m_view = nullptr;
     QLabel *m_pageLabel = nullptr;
     QLabel *m_messageLabel = nullptr;
+    QLabel *m_summaryLabel = nullptr;
+    QPushButton *m_detailsButton = nullptr;
+    ReportCompanion *m_companion = nullptr; // not owned
 };
 
 // Show report: discards the prepared pages, opens the preview window
 // modally, prepares the template's pages in it and returns when the user has
 // closed it. The prepared pages stay in `prepared`.
-void showReport(const TfrxReport &templ, PreparedReport &prepared, QWidget *parent = nullptr);
+void showReport(const TfrxReport &templ, PreparedReport &prepared, QWidget *parent = nullptr,
+                ReportCompanion *companion = nullptr);
 
 } // namespace tarel::report

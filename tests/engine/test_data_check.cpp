@@ -8,6 +8,7 @@
 #include "generalmedicine.h"
 #include "generator.h"
 #include "sourcedatabase.h"
+#include "suggestions.h"
 
 #include <QJsonDocument>
 #include <QSqlDatabase>
@@ -170,4 +171,28 @@ TEST(DataCheck, EveryVisitIsAccountedForOnTheDemoDatabase)
             EXPECT_EQ(cell("vkupno").toLongLong(), check->counted);
         }
     }
+}
+
+// Where an uncounted diagnosis might belong: the rows whose printed code text
+// covers its category, single codes, ranges and sub-category marks alike.
+TEST(DataCheck, RowsSuggestedByThePrintedCodes)
+{
+    const Result<tabulation::RowCatalogue> catalogue = tabulation::RowCatalogue::parse(
+        QStringLiteral("1 \"Prv\"; \"A00,A04,A07-A08\"\n"
+                       "2 \"Vtor\"; \"A18.0+\"; counts A18 with S_DIJA2 \"0+\"\n"
+                       "3 \"Tret\"; \"A00 - A09\"\n"
+                       "block 1 rows 1-3 code \"1\" numeral \"I\" range \"A00 - A99\"\n"),
+        QStringLiteral("test"));
+    ASSERT_TRUE(catalogue.ok()) << catalogue.message().toStdString();
+    auto rows = [&](const char *category) {
+        std::vector<int> numbers;
+        for (const engine::SuggestedRow &row : engine::suggestedRows(*catalogue, QString::fromLatin1(category)))
+            numbers.push_back(row.row);
+        return numbers;
+    };
+    EXPECT_EQ(rows("A07"), (std::vector<int>{1, 3}));
+    EXPECT_EQ(rows("A05"), (std::vector<int>{3}));
+    EXPECT_EQ(rows("A18"), (std::vector<int>{2}));
+    EXPECT_EQ(rows("B00"), (std::vector<int>{}));
+    EXPECT_EQ(engine::suggestedRows(*catalogue, u"A04").front().codeText, QStringLiteral("A00,A04,A07-A08"));
 }

@@ -1,0 +1,27 @@
+#pragma once
+
+// What the window adds to the preview of a report it ran (or one opened
+// from a file): the data check in the status bar and its dialog.
+
+#include "reportcompanion.h"
+
+#include <QCoreApplication>
+
+namespace tarel::app {
+
+class RunCompanion : public report::ReportCompanion {
+    Q_DECLARE_TR_FUNCTIONS(RunCompanion)
+public:
+    // "781.718 visits selected, 760.102 counted, 21.616 not counted", the
+    // figures grouped as the locale writes them; empty without a data check.
+    QString summary(const report::PreparedReport &report) const override;
+    QString detailsCaption() const override;
+    bool hasDetails(const report::PreparedReport &report) const override;
+    void showDetails(QWidget *parent, const report::PreparedReport &report) override;
+
+    QString explainCaption() const override;
+    bool explains(const report::PreparedReport &report, const report::OutputCell &cell) const override;
+    void explain(QWidget *parent, const report::PreparedReport &report, const report::OutputCell &cell) override;
+};
+
+} // namespace tarel::app
