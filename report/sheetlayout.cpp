@@ -89,16 +89,20 @@ std::vector<const OutputCell *> readingOrder(std::vector<const OutputCell *> cel
     return cells;
 }
 
-// A block's texts in reading order, with the font and alignment of its
-// first text (of its first cell when all are empty).
+// A block's texts in reading order, with the font and alignment of the
+// largest cell that holds a text (of the first cell when all are empty):
+// the main part of a composite label, not its prefix.
 void fillFromCells(SheetBlock &block, const std::vector<const OutputCell *> &cells)
 {
     const std::vector<const OutputCell *> ordered = readingOrder(cells);
     const OutputCell *styled = ordered.front();
+    double largest = -1;
     for (const OutputCell *cell : ordered) {
         const QString text = readableText(cell->font, cell->text);
-        if (block.text.isEmpty() && !text.isEmpty())
+        if (!text.isEmpty() && cell->width * cell->height > largest) {
             styled = cell;
+            largest = cell->width * cell->height;
+        }
         appendText(block.text, text);
     }
     block.font = styled->font;

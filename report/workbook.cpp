@@ -287,6 +287,8 @@ Result<void> writeDataSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
         error = worksheet_write_string(sheet, 0, 1, "Vrednost", heading);
     if (!error)
         error = worksheet_repeat_rows(sheet, 0, 0);
+    worksheet_set_paper(sheet, 9);
+    worksheet_fit_to_pages(sheet, 1, 0);
     lxw_row_t row = 1;
     for (const DataRow &entry : rows) {
         if (error)

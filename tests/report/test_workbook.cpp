@@ -153,8 +153,8 @@ TEST(Workbook, FormSheetGolden)
     EXPECT_EQ(describe(workbook->sheets[0]),
               uR"(print titles $3:$5; paper 9 landscape; fit 1 x 0; margins 0.1968503937007874 0.1968503937007874 0.1968503937007874 0.1968503937007874
 row heights 19.8 28.3 14.2 14.2 14.2 14.2 28.3 14.2
-A1:B1 "Дата од: 01.11.2024" Arial 10 bold
-C1:D1 "ПЗУ: Dom na zdravjeto" Arial 10 bold
+A1:B1 "Дата од: 01.11.2024" Arial 10
+C1:D1 "ПЗУ: Dom na zdravjeto" Arial 10
 A2:D2 "ИЗВЕШТАЈ" Arial 10 bold
 A3:A4 Arial 10 frame LRTB
 B3:B4 "Заболување" Arial 10 frame LRTB
