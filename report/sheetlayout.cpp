@@ -120,6 +120,7 @@ struct PageTable {
     int head = -1; // the last row of the head (the column-number line); -1: none
 
     bool exists() const { return columns.size() >= 2 && rows.size() >= 2; }
+    qint64 gridCells() const { return qint64(rows.size() - 1) * qint64(columns.size() - 1); }
 };
 
 // The line of column numbers: the first row whose every column holds a
@@ -163,6 +164,8 @@ PageTable pageTable(const OutputPage &page)
     }
     table.columns = snappedEdges(std::move(xs));
     table.rows = snappedEdges(std::move(ys));
+    if (table.exists() && table.gridCells() > kMaxSheetCells)
+        return table; // refused by the caller
     if (!table.exists()) {
         for (const OutputCell &cell : page.cells)
             table.above.push_back(&cell);
@@ -198,7 +201,7 @@ PageTable pageTable(const OutputPage &page)
     framed.insert(framed.end(), inside.begin(), inside.end());
     for (const OutputCell *cell : framed) {
         const Span columns = spanOn(table.columns, cell->left, cell->left + cell->width);
-        Span rows = spanOn(table.rows, cell->top, cell->top + cell->height);
+        const Span rows = spanOn(table.rows, cell->top, cell->top + cell->height);
         int index = ownerAt(rows.first, columns.first);
         if (index < 0) {
             SheetBlock block;
@@ -412,12 +415,16 @@ private:
 
 } // namespace
 
-SheetLayout sheetLayout(const PreparedReport &report)
+Result<SheetLayout> sheetLayout(const PreparedReport &report)
 {
+    auto tooLarge = [] { return fail(QStringLiteral("the report's table is too large for a worksheet")); };
     std::vector<PageTable> tables;
     tables.reserve(report.pages.size());
-    for (const OutputPage &page : report.pages)
+    for (const OutputPage &page : report.pages) {
         tables.push_back(pageTable(page));
+        if (tables.back().exists() && tables.back().gridCells() > kMaxSheetCells)
+            return tooLarge();
+    }
     const auto firstTable = std::find_if(tables.begin(), tables.end(), [](const PageTable &t) { return t.exists(); });
 
     // The columns of the first table; without a table, one column as wide as
@@ -432,12 +439,18 @@ SheetLayout sheetLayout(const PreparedReport &report)
                 right = std::max(right, cell.left + cell.width);
         columns = {0, right};
     }
+    if (columns.size() - 1 > std::size_t(kMaxSheetColumns))
+        return tooLarge();
     SheetBuilder builder(columns);
     std::vector<int> firstMap;
     if (firstTable != tables.end())
         firstMap = edgeMap(firstTable->columns, columns);
 
     for (const PageTable &table : tables) {
+        const qint64 rowsAfter = builder.rowCount() + qint64(table.above.size() + table.below.size())
+            + (table.exists() ? qint64(table.rows.size()) : 0);
+        if (rowsAfter > kMaxSheetRows || rowsAfter * qint64(columns.size() - 1) > kMaxSheetCells)
+            return tooLarge();
         builder.addLines(table.above);
         if (table.exists()) {
             const std::vector<int> map = edgeMap(table.columns, columns);

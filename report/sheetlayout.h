@@ -24,6 +24,8 @@
 
 #include "prepared.h"
 
+#include "result.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -55,6 +57,12 @@ struct SheetLayout {
     bool zeroAsDash = false;          // the report prints a zero count as "-"
 };
 
-SheetLayout sheetLayout(const PreparedReport &report);
+// Grids larger than a worksheet holds, or than is sensible to hold in memory
+// (a hand-made file of scattered cells), are an error.
+inline constexpr int kMaxSheetColumns = 16384;
+inline constexpr int kMaxSheetRows = 1048576;
+inline constexpr qint64 kMaxSheetCells = 4000000; // rows x columns, of a page's grid and of the sheet
+
+Result<SheetLayout> sheetLayout(const PreparedReport &report);
 
 } // namespace tarel::report

@@ -144,7 +144,10 @@ const char *kDashZeroFormat = "0;-0;\"-\"";
 
 Result<void> writeFormSheet(lxw_worksheet *sheet, Formats &formats, const PreparedReport &report)
 {
-    const SheetLayout layout = sheetLayout(report);
+    const Result<SheetLayout> laidOut = sheetLayout(report);
+    if (!laidOut)
+        return laidOut.error();
+    const SheetLayout &layout = *laidOut;
     for (std::size_t c = 0; c < layout.columnWidths.size(); ++c)
         if (lxw_error error = worksheet_set_column_pixels(sheet, lxw_col_t(c), lxw_col_t(c),
                                                           uint32_t(std::lround(layout.columnWidths[c])), nullptr))

@@ -16,6 +16,7 @@ using namespace tarel::report;
 using namespace tarel::report::testing;
 using namespace Qt::StringLiterals;
 using tarel::testing::cellName;
+using tarel::testing::cellPosition;
 using tarel::testing::readXlsx;
 using tarel::testing::XlsxCell;
 using tarel::testing::XlsxSheet;
@@ -79,21 +80,6 @@ PreparedReport smallForm()
     return report;
 }
 
-// Whether a cell lies in the range from one cell name to another.
-bool inRange(std::pair<int, int> position, const QString &first, const QString &last)
-{
-    auto find = [](const QString &name) {
-        for (int row = 0; row < 100; ++row)
-            for (int column = 0; column < 30; ++column)
-                if (cellName(row, column) == name)
-                    return std::pair{row, column};
-        return std::pair{-1, -1};
-    };
-    const auto [top, left] = find(first);
-    const auto [bottom, right] = find(last);
-    return position.first >= top && position.first <= bottom && position.second >= left && position.second <= right;
-}
-
 // The sheet as text: its set-up, then every cell that holds something or a
 // frame, with its merged range, row by row.
 QString describe(const XlsxSheet &sheet)
@@ -110,13 +96,16 @@ QString describe(const XlsxSheet &sheet)
     for (const auto &[position, cell] : sheet.cells) {
         const QString name = cellName(position.first, position.second);
         QString range = name;
-        bool covered = false;
+        bool covered = false; // by a merged range that starts elsewhere
         for (const QString &merge : sheet.merges) {
-            if (merge.startsWith(name + u':'))
-                range = merge;
             const QStringList corners = merge.split(u':');
-            covered = covered || (cellName(position.first, position.second) != corners[0]
-                                  && inRange(position, corners[0], corners[1]));
+            const auto [top, left] = cellPosition(corners[0]);
+            const auto [bottom, right] = cellPosition(corners[1]);
+            if (corners[0] == name)
+                range = merge;
+            else
+                covered = covered || (position.first >= top && position.first <= bottom && position.second >= left
+                                      && position.second <= right);
         }
         if (covered || (cell.type == XlsxCell::Type::Blank && cell.frame.isEmpty()))
             continue;
@@ -240,6 +229,17 @@ TEST(Workbook, FailureKeepsTheOldFile)
     const auto failed = writeWorkbook(tooLong, path);
     ASSERT_FALSE(failed.ok());
     EXPECT_TRUE(failed.message().startsWith(u"Cannot write \""_s + path + u"\": "_s)) << failed.message().toStdString();
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("old"));
+    old.close();
+
+    // Scattered cells whose edges make a grid of 3000 x 3000 are refused, quickly.
+    PreparedReport scattered = smallForm();
+    for (int i = 0; i < 3000; ++i)
+        scattered.pages[1].cells.push_back(at(100 + 2 * i, 100 + 2 * i, 0.5, 0.5, u"x"_s));
+    const auto refused = writeWorkbook(scattered, path);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.message().endsWith(u"too large for a worksheet"_s)) << refused.message().toStdString();
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), QByteArray("old"));
     old.close();

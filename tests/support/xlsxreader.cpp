@@ -36,16 +36,6 @@ std::optional<QByteArray> inflateRaw(const QByteArray &data, qsizetype size)
     return out;
 }
 
-// "AB12" as (11, 27).
-std::pair<int, int> cellPosition(QStringView name)
-{
-    int column = 0;
-    qsizetype i = 0;
-    while (i < name.size() && name[i].isLetter())
-        column = column * 26 + (name[i++].toUpper().unicode() - 'A' + 1);
-    return {name.mid(i).toInt() - 1, column - 1};
-}
-
 struct Style {
     QString numberFormat = QStringLiteral("General");
     QString font;
@@ -157,17 +147,11 @@ void readSheet(const QByteArray &xml, const QStringList &strings, const std::vec
             } else if (type == u"b") {
                 cell->type = XlsxCell::Type::Boolean;
                 cell->text = value;
-            } else if (type == u"str") {
-                cell->type = XlsxCell::Type::Text;
-                cell->text = value;
             } else {
                 cell->type = XlsxCell::Type::Number;
                 cell->text = value;
                 cell->number = value.toDouble();
             }
-        } else if (name == u"t" && cell && type == u"inlineStr") {
-            cell->type = XlsxCell::Type::Text;
-            cell->text += reader.readElementText();
         } else if (name == u"mergeCell") {
             sheet.merges << attributes.value(QLatin1String("ref")).toString();
         } else if (name == u"pageSetUpPr") {
@@ -204,6 +188,15 @@ const XlsxSheet *XlsxWorkbook::sheet(const QString &name) const
         if (sheet.name == name)
             return &sheet;
     return nullptr;
+}
+
+std::pair<int, int> cellPosition(QStringView name)
+{
+    int column = 0;
+    qsizetype i = 0;
+    while (i < name.size() && name[i].isLetter())
+        column = column * 26 + (name[i++].toUpper().unicode() - 'A' + 1);
+    return {name.mid(i).toInt() - 1, column - 1};
 }
 
 QString cellName(int row, int column)

@@ -56,7 +56,8 @@ std::optional<QMap<QString, QByteArray>> unzip(const QByteArray &archive);
 // Reads the file; nothing, with the reason in *error, when it is not a workbook.
 std::optional<XlsxWorkbook> readXlsx(const QString &path, QString *error = nullptr);
 
-// "B7" for (6, 1).
+// "B7" for (6, 1), and back.
 QString cellName(int row, int column);
+std::pair<int, int> cellPosition(QStringView name);
 
 } // namespace tarel::testing
