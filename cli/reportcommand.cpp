@@ -405,10 +405,10 @@ QString usageText()
         "\n"
         "'batch' writes all six reports of the period into DIR, one file per format,\n"
         "named <from>_<to>_<report>.<ext>; the morbidity reports are for all doctors\n"
-        "and, with --each-doctor, also for every active doctor (<from>_<to>_<report>_<code>.<ext>).\n"
-        "It reads every report from one snapshot of the database, prints each file\n"
-        "written, goes on past a file that fails and then exits 1 naming the files\n"
-        "not written.\n"
+        "and, with --each-doctor, also for every active doctor, named\n"
+        "<from>_<to>_<report>_<code>.<ext>. It reads every report from one snapshot of\n"
+        "the database, prints each file written, goes on past a file that fails and\n"
+        "then exits 1 naming the files not written.\n"
         "\n"
         "Reports:\n");
     for (const engine::ReportDefinition &report : engine::reportTable()) {
