@@ -10,6 +10,7 @@
 
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -87,6 +88,7 @@ QString sheetFontName(const Font &font)
 }
 
 double points(double templatePixels) { return templatePixels * 72.0 / 96.0; }
+constexpr double kMaxPoints = 409;
 
 class Formats {
 public:
@@ -148,18 +150,23 @@ Result<void> writeFormSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
     if (!laidOut)
         return laidOut.error();
     const SheetLayout &layout = *laidOut;
-    for (std::size_t c = 0; c < layout.columnWidths.size(); ++c)
-        if (lxw_error error = worksheet_set_column_pixels(sheet, lxw_col_t(c), lxw_col_t(c),
-                                                          uint32_t(std::lround(layout.columnWidths[c])), nullptr))
+    // Within what a spreadsheet takes: columns up to 255 characters (1790
+    // pixels), rows and fonts up to 409 points.
+    for (std::size_t c = 0; c < layout.columnWidths.size(); ++c) {
+        const auto pixels = uint32_t(std::clamp(std::lround(layout.columnWidths[c]), 1L, 1790L));
+        if (lxw_error error = worksheet_set_column_pixels(sheet, lxw_col_t(c), lxw_col_t(c), pixels, nullptr))
             return libraryError(error);
-    for (std::size_t r = 0; r < layout.rowHeights.size(); ++r)
-        if (lxw_error error = worksheet_set_row(sheet, lxw_row_t(r), points(layout.rowHeights[r]), nullptr))
+    }
+    for (std::size_t r = 0; r < layout.rowHeights.size(); ++r) {
+        const double height = std::clamp(points(layout.rowHeights[r]), 1.0, kMaxPoints);
+        if (lxw_error error = worksheet_set_row(sheet, lxw_row_t(r), height, nullptr))
             return libraryError(error);
+    }
 
     for (const SheetBlock &block : layout.blocks) {
         Look look;
         look.fontName = sheetFontName(block.font);
-        look.points = std::max(1.0, std::round(points(block.font.height)));
+        look.points = std::clamp(std::round(points(block.font.height)), 1.0, kMaxPoints);
         look.bold = block.font.bold;
         look.hAlign = block.hAlign;
         look.vAlign = block.vAlign;
