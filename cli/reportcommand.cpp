@@ -1,8 +1,8 @@
 #include "reportcommand.h"
 
+#include "batch.h"
 #include "database.h"
 #include "datacheck.h"
-#include "export.h"
 #include "outputfile.h"
 #include "prepared.h"
 #include "preparedfile.h"
@@ -30,7 +30,8 @@ public:
     Options()
     {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        for (const QCommandLineOption *option : {&from, &to, &allDoctors, &doctor, &area, &database, &output, &check})
+        for (const QCommandLineOption *option : {&from, &to, &allDoctors, &doctor, &area, &database, &output, &check,
+                                                 &month, &folder, &format, &eachDoctor})
             parser.addOption(*option);
     }
 
@@ -60,10 +61,22 @@ public:
     QCommandLineOption check{QStringLiteral("check"),
                              QStringLiteral("Also write the run's data check (JSON) to this file."),
                              QStringLiteral("FILE.json")};
+    QCommandLineOption month{QStringLiteral("month"),
+                             QStringLiteral("Batch: the period from the first to the last day of that month."),
+                             QStringLiteral("YYYY-MM")};
+    QCommandLineOption folder{QStringLiteral("folder"),
+                              QStringLiteral("Batch: the folder the files go into (made when missing)."),
+                              QStringLiteral("DIR")};
+    QCommandLineOption format{QStringLiteral("format"),
+                              QStringLiteral("Batch: the formats to write, separated by commas (default xlsx)."),
+                              QStringLiteral("xlsx,pdf,csv,fp3")};
+    QCommandLineOption eachDoctor{
+        QStringLiteral("each-doctor"),
+        QStringLiteral("Batch: also the morbidity reports of every active doctor, one file each.")};
 
     std::vector<const QCommandLineOption *> valueOptions() const
     {
-        return {&from, &to, &doctor, &area, &database, &output, &check};
+        return {&from, &to, &doctor, &area, &database, &output, &check, &month, &folder, &format};
     }
 };
 
@@ -114,7 +127,7 @@ std::variant<Command, Usage> parseConvert(const Options &options, const QStringL
     if (anyOption)
         return Usage{QStringLiteral("'convert' takes no options")};
     if (positional.size() != 3)
-        return Usage{QStringLiteral("'convert' needs an input .fp3 file and an output .pdf or .csv file")};
+        return Usage{QStringLiteral("'convert' needs an input .fp3 file and an output .pdf, .csv or .xlsx file")};
     Q_UNUSED(options);
     Command command;
     command.kind = Command::Kind::Convert;
@@ -122,7 +135,8 @@ std::variant<Command, Usage> parseConvert(const Options &options, const QStringL
     command.output = positional[2];
     const std::optional<OutputFormat> format = outputFormatOf(command.output);
     if (!format || *format == OutputFormat::PreparedFile)
-        return Usage{QStringLiteral("The output file '%1' of 'convert' must end in .pdf or .csv").arg(command.output)};
+        return Usage{
+            QStringLiteral("The output file '%1' of 'convert' must end in .pdf, .csv or .xlsx").arg(command.output)};
     command.format = *format;
     return command;
 }
@@ -139,6 +153,110 @@ std::variant<Command, Usage> parseCheck(const QStringList &positional, bool anyO
     return command;
 }
 
+// The options that belong to one command only.
+std::optional<Usage> foreignOption(const Options &options, bool batch)
+{
+    const std::vector<const QCommandLineOption *> others = batch
+        ? std::vector<const QCommandLineOption *>{&options.allDoctors, &options.doctor, &options.output, &options.check}
+        : std::vector<const QCommandLineOption *>{&options.month, &options.folder, &options.format,
+                                                   &options.eachDoctor};
+    for (const QCommandLineOption *option : others)
+        if (options.parser.isSet(*option))
+            return Usage{batch ? QStringLiteral("The option '--%1' is not for 'batch'").arg(option->names().front())
+                               : QStringLiteral("The option '--%1' is only for 'batch'").arg(option->names().front())};
+    return std::nullopt;
+}
+
+std::optional<Usage> parseDates(const Options &options, Command &command)
+{
+    const QCommandLineParser &parser = options.parser;
+    for (const QCommandLineOption *date : {&options.from, &options.to}) {
+        const QString option = date->names().front();
+        if (!parser.isSet(*date))
+            return Usage{QStringLiteral("The option '--%1 YYYY-MM-DD' is required").arg(option)};
+        const std::optional<QDate> parsed = isoDate(parser.value(*date));
+        if (!parsed)
+            return Usage{QStringLiteral("'%1' is not a date of the form YYYY-MM-DD").arg(parser.value(*date))};
+        (date == &options.from ? command.from : command.to) = *parsed;
+    }
+    return std::nullopt;
+}
+
+std::optional<Usage> parseDatabase(const Options &options, Command &command)
+{
+    command.database = options.parser.value(options.database);
+    if (options.parser.isSet(options.database) && command.database.isEmpty())
+        return Usage{QStringLiteral("The option '--database' needs a file")};
+    return std::nullopt;
+}
+
+std::optional<Usage> parseArea(const Options &options, Command &command)
+{
+    if (!options.parser.isSet(options.area))
+        return std::nullopt;
+    const QString value = options.parser.value(options.area);
+    for (const AreaName &entry : areaNames)
+        if (value == QLatin1String(entry.name))
+            command.area = entry.area;
+    if (!command.area)
+        return Usage{QStringLiteral("'%1' is not an area: use urban, rural or both").arg(value)};
+    return std::nullopt;
+}
+
+// "YYYY-MM": its first and last day.
+bool parseMonth(const QString &text, Command &command)
+{
+    if (text.size() != 7 || text[4] != u'-')
+        return false;
+    bool yearOk = false;
+    bool monthOk = false;
+    const int year = text.left(4).toInt(&yearOk);
+    const int month = text.mid(5).toInt(&monthOk);
+    if (!yearOk || !monthOk || !text[0].isDigit() || !text[5].isDigit() || month < 1 || month > 12)
+        return false;
+    command.from = QDate(year, month, 1);
+    command.to = command.from.addMonths(1).addDays(-1);
+    return command.from.isValid() && command.to.isValid();
+}
+
+std::variant<Command, Usage> parseBatch(const Options &options, const QStringList &positional)
+{
+    const QCommandLineParser &parser = options.parser;
+    if (positional.size() > 1)
+        return Usage{QStringLiteral("Unexpected argument '%1'").arg(positional[1])};
+    if (std::optional<Usage> usage = foreignOption(options, true))
+        return *usage;
+    Command command;
+    command.kind = Command::Kind::Batch;
+    if (parser.isSet(options.month)) {
+        if (parser.isSet(options.from) || parser.isSet(options.to))
+            return Usage{QStringLiteral("Give either '--month YYYY-MM' or '--from' and '--to', not both")};
+        if (!parseMonth(parser.value(options.month), command))
+            return Usage{QStringLiteral("'%1' is not a month of the form YYYY-MM").arg(parser.value(options.month))};
+    } else if (std::optional<Usage> usage = parseDates(options, command)) {
+        return *usage;
+    }
+    if (!parser.isSet(options.folder))
+        return Usage{QStringLiteral("The option '--folder DIR' is required")};
+    command.folder = parser.value(options.folder);
+    if (command.folder.isEmpty())
+        return Usage{QStringLiteral("The option '--folder' needs a folder")};
+    const QString formats = parser.isSet(options.format) ? parser.value(options.format) : QStringLiteral("xlsx");
+    for (const QString &name : formats.split(QLatin1Char(','))) {
+        const std::optional<OutputFormat> format = outputFormatNamed(name.trimmed());
+        if (!format)
+            return Usage{QStringLiteral("'%1' is not a format: use xlsx, pdf, csv or fp3").arg(name.trimmed())};
+        if (std::find(command.formats.begin(), command.formats.end(), *format) == command.formats.end())
+            command.formats.push_back(*format);
+    }
+    command.eachDoctor = parser.isSet(options.eachDoctor);
+    if (std::optional<Usage> usage = parseDatabase(options, command))
+        return *usage;
+    if (std::optional<Usage> usage = parseArea(options, command))
+        return *usage;
+    return command;
+}
+
 std::variant<Command, Usage> parseReport(const Options &options, const QStringList &positional)
 {
     const QCommandLineParser &parser = options.parser;
@@ -150,22 +268,16 @@ std::variant<Command, Usage> parseReport(const Options &options, const QStringLi
         return Usage{QStringLiteral("Unknown report '%1'").arg(name)};
     if (positional.size() > 1)
         return Usage{QStringLiteral("Unexpected argument '%1'").arg(positional[1])};
-
-    for (const QCommandLineOption *date : {&options.from, &options.to}) {
-        const QString option = date->names().front();
-        if (!parser.isSet(*date))
-            return Usage{QStringLiteral("The option '--%1 YYYY-MM-DD' is required").arg(option)};
-        const std::optional<QDate> parsed = isoDate(parser.value(*date));
-        if (!parsed)
-            return Usage{QStringLiteral("'%1' is not a date of the form YYYY-MM-DD").arg(parser.value(*date))};
-        (date == &options.from ? command.from : command.to) = *parsed;
-    }
+    if (std::optional<Usage> usage = foreignOption(options, false))
+        return *usage;
+    if (std::optional<Usage> usage = parseDates(options, command))
+        return *usage;
     if (!parser.isSet(options.output))
         return Usage{QStringLiteral("The option '--output FILE' is required")};
     command.output = parser.value(options.output);
     const std::optional<OutputFormat> format = outputFormatOf(command.output);
     if (!format)
-        return Usage{QStringLiteral("The output file '%1' must end in .fp3, .pdf or .csv").arg(command.output)};
+        return Usage{QStringLiteral("The output file '%1' must end in .fp3, .pdf, .csv or .xlsx").arg(command.output)};
     command.format = *format;
     if (parser.isSet(options.check)) {
         command.checkOutput = parser.value(options.check);
@@ -174,9 +286,8 @@ std::variant<Command, Usage> parseReport(const Options &options, const QStringLi
         if (QFileInfo(command.checkOutput).absoluteFilePath() == QFileInfo(command.output).absoluteFilePath())
             return Usage{QStringLiteral("The data check and the report cannot go to the same file")};
     }
-    command.database = parser.value(options.database);
-    if (parser.isSet(options.database) && command.database.isEmpty())
-        return Usage{QStringLiteral("The option '--database' needs a file")};
+    if (std::optional<Usage> usage = parseDatabase(options, command))
+        return *usage;
 
     const bool allDoctors = parser.isSet(options.allDoctors);
     const bool doctor = parser.isSet(options.doctor);
@@ -197,14 +308,8 @@ std::variant<Command, Usage> parseReport(const Options &options, const QStringLi
         if (command.doctor->isEmpty())
             return Usage{QStringLiteral("Izberete lekar"), false};
     }
-    if (area) {
-        const QString value = parser.value(options.area);
-        for (const AreaName &entry : areaNames)
-            if (value == QLatin1String(entry.name))
-                command.area = entry.area;
-        if (!command.area)
-            return Usage{QStringLiteral("'%1' is not an area: use urban, rural or both").arg(value)};
-    }
+    if (std::optional<Usage> usage = parseArea(options, command))
+        return *usage;
     return command;
 }
 
@@ -213,19 +318,6 @@ Result<std::unique_ptr<data::Database>> openDatabase(const Command &command)
     if (command.database.isEmpty())
         return data::Database::openAlias(QString::fromLatin1(data::DefaultAlias));
     return data::Database::open(data::sqliteFile(command.database));
-}
-
-Result<void> write(const report::PreparedReport &prepared, OutputFormat format, const QString &path)
-{
-    switch (format) {
-    case OutputFormat::PreparedFile:
-        return report::savePrepared(prepared, path);
-    case OutputFormat::Pdf:
-        return report::writePdf(prepared, path);
-    case OutputFormat::Csv:
-        break;
-    }
-    return report::writeCsv(prepared, path);
 }
 
 // Reports a failure on standard error: a usage error as it stands, any other
@@ -268,7 +360,7 @@ int writeReport(const Command &command, QTextStream &err, QDate today)
     const report::PreparedReport prepared = report::prepare(*filled, &errors);
     if (!errors.isEmpty())
         return failed(err, fail(report::preparationErrorText(errors)));
-    if (Result<void> written = write(prepared, command.format, command.output); !written)
+    if (Result<void> written = writeOutput(prepared, command.format, command.output); !written)
         return failed(err, written.error());
     if (!command.checkOutput.isEmpty()) {
         const Result<engine::DataCheck> check = engine::dataCheckOf(prepared.annotations);
@@ -294,13 +386,50 @@ int runCheck(const Command &command, QTextStream &out, QTextStream &err)
     return ExitSuccess;
 }
 
+// Prints each file written on out and each failure on err as they come,
+// then names the files not written.
+int runBatchCommand(const Command &command, QTextStream &out, QTextStream &err, QDate today)
+{
+    Result<std::unique_ptr<data::Database>> database = openDatabase(command);
+    if (!database)
+        return failed(err, database.error());
+    BatchRequest request;
+    request.from = command.from;
+    request.to = command.to;
+    request.folder = command.folder;
+    request.formats = command.formats;
+    request.eachDoctor = command.eachDoctor;
+    request.area = command.area.value_or(data::AreaFilter::Both);
+    request.today = today;
+    const Result<std::vector<BatchFile>> files = runBatch(**database, request, [&](const BatchFile &file) {
+        if (file.error)
+            err << withFullStop(file.error->message) << Qt::endl;
+        else
+            out << file.path << Qt::endl;
+    });
+    if (!files)
+        return failed(err, files.error());
+    QStringList notWritten;
+    for (const BatchFile &file : *files)
+        if (file.error)
+            notWritten << file.path;
+    if (notWritten.isEmpty())
+        return ExitSuccess;
+    err << QStringLiteral("%1 of %2 files were not written: %3.")
+               .arg(notWritten.size())
+               .arg(files->size())
+               .arg(notWritten.join(QStringLiteral(", ")))
+        << Qt::endl;
+    return ExitRunError;
+}
+
 int runConvert(const Command &command, QTextStream &err)
 {
     protectSource(command.input, QStringLiteral("the prepared report being converted"));
     Result<report::PreparedReport> loaded = report::loadPrepared(command.input);
     if (!loaded)
         return failed(err, loaded.error());
-    if (Result<void> written = write(*loaded, command.format, command.output); !written)
+    if (Result<void> written = writeOutput(*loaded, command.format, command.output); !written)
         return failed(err, written.error());
     return ExitSuccess;
 }
@@ -309,32 +438,30 @@ int runConvert(const Command &command, QTextStream &err)
 
 int exitStatus(const Error &error) { return error.kind == ErrorKind::Usage ? ExitUsage : ExitRunError; }
 
-std::optional<OutputFormat> outputFormatOf(const QString &path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == u"fp3")
-        return OutputFormat::PreparedFile;
-    if (suffix == u"pdf")
-        return OutputFormat::Pdf;
-    if (suffix == u"csv")
-        return OutputFormat::Csv;
-    return std::nullopt;
-}
-
 QString usageText()
 {
     QString text = QStringLiteral(
         "Usage: tarel-report REPORT --from YYYY-MM-DD --to YYYY-MM-DD [--all-doctors | --doctor CODE]\n"
         "                    [--area urban|rural|both] [--database FILE] --output FILE\n"
-        "       tarel-report convert IN.fp3 OUT.pdf|OUT.csv\n"
+        "       tarel-report convert IN.fp3 OUT.pdf|OUT.csv|OUT.xlsx\n"
         "       tarel-report check IN.fp3\n"
+        "       tarel-report batch (--month YYYY-MM | --from YYYY-MM-DD --to YYYY-MM-DD) --folder DIR\n"
+        "                    [--format xlsx,pdf,csv,fp3] [--each-doctor] [--area urban|rural|both]\n"
+        "                    [--database FILE]\n"
         "\n"
         "Runs a report over the source database (the alias \"pelorida\", or the SQLite\n"
         "file --database FILE, opened read-only) and writes the prepared report; the\n"
-        "output's extension chooses the format: .fp3, .pdf or .csv. 'convert' writes a\n"
-        "saved .fp3 report as .pdf or .csv. --check FILE.json also writes the run's data\n"
-        "check: how every selected visit was counted, or why not; 'check' prints the\n"
-        "data check a saved .fp3 report keeps.\n"
+        "output's extension chooses the format: .fp3, .pdf, .csv or .xlsx (a workbook).\n"
+        "'convert' writes a saved .fp3 report as .pdf, .csv or .xlsx. --check FILE.json\n"
+        "also writes the run's data check: how every selected visit was counted, or why\n"
+        "not; 'check' prints the data check a saved .fp3 report keeps.\n"
+        "\n"
+        "'batch' writes all six reports of the period into DIR, one file per format,\n"
+        "named <from>_<to>_<report>.<ext>; the morbidity reports are for all doctors\n"
+        "and, with --each-doctor, also for every active doctor, named\n"
+        "<from>_<to>_<report>_<code>.<ext>. It reads every report from one snapshot of\n"
+        "the database, prints each file written, goes on past a file that fails and\n"
+        "then exits 1 naming the files not written.\n"
         "\n"
         "Reports:\n");
     for (const engine::ReportDefinition &report : engine::reportTable()) {
@@ -352,7 +479,7 @@ QString usageText()
         text += QLatin1Char('\n') + help.mid(start).trimmed() + QLatin1Char('\n');
     text += QStringLiteral(
         "\n"
-        "Exit status: 0 success, 1 the run failed, 2 usage error.\n");
+        "Exit status: 0 success, 1 the run failed or a file was not written, 2 usage error.\n");
     return text;
 }
 
@@ -372,16 +499,19 @@ std::variant<Command, Usage> parseCommand(const QStringList &arguments)
     for (const QCommandLineOption *option : options.valueOptions())
         if (parser.values(*option).size() > 1)
             return Usage{QStringLiteral("The option '--%1' is given twice").arg(option->names().front())};
-    if (arguments.count(QStringLiteral("--all-doctors")) > 1)
-        return Usage{QStringLiteral("The option '--all-doctors' is given twice")};
+    for (const char *flag : {"--all-doctors", "--each-doctor"})
+        if (arguments.count(QLatin1String(flag)) > 1)
+            return Usage{QStringLiteral("The option '%1' is given twice").arg(QLatin1String(flag))};
 
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
-        return Usage{QStringLiteral("Name a report or 'convert'")};
+        return Usage{QStringLiteral("Name a report, 'convert', 'check' or 'batch'")};
     if (positional[0] == u"convert")
         return parseConvert(options, positional, !parser.optionNames().isEmpty());
     if (positional[0] == u"check")
         return parseCheck(positional, !parser.optionNames().isEmpty());
+    if (positional[0] == u"batch")
+        return parseBatch(options, positional);
     return parseReport(options, positional);
 }
 
@@ -400,6 +530,8 @@ int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate
         return runConvert(command, err);
     case Command::Kind::Check:
         return runCheck(command, out, err);
+    case Command::Kind::Batch:
+        return runBatchCommand(command, out, err, today);
     case Command::Kind::Report:
         break;
     }

@@ -1,22 +1,27 @@
 #pragma once
 
 // The command-line tool tarel-report: runs one report over the source
-// database and writes the prepared report as .fp3, .pdf or .csv, or converts
-// a saved .fp3 file to .pdf or .csv.
+// database and writes the prepared report as .fp3, .pdf, .csv or .xlsx,
+// converts a saved .fp3 file to .pdf, .csv or .xlsx, or writes the batch of
+// all reports of a period into a folder (batch.h).
 //
 //   tarel-report REPORT --from YYYY-MM-DD --to YYYY-MM-DD [--all-doctors | --doctor CODE]
 //                [--area urban|rural|both] [--database FILE] --output FILE
-//   tarel-report convert IN.fp3 OUT.pdf|OUT.csv
+//   tarel-report convert IN.fp3 OUT.pdf|OUT.csv|OUT.xlsx
 //   tarel-report check IN.fp3
+//   tarel-report batch (--month YYYY-MM | --from YYYY-MM-DD --to YYYY-MM-DD) --folder DIR
+//                [--format xlsx,pdf,csv,fp3] [--each-doctor] [--area ...] [--database FILE]
 //
 // --check FILE.json writes the run's data check beside the report; 'check'
 // prints the data check a saved report keeps.
 //
 // Exit codes: 0 success; 1 a run or conversion failed (its message and a full
-// stop on standard error); 2 a usage error, including a morbidity report
-// without a doctor choice ("Izberete lekar") and an unknown doctor code.
+// stop on standard error), or a file of a batch was not written; 2 a usage
+// error, including a morbidity report without a doctor choice ("Izberete
+// lekar") and an unknown doctor code.
 
 #include "engine.h"
+#include "outputs.h"
 #include "result.h"
 
 #include <QDate>
@@ -25,6 +30,7 @@
 
 #include <optional>
 #include <variant>
+#include <vector>
 
 class QTextStream;
 
@@ -35,14 +41,10 @@ enum ExitCode { ExitSuccess = 0, ExitRunError = 1, ExitUsage = 2 };
 // The exit status of a failed command.
 int exitStatus(const Error &error);
 
-enum class OutputFormat { PreparedFile, Pdf, Csv };
-// By the file's extension (.fp3, .pdf, .csv, without regard to case).
-std::optional<OutputFormat> outputFormatOf(const QString &path);
-
 // The command line, parsed; nothing checked against the database yet.
 struct Command {
-    enum class Kind { Help, Version, Report, Convert, Check } kind = Kind::Help;
-    // Report
+    enum class Kind { Help, Version, Report, Convert, Check, Batch } kind = Kind::Help;
+    // Report (and Batch: the dates, area and database)
     const engine::ReportDefinition *report = nullptr;
     QDate from;
     QDate to;
@@ -55,6 +57,10 @@ struct Command {
     QString checkOutput; // --check: where the data check goes; empty: nowhere
     // Convert, Check
     QString input;
+    // Batch
+    QString folder;
+    std::vector<OutputFormat> formats;
+    bool eachDoctor = false;
 };
 
 // A usage problem: the message for standard error and the exit code (2).

@@ -1,6 +1,7 @@
 #include "exportformats.h"
 
 #include "export.h"
+#include "workbook.h"
 
 namespace tarel::report {
 
@@ -9,6 +10,8 @@ const std::vector<ExportFormat> &exportFormats()
     static const std::vector<ExportFormat> formats = {
         {QStringLiteral("PDF file"), QStringLiteral("PDF file (*.pdf)"), QStringLiteral("pdf"), &writePdf},
         {QStringLiteral("CSV file"), QStringLiteral("CSV file (*.csv)"), QStringLiteral("csv"), &writeCsv},
+        {QStringLiteral("Excel workbook"), QStringLiteral("Excel workbook (*.xlsx)"), QStringLiteral("xlsx"),
+         &writeWorkbook},
     };
     return formats;
 }

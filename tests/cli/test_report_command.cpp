@@ -2,6 +2,7 @@
 
 #include "preparedfile.h"
 #include "sourcedatabase.h"
+#include "xlsxreader.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,7 +51,7 @@ TEST(ReportCommand, UsageErrors)
         const char *message;
     };
     const Case cases[] = {
-        {"nothing", "", "Name a report or 'convert'"},
+        {"nothing", "", "Name a report, 'convert', 'check' or 'batch'"},
         {"unknown report", "no-such --from 2024-01-01 --to 2024-02-01 --output a.csv", "Unknown report 'no-such'"},
         {"unknown option", "visits-children --form 2024-01-01", "Unknown option '--form'"},
         {"single-dash option", "visits-children -o a.csv", "Unknown option '-o'"},
@@ -64,9 +65,9 @@ TEST(ReportCommand, UsageErrors)
         {"option twice", "visits-children --from 2024-01-01 --from 2024-01-02", "The option '--from' is given twice"},
         {"missing output", "visits-children --from 2024-01-01 --to 2024-02-01", "The option '--output FILE' is required"},
         {"unknown extension", "visits-children --from 2024-01-01 --to 2024-02-01 --output a.txt",
-         "The output file 'a.txt' must end in .fp3, .pdf or .csv"},
+         "The output file 'a.txt' must end in .fp3, .pdf, .csv or .xlsx"},
         {"no extension", "visits-children --from 2024-01-01 --to 2024-02-01 --output report",
-         "The output file 'report' must end in .fp3, .pdf or .csv"},
+         "The output file 'report' must end in .fp3, .pdf, .csv or .xlsx"},
         {"doctor on a visit report", "visits-children --from 2024-01-01 --to 2024-02-01 --doctor L01 --output a.csv",
          "The report 'visits-children' takes only the dates: no doctor or area option"},
         {"area on a visit report", "visits-children --from 2024-01-01 --to 2024-02-01 --area urban --output a.csv",
@@ -77,9 +78,20 @@ TEST(ReportCommand, UsageErrors)
         {"unknown area", "general-medicine --from 2024-01-01 --to 2024-02-01 --all-doctors --area town --output a.csv",
          "'town' is not an area: use urban, rural or both"},
         {"flag with a value", "general-medicine --all-doctors=yes", "The option '--all-doctors' takes no value"},
-        {"convert to fp3", "convert a.fp3 b.fp3", "The output file 'b.fp3' of 'convert' must end in .pdf or .csv"},
+        {"convert to fp3", "convert a.fp3 b.fp3",
+         "The output file 'b.fp3' of 'convert' must end in .pdf, .csv or .xlsx"},
         {"convert without output", "convert a.fp3",
-         "'convert' needs an input .fp3 file and an output .pdf or .csv file"},
+         "'convert' needs an input .fp3 file and an output .pdf, .csv or .xlsx file"},
+        {"batch option on a report", "visits-children --from 2024-01-01 --to 2024-02-01 --folder d --output a.csv",
+         "The option '--folder' is only for 'batch'"},
+        {"report option on a batch", "batch --month 2024-01 --folder d --all-doctors",
+         "The option '--all-doctors' is not for 'batch'"},
+        {"batch month and dates", "batch --month 2024-01 --from 2024-01-01 --folder d",
+         "Give either '--month YYYY-MM' or '--from' and '--to', not both"},
+        {"batch month 13", "batch --month 2024-13 --folder d", "'2024-13' is not a month of the form YYYY-MM"},
+        {"batch without folder", "batch --month 2024-01", "The option '--folder DIR' is required"},
+        {"batch unknown format", "batch --month 2024-01 --folder d --format xlsx,docx",
+         "'docx' is not a format: use xlsx, pdf, csv or fp3"},
         {"convert with options", "convert a.fp3 b.csv --output c.csv", "'convert' takes no options"},
     };
     for (const Case &c : cases) {
@@ -116,12 +128,27 @@ TEST(ReportCommand, ParsedCommands)
     EXPECT_EQ(m.database, QStringLiteral("s.db"));
     EXPECT_EQ(m.format, OutputFormat::PreparedFile);
 
+    const auto batch = parseCommand(args("batch --month 2024-02 --folder out --format PDF,xlsx,pdf --each-doctor"));
+    ASSERT_TRUE(std::holds_alternative<Command>(batch));
+    const Command &b = std::get<Command>(batch);
+    EXPECT_EQ(b.kind, Command::Kind::Batch);
+    EXPECT_EQ(b.from, QDate(2024, 2, 1));
+    EXPECT_EQ(b.to, QDate(2024, 2, 29));
+    EXPECT_EQ(b.folder, QStringLiteral("out"));
+    EXPECT_EQ(b.formats, (std::vector<OutputFormat>{OutputFormat::Pdf, OutputFormat::Workbook}));
+    EXPECT_TRUE(b.eachDoctor);
+    const auto plainBatch = parseCommand(args("batch --from 2024-12-01 --to 2024-12-31 --folder out --area urban"));
+    ASSERT_TRUE(std::holds_alternative<Command>(plainBatch));
+    EXPECT_EQ(std::get<Command>(plainBatch).formats, std::vector<OutputFormat>{OutputFormat::Workbook});
+    EXPECT_EQ(std::get<Command>(plainBatch).area, std::optional<data::AreaFilter>(data::AreaFilter::Urban));
+
     const Outcome help = tool(args("visits-children --help"));
     EXPECT_EQ(help.exit, ExitSuccess);
     EXPECT_TRUE(help.out.startsWith(u"Usage: tarel-report REPORT")) << help.out.toStdString();
     for (const engine::ReportDefinition &report : engine::reportTable())
         EXPECT_TRUE(help.out.contains(QLatin1String(report.name))) << report.name;
-    for (const char *option : {"--from", "--to", "--all-doctors", "--doctor", "--area", "--database", "--output"})
+    for (const char *option : {"--from", "--to", "--all-doctors", "--doctor", "--area", "--database", "--output",
+                               "--month", "--folder", "--format", "--each-doctor", "batch"})
         EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
 }
 
@@ -176,6 +203,23 @@ TEST_F(ReportCommandRun, SavedReportConvertsToTheSameCsv)
     EXPECT_EQ(readAll(file("converted.csv")), readAll(file("visits.csv")));
     ASSERT_EQ(tool({QStringLiteral("convert"), file("visits.fp3"), file("converted.pdf")}).exit, ExitSuccess);
     EXPECT_TRUE(readAll(file("converted.pdf")).startsWith("%PDF"));
+    // A workbook from the run and one converted from the saved report hold the same sheets.
+    ASSERT_EQ(tool(visitRun(file("visits.xlsx"))).exit, ExitSuccess);
+    ASSERT_EQ(tool({QStringLiteral("convert"), file("visits.fp3"), file("converted.xlsx")}).exit, ExitSuccess);
+    const auto run = tarel::testing::readXlsx(file("visits.xlsx"));
+    const auto converted = tarel::testing::readXlsx(file("converted.xlsx"));
+    ASSERT_TRUE(run && converted);
+    ASSERT_EQ(run->sheets.size(), 2u);
+    ASSERT_EQ(converted->sheets.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(run->sheets[i].name, converted->sheets[i].name);
+        EXPECT_EQ(run->sheets[i].cells.size(), converted->sheets[i].cells.size());
+        for (const auto &[position, cell] : run->sheets[i].cells) {
+            const auto *other = converted->sheets[i].at(position.first, position.second);
+            ASSERT_NE(other, nullptr);
+            EXPECT_EQ(cell.text, other->text) << tarel::testing::cellName(position.first, position.second).toStdString();
+        }
+    }
 }
 
 TEST_F(ReportCommandRun, FailuresExitOneAndWriteNothing)
@@ -202,6 +246,8 @@ TEST_F(ReportCommandRun, FailuresExitOneAndWriteNothing)
         {"unreadable birth date", brokenRun, file("broken.csv"), QStringLiteral("'x' is not a valid date.\n")},
         {"missing database file", missingDatabase, file("missing.csv"), QString()},
         {"output folder missing", visitRun(file("no-such-folder/a.pdf")), file("no-such-folder/a.pdf"), QString()},
+        {"workbook folder missing", visitRun(file("no-such-folder/a.xlsx")), file("no-such-folder/a.xlsx"),
+         QString()},
         {"not a prepared report", {QStringLiteral("convert"), file("bad.fp3"), file("bad.csv")}, file("bad.csv"),
          QString()},
         {"no such prepared report", {QStringLiteral("convert"), file("none.fp3"), file("none.csv")},

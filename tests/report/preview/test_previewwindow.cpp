@@ -226,7 +226,7 @@ TEST_F(PreviewWindowTest, OpensAsTheTemplateAsks)
     QStringList exportEntries;
     for (QAction *entry : w.action(QStringLiteral("Export"))->menu()->actions())
         exportEntries << entry->text();
-    EXPECT_EQ(exportEntries, QStringList({"PDF file...", "CSV file..."}));
+    EXPECT_EQ(exportEntries, QStringList({"PDF file...", "CSV file...", "Excel workbook..."}));
 }
 
 TEST_F(PreviewWindowTest, NavigationAndStatusText)
@@ -536,6 +536,12 @@ TEST_F(PreviewWindowTest, ExportWritesTheChosenFormat)
     savePath = dir.filePath(QStringLiteral("izvestaj.pdf"));
     menu->actions()[0]->trigger();
     EXPECT_TRUE(QFile(savePath).size() > 0);
+
+    savePath = dir.filePath(QStringLiteral("izvestaj"));
+    menu->actions()[2]->trigger();
+    QFile workbook(dir.filePath(QStringLiteral("izvestaj.xlsx")));
+    ASSERT_TRUE(workbook.open(QIODevice::ReadOnly)) << "a name without extension gets .xlsx";
+    EXPECT_TRUE(workbook.read(2) == "PK");
 
     savePath = dir.filePath(QStringLiteral("no-such-folder/x.pdf"));
     menu->actions()[0]->trigger();
