@@ -26,7 +26,12 @@ QAtomicInt connectionCounter;
 // do not count, small enough to keep each statement a few hundred kilobytes.
 constexpr int RowsPerInsert = 2000;
 
-enum class ColumnKind { Text, Integer, Date, Boolean };
+// VisitDate: the date of a visit (PREGLEDI1.DATA), which old imports left as
+// "DD.MM.YYYY" text. A date column cannot hold it; it is loaded as NULL,
+// which no period selects, as on SQLite no period of the years 1753 to 2999
+// (those a date picker offers) selects such a text: it sorts before or after
+// them. Any other text that is no date is refused as for every date.
+enum class ColumnKind { Text, Integer, Date, VisitDate, Boolean };
 
 struct Column {
     QString name;
@@ -59,7 +64,10 @@ Result<std::vector<Table>> sourceTables()
             if (type == QLatin1String("INTEGER"))
                 kind = ColumnKind::Integer;
             else if (type == QLatin1String("DATE"))
-                kind = ColumnKind::Date;
+                kind = table.name.compare(QLatin1String("PREGLEDI1"), Qt::CaseInsensitive) == 0
+                        && words[0].compare(QLatin1String("DATA"), Qt::CaseInsensitive) == 0
+                    ? ColumnKind::VisitDate
+                    : ColumnKind::Date;
             else if (type == QLatin1String("BOOLEAN"))
                 kind = ColumnKind::Boolean;
             table.columns.push_back({words[0], kind});
@@ -114,7 +122,8 @@ Result<void> appendLiteral(QString &out, sqlite3_stmt *row, int index, ColumnKin
         out += QString::number(value);
         return {};
     }
-    case ColumnKind::Date: {
+    case ColumnKind::Date:
+    case ColumnKind::VisitDate: {
         if (type != SQLITE_TEXT)
             return fail(QStringLiteral("'%1' is not a date").arg(text()));
         const QString value = text();
@@ -124,8 +133,14 @@ Result<void> appendLiteral(QString &out, sqlite3_stmt *row, int index, ColumnKin
             return {};
         }
         int day = 0;
-        if (!data::parseIsoDay(value, &day))
+        if (!data::parseIsoDay(value, &day)) {
+            static const QRegularExpression imported(QStringLiteral("^[0-3][0-9]\\.[01][0-9]\\.[0-9]{4}$"));
+            if (kind == ColumnKind::VisitDate && imported.match(value).hasMatch()) {
+                out += QLatin1String("NULL");
+                return {};
+            }
             return fail(QStringLiteral("'%1' is not a date").arg(value));
+        }
         appendQuoted(out, value);
         return {};
     }

@@ -129,17 +129,24 @@ TEST_F(DemoDatabaseTest, WritesTheRequestedRowsInTheRequestedPeriod)
     EXPECT_LE(m_stats.doctors, 15);
     EXPECT_EQ(db.count(QStringLiteral("select count(*) from PZO")), 1);
     EXPECT_EQ(m_stats.firstDay, QDate(2023, 7, 1));
-    EXPECT_EQ(db.count(QStringLiteral("select count(*) from PREGLEDI1 where DATA < '2023-07-01' or DATA > '2025-06-30'"
-                                      " or DATA is null")),
+    // Every visit date is in the period, but for the few an old import wrote
+    // as "DD.MM.YYYY" (visits 17, 5016, ...).
+    EXPECT_EQ(db.count(QStringLiteral("select count(*) from PREGLEDI1 where DATA glob '[0-3][0-9].[01][0-9].2[0-9][0-9][0-9]'")), 1);
+    const QString iso = QStringLiteral(" and a.DATA glob '[12][0-9][0-9][0-9]-[01][0-9]-[0-3][0-9]'");
+    EXPECT_EQ(db.count(QStringLiteral("select count(*) from PREGLEDI1 a where (DATA < '2023-07-01' or DATA > '2025-06-30'"
+                                      " or DATA is null)")
+                       + iso),
               0);
     // RED_BR numbers the visits 1..n in order of date.
     EXPECT_EQ(db.count(QStringLiteral("select count(*) from PREGLEDI1 where RED_BR <> rowid")), 0);
     EXPECT_EQ(db.count(QStringLiteral("select count(*) from PREGLEDI1 a join PREGLEDI1 b on b.rowid = a.rowid + 1"
-                                      " where b.DATA < a.DATA")),
+                                      " where b.DATA < a.DATA and b.DATA glob '2*'")
+                       + iso),
               0);
     // No visit before the patient's birth.
-    EXPECT_EQ(db.count(QStringLiteral("select count(*) from PREGLEDI1 p join osigurenici o on o.MB = p.MB"
-                                      " where o.DAT_R > p.DATA")),
+    EXPECT_EQ(db.count(QStringLiteral("select count(*) from PREGLEDI1 a join osigurenici o on o.MB = a.MB"
+                                      " where o.DAT_R > a.DATA")
+                       + iso),
               0);
 }
 
@@ -197,6 +204,7 @@ TEST_F(DemoDatabaseTest, HoldsTheQuirksOfRealFiles)
         {"K59 with 5", "select count(*) from PREGLEDI1 where S_DIJA = 'K59' and S_DIJA2 = '5'"},
         {"U codes", "select count(*) from PREGLEDI1 where S_DIJA like 'U%'"},
         {"sub-category written into the category", "select count(*) from PREGLEDI1 where length(S_DIJA) > 3"},
+        {"visit dates not written as dates", "select count(*) from PREGLEDI1 where DATA like '__.__.____'"},
         {"visits of inactive doctors",
          "select count(*) from PREGLEDI1 p join Lekari l on l.lekar_s = p.LEKAR_S where l.aktiven = 0"},
         {"names in MAC C letters", "select count(*) from osigurenici where PRE glob '*[{}|`~^@\\[]*'"},
