@@ -1,5 +1,7 @@
 #include "prepared.h"
 
+#include "macc.h"
+
 namespace tarel::report {
 
 bool OutputCell::operator==(const OutputCell &other) const
@@ -8,6 +10,12 @@ bool OutputCell::operator==(const OutputCell &other) const
         && height == other.height && frame == other.frame && hAlign == other.hAlign
         && vAlign == other.vAlign && font == other.font && font.name == other.font.name
         && text == other.text && delimiters == other.delimiters;
+}
+
+QString documentTitle(const PreparedReport &report)
+{
+    const QString title = maccToUnicode(report.title).simplified();
+    return title.isEmpty() ? report.templateName : title;
 }
 
 QString preparationErrorText(const PreparationErrors &errors)
@@ -85,6 +93,7 @@ PreparedReport prepare(const TfrxReport &report, PreparationErrors *errors)
 Preparer::Preparer(const TfrxReport &report) : m_report(&report)
 {
     m_result.templateName = report.name;
+    m_result.title = report.title;
     m_result.pages.reserve(report.pages.size());
     m_errors = checkPreparation(report);
 }

@@ -414,6 +414,10 @@ QByteArray serializePrepared(const PreparedReport &report)
     out += "  "; appendKey(out, "format"); appendString(out, kFormatName); out += ",\n";
     out += "  "; appendKey(out, "version"); out += QByteArray::number(kFormatVersion); out += ",\n";
     out += "  "; appendKey(out, "template"); appendString(out, report.templateName); out += ",\n";
+    // Written only when there is one, so a file without it saves back unchanged.
+    if (!report.title.isEmpty()) {
+        out += "  "; appendKey(out, "title"); appendString(out, report.title); out += ",\n";
+    }
     out += "  "; appendKey(out, "pages"); out += "[";
     bool firstPage = true;
     for (const OutputPage &page : report.pages) {
@@ -480,6 +484,7 @@ Result<PreparedReport> parsePrepared(const QByteArray &bytes, const QString &nam
     Reader r;
     PreparedReport report;
     report.templateName = r.string(root, "template", QString());
+    report.title = r.string(root, "title", QString());
     const QJsonArray pages = r.array(root, "pages", true);
     if (r.problem)
         return readError(name, *r.problem);

@@ -34,14 +34,15 @@ struct TfrxReport::Index {
 
 TfrxReport::TfrxReport(QString n) : name(std::move(n)) {}
 TfrxReport::TfrxReport(const TfrxReport &other)
-    : name(other.name), pages(other.pages), preview(other.preview), print(other.print),
-      preparation(other.preparation), dataSets(other.dataSets), script(other.script)
+    : name(other.name), title(other.title), pages(other.pages), preview(other.preview),
+      print(other.print), preparation(other.preparation), dataSets(other.dataSets), script(other.script)
 {
 }
 TfrxReport &TfrxReport::operator=(const TfrxReport &other)
 {
     if (this != &other) {
         name = other.name;
+        title = other.title;
         pages = other.pages;
         preview = other.preview;
         print = other.print;
@@ -53,8 +54,8 @@ TfrxReport &TfrxReport::operator=(const TfrxReport &other)
     return *this;
 }
 TfrxReport::TfrxReport(TfrxReport &&other) noexcept
-    : name(std::move(other.name)), pages(std::move(other.pages)), preview(other.preview),
-      print(std::move(other.print)), preparation(other.preparation),
+    : name(std::move(other.name)), title(std::move(other.title)), pages(std::move(other.pages)),
+      preview(other.preview), print(std::move(other.print)), preparation(other.preparation),
       dataSets(std::move(other.dataSets)), script(std::move(other.script)),
       m_index(std::move(other.m_index))
 {
@@ -62,6 +63,7 @@ TfrxReport::TfrxReport(TfrxReport &&other) noexcept
 TfrxReport &TfrxReport::operator=(TfrxReport &&other) noexcept
 {
     name = std::move(other.name);
+    title = std::move(other.title);
     pages = std::move(other.pages);
     preview = other.preview;
     print = std::move(other.print);

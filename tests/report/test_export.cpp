@@ -41,13 +41,15 @@ QString readAll(const QString &path)
 
 TEST(PdfExport, OnePagePerOutputPageA4LandscapeWithSearchableCyrillic)
 {
+    PreparedReport report = twoPageReport();
+    report.title = u"IZVE[TAJ ZA POSETA"_s;
     const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
     const QString pdfinfo = QStandardPaths::findExecutable(u"pdfinfo"_s);
     if (pdftotext.isEmpty() || pdfinfo.isEmpty())
         GTEST_SKIP() << "poppler-utils (pdftotext, pdfinfo) not installed";
     QTemporaryDir dir;
     const QString path = dir.filePath(u"report.pdf"_s);
-    const auto written = writePdf(twoPageReport(), path);
+    const auto written = writePdf(report, path);
     ASSERT_TRUE(written.ok()) << written.message().toStdString();
 
     QProcess info;
@@ -55,6 +57,9 @@ TEST(PdfExport, OnePagePerOutputPageA4LandscapeWithSearchableCyrillic)
     ASSERT_TRUE(info.waitForFinished(30000));
     const QString infoText = QString::fromUtf8(info.readAllStandardOutput());
     EXPECT_TRUE(infoText.contains(QRegularExpression(u"Pages:\\s+2\\n"_s))) << infoText.toStdString();
+    // Titled by the report's heading in Cyrillic, made by Tarel.
+    EXPECT_TRUE(infoText.contains(QRegularExpression(u"Title:\\s+ИЗВЕШТАЈ ЗА ПОСЕТА\\n"_s))) << infoText.toStdString();
+    EXPECT_TRUE(infoText.contains(QRegularExpression(u"Creator:\\s+Tarel\\n"_s))) << infoText.toStdString();
     // A4 landscape: 841.89 x 595.276 points.
     EXPECT_TRUE(infoText.contains(QRegularExpression(u"Page size:\\s+84[12](\\.\\d+)? x 595(\\.\\d+)? pts"_s)))
         << infoText.toStdString();
