@@ -27,7 +27,13 @@ Result<void> writePng(const PreparedReport &report, int page, double dpi, const 
 // The cells as a table for a spreadsheet: UTF-8 with byte order mark, commas,
 // RFC 4180 quoting, CRLF line ends. Per page, cells whose tops lie on the same
 // line form one row, ordered by their left edge; a blank row separates pages.
-// Texts of MAC C fonts are written in Unicode Cyrillic.
+// A table row also takes the cells printed below its first line within its
+// height (a label's or code's second line as a cell of its own). Texts stand
+// in the column of the table they start in: in a table row the pieces of one
+// cell share a field; above the table every text is a field of its own. A
+// list of diagnosis codes is written on one line; other texts keep their line
+// breaks inside the quoted field. Texts of MAC C fonts are written in Unicode
+// Cyrillic.
 Result<void> writeCsv(const PreparedReport &report, const QString &path);
 QByteArray csvText(const PreparedReport &report);
 
