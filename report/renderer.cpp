@@ -367,6 +367,24 @@ QPageLayout pageLayoutOf(const OutputPage &page)
     return layout;
 }
 
+namespace {
+
+// Sets the device to a page's paper. A printer checks a whole layout against
+// its printable area and refuses one with no margins when the area is smaller
+// than the paper; it would then print on its own default paper and
+// orientation, clipping the page. Its paper, orientation and margins are then
+// set one by one, which it takes (the page is painted from the paper's edge).
+void applyPageLayout(QPagedPaintDevice &device, const QPageLayout &layout)
+{
+    if (device.setPageLayout(layout))
+        return;
+    device.setPageSize(layout.pageSize());
+    device.setPageOrientation(layout.orientation());
+    device.setPageMargins(layout.margins(), layout.units());
+}
+
+} // namespace
+
 PaintFailure paintPages(const PreparedReport &report, const std::vector<int> &pages, QPagedPaintDevice &device)
 {
     const PageRenderer renderer(report);
@@ -375,7 +393,7 @@ PaintFailure paintPages(const PreparedReport &report, const std::vector<int> &pa
     for (int page : pages) {
         if (page < 0 || page >= renderer.pageCount())
             continue;
-        device.setPageLayout(pageLayoutOf(report.pages[std::size_t(page)]));
+        applyPageLayout(device, pageLayoutOf(report.pages[std::size_t(page)]));
         if (!begun) {
             if (!painter.begin(&device))
                 return PaintFailure::Begin;

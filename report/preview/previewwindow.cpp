@@ -538,7 +538,10 @@ void PreviewWindow::print()
         return;
     }
     QPrinter printer(QPrinter::HighResolution); // the system's default printer
-    printer.setDocName(m_prepared.templateName.isEmpty() ? windowTitle() : m_prepared.templateName);
+    // The job's name, shown in the queue and offered as the file name when
+    // printing to a file, is the report's title.
+    const QString jobName = documentTitle(m_prepared);
+    printer.setDocName(jobName.isEmpty() ? windowTitle() : jobName);
     printer.setCopyCount(std::max(1, m_template.print.copies));
     printer.setCollateCopies(m_template.print.collate);
     if (!m_prepared.pages.empty())
@@ -548,6 +551,12 @@ void PreviewWindow::print()
         return;
     const std::vector<int> pages = pagesToPrint(printChoiceOf(printer), m_model.currentPage(),
                                                 m_model.pageCount());
+    if (pages.empty()) {
+        m_dialogs.message(this, MessageKind::Information,
+                          QStringLiteral("None of the chosen pages is in the report, which has %1 pages.")
+                              .arg(m_model.pageCount()));
+        return;
+    }
     const Result<void> printed = printPages(m_prepared, pages, printer);
     if (!printed)
         showError(printed.message());
