@@ -99,10 +99,10 @@ PreviewWindow::PreviewWindow(const TfrxReport &templ, PreparedReport &prepared, 
         applyZoom(ZoomMode::Factor, in ? m_model.zoom() * kZoomStep : m_model.zoom() / kZoomStep, at);
     });
 
-    // F3 goes on with the last search.
+    // F3 (the platform's "find next") goes on with the last search.
     auto *findNextAction = new QAction(QStringLiteral("Find Next"), this);
     findNextAction->setObjectName(QStringLiteral("Find Next"));
-    findNextAction->setShortcut(QKeySequence(Qt::Key_F3));
+    findNextAction->setShortcuts(QKeySequence::FindNext);
     findNextAction->setShortcutContext(Qt::WindowShortcut);
     connect(findNextAction, &QAction::triggered, this, &PreviewWindow::findNext);
     addAction(findNextAction);
@@ -253,6 +253,25 @@ void PreviewWindow::buildToolBar()
     separator();
 
     add(QStringLiteral("Close"), QStringLiteral("Close"), true, &PreviewWindow::closeOrCancel);
+
+    // The keyboard: the platform's standard keys for the file and find
+    // buttons, the page keys for the navigator; the tool tips name them.
+    auto keys = [this](const char *caption, const QList<QKeySequence> &shortcuts) {
+        QAction *target = action(QLatin1String(caption));
+        target->setShortcuts(shortcuts);
+        if (!shortcuts.isEmpty())
+            target->setToolTip(QStringLiteral("%1 (%2)").arg(target->statusTip(),
+                                                             shortcuts.first().toString(QKeySequence::NativeText)));
+    };
+    keys("Print", QKeySequence::keyBindings(QKeySequence::Print));
+    keys("Open", QKeySequence::keyBindings(QKeySequence::Open));
+    keys("Save", QKeySequence::keyBindings(QKeySequence::Save));
+    keys("Find", QKeySequence::keyBindings(QKeySequence::Find));
+    keys("Close", QKeySequence::keyBindings(QKeySequence::Close));
+    keys("First", {QKeySequence(Qt::Key_Home), QKeySequence(Qt::CTRL | Qt::Key_Home)});
+    keys("Last", {QKeySequence(Qt::Key_End), QKeySequence(Qt::CTRL | Qt::Key_End)});
+    keys("Prior", {QKeySequence(Qt::Key_PageUp)});
+    keys("Next", {QKeySequence(Qt::Key_PageDown)});
 }
 
 QAction *PreviewWindow::action(const QString &caption) const
