@@ -15,10 +15,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardItemModel>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -447,6 +449,25 @@ TEST_F(MainWindowTest, ClosingClosesTheConnection)
     window->close();
     EXPECT_FALSE(window->database().isOpen());
     EXPECT_FALSE(window->lookupsOpen());
+}
+
+TEST(MessageBoxes, LeaveRoomForTheirTitleBesideTheTitleBarButtons)
+{
+    app::WindowUi windows;
+    QString title;
+    int width = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            title = box->windowTitle();
+            width = box->width();
+            box->accept();
+        }
+    });
+    poll.start(20);
+    windows.showMessage(nullptr, QStringLiteral("Izberete lekar"));
+    ASSERT_FALSE(title.isEmpty());
+    EXPECT_GE(width, QFontMetrics(QApplication::font()).horizontalAdvance(title) + 150) << title.toStdString();
 }
 
 TEST(ErrorText, FullStopAppendedOnce)
