@@ -5,20 +5,45 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QThread>
+#include <QWindow>
 
 namespace tarel::app {
 
 namespace {
 
-// A busy wait, processing no window messages: the splash is repainted only by
-// the progress bar's own advance.
+// How long the start-up waits for the window system to show the splash: a
+// window manager maps a window a moment after it is asked to.
+constexpr int kSplashExposeWaitMs = 2000;
+
+// Handles what the window system has sent, apart from the user's input: the
+// splash gets drawn (and redrawn when uncovered) between the steps.
+void drawPending() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+// A busy pause. It handles the window system's events as it goes, so the
+// splash is drawn whatever the window manager does, but not the user's input.
 void busyPause(qint64 counts, std::chrono::nanoseconds perBillionCounts)
 {
     const qint64 nanoseconds = qint64(double(counts) / 1e9 * double(perBillionCounts.count()));
     QElapsedTimer timer;
     timer.start();
-    while (timer.nsecsElapsed() < nanoseconds) {
+    while (timer.nsecsElapsed() < nanoseconds)
+        drawPending();
+}
+
+// Waits until the window system shows the splash, so that its first picture
+// is not lost to a window that is not on screen yet.
+void waitUntilShown(QWidget &splash)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < kSplashExposeWaitMs
+           && !(splash.windowHandle() && splash.windowHandle()->isExposed())) {
+        drawPending();
+        QThread::msleep(5);
     }
+    splash.repaint();
+    drawPending();
 }
 
 // Steps 5 to 8 before the main window exists, 10 to 12 after it: the pause
@@ -39,17 +64,18 @@ Result<std::unique_ptr<TfrmTarel>> startUp(StartupOptions options)
             options.observer(event);
     };
 
-    // The splash makes itself visible when created; one pass of the event
-    // queue draws it.
+    // The splash makes itself visible when created; it is drawn once the
+    // window system shows it, and after every step.
     auto splash = std::make_unique<TfrmLoading>();
-    QCoreApplication::processEvents();
     splash->show();
     splash->raise();
+    waitUntilShown(*splash);
     notify({StartupEvent::SplashShown, splash->position(), splash.get()});
 
     auto advance = [&](const ProgressStep &step, TfrmTarel *window) {
         busyPause(step.pauseCounts, options.pausePerBillionCounts);
         splash->stepBy(step.advance);
+        drawPending();
         notify({StartupEvent::Progress, splash->position(), splash.get(), window});
     };
     for (const ProgressStep &step : kStepsBefore)
@@ -57,6 +83,12 @@ Result<std::unique_ptr<TfrmTarel>> startUp(StartupOptions options)
 
     Result<std::unique_ptr<TfrmTarel>> window = TfrmTarel::create(options.window);
     if (!window) {
+        // The splash stays on top of every other window and would hide the
+        // error box: it goes first, and the box, centred on it, takes its
+        // place on the screen.
+        splash->hide();
+        drawPending();
+        notify({StartupEvent::SplashHidden, 0, splash.get()});
         WindowUi windowUi;
         Ui &ui = options.window.ui ? *options.window.ui : windowUi;
         ui.showError(splash.get(), errorText(window.message()));

@@ -20,7 +20,7 @@ struct StartupEvent {
     enum Kind { SplashShown, Progress, MainWindowCreated, SplashHidden };
     Kind kind;
     int position = 0;              // of the progress bar, after a Progress step
-    TfrmLoading *splash = nullptr; // null once hidden
+    TfrmLoading *splash = nullptr; // null once destroyed
     TfrmTarel *window = nullptr;   // from MainWindowCreated on
 };
 
@@ -34,8 +34,8 @@ struct StartupOptions {
 
 // Runs the start-up up to the removal of the splash window and returns the
 // main window, not yet shown. When the main window cannot be created, the
-// error box is shown while the splash window is still on screen, and the
-// error is returned.
+// splash window is hidden, the error box is shown in its place (its parent
+// is the hidden splash), and the error is returned.
 Result<std::unique_ptr<TfrmTarel>> startUp(StartupOptions options);
 
 } // namespace tarel::app
