@@ -17,8 +17,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStyleOptionFrame>
-#include <QStylePainter>
+#include <QStyle>
+#include <qdrawutil.h>
 
 #include <algorithm>
 #include <climits>
@@ -194,9 +194,10 @@ protected:
     }
 };
 
-// A panel: its caption sits on the frame's top line, which runs at the
-// middle of the caption's height behind a gap for the caption, so the
-// controls placed just below the caption stay inside the frame.
+// A panel: an etched frame whose top line runs at the middle of the
+// caption's height, broken for the caption, so the controls placed just below
+// the caption stay inside the frame. (The style's own group box draws its
+// frame below the caption, through the controls of the top row.)
 class Panel : public QGroupBox {
 public:
     using QGroupBox::QGroupBox;
@@ -204,22 +205,16 @@ public:
 protected:
     void paintEvent(QPaintEvent *) override
     {
-        QStylePainter painter(this);
+        QPainter painter(this);
         const QFontMetrics metrics(font());
         const QRect caption(kCaptionIndent, 0, metrics.horizontalAdvance(title()) + 2 * kCaptionGap,
                             metrics.height());
-        QStyleOptionFrame frame;
-        frame.initFrom(this);
-        frame.rect = rect().adjusted(0, metrics.height() / 2, 0, 0);
-        frame.lineWidth = 1;
-        frame.midLineWidth = 0;
-        frame.features = QStyleOptionFrame::None;
-        painter.save();
         painter.setClipRegion(QRegion(rect()) - caption);
-        painter.drawPrimitive(QStyle::PE_FrameGroupBox, frame);
-        painter.restore();
-        painter.drawItemText(caption.adjusted(kCaptionGap, 0, -kCaptionGap, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                             palette(), isEnabled(), title(), QPalette::WindowText);
+        qDrawShadeRect(&painter, rect().adjusted(0, metrics.height() / 2, 0, 0), palette(), true, 1, 0);
+        painter.setClipping(false);
+        style()->drawItemText(&painter, caption.adjusted(kCaptionGap, 0, -kCaptionGap, 0),
+                              Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(), title(),
+                              QPalette::WindowText);
     }
 
 private:

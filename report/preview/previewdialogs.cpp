@@ -192,11 +192,30 @@ PageSettingsChoice PageSettingsDialog::choice() const
     return result;
 }
 
+namespace {
+
+// A message box centred on its parent's window. The box takes its final size
+// only as it is shown, after Qt has placed it by the size it had before.
+class CentredMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event);
+        if (QWidget *over = parentWidget() ? parentWidget()->window() : nullptr)
+            move(over->geometry().center() - QPoint(width() / 2, height() / 2));
+    }
+};
+
+} // namespace
+
 void showMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
 {
     // Room for a title bar's icon and its minimise, maximise and close buttons.
     constexpr int kTitleBarButtons = 160;
-    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    CentredMessageBox box(icon, title, text, QMessageBox::Ok, parent);
     if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
         const int width = QFontMetrics(box.font()).horizontalAdvance(title) + kTitleBarButtons;
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
