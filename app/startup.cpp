@@ -57,6 +57,38 @@ constexpr ProgressStep kStepsAfter[] = {{1'000'000'000, 30}, {1'000'000'000, 50}
 
 } // namespace
 
+DisplayEnvironment DisplayEnvironment::current(const QStringList &arguments)
+{
+    DisplayEnvironment environment;
+    environment.platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    for (qsizetype i = 0; i + 1 < arguments.size(); ++i)
+        if (arguments[i] == QLatin1String("-platform") || arguments[i] == QLatin1String("--platform"))
+            environment.platform = arguments[i + 1];
+    environment.display = qEnvironmentVariable("DISPLAY");
+    environment.waylandDisplay = qEnvironmentVariable("WAYLAND_DISPLAY");
+    return environment;
+}
+
+std::optional<QString> noDisplayMessage(const DisplayEnvironment &environment)
+{
+    // A list of platforms ("wayland;xcb") is tried in order: one that needs
+    // no display makes a start possible.
+    bool needsDisplay = true;
+    for (const QString &entry : environment.platform.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString name = entry.section(QLatin1Char(':'), 0, 0).trimmed();
+        if (!name.startsWith(QLatin1String("xcb")) && !name.startsWith(QLatin1String("wayland")))
+            needsDisplay = false;
+    }
+    if (!needsDisplay || !environment.display.isEmpty() || !environment.waylandDisplay.isEmpty())
+        return std::nullopt;
+    return QStringLiteral(
+        "tarel: no display. The Tarel window needs a desktop session, and neither DISPLAY nor WAYLAND_DISPLAY\n"
+        "names one. The reports can be made without a window with tarel-report, for example:\n"
+        "  tarel-report visits-general-medicine --from 2024-01-01 --to 2024-01-31 --output visits.pdf\n"
+        "  tarel-report general-medicine --all-doctors --from 2024-01-01 --to 2024-01-31 --output morbidity.pdf\n"
+        "(tarel-report --help lists the reports and their options.)\n");
+}
+
 Result<std::unique_ptr<TfrmTarel>> startUp(StartupOptions options)
 {
     auto notify = [&options](StartupEvent event) {

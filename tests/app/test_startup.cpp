@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QProgressBar>
 #include <QTimer>
 
@@ -185,3 +186,42 @@ TEST(Splash, LayoutAndStepping)
 }
 
 } // namespace
+
+TEST(NoDisplay, TheProgramSaysSoAndEndsInsteadOfAborting)
+{
+    QProcess tarel;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    tarel.setProcessEnvironment(environment);
+    tarel.start(QStringLiteral(TAREL_PROGRAM), {});
+    ASSERT_TRUE(tarel.waitForFinished(30000));
+    EXPECT_EQ(tarel.exitStatus(), QProcess::NormalExit) << "not an abort";
+    EXPECT_EQ(tarel.exitCode(), 1);
+    const QString said = QString::fromLocal8Bit(tarel.readAllStandardError());
+    EXPECT_TRUE(said.startsWith(QStringLiteral("tarel: no display."))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("desktop session"))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("tarel-report visits-general-medicine --from"))) << said.toStdString();
+
+    // Platforms that draw without a display, or a display named, let it start.
+    struct Case {
+        const char *what;
+        app::DisplayEnvironment environment;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"nothing named", {}, true},
+        {"X11 asked for, no display", {QStringLiteral("xcb"), {}, {}}, true},
+        {"Wayland then X11, no display", {QStringLiteral("wayland;xcb"), {}, {}}, true},
+        {"an X display", {{}, QStringLiteral(":0"), {}}, false},
+        {"a Wayland display", {{}, {}, QStringLiteral("wayland-0")}, false},
+        {"offscreen", {QStringLiteral("offscreen"), {}, {}}, false},
+        {"X11, else offscreen", {QStringLiteral("xcb;offscreen"), {}, {}}, false},
+        {"VNC with options", {QStringLiteral("vnc:size=800x600"), {}, {}}, false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(app::noDisplayMessage(c.environment).has_value(), c.refused) << c.what;
+    const app::DisplayEnvironment asked =
+        app::DisplayEnvironment::current({QStringLiteral("tarel"), QStringLiteral("-platform"), QStringLiteral("minimal")});
+    EXPECT_EQ(asked.platform, QStringLiteral("minimal"));
+}
