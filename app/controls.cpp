@@ -183,13 +183,11 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
+        // The press has placed the cursor, and with it the current part; a
+        // drag has selected text of its own.
         if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease
-            && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && !lineEdit()->hasSelectedText()) {
-            // The click has placed the cursor, and with it the current part.
-            QDateEdit::eventFilter(watched, event);
+            && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && !lineEdit()->hasSelectedText())
             setSelectedSection(currentSection());
-            return false;
-        }
         return QDateEdit::eventFilter(watched, event);
     }
 };

@@ -367,23 +367,17 @@ QPageLayout pageLayoutOf(const OutputPage &page)
     return layout;
 }
 
-namespace {
-
-// Sets the device to a page's paper. A printer checks a whole layout against
-// its printable area and refuses one with no margins when the area is smaller
-// than the paper; it would then print on its own default paper and
-// orientation, clipping the page. Its paper, orientation and margins are then
-// set one by one, which it takes (the page is painted from the paper's edge).
 void applyPageLayout(QPagedPaintDevice &device, const QPageLayout &layout)
 {
+    // A printer checks a whole layout against its printable area and refuses
+    // one without margins when that area is smaller than the paper; the
+    // paper, orientation and margins set one by one it takes.
     if (device.setPageLayout(layout))
         return;
     device.setPageSize(layout.pageSize());
     device.setPageOrientation(layout.orientation());
     device.setPageMargins(layout.margins(), layout.units());
 }
-
-} // namespace
 
 PaintFailure paintPages(const PreparedReport &report, const std::vector<int> &pages, QPagedPaintDevice &device)
 {

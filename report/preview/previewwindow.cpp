@@ -564,7 +564,7 @@ void PreviewWindow::print()
     printer.setCopyCount(std::max(1, m_template.print.copies));
     printer.setCollateCopies(m_template.print.collate);
     if (!m_prepared.pages.empty())
-        printer.setPageLayout(pageLayoutOf(m_prepared.pages[std::size_t(m_model.currentPage())]));
+        applyPageLayout(printer, pageLayoutOf(m_prepared.pages[std::size_t(m_model.currentPage())]));
     if (m_template.print.showDialog
         && !m_dialogs.print(this, printer, m_model.currentPage(), m_model.pageCount()))
         return;
