@@ -52,6 +52,12 @@ void appendField(QString &row, const QString &text)
 
 } // namespace
 
+QString documentTitle(const PreparedReport &report)
+{
+    const QString title = maccToUnicode(report.title).simplified();
+    return title.isEmpty() ? report.templateName : title;
+}
+
 Result<void> writePdf(const PreparedReport &report, const QString &path)
 {
     if (report.pages.empty())

@@ -13,6 +13,10 @@
 
 namespace tarel::report {
 
+// What a PDF or a print job calls the report: its title read as Cyrillic,
+// or the template's name when it has no title.
+QString documentTitle(const PreparedReport &report);
+
 // One PDF page per output page, at its own paper size and orientation, with
 // vector text and embedded fonts (the Cyrillic reading of MAC C texts can be
 // selected and searched).

@@ -1,7 +1,5 @@
 #include "prepared.h"
 
-#include "macc.h"
-
 namespace tarel::report {
 
 bool OutputCell::operator==(const OutputCell &other) const
@@ -10,12 +8,6 @@ bool OutputCell::operator==(const OutputCell &other) const
         && height == other.height && frame == other.frame && hAlign == other.hAlign
         && vAlign == other.vAlign && font == other.font && font.name == other.font.name
         && text == other.text && delimiters == other.delimiters;
-}
-
-QString documentTitle(const PreparedReport &report)
-{
-    const QString title = maccToUnicode(report.title).simplified();
-    return title.isEmpty() ? report.templateName : title;
 }
 
 QString preparationErrorText(const PreparationErrors &errors)

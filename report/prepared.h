@@ -52,10 +52,6 @@ struct PreparedReport {
     bool operator==(const PreparedReport &) const = default;
 };
 
-// What a PDF, a print job or a window calls the report: its title read as
-// Cyrillic, or the template's name when it has no title.
-QString documentTitle(const PreparedReport &report);
-
 // Errors collected while preparing, shown together after preparation.
 using PreparationErrors = QStringList;
 

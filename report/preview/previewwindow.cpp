@@ -1,5 +1,6 @@
 #include "previewwindow.h"
 
+#include "export.h"
 #include "exportformats.h"
 #include "macc.h"
 #include "pageview.h"

@@ -210,12 +210,8 @@ TEST(NoDisplay, TheProgramSaysSoAndEndsInsteadOfAborting)
         bool refused;
     };
     const Case cases[] = {
-        {"nothing named", {}, true},
-        {"X11 asked for, no display", {QStringLiteral("xcb"), {}, {}}, true},
         {"Wayland then X11, no display", {QStringLiteral("wayland;xcb"), {}, {}}, true},
-        {"an X display", {{}, QStringLiteral(":0"), {}}, false},
         {"a Wayland display", {{}, {}, QStringLiteral("wayland-0")}, false},
-        {"offscreen", {QStringLiteral("offscreen"), {}, {}}, false},
         {"X11, else offscreen", {QStringLiteral("xcb;offscreen"), {}, {}}, false},
         {"VNC with options", {QStringLiteral("vnc:size=800x600"), {}, {}}, false},
     };

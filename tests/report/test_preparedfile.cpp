@@ -1,3 +1,4 @@
+#include "export.h"
 #include "preparedfile.h"
 #include "reportfixtures.h"
 
