@@ -4,14 +4,21 @@
 
 #include "macc.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <qdrawutil.h>
 
 #include <algorithm>
 #include <climits>
@@ -140,23 +147,100 @@ ControlFont effectiveFont(std::span<const ControlSpec> controls, const ControlSp
     return MainWindowFont;
 }
 
+// A report button: Enter and the keypad's Enter press it as Space does, so a
+// report runs from the keyboard wherever the focus rests on its button.
+class ReportButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            // A held key repeats; the report runs once.
+            if (!event->isAutoRepeat())
+                click();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
+};
+
+// A date picker: a single click into its date selects the part clicked (day,
+// month or year), so that typing replaces it, as after a double click or
+// after tabbing in. Its calendar names months and days in Macedonian.
+class DatePicker : public QDateEdit {
+public:
+    explicit DatePicker(QWidget *parent) : QDateEdit(parent)
+    {
+        setCalendarPopup(true);
+        setDisplayFormat(pickerDisplayFormat());
+        calendarWidget()->setLocale(QLocale(QLocale::Macedonian));
+        lineEdit()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // The press has placed the cursor, and with it the current part; a
+        // drag has selected text of its own.
+        if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease
+            && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && !lineEdit()->hasSelectedText())
+            setSelectedSection(currentSection());
+        return QDateEdit::eventFilter(watched, event);
+    }
+};
+
+// A panel: an etched frame whose top line runs at the middle of the
+// caption's height, broken for the caption, so the controls placed just below
+// the caption stay inside the frame. (The style's own group box draws its
+// frame below the caption, through the controls of the top row.)
+class Panel : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const QRect caption(kCaptionIndent, 0, metrics.horizontalAdvance(title()) + 2 * kCaptionGap,
+                            metrics.height());
+        painter.setClipRegion(QRegion(rect()) - caption);
+        qDrawShadeRect(&painter, rect().adjusted(0, metrics.height() / 2, 0, 0), palette(), true, 1, 0);
+        painter.setClipping(false);
+        style()->drawItemText(&painter, caption.adjusted(kCaptionGap, 0, -kCaptionGap, 0),
+                              Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(), title(),
+                              QPalette::WindowText);
+    }
+
+private:
+    static constexpr int kCaptionIndent = 6;
+    static constexpr int kCaptionGap = 2;
+};
+
+// The area choice of a panel is one stop of the tab chain, on its checked
+// button; the arrow keys move the choice within the group.
+void keepTabStopOnChecked(QRadioButton *checked)
+{
+    for (QRadioButton *button : checked->parentWidget()->findChildren<QRadioButton *>(Qt::FindDirectChildrenOnly))
+        button->setFocusPolicy(button == checked ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
 QWidget *createControl(const ControlSpec &stated, QWidget *parent, const QString &text)
 {
     switch (stated.kind) {
     case ControlKind::Label:
         return new QLabel(text, parent);
     case ControlKind::GroupBox:
-        return new QGroupBox(text, parent);
+        return new Panel(text, parent);
     case ControlKind::DoctorBox:
         return new QComboBox(parent);
-    case ControlKind::DatePicker: {
-        auto *picker = new QDateEdit(parent);
-        picker->setCalendarPopup(true);
-        picker->setDisplayFormat(pickerDisplayFormat());
-        return picker;
-    }
+    case ControlKind::DatePicker:
+        return new DatePicker(parent);
     case ControlKind::Button:
-        return new QPushButton(text, parent);
+        return new ReportButton(text, parent);
     case ControlKind::CheckBox: {
         auto *box = new QCheckBox(text, parent);
         box->setChecked(stated.checked);
@@ -165,6 +249,10 @@ QWidget *createControl(const ControlSpec &stated, QWidget *parent, const QString
     case ControlKind::RadioButton: {
         auto *button = new QRadioButton(text, parent);
         button->setChecked(stated.checked);
+        QObject::connect(button, &QRadioButton::toggled, button, [button](bool on) {
+            if (on)
+                keepTabStopOnChecked(button);
+        });
         return button;
     }
     }
@@ -223,6 +311,10 @@ QHash<QString, QWidget *> buildControls(QWidget *window, std::span<const Control
         }
         widgets.insert(widget->objectName(), widget);
     }
+
+    for (QWidget *widget : std::as_const(widgets))
+        if (auto *button = qobject_cast<QRadioButton *>(widget); button && button->isChecked())
+            keepTabStopOnChecked(button);
 
     std::vector<QWidget *> chain;
     collectTabChain(controls, nullptr, widgets, chain);

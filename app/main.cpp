@@ -5,9 +5,22 @@
 #include "startup.h"
 
 #include <QApplication>
+#include <QStringList>
+
+#include <cstdio>
 
 int main(int argc, char **argv)
 {
+    // Without a display the window system's library would abort the program.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (const std::optional<QString> message =
+            tarel::app::noDisplayMessage(tarel::app::DisplayEnvironment::current(arguments))) {
+        std::fputs(message->toLocal8Bit().constData(), stderr);
+        return 1;
+    }
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarel"));
     QApplication::setDesktopFileName(QStringLiteral("tarel"));

@@ -22,6 +22,8 @@ constexpr const char *kFolderVariable = "TAREL_SCREENSHOT_DIR";
 // Long enough for the preview to prepare and paint its pages.
 constexpr int kPreviewSettleMs = 2000;
 constexpr int kMainWindowSettleMs = 800;
+// The desktop shown around the start-up error box, in pixels.
+constexpr int kStartupErrorMargin = 120;
 
 constexpr const char *kReportButtons[] = {"btnIzvestaj",          "btnIzvestaj1",     "btnIzvestaj2",
                                           "btnPosetaDecaMladina", "btnPosetaMladina", "dtnPosetaOrdinacija"};
@@ -44,29 +46,50 @@ ScreenshotSession::ScreenshotSession(QString folder) : m_folder(std::move(folder
     QDir().mkpath(m_folder);
 }
 
-void ScreenshotSession::save(QWidget *widget, const QString &name)
+void ScreenshotSession::savePicture(const QPixmap &picture, const QString &name)
 {
     const QString path = QDir(m_folder).filePath(name + QStringLiteral(".png"));
-    if (widget->grab().save(path))
+    if (!picture.isNull() && picture.save(path))
         report(QStringLiteral("saved %1").arg(path));
     else
         report(QStringLiteral("could not save %1").arg(path));
+}
+
+void ScreenshotSession::save(QWidget *widget, const QString &name) { savePicture(widget->grab(), name); }
+
+void ScreenshotSession::saveFromScreen(QWidget *window, const QString &name, int margin)
+{
+    QScreen *screen = window->screen();
+    if (!screen) {
+        save(window, name);
+        return;
+    }
+    const QRect frame = window->frameGeometry();
+    const QRect area = frame.adjusted(-margin, -margin, margin, margin).intersected(screen->geometry());
+    report(QStringLiteral("%1 on the screen at %2,%3, %4 x %5")
+               .arg(name)
+               .arg(frame.x())
+               .arg(frame.y())
+               .arg(frame.width())
+               .arg(frame.height()));
+    savePicture(screen->grabWindow(0, area.x(), area.y(), area.width(), area.height()), name);
 }
 
 void ScreenshotSession::install(StartupOptions &options)
 {
     options.window.ui = this;
     options.observer = [this](const StartupEvent &event) {
-        // The splash as it stands just before the main window is created.
+        // The splash as the screen shows it just before the main window is created.
         if (event.kind == StartupEvent::Progress && !event.window && event.position == 23)
-            save(event.splash, QStringLiteral("splash"));
+            saveFromScreen(event.splash, QStringLiteral("splash"));
     };
 }
 
 void ScreenshotSession::start(TfrmTarel &window)
 {
+    m_started = true;
     QTimer::singleShot(kMainWindowSettleMs, &window, [this, &window] {
-        save(&window, QStringLiteral("main"));
+        saveFromScreen(&window, QStringLiteral("main"));
         for (const char *name : kAllDoctorBoxes)
             if (auto *box = window.findChild<QCheckBox *>(QString::fromLatin1(name)))
                 box->setChecked(true);
@@ -80,7 +103,32 @@ void ScreenshotSession::start(TfrmTarel &window)
 }
 
 void ScreenshotSession::showMessage(QWidget *, const QString &text) { report(m_currentButton + QStringLiteral(": ") + text); }
-void ScreenshotSession::showError(QWidget *, const QString &text) { report(m_currentButton + QStringLiteral(": error: ") + text); }
+void ScreenshotSession::showError(QWidget *parent, const QString &text)
+{
+    if (m_started) {
+        report(m_currentButton + QStringLiteral(": error: ") + text);
+        return;
+    }
+    // An error at start-up: the real box, taken from the screen with what
+    // lies around it, then closed.
+    report(QStringLiteral("error at start-up: ") + text);
+    QTimer poll;
+    QElapsedTimer sinceShown;
+    QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+        QWidget *box = QApplication::activeModalWidget();
+        if (!box || !box->isVisible())
+            return;
+        if (!sinceShown.isValid())
+            sinceShown.start();
+        if (sinceShown.elapsed() < kMainWindowSettleMs)
+            return;
+        poll.stop();
+        saveFromScreen(box, QStringLiteral("startup-error"), kStartupErrorMargin);
+        box->close();
+    });
+    poll.start(100);
+    WindowUi().showError(parent, text);
+}
 
 void ScreenshotSession::showReport(QWidget *parent, const report::TfrxReport &templ, report::PreparedReport &prepared)
 {

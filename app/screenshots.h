@@ -2,10 +2,13 @@
 
 // Screenshots for the documentation, taken by the program itself when the
 // environment variable TAREL_SCREENSHOT_DIR names a folder (tools/screenshots
-// sets it): the splash window during start-up, the main window once shown,
-// and the preview of every report that can be run, with "Site lekari"
-// checked. Message boxes are written to standard error instead of shown, so
-// nothing waits for a user. Then the program closes its main window and ends.
+// sets it): the splash window during start-up and the main window once shown,
+// both taken from the screen as the window system shows them (with a window
+// manager's frame), and the preview of every report that can be run, with
+// "Site lekari" checked. An error at start-up is shown in its real box, taken
+// from the screen and closed; later message boxes are written to standard
+// error instead of shown, so nothing waits for a user. Then the program
+// closes its main window and ends.
 
 #include "startup.h"
 #include "ui.h"
@@ -34,8 +37,12 @@ public:
 
 private:
     void save(QWidget *widget, const QString &name);
+    // The part of the screen a window covers, frame included, as shown.
+    void saveFromScreen(QWidget *window, const QString &name, int margin = 0);
+    void savePicture(const QPixmap &picture, const QString &name);
     QString m_folder;
     QString m_currentButton;
+    bool m_started = false;
 };
 
 } // namespace tarel::app

@@ -1,9 +1,9 @@
 #include "ui.h"
 
+#include "previewdialogs.h"
 #include "previewwindow.h"
 
 #include <QCoreApplication>
-#include <QMessageBox>
 
 namespace tarel::app {
 
@@ -17,13 +17,12 @@ QString applicationTitle()
 
 void WindowUi::showMessage(QWidget *parent, const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, parent);
-    box.exec();
+    report::showMessageBox(parent, QMessageBox::NoIcon, applicationTitle(), text);
 }
 
 void WindowUi::showError(QWidget *parent, const QString &text)
 {
-    QMessageBox::critical(parent, applicationTitle(), text);
+    report::showMessageBox(parent, QMessageBox::Critical, applicationTitle(), text);
 }
 
 void WindowUi::showReport(QWidget *parent, const report::TfrxReport &templ, report::PreparedReport &prepared)

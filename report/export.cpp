@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
+#include <optional>
 
 namespace tarel::report {
 
@@ -72,6 +74,12 @@ void appendField(QString &row, const QString &text)
 
 } // namespace
 
+QString documentTitle(const PreparedReport &report)
+{
+    const QString title = maccToUnicode(report.title).simplified();
+    return title.isEmpty() ? report.templateName : title;
+}
+
 Result<void> writePdf(const PreparedReport &report, const QString &path)
 {
     if (report.pages.empty())
@@ -82,7 +90,8 @@ Result<void> writePdf(const PreparedReport &report, const QString &path)
     PaintFailure failure = PaintFailure::None;
     {
         QPdfWriter writer(&file.device());
-        writer.setTitle(report.templateName);
+        // The document's title is the report's heading in Cyrillic, its creator the program.
+        writer.setTitle(documentTitle(report));
         writer.setCreator(QStringLiteral("Tarel"));
         writer.setResolution(1200);
         std::vector<int> pages(report.pages.size());
@@ -170,6 +179,71 @@ std::size_t columnOf(const std::vector<double> &grid, double left)
     return after == grid.begin() ? 0 : std::size_t(after - grid.begin() - 1);
 }
 
+bool isTableCell(const OutputCell &cell) { return (cell.frame & FrameAll) == FrameAll; }
+
+// A list of diagnosis codes ("A20-A21, A24+A28", "K52-K55 (bez K59.3)"): every
+// run of letters is a code's letter followed by a digit, or "bez" (without),
+// possibly run together with the code after it ("bezZ01.3").
+bool isCodeList(const QString &text)
+{
+    bool code = false;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        if (!text[i].isLetter()) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < text.size() && text[end].isLetter())
+            ++end;
+        QStringView run = QStringView(text).mid(i, end - i);
+        if (run.size() > 3 && (run.startsWith(u"bez", Qt::CaseInsensitive) || run.startsWith(u"без", Qt::CaseInsensitive)))
+            run = run.mid(3);
+        const bool followedByDigit = end < text.size() && text[end].isDigit();
+        if (run.size() == 1 && followedByDigit)
+            code = true;
+        else if (run.compare(u"bez", Qt::CaseInsensitive) != 0 && run.compare(u"без", Qt::CaseInsensitive) != 0)
+            return false;
+        i = end;
+    }
+    return code;
+}
+
+// The text of one field: the lines of the cells that make it up, pieces on the
+// same line joined with a blank. A list of codes is one line; any other text
+// keeps its line breaks, inside its quoted field.
+class Field {
+public:
+    // A cell that starts below the middle of the previous one of the field
+    // (the second line of a label printed as a cell of its own) starts a new
+    // line; pieces side by side continue the line.
+    void add(const QString &text, const OutputCell &cell)
+    {
+        const bool below = m_previous && cell.top >= m_previous->top + std::max(0.5, m_previous->height / 2);
+        m_previous = &cell;
+        const QStringList lines = text.split(QLatin1Char('\n'));
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i == 0 && !below && !m_lines.isEmpty())
+                m_lines.back() += QLatin1Char(' ') + lines[i];
+            else
+                m_lines.push_back(lines[i]);
+        }
+    }
+    QString text() const
+    {
+        QStringList lines;
+        for (const QString &line : m_lines)
+            if (const QString kept = line.simplified(); !kept.isEmpty())
+                lines.push_back(kept);
+        const QString joined = lines.join(QLatin1Char('\n'));
+        return isCodeList(joined) ? lines.join(QLatin1Char(' ')) : joined;
+    }
+
+private:
+    QStringList m_lines;
+    const OutputCell *m_previous = nullptr;
+};
+
 } // namespace
 
 QByteArray csvText(const PreparedReport &report)
@@ -207,28 +281,63 @@ QByteArray csvText(const PreparedReport &report)
             }
             std::stable_sort(cells.begin() + std::ptrdiff_t(start), cells.begin() + std::ptrdiff_t(end),
                              [](const OutputCell *a, const OutputCell *b) { return a->left < b->left; });
+
+            // A row of the table also takes the cells printed below its first
+            // line inside its height (the second line of a label or a code,
+            // as cells of their own, not framed all round): they belong to
+            // the row, not to a row of their own.
+            double rowBottom = std::numeric_limits<double>::infinity();
+            for (std::size_t i = start; i < end; ++i)
+                if (isTableCell(*cells[i]))
+                    rowBottom = std::min(rowBottom, cells[i]->top + cells[i]->height);
+            const bool tableRow = std::isfinite(rowBottom);
+            const std::size_t mainEnd = end;
+            if (tableRow) {
+                std::size_t below = end;
+                while (below < cells.size() && cells[below]->top < rowBottom - 0.5)
+                    ++below;
+                const auto inside = std::stable_partition(
+                    cells.begin() + std::ptrdiff_t(end), cells.begin() + std::ptrdiff_t(below),
+                    [rowBottom](const OutputCell *cell) {
+                        return !isTableCell(*cell) && cell->top + cell->height <= rowBottom + 0.5;
+                    });
+                end = std::size_t(inside - cells.begin());
+                auto byLeft = [](const OutputCell *a, const OutputCell *b) { return a->left < b->left; };
+                auto byTop = [](const OutputCell *a, const OutputCell *b) { return a->top < b->top; };
+                std::stable_sort(cells.begin() + std::ptrdiff_t(mainEnd), inside, byLeft);
+                std::stable_sort(cells.begin() + std::ptrdiff_t(mainEnd), inside, byTop);
+            }
+
             // Each text goes to the column of the table grid it starts in, so
             // a heading that spans columns, or a line that lacks its first
-            // cells, stays above the counts it belongs to; texts that fall in
-            // one column (the pieces of a composite label) are joined.
-            std::vector<QString> fields;
+            // cells, stays above the counts it belongs to. In a table row the
+            // texts that fall in one column are the pieces of one cell and
+            // are joined; above the table (the header lines) every text is a
+            // field of its own, moved right when its column is taken.
+            std::vector<Field> fields;
+            std::optional<std::size_t> lastColumn;
             for (std::size_t i = start; i < end; ++i) {
                 const OutputCell &cell = *cells[i];
-                const std::size_t column = grid.empty() ? fields.size() : columnOf(grid, cell.left);
+                std::size_t column = grid.empty() ? fields.size() : columnOf(grid, cell.left);
+                const QString text = readableText(cell.font, cell.text);
+                if (text.trimmed().isEmpty()) {
+                    // An empty cell of the line still keeps its column.
+                    if (i < mainEnd)
+                        fields.resize(std::max(fields.size(), column + 1));
+                    continue;
+                }
+                if (!tableRow && lastColumn && column <= *lastColumn)
+                    column = *lastColumn + 1;
                 if (fields.size() <= column)
                     fields.resize(column + 1);
-                const QString text = readableText(cell.font, cell.text);
-                if (text.isEmpty())
-                    continue;
-                if (!fields[column].isEmpty())
-                    fields[column] += QLatin1Char(' ');
-                fields[column] += text;
+                fields[column].add(text, cell);
+                lastColumn = column;
             }
             QString row;
             for (std::size_t i = 0; i < fields.size(); ++i) {
                 if (i > 0)
                     row += QLatin1Char(',');
-                appendField(row, fields[i]);
+                appendField(row, fields[i].text());
             }
             out += row;
             out += QLatin1String("\r\n");

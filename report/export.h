@@ -13,6 +13,10 @@
 
 namespace tarel::report {
 
+// What a PDF or a print job calls the report: its title read as Cyrillic,
+// or the template's name when it has no title.
+QString documentTitle(const PreparedReport &report);
+
 // One PDF page per output page, at its own paper size and orientation, with
 // vector text and embedded fonts (the Cyrillic reading of MAC C texts can be
 // selected and searched).
@@ -27,7 +31,13 @@ Result<void> writePng(const PreparedReport &report, int page, double dpi, const 
 // The cells as a table for a spreadsheet: UTF-8 with byte order mark, commas,
 // RFC 4180 quoting, CRLF line ends. Per page, cells whose tops lie on the same
 // line form one row, ordered by their left edge; a blank row separates pages.
-// Texts of MAC C fonts are written in Unicode Cyrillic.
+// A table row also takes the cells printed below its first line within its
+// height (a label's or code's second line as a cell of its own). Texts stand
+// in the column of the table they start in: in a table row the pieces of one
+// cell share a field; above the table every text is a field of its own. A
+// list of diagnosis codes is written on one line; other texts keep their line
+// breaks inside the quoted field. Texts of MAC C fonts are written in Unicode
+// Cyrillic.
 Result<void> writeCsv(const PreparedReport &report, const QString &path);
 QByteArray csvText(const PreparedReport &report);
 

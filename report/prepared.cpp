@@ -86,6 +86,7 @@ Preparer::Preparer(const TfrxReport &report) : m_report(&report)
 {
     m_result.templateName = report.name;
     m_result.annotations = report.annotations;
+    m_result.title = report.title;
     m_result.pages.reserve(report.pages.size());
     m_errors = checkPreparation(report);
 }

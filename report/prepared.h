@@ -47,6 +47,7 @@ struct OutputPage {
 
 struct PreparedReport {
     QString templateName;
+    QString title; // the template's title (MAC C text); may be empty
     std::vector<OutputPage> pages;
     QJsonObject annotations; // the template's annotations, as the run left them
 

@@ -416,6 +416,10 @@ QByteArray serializePrepared(const PreparedReport &report)
     out += "  "; appendKey(out, "format"); appendString(out, kFormatName); out += ",\n";
     out += "  "; appendKey(out, "version"); out += QByteArray::number(kFormatVersion); out += ",\n";
     out += "  "; appendKey(out, "template"); appendString(out, report.templateName); out += ",\n";
+    // Written only when there is one, so a file without it saves back unchanged.
+    if (!report.title.isEmpty()) {
+        out += "  "; appendKey(out, "title"); appendString(out, report.title); out += ",\n";
+    }
     // The run's annotations under keys of their own, each one compact line
     // (a JSON object's keys come out sorted, so the bytes stay the same).
     for (const char *key : kAnnotationKeys) {
@@ -490,6 +494,7 @@ Result<PreparedReport> parsePrepared(const QByteArray &bytes, const QString &nam
     Reader r;
     PreparedReport report;
     report.templateName = r.string(root, "template", QString());
+    report.title = r.string(root, "title", QString());
     for (const char *key : kAnnotationKeys)
         if (const QJsonValue value = root.value(QLatin1String(key)); value.isObject())
             report.annotations.insert(QLatin1String(key), value);

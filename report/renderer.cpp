@@ -367,6 +367,18 @@ QPageLayout pageLayoutOf(const OutputPage &page)
     return layout;
 }
 
+void applyPageLayout(QPagedPaintDevice &device, const QPageLayout &layout)
+{
+    // A printer checks a whole layout against its printable area and refuses
+    // one without margins when that area is smaller than the paper; the
+    // paper, orientation and margins set one by one it takes.
+    if (device.setPageLayout(layout))
+        return;
+    device.setPageSize(layout.pageSize());
+    device.setPageOrientation(layout.orientation());
+    device.setPageMargins(layout.margins(), layout.units());
+}
+
 PaintFailure paintPages(const PreparedReport &report, const std::vector<int> &pages, QPagedPaintDevice &device)
 {
     const PageRenderer renderer(report);
@@ -375,7 +387,7 @@ PaintFailure paintPages(const PreparedReport &report, const std::vector<int> &pa
     for (int page : pages) {
         if (page < 0 || page >= renderer.pageCount())
             continue;
-        device.setPageLayout(pageLayoutOf(report.pages[std::size_t(page)]));
+        applyPageLayout(device, pageLayoutOf(report.pages[std::size_t(page)]));
         if (!begun) {
             if (!painter.begin(&device))
                 return PaintFailure::Begin;

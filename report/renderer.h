@@ -51,6 +51,12 @@ private:
 // the paper's edge and nothing may be clipped at a printable area.
 QPageLayout pageLayoutOf(const OutputPage &page);
 
+// Sets a PDF writer or a printer to a page's paper (pageLayoutOf). A printer
+// that refuses the layout as a whole (its printable area is smaller than the
+// paper) would otherwise print on its own default paper and orientation,
+// clipping the page.
+void applyPageLayout(QPagedPaintDevice &device, const QPageLayout &layout);
+
 // Where painting on a paged device stopped.
 enum class PaintFailure { None, Begin, NewPage, End };
 

@@ -138,6 +138,10 @@ public:
     explicit TfrxReport(QString name = {});
 
     QString name;
+    // The report's heading as printed, in the text of its heading cell (MAC C
+    // code points), on one line: what documents, print jobs and exports are
+    // titled. Empty: the template's name stands in.
+    QString title;
     std::vector<TfrxReportPage> pages;
     PreviewSettings preview;
     PrintSettings print;

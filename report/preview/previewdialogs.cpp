@@ -17,6 +17,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpacerItem>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -191,6 +192,38 @@ PageSettingsChoice PageSettingsDialog::choice() const
     return result;
 }
 
+namespace {
+
+// A message box centred on its parent's window. The box takes its final size
+// only as it is shown, after Qt has placed it by the size it had before.
+class CentredMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QMessageBox::showEvent(event);
+        if (QWidget *over = parentWidget() ? parentWidget()->window() : nullptr)
+            move(over->geometry().center() - QPoint(width() / 2, height() / 2));
+    }
+};
+
+} // namespace
+
+void showMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
+{
+    // Room for a title bar's icon and its minimise, maximise and close buttons.
+    constexpr int kTitleBarButtons = 160;
+    CentredMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
+        const int width = QFontMetrics(box.font()).horizontalAdvance(title) + kTitleBarButtons;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
+    box.exec();
+}
+
 PreviewDialogs PreviewDialogs::standard()
 {
     PreviewDialogs dialogs;
@@ -202,11 +235,8 @@ PreviewDialogs PreviewDialogs::standard()
         return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
     };
     dialogs.message = [](QWidget *parent, MessageKind kind, const QString &text) {
-        const QString title = QStringLiteral("Preview");
-        if (kind == MessageKind::Error)
-            QMessageBox::critical(parent, title, text);
-        else
-            QMessageBox::information(parent, title, text);
+        showMessageBox(parent, kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Information,
+                       QStringLiteral("Preview"), text);
     };
     dialogs.find = [](QWidget *parent, const FindRequest &previous) -> std::optional<FindRequest> {
         FindDialog dialog(previous, parent);

@@ -7,6 +7,7 @@
 #include "previewmodel.h"
 
 #include <QDialog>
+#include <QMessageBox>
 #include <QString>
 
 #include <functional>
@@ -74,6 +75,13 @@ private:
 };
 
 enum class MessageKind { Information, Error };
+
+// Shows a message box with an OK button, centred on the parent's window
+// (shown or not), and waits for it. The box is kept wide enough for its title
+// in a window manager's title bar, which also holds the window's icon and
+// buttons: a short message would otherwise cut the title down to its first
+// letter.
+void showMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text);
 
 // How the preview asks and tells. The defaults open the real dialogs; a test
 // replaces the members it needs.

@@ -1,5 +1,6 @@
 #include "previewwindow.h"
 
+#include "export.h"
 #include "exportformats.h"
 #include "macc.h"
 #include "pageview.h"
@@ -112,10 +113,10 @@ PreviewWindow::PreviewWindow(const TfrxReport &templ, PreparedReport &prepared, 
         applyZoom(ZoomMode::Factor, in ? m_model.zoom() * kZoomStep : m_model.zoom() / kZoomStep, at);
     });
 
-    // F3 goes on with the last search.
+    // F3 (the platform's "find next") goes on with the last search.
     auto *findNextAction = new QAction(QStringLiteral("Find Next"), this);
     findNextAction->setObjectName(QStringLiteral("Find Next"));
-    findNextAction->setShortcut(QKeySequence(Qt::Key_F3));
+    findNextAction->setShortcuts(QKeySequence::FindNext);
     findNextAction->setShortcutContext(Qt::WindowShortcut);
     connect(findNextAction, &QAction::triggered, this, &PreviewWindow::findNext);
     addAction(findNextAction);
@@ -266,6 +267,25 @@ void PreviewWindow::buildToolBar()
     separator();
 
     add(QStringLiteral("Close"), QStringLiteral("Close"), true, &PreviewWindow::closeOrCancel);
+
+    // The keyboard: the platform's standard keys for the file and find
+    // buttons, the page keys for the navigator; the tool tips name them.
+    auto keys = [this](const char *caption, const QList<QKeySequence> &shortcuts) {
+        QAction *target = action(QLatin1String(caption));
+        target->setShortcuts(shortcuts);
+        if (!shortcuts.isEmpty())
+            target->setToolTip(QStringLiteral("%1 (%2)").arg(target->statusTip(),
+                                                             shortcuts.first().toString(QKeySequence::NativeText)));
+    };
+    keys("Print", QKeySequence::keyBindings(QKeySequence::Print));
+    keys("Open", QKeySequence::keyBindings(QKeySequence::Open));
+    keys("Save", QKeySequence::keyBindings(QKeySequence::Save));
+    keys("Find", QKeySequence::keyBindings(QKeySequence::Find));
+    keys("Close", QKeySequence::keyBindings(QKeySequence::Close));
+    keys("First", {QKeySequence(Qt::Key_Home), QKeySequence(Qt::CTRL | Qt::Key_Home)});
+    keys("Last", {QKeySequence(Qt::Key_End), QKeySequence(Qt::CTRL | Qt::Key_End)});
+    keys("Prior", {QKeySequence(Qt::Key_PageUp)});
+    keys("Next", {QKeySequence(Qt::Key_PageDown)});
 }
 
 QAction *PreviewWindow::action(const QString &caption) const
@@ -294,6 +314,7 @@ void PreviewWindow::beginPreparation()
     m_prepared.pages.clear();
     m_prepared.templateName = m_template.name;
     m_prepared.annotations = m_template.annotations;
+    m_prepared.title = m_template.title;
     pagesReplaced();
     if (m_preparer->atEnd())
         finishPreparation();
@@ -588,16 +609,25 @@ void PreviewWindow::print()
         return;
     }
     QPrinter printer(QPrinter::HighResolution); // the system's default printer
-    printer.setDocName(m_prepared.templateName.isEmpty() ? windowTitle() : m_prepared.templateName);
+    // The job's name, shown in the queue and offered as the file name when
+    // printing to a file, is the report's title.
+    const QString jobName = documentTitle(m_prepared);
+    printer.setDocName(jobName.isEmpty() ? windowTitle() : jobName);
     printer.setCopyCount(std::max(1, m_template.print.copies));
     printer.setCollateCopies(m_template.print.collate);
     if (!m_prepared.pages.empty())
-        printer.setPageLayout(pageLayoutOf(m_prepared.pages[std::size_t(m_model.currentPage())]));
+        applyPageLayout(printer, pageLayoutOf(m_prepared.pages[std::size_t(m_model.currentPage())]));
     if (m_template.print.showDialog
         && !m_dialogs.print(this, printer, m_model.currentPage(), m_model.pageCount()))
         return;
     const std::vector<int> pages = pagesToPrint(printChoiceOf(printer), m_model.currentPage(),
                                                 m_model.pageCount());
+    if (pages.empty()) {
+        m_dialogs.message(this, MessageKind::Information,
+                          QStringLiteral("None of the chosen pages is in the report, which has %1 pages.")
+                              .arg(m_model.pageCount()));
+        return;
+    }
     const Result<void> printed = printPages(m_prepared, pages, printer);
     if (!printed)
         showError(printed.message());

@@ -3,11 +3,38 @@
 #include "renderer.h"
 
 #include <QPageRanges>
+#include <QPrintEngine>
 #include <QPrinter>
 
 #include <algorithm>
 
 namespace tarel::report {
+
+namespace {
+
+// The print engine's list of CUPS job options (name, value, name, value ...).
+constexpr auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+} // namespace
+
+void dropServerPageRanges(QPrinter &printer)
+{
+    QPrintEngine *engine = printer.printEngine();
+    if (!engine)
+        return;
+    QStringList options = engine->property(kCupsOptions).toStringList();
+    bool dropped = false;
+    for (qsizetype i = 0; i + 1 < options.size();) {
+        if (options[i] == QLatin1String("page-ranges")) {
+            options.remove(i, 2);
+            dropped = true;
+        } else {
+            i += 2;
+        }
+    }
+    if (dropped)
+        engine->setProperty(kCupsOptions, options);
+}
 
 PrintChoice printChoiceOf(const QPrinter &printer)
 {
@@ -49,6 +76,7 @@ Result<void> printPages(const PreparedReport &report, const std::vector<int> &pa
         sequence = std::move(repeated);
     }
 
+    dropServerPageRanges(printer);
     printer.setFullPage(true);
     switch (paintPages(report, sequence, printer)) {
     case PaintFailure::None: return {};

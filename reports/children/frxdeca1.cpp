@@ -81,6 +81,9 @@ const Column &gridColumn(int number) { return kGrid[number - 1]; }
 constexpr double kTitleBandWidth = 275;
 constexpr double kTitleBandHeight = 26;
 
+// The report's heading, printed in Memo1 and carried as the report's title.
+constexpr const char *kTitle = "UTVRDENI ZABOLUVAWA - SOSTOJBI SPORED VOZRASTA I POLOT NA DECATA";
+
 const CellSpec kTitleBand[] = {
     // name      left  top   width height font          h               v               frame      text
     {"Memo989",  1,    0,    17.3, 7,     kSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data od:"},
@@ -90,7 +93,7 @@ const CellSpec kTitleBand[] = {
     {"Memo991",  140,  0,    10,   5,     kSwiss13Bold, HAlign::Left,   VAlign::Top,    FrameNone, "PZU:"},
     {"pzu",      150,  0,    124,  5,     kInherited,   HAlign::Left,   VAlign::Top,    FrameNone, "", true},
     {"Memo1",    64.5, 9,    146,  10,    kSwiss16Bold, HAlign::Center, VAlign::Center, FrameNone,
-     "UTVRDENI ZABOLUVAWA - SOSTOJBI SPORED VOZRASTA I POLOT NA DECATA", false, Placement::Center},
+     kTitle, false, Placement::Center},
     {"Memo988",  1,    18,   17.3, 7,     kSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Lekar:"},
     {"lekar",    18.3, 18.3, 192,  7,     kSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, "", true},
     {"GradSelo", 250,  21,   25,   5,     kInherited,   HAlign::Left,   VAlign::Top,    FrameNone, ""},
@@ -421,6 +424,7 @@ public:
     report::TfrxReport build()
     {
         report::TfrxReport report(QStringLiteral("frxDeca1"));
+        report.title = QString::fromLatin1(kTitle);
         report.pages.reserve(kPageCount);
         for (int number = 1; number <= kPageCount; ++number) {
             report::TfrxReportPage &page =

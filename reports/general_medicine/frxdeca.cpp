@@ -72,10 +72,13 @@ constexpr double kTitleBandWidth = 287;
 constexpr double kTitleBandHeight = 26;
 constexpr FontSpec kTitleBandFont = kMixedSwiss13;
 
+// The report's heading, printed in Memo1 and carried as the report's title.
+constexpr const char *kTitle = "UTVRDENI ZABOLUVAWA - SOSTOJBI SPORED VOZRASTA I POLOT VO DEJNOST 3 OP[TA MEDICINA";
+
 const CellSpec kTitleBand[] = {
     // name       left  top   width height font               h               v               frame      text
     {"Memo1",     49.5, 9,    188,  10,    kSwiss16Bold,      HAlign::Center, VAlign::Center, FrameNone,
-     "UTVRDENI ZABOLUVAWA - SOSTOJBI SPORED VOZRASTA I POLOT VO DEJNOST 3 OP[TA MEDICINA", true, Placement::Center},
+     kTitle, true, Placement::Center},
     {"Memo6172",  0,    0,    17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data od:"},
     {"dataod",    17,   0,    33,   7,     kMixedSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, "", true},
     {"Memo6173",  0,    7,    17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data do:"},
@@ -313,6 +316,7 @@ public:
     report::TfrxReport build()
     {
         report::TfrxReport report(QStringLiteral("frxDeca"));
+        report.title = QString::fromLatin1(kTitle);
         report.pages.reserve(kPageCount);
         for (int number = 1; number <= kPageCount; ++number) {
             report::TfrxReportPage &page =

@@ -88,6 +88,9 @@ Column gridColumn(int number, bool page1)
 constexpr double kTitleBandWidth = 277;
 constexpr double kTitleBandHeight = 26;
 
+// The report's heading, printed in Memo1 and carried as the report's title.
+constexpr const char *kTitle = "UTVRDENI ZABOLUVAWA - SOSTOJBI SPORED VOZRASTA I POLOT NA U^ILI[NI DECA I MLADINA";
+
 const CellSpec kTitleBand[] = {
     // name       left  top   width height font               h               v               frame      text
     {"Memo66",    0,    0,    17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data od:"},
@@ -97,7 +100,7 @@ const CellSpec kTitleBand[] = {
     {"Memo274",   150,  0,    10,   5,     kMixedSwiss13Bold, HAlign::Left,   VAlign::Top,    FrameNone, "PZU:"},
     {"pzu",       160,  0,    116,  5,     kInherited,        HAlign::Left,   VAlign::Top,    FrameNone, "", true},
     {"Memo1",     54,   9,    169,  10,    kSwiss16Bold,      HAlign::Center, VAlign::Center, FrameNone,
-     "UTVRDENI ZABOLUVAWA - SOSTOJBI SPORED VOZRASTA I POLOT NA U^ILI[NI DECA I MLADINA", true, Placement::Center},
+     kTitle, true, Placement::Center},
     {"Memo65",    1,    18,   17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Lekar:"},
     {"lekar",     18.3, 18.3, 205,  7,     kMixedSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, "", true},
     {"GradSelo",  240,  21,   36,   5,     kInherited,        HAlign::Left,   VAlign::Top,    FrameNone, ""},
@@ -371,6 +374,7 @@ public:
     report::TfrxReport build()
     {
         report::TfrxReport report(QStringLiteral("frxMladina"));
+        report.title = QString::fromLatin1(kTitle);
         report.pages.reserve(kPageCount);
         for (int number = 1; number <= kPageCount; ++number) {
             const PageSpec &stated = kPages[number - 1];

@@ -258,6 +258,8 @@ struct Layout {
 report::TfrxReport buildTemplate(const Layout &layout)
 {
     report::TfrxReport templ(QString::fromLatin1(layout.name));
+    // The title cell's lines on one line, its trailing blank dropped.
+    templ.title = QString::fromLatin1(layout.title.text).simplified();
     report::TfrxReportPage page;
     page.name = QStringLiteral("Page1");
     page.paperSize = 9;

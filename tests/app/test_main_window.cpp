@@ -6,14 +6,21 @@
 #include "macc.h"
 #include "ui.h"
 
+#include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardItemModel>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -136,21 +143,90 @@ TEST_F(MainWindowTest, LaysOutControlsAsStored)
     EXPECT_FALSE(child<QRadioButton>(*window, "grad2")->isChecked());
 }
 
-TEST_F(MainWindowTest, TabOrderOfAMorbidityPanel)
+// The named control that has the keyboard (a picker, not its inner line edit).
+QString focusedControl()
+{
+    QWidget *widget = QApplication::focusWidget();
+    while (widget && (widget->objectName().isEmpty() || widget->objectName().startsWith(QLatin1String("qt_"))))
+        widget = widget->parentWidget();
+    return widget ? widget->objectName() : QString();
+}
+
+TEST_F(MainWindowTest, TabWalksAPanelAndLandsOnTheCheckedArea)
 {
     auto window = open();
     ASSERT_TRUE(window);
-    const char *expected[] = {"cbLekar", "Dateto", "Datefrom", "btnIzvestaj", "lekari", "grad", "selo", "gradselo"};
-    QWidget *current = child<QWidget>(*window, expected[0]);
-    for (std::size_t i = 1; i < std::size(expected); ++i) {
-        // Skip labels and the pickers' inner line edits.
-        QWidget *next = current->nextInFocusChain();
-        while (!(next->focusPolicy() & Qt::TabFocus) || next->objectName().isEmpty()
-               || next->objectName().startsWith(QLatin1String("qt_")))
-            next = next->nextInFocusChain();
-        EXPECT_EQ(next->objectName(), QString::fromLatin1(expected[i])) << "after " << expected[i - 1];
-        current = next;
-    }
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    // The controls Tab reaches from `start` (Tab first walks a picker's day,
+    // month and year).
+    auto tabsFrom = [](QWidget *start, int count) {
+        start->setFocus(Qt::TabFocusReason);
+        QStringList visited{focusedControl()};
+        for (int i = 0; i < count; ++i) {
+            for (int key = 0; key < 4 && focusedControl() == visited.back(); ++key)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << focusedControl();
+        }
+        return visited;
+    };
+    // The area choice is one stop, on its checked button ("Grad/Selo" at first).
+    EXPECT_EQ(tabsFrom(child<QWidget>(*window, "cbLekar"), 6),
+              QStringList({"cbLekar", "Dateto", "Datefrom", "btnIzvestaj", "lekari", "gradselo", "cbLekar1"}));
+    // Checked by the mouse or from the keyboard, the choice keeps the stop.
+    auto *selo = child<QRadioButton>(*window, "selo");
+    QTest::mouseClick(selo, Qt::LeftButton, Qt::NoModifier, QPoint(8, selo->height() / 2)); // on its circle
+    ASSERT_TRUE(selo->isChecked());
+    EXPECT_EQ(tabsFrom(child<QWidget>(*window, "lekari"), 1), QStringList({"lekari", "selo"}));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_TRUE(child<QRadioButton>(*window, "grad")->isChecked());
+    EXPECT_EQ(tabsFrom(child<QWidget>(*window, "btnIzvestaj"), 2), QStringList({"btnIzvestaj", "lekari", "grad"}));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(focusedControl(), QStringLiteral("lekari"));
+}
+
+TEST_F(MainWindowTest, EnterOnAReportButtonPressesIt)
+{
+    auto window = open();
+    ASSERT_TRUE(window);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto *button = child<QPushButton>(*window, "btnIzvestaj1");
+    button->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(button, Qt::Key_Return);
+    QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(button, Qt::Key_Space);
+    // Three presses of the button, each asking for a doctor.
+    EXPECT_EQ(ui.messages, QStringList(3, QStringLiteral("Izberete lekar")));
+    // A held Enter runs the report once.
+    QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(button, &repeated);
+    EXPECT_EQ(ui.messages.size(), 3);
+}
+
+TEST_F(MainWindowTest, TypingAfterOneClickReplacesThePartClicked)
+{
+    auto window = open();
+    ASSERT_TRUE(window);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    auto *picker = child<QDateEdit>(*window, "Datefrom");
+    ASSERT_EQ(picker->date(), QDate(2024, 2, 29));
+    auto *edit = picker->findChild<QLineEdit *>();
+    ASSERT_NE(edit, nullptr);
+    // A point inside the month, found on the text as shown.
+    const qsizetype month = picker->displayFormat().indexOf(QLatin1String("MM"));
+    ASSERT_GE(month, 0);
+    std::optional<QPoint> inside;
+    for (int x = 0; x < edit->width() && !inside; ++x)
+        if (edit->cursorPositionAt(QPoint(x, edit->height() / 2)) == month + 1)
+            inside = QPoint(x, edit->height() / 2);
+    ASSERT_TRUE(inside.has_value());
+    QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, *inside);
+    QTest::keyClicks(edit, QStringLiteral("07"));
+    EXPECT_EQ(picker->date(), QDate(2024, 7, 29));
+    // Its calendar names months and days in Macedonian.
+    EXPECT_EQ(picker->calendarWidget()->locale().language(), QLocale::Macedonian);
 }
 
 TEST_F(MainWindowTest, ListsOnlyActiveDoctorsInOneSharedList)
@@ -353,6 +429,25 @@ TEST_F(MainWindowTest, ClosingClosesTheConnection)
     window->close();
     EXPECT_FALSE(window->database().isOpen());
     EXPECT_FALSE(window->lookupsOpen());
+}
+
+TEST(MessageBoxes, LeaveRoomForTheirTitleBesideTheTitleBarButtons)
+{
+    app::WindowUi windows;
+    QString title;
+    int width = 0;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            title = box->windowTitle();
+            width = box->width();
+            box->accept();
+        }
+    });
+    poll.start(20);
+    windows.showMessage(nullptr, QStringLiteral("Izberete lekar"));
+    ASSERT_FALSE(title.isEmpty());
+    EXPECT_GE(width, QFontMetrics(QApplication::font()).horizontalAdvance(title) + 150) << title.toStdString();
 }
 
 TEST(FullStop, AppendedOnce)

@@ -6,10 +6,14 @@
 #include "macc.h"
 #include "startup.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
+#include <QMessageBox>
+#include <QProcess>
 #include <QProgressBar>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -80,23 +84,77 @@ TEST_F(StartupTest, SplashLastsAboutASecond)
     EXPECT_GE(timer.elapsed(), 800); // 8,000,000,000 counts of pauses
 }
 
-TEST_F(StartupTest, MissingDatabaseShowsTheErrorOverTheSplash)
+TEST_F(StartupTest, MissingDatabaseHidesTheSplashAndShowsTheErrorInItsPlace)
 {
     aliased.pointAtMissingFile();
     QStringList trace;
-    bool splashVisibleAtError = false;
-    ui.whileError = [&](QWidget *parent) {
-        auto *splash = qobject_cast<app::TfrmLoading *>(parent);
-        splashVisibleAtError = splash && splash->isVisible();
+    app::StartupOptions startup = options(trace);
+    startup.window.ui = nullptr; // the real error box
+    QRect splashPlace;
+    const auto record = startup.observer;
+    startup.observer = [&](const StartupEvent &event) {
+        if (event.kind == StartupEvent::SplashShown)
+            splashPlace = event.splash->frameGeometry();
+        record(event);
     };
-    auto window = app::startUp(options(trace));
+    // The box as it stands on the screen, then closed as a user would.
+    QString boxText;
+    QRect boxPlace;
+    bool splashVisible = true;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        boxText = box->text();
+        boxPlace = box->frameGeometry();
+        splashVisible = false;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            splashVisible = splashVisible || (qobject_cast<app::TfrmLoading *>(top) && top->isVisible());
+        box->accept();
+    });
+    poll.start(20);
+    auto window = app::startUp(startup);
+    poll.stop();
     ASSERT_FALSE(window.ok());
-    ASSERT_EQ(ui.errors.size(), 1);
-    EXPECT_EQ(ui.errors[0], withFullStop(window.message()));
-    EXPECT_TRUE(ui.errors[0].endsWith(u'.'));
-    EXPECT_TRUE(splashVisibleAtError);
-    const QStringList expected = {"shown+splash", "1+splash", "6+splash", "13+splash", "23+splash"};
+    EXPECT_EQ(boxText, withFullStop(window.message()));
+    EXPECT_FALSE(splashVisible) << "the splash, always on top, would hide the box";
+    EXPECT_LE((boxPlace.center() - splashPlace.center()).manhattanLength(), 2)
+        << "box centred at " << boxPlace.center().x() << "," << boxPlace.center().y() << ", splash at "
+        << splashPlace.center().x() << "," << splashPlace.center().y();
+    const QStringList expected = {"shown+splash", "1+splash", "6+splash", "13+splash", "23+splash", "hidden"};
     EXPECT_EQ(trace, expected);
+}
+
+TEST_F(StartupTest, WindowSystemEventsAreHandledBetweenTheSteps)
+{
+    // A window manager shows the splash a moment after it is asked to; the
+    // news that it is on screen, and with it the first picture, comes as an
+    // event that only the event loop carries out. One that arrives while the
+    // splash is up must be handled before the main window is created.
+    struct Receiver : QObject {
+        int received = 0;
+        bool event(QEvent *event) override
+        {
+            if (event->type() == QEvent::User)
+                ++received;
+            return QObject::event(event);
+        }
+    } receiver;
+    QStringList trace;
+    app::StartupOptions startup = options(trace);
+    int receivedWhenCreated = -1;
+    const auto record = startup.observer;
+    startup.observer = [&](const StartupEvent &event) {
+        if (event.kind == StartupEvent::SplashShown)
+            QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+        if (event.kind == StartupEvent::MainWindowCreated)
+            receivedWhenCreated = receiver.received;
+        record(event);
+    };
+    auto window = app::startUp(startup);
+    ASSERT_TRUE(window.ok());
+    EXPECT_EQ(receivedWhenCreated, 1);
 }
 
 TEST(Splash, LayoutAndStepping)
@@ -128,3 +186,38 @@ TEST(Splash, LayoutAndStepping)
 }
 
 } // namespace
+
+TEST(NoDisplay, TheProgramSaysSoAndEndsInsteadOfAborting)
+{
+    QProcess tarel;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    tarel.setProcessEnvironment(environment);
+    tarel.start(QStringLiteral(TAREL_PROGRAM), {});
+    ASSERT_TRUE(tarel.waitForFinished(30000));
+    EXPECT_EQ(tarel.exitStatus(), QProcess::NormalExit) << "not an abort";
+    EXPECT_EQ(tarel.exitCode(), 1);
+    const QString said = QString::fromLocal8Bit(tarel.readAllStandardError());
+    EXPECT_TRUE(said.startsWith(QStringLiteral("tarel: no display."))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("desktop session"))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("tarel-report visits-general-medicine --from"))) << said.toStdString();
+
+    // Platforms that draw without a display, or a display named, let it start.
+    struct Case {
+        const char *what;
+        app::DisplayEnvironment environment;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"Wayland then X11, no display", {QStringLiteral("wayland;xcb"), {}, {}}, true},
+        {"a Wayland display", {{}, {}, QStringLiteral("wayland-0")}, false},
+        {"X11, else offscreen", {QStringLiteral("xcb;offscreen"), {}, {}}, false},
+        {"VNC with options", {QStringLiteral("vnc:size=800x600"), {}, {}}, false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(app::noDisplayMessage(c.environment).has_value(), c.refused) << c.what;
+    const app::DisplayEnvironment asked =
+        app::DisplayEnvironment::current({QStringLiteral("tarel"), QStringLiteral("-platform"), QStringLiteral("minimal")});
+    EXPECT_EQ(asked.platform, QStringLiteral("minimal"));
+}

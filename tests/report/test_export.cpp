@@ -1,10 +1,12 @@
 #include "export.h"
 #include "outputfile.h"
 #include "preparedfile.h"
+#include "renderer.h"
 #include "reportfixtures.h"
 
 #include <QDir>
 #include <QFile>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -46,13 +48,15 @@ QString readAll(const QString &path)
 
 TEST(PdfExport, OnePagePerOutputPageA4LandscapeWithSearchableCyrillic)
 {
+    PreparedReport report = twoPageReport();
+    report.title = u"IZVE[TAJ ZA POSETA"_s;
     const QString pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
     const QString pdfinfo = QStandardPaths::findExecutable(u"pdfinfo"_s);
     if (pdftotext.isEmpty() || pdfinfo.isEmpty())
         GTEST_SKIP() << "poppler-utils (pdftotext, pdfinfo) not installed";
     QTemporaryDir dir;
     const QString path = dir.filePath(u"report.pdf"_s);
-    const auto written = writePdf(twoPageReport(), path);
+    const auto written = writePdf(report, path);
     ASSERT_TRUE(written.ok()) << written.message().toStdString();
 
     QProcess info;
@@ -60,6 +64,9 @@ TEST(PdfExport, OnePagePerOutputPageA4LandscapeWithSearchableCyrillic)
     ASSERT_TRUE(info.waitForFinished(30000));
     const QString infoText = QString::fromUtf8(info.readAllStandardOutput());
     EXPECT_TRUE(infoText.contains(QRegularExpression(u"Pages:\\s+2\\n"_s))) << infoText.toStdString();
+    // Titled by the report's heading in Cyrillic, made by Tarel.
+    EXPECT_TRUE(infoText.contains(QRegularExpression(u"Title:\\s+ИЗВЕШТАЈ ЗА ПОСЕТА\\n"_s))) << infoText.toStdString();
+    EXPECT_TRUE(infoText.contains(QRegularExpression(u"Creator:\\s+Tarel\\n"_s))) << infoText.toStdString();
     // A4 landscape: 841.89 x 595.276 points.
     EXPECT_TRUE(infoText.contains(QRegularExpression(u"Page size:\\s+84[12](\\.\\d+)? x 595(\\.\\d+)? pts"_s)))
         << infoText.toStdString();
@@ -71,6 +78,43 @@ TEST(PdfExport, OnePagePerOutputPageA4LandscapeWithSearchableCyrillic)
     EXPECT_TRUE(extracted.contains(u"ИЗВЕШТАЈ"_s)) << extracted.toStdString();
     EXPECT_TRUE(extracted.contains(u"A18.0+"_s)) << extracted.toStdString();
     EXPECT_EQ(extracted.count(u'\f'), 2);
+}
+
+// A device that, like a printer whose printable area is smaller than its
+// paper, refuses a page layout without margins.
+class MarginedDevice : public QPdfWriter {
+public:
+    using QPdfWriter::QPdfWriter;
+    bool setPageLayout(const QPageLayout &layout) override
+    {
+        return !layout.margins().isNull() && QPdfWriter::setPageLayout(layout);
+    }
+};
+
+TEST(PdfExport, EachPageGetsItsPaperOnADeviceThatRefusesLayoutsWithoutMargins)
+{
+    const QString pdfinfo = QStandardPaths::findExecutable(u"pdfinfo"_s);
+    if (pdfinfo.isEmpty())
+        GTEST_SKIP() << "poppler-utils (pdfinfo) not installed";
+    PreparedReport report = twoPageReport();
+    report.pages[1].paperWidth = 210;
+    report.pages[1].paperHeight = 297;
+    report.pages[1].landscape = false;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"device.pdf"_s);
+    {
+        MarginedDevice device(path);
+        device.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10)));
+        ASSERT_EQ(paintPages(report, {0, 1}, device), PaintFailure::None);
+    }
+    QProcess info;
+    info.start(pdfinfo, {u"-f"_s, u"1"_s, u"-l"_s, u"2"_s, path});
+    ASSERT_TRUE(info.waitForFinished(30000));
+    const QString infoText = QString::fromUtf8(info.readAllStandardOutput());
+    EXPECT_TRUE(infoText.contains(QRegularExpression(u"Page +1 size: +84[12](\\.\\d+)? x 595(\\.\\d+)? pts \\(A4\\)"_s)))
+        << infoText.toStdString();
+    EXPECT_TRUE(infoText.contains(QRegularExpression(u"Page +2 size: +595(\\.\\d+)? x 84[12](\\.\\d+)? pts \\(A4\\)"_s)))
+        << infoText.toStdString();
 }
 
 TEST(CsvExport, RowsByLineWithCyrillicAndQuoting)

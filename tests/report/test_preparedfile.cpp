@@ -1,3 +1,4 @@
+#include "export.h"
 #include "preparedfile.h"
 #include "reportfixtures.h"
 
@@ -20,6 +21,7 @@ PreparedReport sample()
 {
     PreparedReport report;
     report.templateName = u"frxDeca"_s;
+    report.title = u"UTVRDENI ZABOLUVAWA \"OP[TA\""_s;
     OutputCell memo = outputCell(u"Memo70"_s, 476.2, 196.5, 37.8, 18.9, u"-"_s);
     memo.hAlign = HAlign::Center;
     memo.vAlign = VAlign::Bottom;
@@ -111,6 +113,18 @@ TEST(PreparedFile, SaveLoadSaveGivesTheSameBytes)
     PreparedReport plain = report;
     plain.annotations = {};
     EXPECT_FALSE(serializePrepared(plain).contains("\"request\""));
+
+    // A file written before reports carried a title loads with none, keeps
+    // its bytes when saved again, and is called by its template's name.
+    PreparedReport untitled = report;
+    untitled.title.clear();
+    const QByteArray old = serializePrepared(untitled);
+    EXPECT_FALSE(old.contains("\"title\""));
+    const auto loadedOld = parsePrepared(old, u"old.fp3"_s);
+    ASSERT_TRUE(loadedOld.ok()) << loadedOld.message().toStdString();
+    EXPECT_EQ(serializePrepared(*loadedOld), old);
+    EXPECT_EQ(documentTitle(*loadedOld), u"frxDeca"_s);
+    EXPECT_EQ(documentTitle(report), u"УТВРДЕНИ ЗАБОЛУВАЊА \"ОПШТА\""_s);
 }
 
 TEST(PreparedFile, GzipCompressedFilesAreRead)

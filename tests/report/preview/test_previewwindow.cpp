@@ -100,7 +100,10 @@ protected:
         dialogs.message = [this](QWidget *, MessageKind kind, const QString &text) {
             messages.push_back({kind, text});
         };
-        dialogs.find = [this](QWidget *, const FindRequest &) { return findAnswer; };
+        dialogs.find = [this](QWidget *, const FindRequest &) {
+            ++findDialogs;
+            return findAnswer;
+        };
         dialogs.pageSettings = [this](QWidget *, const PageSettings &) { return pageAnswer; };
         dialogs.print = [this](QWidget *, QPrinter &printer, int, int) {
             ++printDialogs;
@@ -141,6 +144,7 @@ protected:
     std::optional<FindRequest> findAnswer;
     std::optional<PageSettingsChoice> pageAnswer;
     int printDialogs = 0;
+    int findDialogs = 0;
 };
 
 // Waits for the modal widget of the given type, hands it to `act`, and
@@ -214,7 +218,7 @@ TEST_F(PreviewWindowTest, OpensAsTheTemplateAsks)
             continue;
         QWidget *widget = toolBar->widgetForAction(action);
         shown << widget->objectName();
-        hints << widget->toolTip();
+        hints << widget->toolTip().section(QStringLiteral(" ("), 0, 0); // without the key named
         EXPECT_TRUE(action->isVisible()) << widget->objectName().toStdString();
     }
     EXPECT_EQ(shown, captions);
@@ -269,6 +273,66 @@ TEST_F(PreviewWindowTest, NavigationAndStatusText)
     EXPECT_EQ(w.pageStatus(), QStringLiteral("Page 3 of 3"));
     bar->setValue(0);
     EXPECT_EQ(w.pageStatus(), QStringLiteral("Page 1 of 3"));
+}
+
+TEST_F(PreviewWindowTest, KeyboardOfThePagesAndTheButtons)
+{
+    PreviewWindow &w = openWindow();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QWidget *pages = w.pageView();
+    ASSERT_TRUE(pages->hasFocus());
+    struct Step {
+        const char *what;
+        QKeyCombination key;
+        int page; // from 0
+    };
+    const Step steps[] = {
+        {"End", Qt::Key_End, 2},
+        {"Home", Qt::Key_Home, 0},
+        {"PageDown", Qt::Key_PageDown, 1},
+        {"PageDown", Qt::Key_PageDown, 2},
+        {"PageDown on the last page", Qt::Key_PageDown, 2},
+        {"PageUp", Qt::Key_PageUp, 1},
+        {"Ctrl+Home", Qt::CTRL | Qt::Key_Home, 0},
+        {"Ctrl+End", Qt::CTRL | Qt::Key_End, 2},
+    };
+    for (const Step &step : steps) {
+        QTest::keyClick(pages, step.key.key(), step.key.keyboardModifiers());
+        EXPECT_EQ(w.model().currentPage(), step.page) << step.what;
+    }
+    // In the page number box Home and End move the cursor, not the pages.
+    w.pageNumberBox()->setFocus();
+    w.pageNumberBox()->setText(QStringLiteral("12"));
+    QTest::keyClick(w.pageNumberBox(), Qt::Key_Home);
+    EXPECT_EQ(w.pageNumberBox()->cursorPosition(), 0);
+    EXPECT_EQ(w.model().currentPage(), 2);
+    pages->setFocus();
+
+    // The platform's standard keys press the buttons, and their tips name them.
+    struct Standard {
+        const char *caption;
+        QKeySequence::StandardKey key;
+    };
+    const Standard standards[] = {{"Print", QKeySequence::Print}, {"Open", QKeySequence::Open},
+                                  {"Save", QKeySequence::Save},   {"Find", QKeySequence::Find},
+                                  {"Close", QKeySequence::Close}};
+    for (const Standard &standard : standards) {
+        const QList<QKeySequence> bound = QKeySequence::keyBindings(standard.key);
+        ASSERT_FALSE(bound.isEmpty()) << standard.caption;
+        EXPECT_EQ(w.action(QLatin1String(standard.caption))->toolTip(),
+                  QStringLiteral("%1 (%2)").arg(QLatin1String(standard.caption), bound[0].toString(QKeySequence::NativeText)));
+    }
+    QTest::keySequence(&w, QKeySequence::Print);
+    EXPECT_EQ(printDialogs, 1);
+    QTest::keySequence(&w, QKeySequence::Open);
+    QTest::keySequence(&w, QKeySequence::Save);
+    EXPECT_EQ(filters.size(), 2) << "the open and the save dialog";
+    QTest::keySequence(&w, QKeySequence::Find);
+    EXPECT_EQ(findDialogs, 1);
+    EXPECT_TRUE(w.action(QStringLiteral("Last"))->toolTip().contains(QKeySequence(Qt::Key_End).toString(QKeySequence::NativeText)));
+    QTest::keySequence(&w, QKeySequence::Close);
+    EXPECT_FALSE(w.isVisible());
 }
 
 TEST_F(PreviewWindowTest, ZoomModesFitTheViewport)
