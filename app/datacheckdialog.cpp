@@ -107,9 +107,11 @@ DataCheckDialog::DataCheckDialog(engine::DataCheck check, QWidget *parent)
         m_figures->setItem(i, 1, new CountItem(figures[i].value));
         m_figures->setItem(i, 2, textItem(figures[i].meaning));
     }
-    m_figures->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     m_figures->resizeColumnsToContents();
-    m_figures->resizeRowsToContents();
+    m_figures->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    // The sentences wrap in the width their column gets.
+    connect(m_figures->horizontalHeader(), &QHeaderView::sectionResized, m_figures,
+            [this] { m_figures->resizeRowsToContents(); });
 
     m_diagnoses = new QTableWidget(int(m_check.noRowDiagnoses.size()), 4, this);
     m_diagnoses->setObjectName(QStringLiteral("diagnoses"));
@@ -132,6 +134,7 @@ DataCheckDialog::DataCheckDialog(engine::DataCheck check, QWidget *parent)
         m_diagnoses->setItem(i, 3, textItem(suggested.join(QStringLiteral("; "))));
     }
     m_diagnoses->setSortingEnabled(true);
+    m_diagnoses->sortItems(2, Qt::DescendingOrder);
     m_diagnoses->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
     m_diagnoses->resizeColumnsToContents();
     m_diagnoses->setVisible(morbidity);

@@ -150,10 +150,22 @@ void ScreenshotSession::showReport(QWidget *parent, const report::TfrxReport &te
             return;
         poll->stop();
         save(preview, name);
+        // The data check of the first morbidity report, opened from the
+        // preview's status bar: grabbed from inside its own event loop.
+        auto *window = qobject_cast<report::PreviewWindow *>(preview);
+        if (name == u"preview-frxDeca" && window && window->detailsButton()->isVisible()) {
+            QTimer::singleShot(kMainWindowSettleMs, preview, [this] {
+                if (QWidget *dialog = QApplication::activeModalWidget()) {
+                    save(dialog, QStringLiteral("data-check"));
+                    dialog->close();
+                }
+            });
+            window->detailsButton()->click();
+        }
         preview->close();
     });
     poll->start(100);
-    report::showReport(templ, prepared, parent);
+    report::showReport(templ, prepared, parent, &m_companion);
     delete poll;
 }
 

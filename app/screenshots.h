@@ -10,6 +10,7 @@
 // error instead of shown, so nothing waits for a user. Then the program
 // closes its main window and ends.
 
+#include "runcompanion.h"
 #include "startup.h"
 #include "ui.h"
 
@@ -28,7 +29,8 @@ public:
     // Hooks the session into the start-up: grabs the splash window.
     void install(StartupOptions &options);
     // Called once the main window is shown: grabs it, runs every report and
-    // grabs its preview, then closes the window.
+    // grabs its preview (with the data check of the general-medicine report),
+    // then closes the window.
     void start(TfrmTarel &window);
 
     void showMessage(QWidget *parent, const QString &text) override;
@@ -42,6 +44,7 @@ private:
     void savePicture(const QPixmap &picture, const QString &name);
     QString m_folder;
     QString m_currentButton;
+    RunCompanion m_companion;
     bool m_started = false;
 };
 
