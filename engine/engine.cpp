@@ -52,6 +52,21 @@ constexpr ReportDefinition kReports[] = {
     {"children", "btnIzvestaj2", ReportKind::Morbidity, &reports::childrenReport, {}},
 };
 
+// Reads the selection's visits in one snapshot, handing each record to the
+// run's count, and then the institution's particulars from the same snapshot.
+Result<data::Institution> readVisits(data::Database &database, const data::VisitSelection &selection,
+                                     data::VisitFields fields, const RunOptions &options, const data::VisitSink &count)
+{
+    const data::ReadTransaction transaction(database);
+    if (!transaction.begun())
+        return transaction.begun().error();
+    if (options.observer)
+        fields |= options.observer->fields();
+    if (const Result<void> read = data::visitSourceOf(database)->read(selection, fields, count, options.control); !read)
+        return read.error();
+    return database.institution();
+}
+
 Result<report::TfrxReport> runMorbidity(data::Database &database, const Request &request,
                                         const RunOptions &options)
 {
@@ -60,11 +75,6 @@ Result<report::TfrxReport> runMorbidity(data::Database &database, const Request 
     const Result<const tabulation::RowCatalogue *> catalogue = definition.catalogue();
     if (!catalogue)
         return catalogue.error();
-
-    // The counting and the institution's particulars read one snapshot.
-    const data::ReadTransaction transaction(database);
-    if (!transaction.begun())
-        return transaction.begun().error();
 
     tabulation::CounterGrid grid;
     grid.zero(std::max(profile.zeroRows, profile.rows), profile.columns());
@@ -78,30 +88,20 @@ Result<report::TfrxReport> runMorbidity(data::Database &database, const Request 
     if (request.doctor)
         selection.doctorCode = request.doctor->code;
     selection.area = request.area;
-    data::VisitFields fields =
+    const data::VisitFields fields =
         data::FieldCategory | data::FieldSubCategory | data::FieldCitizenNumber | data::FieldBirthDate;
-    RunObserver *observer = options.observer;
-    if (observer)
-        fields |= observer->fields();
     DataCheckCounter check;
-
-    const Result<void> read = data::visitSourceOf(database)->read(
-        selection, fields,
-        [&](const data::VisitRecord &record) -> Result<void> {
+    const Result<data::Institution> institution =
+        readVisits(database, selection, fields, options, [&](const data::VisitRecord &record) -> Result<void> {
             const Result<tabulation::MorbidityOutcome> outcome = classifier.classify(record);
             if (!outcome)
                 return outcome.error();
             grid.add(*outcome);
             check.morbidityVisit(record, *outcome);
-            if (observer)
-                observer->morbidityVisit(record, *outcome);
+            if (options.observer)
+                options.observer->morbidityVisit(record, *outcome);
             return {};
-        },
-        options.control);
-    if (!read)
-        return read.error();
-
-    const Result<data::Institution> institution = database.institution();
+        });
     if (!institution)
         return institution.error();
     report::TfrxReport templ = definition.buildTemplate(**catalogue);
@@ -117,11 +117,6 @@ Result<report::TfrxReport> runMorbidity(data::Database &database, const Request 
 Result<report::TfrxReport> runVisits(data::Database &database, const Request &request, const RunOptions &options)
 {
     const VisitReport report = request.report->visit;
-    // Both statements and the institution's particulars read one snapshot.
-    const data::ReadTransaction transaction(database);
-    if (!transaction.begun())
-        return transaction.begun().error();
-
     // Ages are taken at the "to" date as its picker carries it, 19:17:34.843.
     const reports::VisitClassifier classifier(report, tabulation::pickerValue(request.to));
     reports::VisitTally tally(report);
@@ -132,28 +127,18 @@ Result<report::TfrxReport> runVisits(data::Database &database, const Request &re
     data::VisitFields fields = data::FieldBirthDate | data::FieldKind;
     if (report == VisitReport::GeneralMedicine)
         fields |= data::FieldInsuranceBasis | data::FieldMember;
-    RunObserver *observer = options.observer;
-    if (observer)
-        fields |= observer->fields();
     DataCheckCounter check;
-
-    const Result<void> read = data::visitSourceOf(database)->read(
-        selection, fields,
-        [&](const data::VisitRecord &record) -> Result<void> {
+    const Result<data::Institution> institution =
+        readVisits(database, selection, fields, options, [&](const data::VisitRecord &record) -> Result<void> {
             const Result<reports::VisitOutcome> outcome = classifier.classify(record);
             if (!outcome)
                 return outcome.error();
             tally.add(*outcome);
             check.visitReportVisit(record, *outcome);
-            if (observer)
-                observer->visitReportVisit(record, *outcome);
+            if (options.observer)
+                options.observer->visitReportVisit(record, *outcome);
             return {};
-        },
-        options.control);
-    if (!read)
-        return read.error();
-
-    const Result<data::Institution> institution = database.institution();
+        });
     if (!institution)
         return institution.error();
     report::TfrxReport templ = reports::buildVisitTemplate(report);

@@ -101,6 +101,21 @@ bool TfrxReport::setCellText(QStringView cellName, const QString &text)
     return true;
 }
 
+Result<void> TfrxReport::setCellTexts(const std::vector<std::pair<QString, QString>> &texts)
+{
+    std::vector<TfrxMemoView *> cells;
+    cells.reserve(texts.size());
+    for (const auto &[cellName, text] : texts) {
+        TfrxMemoView *cell = findCell(cellName);
+        if (!cell)
+            return fail(QStringLiteral("The template '%1' has no cell '%2'").arg(name, cellName));
+        cells.push_back(cell);
+    }
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        cells[i]->setText(texts[i].second);
+    return {};
+}
+
 Font TfrxReport::resolvedFont(const TfrxReportPage &page, const TfrxReportTitle *band,
                               const TfrxMemoView &cell) const
 {

@@ -4,6 +4,8 @@
 // hold a title band, and pages and bands hold text cells. Geometry is in
 // pixels at 96 per inch (1 mm = 3.77953 px); paper and margins are in mm.
 
+#include "result.h"
+
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -165,6 +167,10 @@ public:
 
     // Replaces the whole text of the named cell; false when there is no such cell.
     bool setCellText(QStringView name, const QString &text);
+    // Replaces the texts of the named cells, all or none: every cell is looked
+    // up first, and when one is missing nothing is written and the error
+    // names it.
+    Result<void> setCellTexts(const std::vector<std::pair<QString, QString>> &texts);
 
     // The font a cell prints with: its own, else its band's, else its page's,
     // else the report default.

@@ -29,19 +29,9 @@ Result<void> writeMorbidityCells(const MorbidityProfile &profile, const tabulati
     const int columns = profile.columns();
     const tabulation::GridTotals totals = tabulation::totalsOf(grid, catalogue.blocks());
 
-    // Resolve every cell first: a template without one of them is reported
-    // and left untouched.
-    std::vector<std::pair<report::TfrxMemoView *, QString>> writes;
-    writes.reserve(std::size_t((profile.rows + int(catalogue.blocks().size()) + 1) * columns) + 5);
-    std::optional<QString> missing;
-    auto add = [&](const QString &name, QString text) {
-        if (missing)
-            return;
-        if (report::TfrxMemoView *cell = templ.findCell(name))
-            writes.emplace_back(cell, std::move(text));
-        else
-            missing = name;
-    };
+    std::vector<std::pair<QString, QString>> texts;
+    texts.reserve(std::size_t((profile.rows + int(catalogue.blocks().size()) + 1) * columns) + 5);
+    auto add = [&](QString name, QString text) { texts.emplace_back(std::move(name), std::move(text)); };
 
     for (int row = 1; row <= profile.rows; ++row)
         for (int k = 0; k < columns; ++k)
@@ -59,12 +49,7 @@ Result<void> writeMorbidityCells(const MorbidityProfile &profile, const tabulati
                                                                     {"datado", header.to}};
     for (const auto &[name, text] : headerCells)
         add(QString::fromLatin1(name), text);
-    if (missing)
-        return fail(QStringLiteral("The template %1 has no cell %2").arg(templ.name, *missing));
-
-    for (auto &[cell, text] : writes)
-        cell->setText(text);
-    return {};
+    return templ.setCellTexts(texts);
 }
 
 std::optional<MorbidityCell> morbidityCellOf(const MorbidityProfile &profile,

@@ -181,18 +181,8 @@ void VisitTally::add(const VisitOutcome &outcome)
 Result<void> writeVisitCells(VisitReport report, const VisitTally &tally, const VisitHeader &header,
                              report::TfrxReport &templ)
 {
-    std::vector<std::pair<report::TfrxMemoView *, QString>> writes;
-    std::optional<QString> missing;
-    auto add = [&](const QString &name, QString text) {
-        if (missing)
-            return;
-        if (report::TfrxMemoView *cell = templ.findCell(name))
-            writes.emplace_back(cell, std::move(text));
-        else
-            missing = name;
-    };
-    for (const auto &[name, text] : headerTexts(header))
-        add(name, text);
+    std::vector<std::pair<QString, QString>> texts = headerTexts(header);
+    auto add = [&](QString name, QString text) { texts.emplace_back(std::move(name), std::move(text)); };
     const std::span<const VisitColumn> columns = visitColumns(report);
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const AreaCounter &value = tally.column(i);
@@ -200,11 +190,7 @@ Result<void> writeVisitCells(VisitReport report, const VisitTally &tally, const 
         add(QString::fromLatin1(columns[i].rural), QString::number(value.rural));
         add(QString::fromLatin1(columns[i].total), QString::number(value.total()));
     }
-    if (missing)
-        return fail(QStringLiteral("The template '%1' has no cell '%2'").arg(templ.name, *missing));
-    for (auto &[cell, text] : writes)
-        cell->setText(text);
-    return {};
+    return templ.setCellTexts(texts);
 }
 
 std::optional<VisitCell> visitCellOf(VisitReport report, QStringView name)
