@@ -3,8 +3,8 @@
 // Screenshots for the documentation, taken by the program itself when the
 // environment variable TAREL_SCREENSHOT_DIR names a folder (tools/screenshots
 // sets it): the splash window during start-up, the main window once shown,
-// and the preview of every report that can be run, with "Site lekari"
-// checked. Message boxes are written to standard error instead of shown, so
+// the preview of every report that can be run, with "Site lekari" checked,
+// and the visits behind a number of the general-medicine report. Message boxes are written to standard error instead of shown, so
 // nothing waits for a user. Then the program closes its main window and ends.
 
 #include "startup.h"
@@ -34,7 +34,10 @@ public:
 
 private:
     void save(QWidget *widget, const QString &name);
+    // Opens the visits behind a count cell of a few lines and grabs them.
+    void showVisitList(QWidget *preview, const report::PreparedReport &prepared);
     QString m_folder;
+    data::Database *m_database = nullptr; // the main window's
     QString m_currentButton;
 };
 

@@ -2,7 +2,6 @@
 
 #include "catalogue.h"
 #include "macc.h"
-#include "outputfile.h"
 #include "recordedrequest.h"
 
 #include <QApplication>
@@ -181,29 +180,30 @@ QVariant VisitListModel::data(const QModelIndex &index, int role) const
 
 QVariant VisitListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role != Qt::DisplayRole)
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
     if (orientation == Qt::Vertical)
-        return section + 1;
-    static const char *const headings[] = {
-        QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Visit no."),
-        QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Visit date"),
-        QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Citizen number"),
-        QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Surname"),
-        QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Name"),
-        QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Birth date"),
-        QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Category"),
-        QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Sub-category"),
-        QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Doctor"),
-        QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Settlement"),
-        QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Kind of service"),
-        QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Row"),
-        QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Age band"),
-        QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Sex"),
+        return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
+    // Short headings keep the fourteen columns in one window; the tip says each in full.
+    static const char *const headings[][2] = {
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "No."), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Visit number (RED_BR)")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Date"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Visit date")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Citizen no."), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Citizen number")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Surname"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Surname")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Name"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Name")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Born"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Birth date")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Category"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Diagnosis category")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Sub."), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Diagnosis sub-category")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Doctor"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Doctor")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Settlement"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Settlement code")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Service"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Kind of service")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Row"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Row of the form it was counted in")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Age band"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Age band it was counted in")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Sex"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Sex it was counted under")},
     };
     if (section < 0 || section >= columnCount())
         return {};
-    return VisitListWindow::tr(headings[section]);
+    return VisitListWindow::tr(headings[section][role == Qt::ToolTipRole ? 1 : 0]);
 }
 
 void VisitListModel::sort(int column, Qt::SortOrder order)
@@ -334,7 +334,7 @@ QString VisitListWindow::copyText() const
 
 Result<void> VisitListWindow::save(const QString &path) const
 {
-    return writeOutputFile(path, engine::cellVisitsCsv(m_listing.cell, m_listing.lines));
+    return engine::saveCellVisitsCsv(m_listing.cell, m_listing.lines, path);
 }
 
 void VisitListWindow::copy() { QApplication::clipboard()->setText(copyText()); }

@@ -403,8 +403,7 @@ int writeCellVisits(const Command &command, QTextStream &err, QDate today)
     const Result<engine::CellListing> listing = engine::listCellVisits(*opened->first, opened->second, command.cell);
     if (!listing)
         return failed(err, listing.error());
-    if (Result<void> written = writeOutputFile(command.output, engine::cellVisitsCsv(listing->cell, listing->lines));
-        !written)
+    if (Result<void> written = engine::saveCellVisitsCsv(listing->cell, listing->lines, command.output); !written)
         return failed(err, written.error());
     return ExitSuccess;
 }

@@ -3,6 +3,9 @@
 #include "catalogue.h"
 #include "export.h"
 #include "messagetext.h"
+#include "outputfile.h"
+
+#include <QBuffer>
 
 #include <algorithm>
 #include <charconv>
@@ -37,25 +40,24 @@ void appendPacked(std::string &out, QStringView text)
     out.append(utf8.constData(), std::size_t(utf8.size()));
 }
 
-// The next packed text of a visit; rest moves past it.
-std::string_view takePacked(std::string_view &rest)
+// The next packed text of a visit; the cursor moves past it.
+std::string_view takePacked(const char *&cursor)
 {
     quint64 size = 0;
     int shift = 0;
     for (;;) {
-        const auto byte = static_cast<unsigned char>(rest.front());
-        rest.remove_prefix(1);
+        const auto byte = static_cast<unsigned char>(*cursor++);
         size |= quint64(byte & 0x7f) << shift;
         if ((byte & 0x80) == 0)
             break;
         shift += 7;
     }
-    const std::string_view text = rest.substr(0, std::size_t(size));
-    rest.remove_prefix(std::size_t(size));
+    const std::string_view text(cursor, std::size_t(size));
+    cursor += size;
     return text;
 }
 
-std::string_view packedField(std::string_view visit, VisitText field)
+std::string_view packedField(const char *visit, VisitText field)
 {
     std::string_view text;
     for (int i = 0; i <= int(field); ++i)
@@ -72,7 +74,7 @@ struct SortKey {
     bool numeric = false;
 };
 
-SortKey sortKeyOf(std::string_view visit)
+SortKey sortKeyOf(const char *visit)
 {
     SortKey key;
     const std::string_view rowNumber = takePacked(visit);
@@ -143,45 +145,50 @@ std::optional<qint64> cellNumber(QStringView text)
     return number;
 }
 
-std::string_view CellVisitList::visitBytes(quint32 visit) const
-{
-    const std::size_t begin = std::size_t(m_visitStarts[visit]);
-    const std::size_t end = visit + 1 < m_visitStarts.size() ? std::size_t(m_visitStarts[visit + 1]) : m_texts.size();
-    return std::string_view(m_texts).substr(begin, end - begin);
-}
-
 QString CellVisitList::text(qsizetype index, VisitText field) const
 {
-    return fromPacked(packedField(visitBytes(line(index).visit), field));
+    return fromPacked(packedField(m_visits[line(index).visit], field));
 }
 
 std::array<QString, kVisitTextCount> CellVisitList::texts(qsizetype index) const
 {
     std::array<QString, kVisitTextCount> texts;
-    std::string_view rest = visitBytes(line(index).visit);
+    const char *cursor = m_visits[line(index).visit];
     for (QString &text : texts)
-        text = fromPacked(takePacked(rest));
+        text = fromPacked(takePacked(cursor));
     return texts;
 }
 
 quint32 CellVisitList::addVisit(const data::VisitRecord &record)
 {
-    m_visitStarts.push_back(m_texts.size());
+    m_packing.clear();
     for (const QStringView data::VisitRecord::*member : kRecordTexts)
-        appendPacked(m_texts, record.*member);
-    return quint32(m_visitStarts.size() - 1);
+        appendPacked(m_packing, record.*member);
+    // Blocks grow from 4 KiB to 1 MiB, so a short list stays small; a visit
+    // larger than a block gets one of its own.
+    if (m_blockSize - m_blockUsed < m_packing.size()) {
+        m_blockSize = std::max(m_packing.size(), std::clamp<std::size_t>(m_blockSize * 2, 4096, 1 << 20));
+        m_blocks.push_back(std::make_unique<char[]>(m_blockSize));
+        m_blockUsed = 0;
+        m_blockBytes += qint64(m_blockSize);
+    }
+    char *visit = m_blocks.back().get() + m_blockUsed;
+    std::copy(m_packing.begin(), m_packing.end(), visit);
+    m_blockUsed += m_packing.size();
+    m_visits.push_back(visit);
+    return quint32(m_visits.size() - 1);
 }
 
 void CellVisitList::sort()
 {
     std::vector<SortKey> keys;
-    keys.reserve(m_visitStarts.size());
-    for (quint32 visit = 0; visit < m_visitStarts.size(); ++visit)
-        keys.push_back(sortKeyOf(visitBytes(visit)));
+    keys.reserve(m_visits.size());
+    for (const char *visit : m_visits)
+        keys.push_back(sortKeyOf(visit));
     // Dates compare as texts (which for ISO dates is their order in time);
     // the day numbers only spare reading the texts.
     auto compareText = [&](quint32 a, quint32 b, VisitText field) {
-        return packedField(visitBytes(a), field).compare(packedField(visitBytes(b), field));
+        return packedField(m_visits[a], field).compare(packedField(m_visits[b], field));
     };
     std::stable_sort(m_lines.begin(), m_lines.end(), [&](const Line &a, const Line &b) {
         const SortKey &ka = keys[a.visit];
@@ -206,8 +213,7 @@ void CellVisitList::sort()
 
 qint64 CellVisitList::bytes() const
 {
-    return qint64(m_lines.capacity() * sizeof(Line) + m_visitStarts.capacity() * sizeof(quint64)
-                  + m_texts.capacity());
+    return qint64(m_lines.size() * sizeof(Line) + m_visits.size() * sizeof(const char *)) + m_blockBytes;
 }
 
 void CellVisitCollector::morbidityVisit(const data::VisitRecord &record, const tabulation::MorbidityOutcome &outcome)
@@ -265,9 +271,9 @@ QString bandHeading(const CountCell &cell, const CellVisitList::Line &line)
     return cell.profile->bands->bands[std::size_t(line.band)].heading;
 }
 
-QByteArray cellVisitsCsv(const CountCell &cell, const CellVisitList &lines)
+void writeCellVisitsCsv(const CountCell &cell, const CellVisitList &lines, QIODevice &device)
 {
-    QByteArray out(kCsvHeader);
+    device.write(kCsvHeader);
     QString row;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         row.clear();
@@ -283,10 +289,27 @@ QByteArray cellVisitsCsv(const CountCell &cell, const CellVisitList &lines)
         } else {
             row += QLatin1String(",,");
         }
-        out += row.toUtf8();
-        out += "\r\n";
+        row += QLatin1String("\r\n");
+        device.write(row.toUtf8());
     }
-    return out;
+}
+
+QByteArray cellVisitsCsv(const CountCell &cell, const CellVisitList &lines)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    writeCellVisitsCsv(cell, lines, buffer);
+    return bytes;
+}
+
+Result<void> saveCellVisitsCsv(const CountCell &cell, const CellVisitList &lines, const QString &path)
+{
+    OutputFile file(path);
+    if (Result<void> opened = file.open(); !opened)
+        return opened;
+    writeCellVisitsCsv(cell, lines, file.device());
+    return file.commit();
 }
 
 } // namespace tarel::engine

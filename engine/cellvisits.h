@@ -15,9 +15,13 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+class QIODevice;
 
 namespace tarel::engine {
 
@@ -56,7 +60,8 @@ inline constexpr int kVisitTextCount = 11;
 // The lines of a list: one per counted contribution, so a visit counted in
 // two rows of a chapter has two lines in the chapter's subtotal. A visit's
 // texts are kept once, however many lines it has, packed one after the other
-// as UTF-8, each after its length; a line is 8 bytes.
+// as UTF-8, each after its length, in blocks that are never moved or copied
+// as the list grows; a line is 8 bytes.
 class CellVisitList {
 public:
     struct Line {
@@ -65,6 +70,10 @@ public:
         qint8 band = -1;   // 0-based band of the report's band set; -1 in a visit report
         bool female = false;
     };
+
+    CellVisitList() = default;
+    CellVisitList(CellVisitList &&) = default;
+    CellVisitList &operator=(CellVisitList &&) = default;
 
     qsizetype size() const { return qsizetype(m_lines.size()); }
     bool empty() const { return m_lines.empty(); }
@@ -83,14 +92,18 @@ public:
     // saw them in.
     void sort();
 
-    // Bytes the list holds: its lines and its visits' texts.
+    // Bytes the list holds: its lines, where its visits begin and the blocks
+    // of their texts.
     qint64 bytes() const;
 
 private:
-    std::string_view visitBytes(quint32 visit) const;
-    std::vector<Line> m_lines;
-    std::vector<quint64> m_visitStarts; // where each visit's texts begin in m_texts
-    std::string m_texts;
+    std::deque<Line> m_lines;
+    std::deque<const char *> m_visits; // where each visit's texts begin
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    std::size_t m_blockSize = 0;
+    std::size_t m_blockUsed = 0;
+    qint64 m_blockBytes = 0;
+    std::string m_packing; // the visit being packed
 };
 
 // Keeps the lines of one count cell while a run walks its visits.
@@ -129,11 +142,14 @@ Result<CellListing> listCellVisits(data::Database &database, const Request &requ
 // empty in a visit report.
 QString bandHeading(const CountCell &cell, const CellVisitList::Line &line);
 
-// The list as CSV: the header line
+// The list as CSV, written to a device line by line, or as bytes: the header line
 // RED_BR,DATA,MB,PRE,IME,DAT_R,S_DIJA,S_DIJA2,LEKAR_S,MESTO_S,VidNaUsluga,row,band,sex
 // and one line per entry, texts as stored (UTF-8, no byte order mark, CRLF
 // line ends; fields quoted and guarded against formulas as in every CSV the
 // programs write). row, band and sex ("m" or "z") are empty in a visit report.
+void writeCellVisitsCsv(const CountCell &cell, const CellVisitList &lines, QIODevice &device);
 QByteArray cellVisitsCsv(const CountCell &cell, const CellVisitList &lines);
+// Writes the CSV to a file completely or not at all.
+Result<void> saveCellVisitsCsv(const CountCell &cell, const CellVisitList &lines, const QString &path);
 
 } // namespace tarel::engine

@@ -218,7 +218,7 @@ TEST(VisitListWindow, AReopenedReportListsWhatTheDatabaseNowGives)
     list->table()->selectRow(0);
     const QStringList copied = list->copyText().split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(copied.size(), 2);
-    EXPECT_TRUE(copied[0].startsWith(QStringLiteral("Visit no.\tVisit date\tCitizen number\t")));
+    EXPECT_TRUE(copied[0].startsWith(QStringLiteral("No.\tDate\tCitizen no.\tSurname\t")));
     EXPECT_TRUE(copied[1].startsWith(QStringLiteral("1\t2024-02-01\t0101980450012\t")));
     list->findChild<QPushButton *>(QStringLiteral("copy"))->click();
     EXPECT_EQ(QApplication::clipboard()->text(), list->copyText());
