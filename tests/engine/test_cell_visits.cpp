@@ -11,6 +11,8 @@
 #include "recordedrequest.h"
 #include "sourcedatabase.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -295,6 +297,21 @@ TEST(CellVisits, TheRecordedRequestRunsAgain)
     const auto reopened = engine::openRecordedDatabase(*recorded);
     ASSERT_TRUE(reopened.ok()) << reopened.message().toStdString();
     EXPECT_TRUE(engine::readsFrom(**reopened, *recorded));
+
+    // A database named by a relative path (tarel-report --database demo.sqlite)
+    // is recorded as a whole path, so that the saved report finds it from
+    // any folder.
+    const QString folder = QDir::currentPath();
+    QDir::setCurrent(QFileInfo(source.path()).absolutePath());
+    auto relative = data::Database::open(data::sqliteFile(QFileInfo(source.path()).fileName()));
+    ASSERT_TRUE(relative.ok());
+    const Result<report::TfrxReport> byRelative = engine::run(**relative, request);
+    QDir::setCurrent(folder);
+    ASSERT_TRUE(byRelative.ok());
+    const Result<engine::RecordedRequest> relativeRecord = engine::recordedRequestOf(byRelative->annotations);
+    ASSERT_TRUE(relativeRecord.ok());
+    EXPECT_TRUE(QFileInfo(relativeRecord->database).isAbsolute()) << relativeRecord->database.toStdString();
+    EXPECT_TRUE(engine::readsFrom(**database, *relativeRecord));
 
     SourceDatabase other;
     auto otherDatabase = data::Database::open(data::sqliteFile(other.path()));
