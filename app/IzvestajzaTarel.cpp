@@ -87,7 +87,7 @@ TfrmTarel::TfrmTarel(MainWindowOptions options, std::unique_ptr<data::Database> 
     if (m_options.ui) {
         m_ui = m_options.ui;
     } else {
-        m_companion = std::make_unique<RunCompanion>();
+        m_companion = std::make_unique<RunCompanion>(m_db.get());
         auto ui = std::make_unique<WindowUi>();
         ui->setCompanion(m_companion.get());
         m_ownUi = std::move(ui);

@@ -2,6 +2,7 @@
 
 #include "datacheck.h"
 #include "datacheckdialog.h"
+#include "visitlistwindow.h"
 
 #include <QLocale>
 
@@ -36,8 +37,14 @@ void RunCompanion::showDetails(QWidget *parent, const report::PreparedReport &re
 
 QString RunCompanion::explainCaption() const { return tr("Visits behind this number..."); }
 
-bool RunCompanion::explains(const report::PreparedReport &, const report::OutputCell &) const { return false; }
+bool RunCompanion::explains(const report::PreparedReport &report, const report::OutputCell &cell) const
+{
+    return hasVisitList(report, cell);
+}
 
-void RunCompanion::explain(QWidget *, const report::PreparedReport &, const report::OutputCell &) {}
+void RunCompanion::explain(QWidget *parent, const report::PreparedReport &report, const report::OutputCell &cell)
+{
+    openVisitList(parent, m_database, report, cell);
+}
 
 } // namespace tarel::app

@@ -1,17 +1,26 @@
 #pragma once
 
 // What the window adds to the preview of a report it ran (or one opened
-// from a file): the data check in the status bar and its dialog.
+// from a file): the data check in the status bar and its dialog, and the
+// visits behind a count cell (visitlistwindow.h).
 
 #include "reportcompanion.h"
 
 #include <QCoreApplication>
+
+namespace tarel::data {
+class Database;
+}
 
 namespace tarel::app {
 
 class RunCompanion : public report::ReportCompanion {
     Q_DECLARE_TR_FUNCTIONS(RunCompanion)
 public:
+    // database: the program's own, which lists run on when the report was
+    // read from it (not owned; nullptr: every list opens its report's database).
+    explicit RunCompanion(data::Database *database = nullptr) : m_database(database) {}
+
     // "781.718 visits selected, 760.102 counted, 21.616 not counted", the
     // figures grouped as the locale writes them; empty without a data check.
     QString summary(const report::PreparedReport &report) const override;
@@ -22,6 +31,9 @@ public:
     QString explainCaption() const override;
     bool explains(const report::PreparedReport &report, const report::OutputCell &cell) const override;
     void explain(QWidget *parent, const report::PreparedReport &report, const report::OutputCell &cell) override;
+
+private:
+    data::Database *m_database = nullptr;
 };
 
 } // namespace tarel::app

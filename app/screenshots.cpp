@@ -2,6 +2,7 @@
 
 #include "Loading.h"
 #include "previewwindow.h"
+#include "visitlistwindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -88,6 +89,7 @@ void ScreenshotSession::install(StartupOptions &options)
 void ScreenshotSession::start(TfrmTarel &window)
 {
     m_started = true;
+    m_database = &window.database();
     QTimer::singleShot(kMainWindowSettleMs, &window, [this, &window] {
         saveFromScreen(&window, QStringLiteral("main"));
         for (const char *name : kAllDoctorBoxes)
@@ -136,7 +138,8 @@ void ScreenshotSession::showReport(QWidget *parent, const report::TfrxReport &te
     auto *poll = new QTimer;
     QElapsedTimer sinceOpen;
     const QString name = QStringLiteral("preview-") + templ.name;
-    QObject::connect(poll, &QTimer::timeout, poll, [this, poll, sinceOpen, name]() mutable {
+    const bool withList = templ.name == u"frxDeca";
+    QObject::connect(poll, &QTimer::timeout, poll, [this, poll, sinceOpen, name, withList, &prepared]() mutable {
         QWidget *preview = QApplication::activeModalWidget();
         if (!preview)
             return;
@@ -162,11 +165,41 @@ void ScreenshotSession::showReport(QWidget *parent, const report::TfrxReport &te
             });
             window->detailsButton()->click();
         }
+        if (withList)
+            showVisitList(preview, prepared);
         preview->close();
     });
     poll->start(100);
     report::showReport(templ, prepared, parent, &m_companion);
     delete poll;
+}
+
+void ScreenshotSession::showVisitList(QWidget *preview, const report::PreparedReport &prepared)
+{
+    // A row's band cell of a few visits, so that the whole list fits the picture.
+    const report::OutputCell *chosen = nullptr;
+    for (const report::OutputPage &page : prepared.pages)
+        for (const report::OutputCell &cell : page.cells) {
+            const std::optional<qint64> number = engine::cellNumber(cell.text);
+            if (!chosen && number && *number >= 8 && *number <= 14 && cell.name.startsWith(u"Memo")
+                && hasVisitList(prepared, cell))
+                chosen = &cell;
+        }
+    if (!chosen) {
+        report(QStringLiteral("no cell for the list of visits"));
+        return;
+    }
+    openVisitList(preview, m_database, prepared, *chosen);
+    VisitListWindow *list = preview->findChild<VisitListWindow *>();
+    if (!list)
+        return;
+    list->resize(1270, 470);
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < kMainWindowSettleMs)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    save(list, QStringLiteral("visit-list"));
+    list->close();
 }
 
 } // namespace tarel::app

@@ -4,11 +4,12 @@
 // environment variable TAREL_SCREENSHOT_DIR names a folder (tools/screenshots
 // sets it): the splash window during start-up and the main window once shown,
 // both taken from the screen as the window system shows them (with a window
-// manager's frame), and the preview of every report that can be run, with
-// "Site lekari" checked. An error at start-up is shown in its real box, taken
-// from the screen and closed; later message boxes are written to standard
-// error instead of shown, so nothing waits for a user. Then the program
-// closes its main window and ends.
+// manager's frame), the preview of every report that can be run, with "Site
+// lekari" checked, the data check and the visits behind a number of the
+// general-medicine report. An error at start-up is shown in its real box,
+// taken from the screen and closed; later message boxes are written to
+// standard error instead of shown, so nothing waits for a user. Then the
+// program closes its main window and ends.
 
 #include "runcompanion.h"
 #include "startup.h"
@@ -42,7 +43,10 @@ private:
     // The part of the screen a window covers, frame included, as shown.
     void saveFromScreen(QWidget *window, const QString &name, int margin = 0);
     void savePicture(const QPixmap &picture, const QString &name);
+    // Opens the visits behind a count cell of a few lines and grabs them.
+    void showVisitList(QWidget *preview, const report::PreparedReport &prepared);
     QString m_folder;
+    data::Database *m_database = nullptr; // the main window's
     QString m_currentButton;
     RunCompanion m_companion;
     bool m_started = false;

@@ -1,6 +1,7 @@
 #include "reportcommand.h"
 
 #include "batch.h"
+#include "cellvisits.h"
 #include "database.h"
 #include "datacheck.h"
 #include "outputfile.h"
@@ -31,7 +32,7 @@ public:
     {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         for (const QCommandLineOption *option : {&from, &to, &allDoctors, &doctor, &area, &database, &output, &check,
-                                                 &month, &folder, &format, &eachDoctor})
+                                                 &cell, &month, &folder, &format, &eachDoctor})
             parser.addOption(*option);
     }
 
@@ -61,6 +62,10 @@ public:
     QCommandLineOption check{QStringLiteral("check"),
                              QStringLiteral("Also write the run's data check (JSON) to this file."),
                              QStringLiteral("FILE.json")};
+    QCommandLineOption cell{QStringLiteral("cell"),
+                            QStringLiteral("Instead of the report, the visits behind its count cell NAME, as CSV "
+                                           "(the output must end in .csv)."),
+                            QStringLiteral("NAME")};
     QCommandLineOption month{QStringLiteral("month"),
                              QStringLiteral("Batch: the period from the first to the last day of that month."),
                              QStringLiteral("YYYY-MM")};
@@ -76,7 +81,7 @@ public:
 
     std::vector<const QCommandLineOption *> valueOptions() const
     {
-        return {&from, &to, &doctor, &area, &database, &output, &check, &month, &folder, &format};
+        return {&from, &to, &doctor, &area, &database, &output, &check, &cell, &month, &folder, &format};
     }
 };
 
@@ -157,7 +162,8 @@ std::variant<Command, Usage> parseCheck(const QStringList &positional, bool anyO
 std::optional<Usage> foreignOption(const Options &options, bool batch)
 {
     const std::vector<const QCommandLineOption *> others = batch
-        ? std::vector<const QCommandLineOption *>{&options.allDoctors, &options.doctor, &options.output, &options.check}
+        ? std::vector<const QCommandLineOption *>{&options.allDoctors, &options.doctor, &options.output, &options.check,
+                                                   &options.cell}
         : std::vector<const QCommandLineOption *>{&options.month, &options.folder, &options.format,
                                                    &options.eachDoctor};
     for (const QCommandLineOption *option : others)
@@ -257,6 +263,24 @@ std::variant<Command, Usage> parseBatch(const Options &options, const QStringLis
     return command;
 }
 
+// --cell NAME: the visits behind a count cell, written as CSV.
+std::optional<Usage> parseCell(const Options &options, Command &command)
+{
+    if (!options.parser.isSet(options.cell))
+        return std::nullopt;
+    command.cell = options.parser.value(options.cell);
+    if (command.format != OutputFormat::Csv)
+        return Usage{QStringLiteral("The visits behind a cell are written as CSV: the output file '%1' must end in .csv")
+                         .arg(command.output)};
+    if (!command.checkOutput.isEmpty())
+        return Usage{QStringLiteral("The option '--check' is not for '--cell'")};
+    // A catalogue that cannot be read is the run's error, reported when it runs.
+    if (const Result<engine::CountCell> cell = engine::countCellOf(*command.report, command.cell);
+        !cell && cell.error().kind == ErrorKind::Usage)
+        return Usage{cell.message(), false};
+    return std::nullopt;
+}
+
 std::variant<Command, Usage> parseReport(const Options &options, const QStringList &positional)
 {
     const QCommandLineParser &parser = options.parser;
@@ -286,6 +310,8 @@ std::variant<Command, Usage> parseReport(const Options &options, const QStringLi
         if (QFileInfo(command.checkOutput).absoluteFilePath() == QFileInfo(command.output).absoluteFilePath())
             return Usage{QStringLiteral("The data check and the report cannot go to the same file")};
     }
+    if (std::optional<Usage> usage = parseCell(options, command))
+        return *usage;
     if (std::optional<Usage> usage = parseDatabase(options, command))
         return *usage;
 
@@ -328,14 +354,9 @@ int failed(QTextStream &err, const Error &error)
     return exitStatus(error);
 }
 
-Result<report::TfrxReport> runReport(const Command &command, QDate today)
+// The request of a report command, its doctor checked against the database.
+Result<engine::Request> requestOf(const Command &command, data::Database &database, QDate today)
 {
-    Result<std::unique_ptr<data::Database>> database = openDatabase(command);
-    if (!database)
-        return database.error();
-    // An output that would replace the database just opened is refused before the run.
-    if (Result<void> target = checkOutputTarget(command.output); !target)
-        return target.error();
     engine::Request request;
     request.report = command.report;
     request.from = command.from;
@@ -343,16 +364,54 @@ Result<report::TfrxReport> runReport(const Command &command, QDate today)
     request.area = command.area.value_or(data::AreaFilter::Both);
     request.today = today;
     if (command.doctor) {
-        Result<data::Doctor> doctor = engine::activeDoctor(**database, *command.doctor);
+        Result<data::Doctor> doctor = engine::activeDoctor(database, *command.doctor);
         if (!doctor)
             return doctor.error();
         request.doctor = *doctor;
     }
-    return engine::run(**database, request);
+    return request;
+}
+
+// The database of a report command, and its request; an output that would
+// replace the database just opened is refused before the run.
+Result<std::pair<std::unique_ptr<data::Database>, engine::Request>> openRequest(const Command &command, QDate today)
+{
+    Result<std::unique_ptr<data::Database>> database = openDatabase(command);
+    if (!database)
+        return database.error();
+    if (Result<void> target = checkOutputTarget(command.output); !target)
+        return target.error();
+    Result<engine::Request> request = requestOf(command, **database, today);
+    if (!request)
+        return request.error();
+    return std::pair{std::move(*database), std::move(*request)};
+}
+
+Result<report::TfrxReport> runReport(const Command &command, QDate today)
+{
+    auto opened = openRequest(command, today);
+    if (!opened)
+        return opened.error();
+    return engine::run(*opened->first, opened->second);
+}
+
+int writeCellVisits(const Command &command, QTextStream &err, QDate today)
+{
+    auto opened = openRequest(command, today);
+    if (!opened)
+        return failed(err, opened.error());
+    const Result<engine::CellListing> listing = engine::listCellVisits(*opened->first, opened->second, command.cell);
+    if (!listing)
+        return failed(err, listing.error());
+    if (Result<void> written = engine::saveCellVisitsCsv(listing->cell, listing->lines, command.output); !written)
+        return failed(err, written.error());
+    return ExitSuccess;
 }
 
 int writeReport(const Command &command, QTextStream &err, QDate today)
 {
+    if (!command.cell.isEmpty())
+        return writeCellVisits(command, err, today);
     const Result<report::TfrxReport> filled = runReport(command, today);
     if (!filled)
         return failed(err, filled.error());
@@ -443,6 +502,7 @@ QString usageText()
     QString text = QStringLiteral(
         "Usage: tarel-report REPORT --from YYYY-MM-DD --to YYYY-MM-DD [--all-doctors | --doctor CODE]\n"
         "                    [--area urban|rural|both] [--database FILE] --output FILE\n"
+        "       tarel-report REPORT <the same options> --cell NAME --output FILE.csv\n"
         "       tarel-report convert IN.fp3 OUT.pdf|OUT.csv|OUT.xlsx\n"
         "       tarel-report check IN.fp3\n"
         "       tarel-report batch (--month YYYY-MM | --from YYYY-MM-DD --to YYYY-MM-DD) --folder DIR\n"
@@ -454,7 +514,9 @@ QString usageText()
         "output's extension chooses the format: .fp3, .pdf, .csv or .xlsx (a workbook).\n"
         "'convert' writes a saved .fp3 report as .pdf, .csv or .xlsx. --check FILE.json\n"
         "also writes the run's data check: how every selected visit was counted, or why\n"
-        "not; 'check' prints the data check a saved .fp3 report keeps.\n"
+        "not; 'check' prints the data check a saved .fp3 report keeps. --cell NAME\n"
+        "--output FILE.csv writes, instead of the report, the visits behind its count\n"
+        "cell NAME: one line per visit counted in it, by visit date and RED_BR.\n"
         "\n"
         "'batch' writes all six reports of the period into DIR, one file per format,\n"
         "named <from>_<to>_<report>.<ext>; the morbidity reports are for all doctors\n"

@@ -7,13 +7,15 @@
 //
 //   tarel-report REPORT --from YYYY-MM-DD --to YYYY-MM-DD [--all-doctors | --doctor CODE]
 //                [--area urban|rural|both] [--database FILE] --output FILE
+//   tarel-report REPORT <the same request options> --cell NAME --output FILE.csv
 //   tarel-report convert IN.fp3 OUT.pdf|OUT.csv|OUT.xlsx
 //   tarel-report check IN.fp3
 //   tarel-report batch (--month YYYY-MM | --from YYYY-MM-DD --to YYYY-MM-DD) --folder DIR
 //                [--format xlsx,pdf,csv,fp3] [--each-doctor] [--area ...] [--database FILE]
 //
 // --check FILE.json writes the run's data check beside the report; 'check'
-// prints the data check a saved report keeps.
+// prints the data check a saved report keeps. --cell NAME writes the visits
+// behind one count cell of the report as CSV (engine/cellvisits.h).
 //
 // Exit codes: 0 success; 1 a run or conversion failed (its message and a full
 // stop on standard error), or a file of a batch was not written; 2 a usage
@@ -55,6 +57,7 @@ struct Command {
     QString output;
     OutputFormat format = OutputFormat::PreparedFile;
     QString checkOutput; // --check: where the data check goes; empty: nowhere
+    QString cell;        // --cell: the count cell whose visits are written instead; empty: the report
     // Convert, Check
     QString input;
     // Batch

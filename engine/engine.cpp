@@ -11,6 +11,8 @@
 #include "morbiditycount.h"
 #include "schoolyouth.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace tarel::engine {
@@ -35,8 +37,9 @@ void annotate(report::TfrxReport &templ, const data::Database &database, const R
                                                               : QJsonValue());
         asked.insert(QStringLiteral("area"), check.area);
     }
+    // The whole path, so that a report saved and opened elsewhere can be run again.
     if (database.engine() == data::Engine::SQLite)
-        asked.insert(QStringLiteral("database"), database.settings().database);
+        asked.insert(QStringLiteral("database"), QFileInfo(database.settings().database).absoluteFilePath());
     templ.annotations.insert(QStringLiteral("request"), asked);
     templ.annotations.insert(QStringLiteral("check"), check.toJson());
 }

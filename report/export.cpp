@@ -55,8 +55,9 @@ bool startsLikeFormula(const QString &text)
         || first == QLatin1Char('\t') || first == QLatin1Char('\r');
 }
 
-// Blank rows and quoting of one CSV field (RFC 4180).
-void appendField(QString &row, const QString &text)
+} // namespace
+
+void appendCsvField(QString &row, const QString &text)
 {
     QString value = text;
     if (startsLikeFormula(value))
@@ -71,8 +72,6 @@ void appendField(QString &row, const QString &text)
         row += value;
     }
 }
-
-} // namespace
 
 QString documentTitle(const PreparedReport &report)
 {
@@ -337,7 +336,7 @@ QByteArray csvText(const PreparedReport &report)
             for (std::size_t i = 0; i < fields.size(); ++i) {
                 if (i > 0)
                     row += QLatin1Char(',');
-                appendField(row, fields[i].text());
+                appendCsvField(row, fields[i].text());
             }
             out += row;
             out += QLatin1String("\r\n");

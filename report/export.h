@@ -41,4 +41,9 @@ Result<void> writePng(const PreparedReport &report, int page, double dpi, const 
 Result<void> writeCsv(const PreparedReport &report, const QString &path);
 QByteArray csvText(const PreparedReport &report);
 
+// Appends one CSV field as every table the programs write has it: a text
+// that a spreadsheet would run as a formula gets a leading "'"; a field with
+// a comma, quote, line break or outer blank is quoted (RFC 4180).
+void appendCsvField(QString &row, const QString &text);
+
 } // namespace tarel::report

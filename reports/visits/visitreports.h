@@ -102,6 +102,14 @@ struct VisitColumn {
 // template builders create their cells from this table.
 std::span<const VisitColumn> visitColumns(VisitReport report);
 
+// How the form prints a counted column: its column number and the heading
+// right above it, as stored (the page's MAC C letters).
+struct VisitColumnCaption {
+    QString number;
+    QString heading;
+};
+VisitColumnCaption visitColumnCaption(VisitReport report, std::size_t column);
+
 // A count kept once per area; the total is the sum of both.
 struct AreaCounter {
     qint32 urban = 0;

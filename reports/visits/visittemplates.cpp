@@ -308,7 +308,50 @@ report::TfrxReport buildTemplate(const Layout &layout)
     return templ;
 }
 
+Layout layoutOf(VisitReport report)
+{
+    switch (report) {
+    case VisitReport::SchoolYouth:
+        return {report, "frxPosetaMladina", 661.41775, posetaMladinaTitle, posetaMladinaHeadings,
+                std::size(posetaMladinaHeadings), posetaMladinaRows, posetaMladinaColumns, std::size(posetaMladinaColumns)};
+    case VisitReport::Children:
+        return {report, "frxPosetaDeca", 661.41775, posetaDecaTitle, posetaDecaHeadings, std::size(posetaDecaHeadings),
+                posetaDecaRows, posetaDecaColumns, std::size(posetaDecaColumns)};
+    case VisitReport::GeneralMedicine:
+        break;
+    }
+    // The band is 183.3 mm high as drawn; its stored height is 692.65399 px.
+    return {report, "frxPosetaOrdinacija", 692.65399, posetaOrdinacijaTitle, posetaOrdinacijaHeadings,
+            std::size(posetaOrdinacijaHeadings), posetaOrdinacijaRows, posetaOrdinacijaColumns,
+            std::size(posetaOrdinacijaColumns)};
+}
+
 } // namespace
+
+VisitColumnCaption visitColumnCaption(VisitReport report, std::size_t column)
+{
+    const Layout layout = layoutOf(report);
+    VisitColumnCaption caption;
+    for (std::size_t i = 0; i < layout.columnCount; ++i) {
+        const ColumnRow &row = layout.columns[i];
+        if (row.cells.counted != int(column))
+            continue;
+        caption.number = QString::fromLatin1(row.number.text);
+        // The heading cell right above the column: the lowest of those over its middle.
+        const double middle = row.left + row.width / 2;
+        const CellRow *heading = nullptr;
+        for (std::size_t h = 0; h < layout.headingCount; ++h) {
+            const CellRow &candidate = layout.headings[h];
+            if (candidate.left <= middle && middle < candidate.left + candidate.width
+                && candidate.top < layout.rows.numberTop && (!heading || candidate.top > heading->top))
+                heading = &candidate;
+        }
+        if (heading)
+            caption.heading = QString::fromLatin1(heading->text).replace(u'\n', u' ').trimmed();
+        break;
+    }
+    return caption;
+}
 
 QString visitTemplateName(VisitReport report)
 {
@@ -323,27 +366,11 @@ QString visitTemplateName(VisitReport report)
     return QStringLiteral("frxPosetaOrdinacija");
 }
 
-report::TfrxReport buildFrxPosetaOrdinacija()
-{
-    // The band is 183.3 mm high as drawn; its stored height is 692.65399 px.
-    return buildTemplate({VisitReport::GeneralMedicine, "frxPosetaOrdinacija", 692.65399, posetaOrdinacijaTitle, posetaOrdinacijaHeadings,
-                          std::size(posetaOrdinacijaHeadings), posetaOrdinacijaRows, posetaOrdinacijaColumns,
-                          std::size(posetaOrdinacijaColumns)});
-}
+report::TfrxReport buildFrxPosetaOrdinacija() { return buildTemplate(layoutOf(VisitReport::GeneralMedicine)); }
 
-report::TfrxReport buildFrxPosetaMladina()
-{
-    return buildTemplate({VisitReport::SchoolYouth, "frxPosetaMladina", 661.41775, posetaMladinaTitle, posetaMladinaHeadings,
-                          std::size(posetaMladinaHeadings), posetaMladinaRows, posetaMladinaColumns,
-                          std::size(posetaMladinaColumns)});
-}
+report::TfrxReport buildFrxPosetaMladina() { return buildTemplate(layoutOf(VisitReport::SchoolYouth)); }
 
-report::TfrxReport buildFrxPosetaDeca()
-{
-    return buildTemplate({VisitReport::Children, "frxPosetaDeca", 661.41775, posetaDecaTitle, posetaDecaHeadings,
-                          std::size(posetaDecaHeadings), posetaDecaRows, posetaDecaColumns,
-                          std::size(posetaDecaColumns)});
-}
+report::TfrxReport buildFrxPosetaDeca() { return buildTemplate(layoutOf(VisitReport::Children)); }
 
 report::TfrxReport buildVisitTemplate(VisitReport report)
 {

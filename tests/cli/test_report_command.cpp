@@ -93,6 +93,15 @@ TEST(ReportCommand, UsageErrors)
         {"batch unknown format", "batch --month 2024-01 --folder d --format xlsx,docx",
          "'docx' is not a format: use xlsx, pdf, csv or fp3"},
         {"convert with options", "convert a.fp3 b.csv --output c.csv", "'convert' takes no options"},
+        {"cell that holds no count", "general-medicine --from 2024-01-01 --to 2024-02-01 --all-doctors --cell Memo1 --output a.csv",
+         "cell Memo1 holds no count"},
+        {"cell the template lacks", "visits-children --from 2024-01-01 --to 2024-02-01 --cell v4 --output a.csv",
+         "cell v4 holds no count"},
+        {"cell into a PDF", "visits-children --from 2024-01-01 --to 2024-02-01 --cell vkupno --output a.pdf",
+         "The visits behind a cell are written as CSV: the output file 'a.pdf' must end in .csv"},
+        {"cell with a data check", "visits-children --from 2024-01-01 --to 2024-02-01 --cell vkupno --output a.csv --check c.json",
+         "The option '--check' is not for '--cell'"},
+        {"cell on a batch", "batch --month 2024-01 --folder d --cell vkupno", "The option '--cell' is not for 'batch'"},
     };
     for (const Case &c : cases) {
         const auto parsed = parseCommand(args(c.line));
@@ -191,6 +200,23 @@ TEST_F(ReportCommandRun, CsvHoldsTheCounts)
     EXPECT_TRUE(csv.contains(QStringLiteral("\u0421\u0415\u041B\u041E,1,0,,,,1,1,0,0,0\r\n"))) << csv.toStdString();
     EXPECT_TRUE(csv.contains(QStringLiteral("\u0412\u041A\u0423\u041F\u041D\u041E,2,1,,,,2,2,0,0,0\r\n")))
         << csv.toStdString();
+}
+
+// --cell: the visits behind one number instead of the report; a zero gives
+// the header alone.
+TEST_F(ReportCommandRun, CellWritesTheVisitsBehindItsNumber)
+{
+    QStringList arguments = visitRun(file("all.csv"));
+    arguments << QStringLiteral("--cell") << QStringLiteral("VKUPNO_SELO");
+    const Outcome outcome = tool(arguments);
+    ASSERT_EQ(outcome.exit, ExitSuccess) << outcome.err.toStdString();
+    const QByteArray header = "RED_BR,DATA,MB,PRE,IME,DAT_R,S_DIJA,S_DIJA2,LEKAR_S,MESTO_S,VidNaUsluga,row,band,sex\r\n";
+    EXPECT_EQ(readAll(file("all.csv")), header + ",2024-03-15,0101990450013,,,1980-01-01,A01,,L01,123456,3,,,\r\n");
+
+    arguments = visitRun(file("farmers.csv"));
+    arguments << QStringLiteral("--cell") << QStringLiteral("zemjodelci");
+    ASSERT_EQ(tool(arguments).exit, ExitSuccess);
+    EXPECT_EQ(readAll(file("farmers.csv")), header);
 }
 
 TEST_F(ReportCommandRun, SavedReportConvertsToTheSameCsv)

@@ -172,3 +172,30 @@ TEST(VisitTemplates, FontsOfHeaderAndTable)
     EXPECT_EQ(title->align, report::Placement::Center);
     EXPECT_NEAR(title->left + title->width / 2, band.width / 2, 1e-6);
 }
+
+// The caption of a counted column is what the form prints over its cells:
+// the number cell straight above the total's column, and the heading above.
+TEST(VisitTemplates, ColumnCaptionsAreThePrintedOnes)
+{
+    for (const TemplateCase &c : templates) {
+        const TfrxReport templ = buildVisitTemplate(c.report);
+        const std::span<const VisitColumn> columns = visitColumns(c.report);
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const VisitColumnCaption caption = visitColumnCaption(c.report, i);
+            const TfrxMemoView *urban = templ.findCell(QString::fromLatin1(columns[i].urban));
+            ASSERT_NE(urban, nullptr);
+            const auto number = std::find_if(bandOf(templ).cells.begin(), bandOf(templ).cells.end(),
+                                              [&](const TfrxMemoView &cell) {
+                                                  return qAbs(cell.left - urban->left) < 0.5
+                                                      && qAbs(cell.top + cell.height - urban->top) < 0.5;
+                                              });
+            ASSERT_NE(number, bandOf(templ).cells.end()) << c.what << " " << i;
+            EXPECT_EQ(caption.number, number->text()) << c.what << " " << i;
+            EXPECT_FALSE(caption.heading.isEmpty()) << c.what << " " << i;
+        }
+    }
+    EXPECT_EQ(visitColumnCaption(VisitReport::GeneralMedicine, 5).heading, QStringLiteral("Ostanati"));
+    EXPECT_EQ(visitColumnCaption(VisitReport::SchoolYouth, 7).number, QStringLiteral("7"));
+    EXPECT_EQ(visitColumnCaption(VisitReport::SchoolYouth, 7).heading, QStringLiteral(">25"));
+    EXPECT_EQ(visitColumnCaption(VisitReport::Children, 0).heading, QStringLiteral("VKUPNO"));
+}

@@ -1,0 +1,387 @@
+#include "visitlistwindow.h"
+
+#include "catalogue.h"
+#include "macc.h"
+#include "recordedrequest.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace tarel::app {
+
+namespace {
+
+using engine::VisitText;
+
+// The columns of the table: the visit's texts in the order of the CSV, then
+// where a morbidity report counted it.
+enum Column { RowColumn = engine::kVisitTextCount, BandColumn, SexColumn, MorbidityColumnCount };
+
+// Texts the patient-administration program keeps in the MAC C letters, shown
+// as it shows them.
+bool isMaccText(int column) { return column == int(VisitText::Surname) || column == int(VisitText::Name); }
+
+// The busy cursor for as long as a list runs.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+QString visitsText(qint64 count)
+{
+    return count == 1 ? VisitListWindow::tr("1 visit") : VisitListWindow::tr("%1 visits").arg(QLocale().toString(count));
+}
+
+// A label as the report prints it: each of its cells read in the font the
+// report draws it with (the Latin pieces of labels such as "Hodkin-" are in
+// Arial, the rest in MAC C), the cells side by side.
+QString readableLabel(const tabulation::CatalogueRow &row, const report::PreparedReport &report)
+{
+    QString label;
+    for (const QStringList &piece : row.label) {
+        const QString stored = piece.join(u'\n');
+        report::Font font{QStringLiteral("MAC C Swiss")};
+        bool found = false;
+        for (const report::OutputPage &page : report.pages) {
+            for (const report::OutputCell &cell : page.cells)
+                if (cell.text == stored) {
+                    font = cell.font;
+                    found = true;
+                    break;
+                }
+            if (found)
+                break;
+        }
+        const QString text = report::readableText(font, stored).replace(u'\n', u' ');
+        if (!label.isEmpty() && !label.endsWith(u' ') && !label.endsWith(u'-') && !text.startsWith(u'-'))
+            label += u' ';
+        label += text;
+    }
+    return label.simplified();
+}
+
+QString printedOrdinal(const tabulation::RowCatalogue &catalogue, int row)
+{
+    const tabulation::CatalogueRow &entry = catalogue.rows()[std::size_t(row - 1)];
+    return entry.ordinal.isEmpty() ? QString::number(row) : report::maccToUnicode(entry.ordinal.trimmed());
+}
+
+void showFailure(QWidget *parent, const QString &message)
+{
+    QMessageBox::critical(parent, VisitListWindow::tr("Visits behind this number"),
+                          VisitListWindow::tr("The visits behind this number cannot be listed: %1")
+                              .arg(withFullStop(message)));
+}
+
+} // namespace
+
+Result<engine::CellListing> runCellListing(data::Database &database, const engine::Request &request,
+                                           const QString &cell)
+{
+    const BusyCursor busy;
+    return engine::listCellVisits(database, request, cell);
+}
+
+QString cellTitle(const engine::CellListing &listing, const report::PreparedReport &report)
+{
+    const engine::CountCell &cell = listing.cell;
+    const QString visits = visitsText(listing.lines.size());
+    if (!cell.isMorbidity()) {
+        const reports::VisitColumnCaption caption = reports::visitColumnCaption(cell.report->visit, cell.visit.column);
+        QString area = VisitListWindow::tr("total");
+        if (cell.visit.area == reports::VisitCell::Area::Urban)
+            area = VisitListWindow::tr("urban");
+        else if (cell.visit.area == reports::VisitCell::Area::Rural)
+            area = VisitListWindow::tr("rural");
+        return VisitListWindow::tr("Column %1 (%2), %3: %4")
+            .arg(caption.number, report::maccToUnicode(caption.heading), area, visits);
+    }
+    const reports::MorbidityCell &counted = cell.morbidity;
+    QString where = VisitListWindow::tr("Total");
+    if (counted.firstRow == counted.lastRow) {
+        where = VisitListWindow::tr("Row %1, %2")
+                    .arg(printedOrdinal(*cell.catalogue, counted.firstRow),
+                         readableLabel(cell.catalogue->rows()[std::size_t(counted.firstRow - 1)], report));
+    } else {
+        for (const tabulation::ChapterBlock &block : cell.catalogue->blocks())
+            if (block.first == counted.firstRow && block.last == counted.lastRow)
+                where = VisitListWindow::tr("Chapter %1 (%2)").arg(block.numeral.trimmed(), block.codeRange.trimmed());
+    }
+    const QString band = counted.total()
+        ? VisitListWindow::tr("all ages")
+        : report::maccToUnicode(cell.profile->bands->bands[std::size_t(counted.band())].heading);
+    const QString sex = counted.female() ? VisitListWindow::tr("women") : VisitListWindow::tr("men");
+    return VisitListWindow::tr("%1, %2, %3: %4").arg(where, band, sex, visits);
+}
+
+VisitListModel::VisitListModel(const engine::CellListing &listing, QObject *parent)
+    : QAbstractTableModel(parent), m_listing(listing), m_order(std::size_t(listing.lines.size()))
+{
+    for (std::size_t i = 0; i < m_order.size(); ++i)
+        m_order[i] = qsizetype(i);
+}
+
+int VisitListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_order.size());
+}
+
+int VisitListModel::columnCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return m_listing.cell.isMorbidity() ? MorbidityColumnCount : engine::kVisitTextCount;
+}
+
+QString VisitListModel::text(qsizetype line, int column) const
+{
+    const engine::CellVisitList &lines = m_listing.lines;
+    if (column < engine::kVisitTextCount) {
+        const QString stored = lines.text(line, VisitText(column));
+        return isMaccText(column) ? report::maccToUnicode(stored) : stored;
+    }
+    const engine::CellVisitList::Line &entry = lines.line(line);
+    switch (column) {
+    case RowColumn:
+        return printedOrdinal(*m_listing.cell.catalogue, entry.row);
+    case BandColumn:
+        return report::maccToUnicode(engine::bandHeading(m_listing.cell, entry));
+    case SexColumn:
+        return entry.female ? VisitListWindow::tr("female") : VisitListWindow::tr("male");
+    default:
+        break;
+    }
+    return {};
+}
+
+QVariant VisitListModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    if (role == Qt::DisplayRole)
+        return text(lineOf(index.row()), index.column());
+    return {};
+}
+
+QVariant VisitListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+        return {};
+    if (orientation == Qt::Vertical)
+        return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
+    // Short headings keep the fourteen columns in one window; the tip says each in full.
+    static const char *const headings[][2] = {
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "No."), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Visit number (RED_BR)")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Date"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Visit date")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Citizen no."), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Citizen number")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Surname"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Surname")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Name"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Name")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Born"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Birth date")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Category"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Diagnosis category")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Sub."), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Diagnosis sub-category")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Doctor"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Doctor")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Settlement"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Settlement code")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Service"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Kind of service")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Row"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Row of the form it was counted in")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Age band"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Age band it was counted in")},
+        {QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Sex"), QT_TRANSLATE_NOOP("tarel::app::VisitListWindow", "Sex it was counted under")},
+    };
+    if (section < 0 || section >= columnCount())
+        return {};
+    return VisitListWindow::tr(headings[section][role == Qt::ToolTipRole ? 1 : 0]);
+}
+
+void VisitListModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= columnCount())
+        return;
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<qsizetype> linesBefore;
+    for (const QModelIndex &index : before)
+        linesBefore.push_back(lineOf(index.row()));
+
+    // Each line's entry is read once; numbers compare as numbers. A stable
+    // sort from the list's order keeps equal entries in the list's order.
+    std::vector<qsizetype> byList(m_order.size());
+    for (std::size_t i = 0; i < byList.size(); ++i)
+        byList[i] = qsizetype(i);
+    const bool numeric = column == int(VisitText::RowNumber) || column == RowColumn;
+    std::vector<QString> texts;
+    std::vector<qint64> numbers;
+    for (qsizetype line = 0; line < qsizetype(byList.size()); ++line) {
+        if (column == RowColumn)
+            numbers.push_back(m_listing.lines.line(line).row);
+        else if (numeric)
+            numbers.push_back(m_listing.lines.text(line, VisitText::RowNumber).toLongLong());
+        else
+            texts.push_back(text(line, column));
+    }
+    auto less = [&](qsizetype a, qsizetype b) {
+        return numeric ? numbers[std::size_t(a)] < numbers[std::size_t(b)] : texts[std::size_t(a)] < texts[std::size_t(b)];
+    };
+    if (order == Qt::AscendingOrder)
+        std::stable_sort(byList.begin(), byList.end(), less);
+    else
+        std::stable_sort(byList.begin(), byList.end(), [&](qsizetype a, qsizetype b) { return less(b, a); });
+    m_order = std::move(byList);
+
+    std::vector<int> rowOfLine(m_order.size());
+    for (std::size_t row = 0; row < m_order.size(); ++row)
+        rowOfLine[std::size_t(m_order[row])] = int(row);
+    QModelIndexList after;
+    for (qsizetype i = 0; i < before.size(); ++i)
+        after << index(rowOfLine[std::size_t(linesBefore[std::size_t(i)])], before[i].column());
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+VisitListWindow::VisitListWindow(engine::CellListing listing, const QString &title, std::optional<qint64> shown,
+                                 QWidget *parent)
+    : QDialog(parent), m_listing(std::move(listing))
+{
+    setObjectName(QStringLiteral("visitListWindow"));
+    setWindowTitle(title);
+    setSizeGripEnabled(true);
+    resize(1100, 560);
+
+    auto *heading = new QLabel(title, this);
+    heading->setObjectName(QStringLiteral("heading"));
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    heading->setWordWrap(true);
+    heading->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("note"));
+    m_note->setWordWrap(true);
+    const qint64 listed = m_listing.lines.size();
+    if (shown && *shown != listed)
+        m_note->setText(tr("The database now gives %1 for this cell; the report shows %2.")
+                            .arg(visitsText(listed), QLocale().toString(*shown)));
+    m_note->setVisible(!m_note->text().isEmpty());
+
+    m_model = new VisitListModel(m_listing, this);
+    m_table = new QTableView(this);
+    m_table->setObjectName(QStringLiteral("visits"));
+    m_table->setModel(m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setAlternatingRowColors(true);
+    m_table->setWordWrap(false);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    m_table->horizontalHeader()->setSortIndicator(int(VisitText::VisitDate), Qt::AscendingOrder);
+    m_table->setSortingEnabled(true);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->resizeColumnsToContents();
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    QPushButton *copyButton = buttons->addButton(tr("Copy"), QDialogButtonBox::ActionRole);
+    copyButton->setObjectName(QStringLiteral("copy"));
+    QPushButton *saveButton = buttons->addButton(tr("Save as CSV..."), QDialogButtonBox::ActionRole);
+    saveButton->setObjectName(QStringLiteral("save"));
+    connect(copyButton, &QPushButton::clicked, this, &VisitListWindow::copy);
+    connect(saveButton, &QPushButton::clicked, this, &VisitListWindow::chooseAndSave);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addWidget(m_note);
+    layout->addWidget(m_table, 1);
+    layout->addWidget(buttons);
+}
+
+QString VisitListWindow::note() const { return m_note->text(); }
+
+QString VisitListWindow::copyText() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex &index : m_table->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    if (rows.empty())
+        for (int row = 0; row < m_model->rowCount(); ++row)
+            rows.push_back(row);
+    auto field = [](QString text) { return text.replace(u'\t', u' ').replace(u'\n', u' ').replace(u'\r', u' '); };
+    QString text;
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        text += (column ? QStringLiteral("\t") : QString()) + m_model->headerData(column, Qt::Horizontal).toString();
+    text += u'\n';
+    for (const int row : rows) {
+        for (int column = 0; column < m_model->columnCount(); ++column)
+            text += (column ? QStringLiteral("\t") : QString()) + field(m_model->index(row, column).data().toString());
+        text += u'\n';
+    }
+    return text;
+}
+
+Result<void> VisitListWindow::save(const QString &path) const
+{
+    return engine::saveCellVisitsCsv(m_listing.cell, m_listing.lines, path);
+}
+
+void VisitListWindow::copy() { QApplication::clipboard()->setText(copyText()); }
+
+void VisitListWindow::chooseAndSave()
+{
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Save the visits as CSV"),
+        QStringLiteral("%1-%2.csv").arg(m_listing.cell.report->commandName(), m_listing.cell.name),
+        tr("CSV (*.csv)"));
+    if (path.isEmpty())
+        return;
+    if (Result<void> saved = save(path); !saved)
+        QMessageBox::critical(this, windowTitle(), withFullStop(saved.message()));
+}
+
+bool hasVisitList(const report::PreparedReport &report, const report::OutputCell &cell)
+{
+    const Result<engine::RecordedRequest> recorded = engine::recordedRequestOf(report.annotations);
+    return recorded && engine::countCellOf(*recorded->request.report, cell.name).ok();
+}
+
+void openVisitList(QWidget *parent, data::Database *own, const report::PreparedReport &report,
+                   const report::OutputCell &cell)
+{
+    const Result<engine::RecordedRequest> recorded = engine::recordedRequestOf(report.annotations);
+    if (!recorded)
+        return showFailure(parent, recorded.message());
+    std::unique_ptr<data::Database> opened;
+    data::Database *database = own && engine::readsFrom(*own, *recorded) ? own : nullptr;
+    if (!database) {
+        Result<std::unique_ptr<data::Database>> reopened = engine::openRecordedDatabase(*recorded);
+        if (!reopened)
+            return showFailure(parent, reopened.message());
+        opened = std::move(*reopened);
+        database = opened.get();
+    }
+    Result<engine::CellListing> listing = runCellListing(*database, recorded->request, cell.name);
+    if (!listing) {
+        if (listing.error().kind != ErrorKind::Cancelled)
+            showFailure(parent, listing.message());
+        return;
+    }
+    const QString title = cellTitle(*listing, report);
+    auto *window = new VisitListWindow(std::move(*listing), title, engine::cellNumber(cell.text), parent);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+}
+
+} // namespace tarel::app
