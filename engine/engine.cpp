@@ -64,7 +64,7 @@ Result<report::TfrxReport> runMorbidity(data::Database &database, const Request 
     if (observer)
         fields |= observer->fields();
 
-    const Result<void> read = data::visitSourceOf(database)->read(
+    const Result<void> read = data::visitSourceOf(database, options.source)->read(
         selection, fields,
         [&](const data::VisitRecord &record) -> Result<void> {
             const Result<tabulation::MorbidityOutcome> outcome = classifier.classify(record);
@@ -75,7 +75,7 @@ Result<report::TfrxReport> runMorbidity(data::Database &database, const Request 
                 observer->morbidityVisit(record, *outcome);
             return {};
         },
-        options.control);
+        options.control, options.figures);
     if (!read)
         return read.error();
 
@@ -113,7 +113,7 @@ Result<report::TfrxReport> runVisits(data::Database &database, const Request &re
     if (observer)
         fields |= observer->fields();
 
-    const Result<void> read = data::visitSourceOf(database)->read(
+    const Result<void> read = data::visitSourceOf(database, options.source)->read(
         selection, fields,
         [&](const data::VisitRecord &record) -> Result<void> {
             const Result<reports::VisitOutcome> outcome = classifier.classify(record);
@@ -124,7 +124,7 @@ Result<report::TfrxReport> runVisits(data::Database &database, const Request &re
                 observer->visitReportVisit(record, *outcome);
             return {};
         },
-        options.control);
+        options.control, options.figures);
     if (!read)
         return read.error();
 

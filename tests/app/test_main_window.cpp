@@ -368,6 +368,8 @@ TEST(FullStop, AppendedOnce)
         {"Ends in a quotation \"x\"", "Ends in a quotation \"x\"."},
         {"A question?", "A question?"},
         {"", ""},
+        {"'x' is not a valid date\nVisit RED_BR 7 of 2024-02-01, A B.",
+         "'x' is not a valid date.\nVisit RED_BR 7 of 2024-02-01, A B."},
     };
     for (const Case &c : cases)
         EXPECT_EQ(withFullStop(QString::fromLatin1(c.message)), QString::fromLatin1(c.shown)) << c.message;

@@ -192,14 +192,15 @@ TEST_F(ReportCommandRun, FailuresExitOneAndWriteNothing)
         QString message; // empty: any message ending in a full stop
     };
     SourceDatabase broken;
-    broken.exec(QStringLiteral("insert into PREGLEDI1 (MB, VidNaUsluga, DATA) values ('1', '1', '2024-02-01')"));
+    broken.exec(QStringLiteral("insert into PREGLEDI1 (RED_BR, MB, PRE, IME, VidNaUsluga, DATA) "
+                               "values (7, '1', 'Petrovska', 'Ana', '1', '2024-02-01')"));
     broken.exec(QStringLiteral("insert into osigurenici (MB, DAT_R, MESTO_S) values ('1', 'x', 400017)"));
     QStringList brokenRun = visitRun(file("broken.csv"));
     brokenRun[6] = broken.path();
     QStringList missingDatabase = visitRun(file("missing.csv"));
     missingDatabase[6] = file("no-such.sqlite");
     const Case cases[] = {
-        {"unreadable birth date", brokenRun, file("broken.csv"), QStringLiteral("'x' is not a valid date.\n")},
+        {"unreadable birth date", brokenRun, file("broken.csv"), QStringLiteral("'x' is not a valid date.\nVisit RED_BR 7 of 2024-02-01, Petrovska Ana.\n")},
         {"missing database file", missingDatabase, file("missing.csv"), QString()},
         {"output folder missing", visitRun(file("no-such-folder/a.pdf")), file("no-such-folder/a.pdf"), QString()},
         {"not a prepared report", {QStringLiteral("convert"), file("bad.fp3"), file("bad.csv")}, file("bad.csv"),

@@ -64,7 +64,7 @@ TEST(ReportTool, ExitStatusMessagesAndFiles)
         {"csv written", children(source.path(), csv), 0, QString(), csv, true},
         {"pdf written", children(source.path(), pdf), 0, QString(), pdf, true},
         {"unreadable birth date", children(broken.path(), dir.filePath(QStringLiteral("broken.csv"))), 1,
-         QStringLiteral("'2024-02-30' is not a valid date."), dir.filePath(QStringLiteral("broken.csv")), false},
+         QStringLiteral("'2024-02-30' is not a valid date.\nVisit RED_BR (none) of 2024-02-01, (no name)."), dir.filePath(QStringLiteral("broken.csv")), false},
         {"visit report with a doctor",
          QStringList{QStringLiteral("visits-children"), QStringLiteral("--from"), QStringLiteral("2024-01-01"),
                      QStringLiteral("--to"), QStringLiteral("2024-03-31"), QStringLiteral("--all-doctors"),

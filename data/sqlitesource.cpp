@@ -1,0 +1,879 @@
+// The SQLite source: both tables read once, in one read transaction, through
+// the SQLite C interface on the connection's own handle, and joined here.
+//
+// What SQLite still decides: every condition on the visit table (the period,
+// the kind of service, the doctor) is the statement's own text in the visit
+// read's WHERE clause, so SQLite compares DATA, VidNaUsluga and LEKAR_S
+// exactly as it does in the joined statement. What is done here: the join on
+// MB and the area. The join compares MB as SQLite compares two TEXT columns
+// with the BINARY collation (the same storage class and the same bytes; a
+// NULL matches nothing; a person listed k times gives k rows). The area
+// compares MESTO_S, a column of numeric affinity, with integer codes: a
+// number equals a code when its value does; a text or blob equals none and
+// differs from all; NULL neither equals nor differs (so it is in neither
+// area). A database whose tables declare these columns otherwise, is not
+// UTF-8, or whose PREGLEDI1 has no plain rowid, is read by the statements
+// as written.
+
+#include "database.h"
+#include "sourcereading.h"
+
+#include <QSqlDriver>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tarel::data {
+
+namespace {
+
+// The bytes of the file SQLite may map into memory: page reads without a
+// system call and a copy each.
+constexpr qint64 kMappedBytes = qint64(1) << 30;
+// SQLite calls back every this many virtual-machine steps, so that a
+// cancelled run stops inside a long step (a scan that returns few rows).
+constexpr int kStepsBetweenChecks = 100000;
+
+QString sqliteMessage(sqlite3 *db) { return QString::fromUtf8(sqlite3_errmsg(db)).simplified(); }
+
+// ---- Statements ------------------------------------------------------------
+
+class Statement {
+public:
+    Statement() = default;
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    Result<void> prepare(sqlite3 *db, const QString &text)
+    {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        m_db = db;
+        const QByteArray utf8 = text.toUtf8();
+        if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK)
+            return fail(sqliteMessage(db));
+        return {};
+    }
+    // Binds a text as the SQL layer binds it (UTF-16), or NULL.
+    void bindText(const char *name, const std::optional<QString> &text)
+    {
+        const int index = sqlite3_bind_parameter_index(m_stmt, name);
+        if (index == 0)
+            return;
+        if (!text)
+            sqlite3_bind_null(m_stmt, index);
+        else
+            sqlite3_bind_text16(m_stmt, index, text->utf16(), int(text->size() * sizeof(char16_t)),
+                                SQLITE_TRANSIENT);
+    }
+    // The next row: SQLITE_ROW, SQLITE_DONE or an error code.
+    int step() { return sqlite3_step(m_stmt); }
+    sqlite3_stmt *get() const { return m_stmt; }
+    QString error() const { return sqliteMessage(m_db); }
+
+private:
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+// A date parameter as the SQL layer binds a QDate: its ISO text, NULL for
+// no date.
+std::optional<QString> dateParameter(QDate date)
+{
+    if (date.isNull())
+        return std::nullopt;
+    return QVariant(date).toString();
+}
+
+bool isAscii(const unsigned char *bytes, int size)
+{
+    unsigned char any = 0;
+    for (int i = 0; i < size; ++i)
+        any |= bytes[i];
+    return any < 0x80;
+}
+
+void widen(const unsigned char *bytes, int size, std::u16string &buffer)
+{
+    buffer.resize(std::size_t(size));
+    for (int i = 0; i < size; ++i)
+        buffer[std::size_t(i)] = char16_t(bytes[i]);
+}
+
+void assign(std::u16string &buffer, const QString &text)
+{
+    buffer.assign(reinterpret_cast<const char16_t *>(text.utf16()), std::size_t(text.size()));
+}
+
+void formatInteger(sqlite3_int64 value, std::u16string &buffer)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    widen(reinterpret_cast<const unsigned char *>(digits), int(end - digits), buffer);
+}
+
+// The text of a value of the current row, as the SQL layer reads it: NULL
+// the empty text, an integer in decimal, a real as a double converts to
+// text, a blob's bytes as UTF-8, a text as SQLite gives it in UTF-16 (an
+// ASCII text widened here, the same characters). The view is valid until
+// the next row or the next read of the column.
+QStringView columnText(sqlite3_stmt *stmt, int column, std::u16string &buffer)
+{
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        formatInteger(sqlite3_column_int64(stmt, column), buffer);
+        break;
+    case SQLITE_FLOAT:
+        assign(buffer, QVariant(sqlite3_column_double(stmt, column)).toString());
+        break;
+    case SQLITE_BLOB:
+        assign(buffer, QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, column)),
+                                           sqlite3_column_bytes(stmt, column)))
+                           .toString());
+        break;
+    default: {
+        const auto *bytes = sqlite3_column_text(stmt, column);
+        const int size = sqlite3_column_bytes(stmt, column);
+        if (isAscii(bytes, size)) {
+            widen(bytes, size, buffer);
+            break;
+        }
+        const auto *units = static_cast<const char16_t *>(sqlite3_column_text16(stmt, column));
+        return QStringView(units, sqlite3_column_bytes16(stmt, column) / 2);
+    }
+    }
+    return QStringView(buffer.data(), qsizetype(buffer.size()));
+}
+
+// ---- The insured persons -------------------------------------------------
+
+// Where the settlement code puts a person.
+enum PersonFlag : quint8 {
+    BlobKey = 1,       // MB is stored as a blob (never equal to a text)
+    HasSettlement = 2, // MESTO_S is not NULL
+    UrbanCode = 4,     // MESTO_S is a number equal to one of the urban codes
+};
+
+// How a value of a person is kept.
+enum ValueTag : quint8 {
+    EmptyValue = 0, // NULL or the empty text
+    IsoShaped = 1,  // ten ASCII characters "DDDD-DD-DD": the eight digits in 4 bytes
+    AsciiText = 2,  // length, then the bytes
+    Utf16Text = 3,  // length, then the UTF-16 units
+    Integer = 4,    // a zigzag varint
+};
+
+void putVarint(std::string &out, quint64 value)
+{
+    while (value >= 0x80) {
+        out += char(value | 0x80);
+        value >>= 7;
+    }
+    out += char(value);
+}
+
+quint64 getVarint(const char *&p)
+{
+    quint64 value = 0;
+    int shift = 0;
+    for (;;) {
+        const auto byte = quint8(*p++);
+        value |= quint64(byte & 0x7f) << shift;
+        if (byte < 0x80)
+            return value;
+        shift += 7;
+    }
+}
+
+bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// Appends the value of a column of the current row, as its text reads.
+void putValue(std::string &out, sqlite3_stmt *stmt, int column, std::u16string &scratch)
+{
+    const int type = sqlite3_column_type(stmt, column);
+    if (type == SQLITE_INTEGER) {
+        const qint64 value = sqlite3_column_int64(stmt, column);
+        out += char(Integer);
+        putVarint(out, (quint64(value) << 1) ^ quint64(value >> 63));
+        return;
+    }
+    if (type == SQLITE_TEXT) {
+        const auto *bytes = sqlite3_column_text(stmt, column);
+        const int size = sqlite3_column_bytes(stmt, column);
+        if (size == 10 && bytes[4] == '-' && bytes[7] == '-' && isDigit(bytes[0]) && isDigit(bytes[1])
+            && isDigit(bytes[2]) && isDigit(bytes[3]) && isDigit(bytes[5]) && isDigit(bytes[6]) && isDigit(bytes[8])
+            && isDigit(bytes[9])) {
+            const auto digit = [&](int i) { return quint32(bytes[i] - '0'); };
+            const quint32 packed = ((digit(0) * 10 + digit(1)) * 10 + digit(2)) * 10 + digit(3);
+            const quint32 rest = ((digit(5) * 10 + digit(6)) * 10 + digit(8)) * 10 + digit(9);
+            const quint32 value = packed * 10000 + rest;
+            out += char(IsoShaped);
+            out.append(reinterpret_cast<const char *>(&value), sizeof value);
+            return;
+        }
+        if (isAscii(bytes, size)) {
+            if (size == 0) {
+                out += char(EmptyValue);
+                return;
+            }
+            out += char(AsciiText);
+            putVarint(out, quint64(size));
+            out.append(reinterpret_cast<const char *>(bytes), std::size_t(size));
+            return;
+        }
+    }
+    const QStringView text = columnText(stmt, column, scratch);
+    if (text.isEmpty()) {
+        out += char(EmptyValue);
+        return;
+    }
+    out += char(Utf16Text);
+    putVarint(out, quint64(text.size()));
+    out.append(reinterpret_cast<const char *>(text.utf16()), std::size_t(text.size()) * 2);
+}
+
+// Reads back a value kept by putValue into its text; p moves past it.
+QStringView getValue(const char *&p, std::u16string &buffer)
+{
+    const auto tag = ValueTag(quint8(*p++));
+    switch (tag) {
+    case EmptyValue:
+        return {};
+    case IsoShaped: {
+        quint32 value;
+        std::memcpy(&value, p, sizeof value);
+        p += sizeof value;
+        buffer.resize(10);
+        for (int i : {9, 8, 6, 5, 3, 2, 1, 0}) {
+            buffer[std::size_t(i)] = char16_t(u'0' + value % 10);
+            value /= 10;
+        }
+        buffer[4] = buffer[7] = u'-';
+        break;
+    }
+    case AsciiText: {
+        const auto size = int(getVarint(p));
+        widen(reinterpret_cast<const unsigned char *>(p), size, buffer);
+        p += size;
+        break;
+    }
+    case Utf16Text: {
+        const auto size = std::size_t(getVarint(p));
+        buffer.resize(size);
+        std::memcpy(buffer.data(), p, size * 2);
+        p += size * 2;
+        break;
+    }
+    case Integer: {
+        const quint64 zigzag = getVarint(p);
+        formatInteger(qint64(zigzag >> 1) ^ -qint64(zigzag & 1), buffer);
+        break;
+    }
+    }
+    return QStringView(buffer.data(), qsizetype(buffer.size()));
+}
+
+quint64 hashKey(const char *key, std::size_t size, bool blob)
+{
+    constexpr quint64 m = 0x9fb21c651e98df25ull;
+    quint64 h = 0x9e3779b97f4a7c15ull ^ (quint64(size) * m) ^ (blob ? 0xc2b2ae3d27d4eb4full : 0);
+    while (size > 0) {
+        quint64 word = 0;
+        const std::size_t n = std::min<std::size_t>(size, 8);
+        std::memcpy(&word, key, n);
+        key += n;
+        size -= n;
+        h = (h ^ (word * 0xbf58476d1ce4e5b9ull)) * m;
+        h ^= h >> 29;
+    }
+    h ^= h >> 32;
+    h *= m;
+    return h ^ (h >> 29);
+}
+
+// The insured persons' needed values, keyed by the exact bytes of MB: an
+// open-addressing table of 8-byte slots (a part of the hash and the place
+// of the entry) over entries packed one after the other in 1 MiB blocks.
+// An entry is the length and bytes of MB, the flags, then the values. A
+// person listed k times is k entries, found one after the other.
+class PersonTable {
+public:
+    static constexpr std::size_t kBlockSize = std::size_t(1) << 20;
+
+    void reserve(qint64 persons) { rehash(capacityFor(std::max<qint64>(persons, 16))); }
+
+    // Adds the entry whose bytes are given (see above) for that key.
+    Result<void> add(const char *key, std::size_t keySize, bool blob, const std::string &entry)
+    {
+        if (entry.size() > kBlockSize)
+            return fail(QStringLiteral("An insured person's citizen number or values are too long to be read"));
+        if (m_blocks.empty() || m_used + entry.size() > kBlockSize) {
+            if (m_blocks.size() >= (std::size_t(1) << 32) / kBlockSize)
+                return fail(QStringLiteral("The insured persons do not fit into the memory of a run"));
+            m_blocks.push_back(std::make_unique<char[]>(kBlockSize));
+            m_used = 0;
+        }
+        const quint64 place = quint64(m_blocks.size() - 1) * kBlockSize + m_used;
+        std::memcpy(m_blocks.back().get() + m_used, entry.data(), entry.size());
+        m_used += entry.size();
+        if (std::size_t(++m_count) > (m_slots.size() / 4) * 3)
+            rehash(std::max<std::size_t>(16, m_slots.size() * 2));
+        insert(hashKey(key, keySize, blob), place);
+        return {};
+    }
+
+    // Calls found(flags, values) for every entry of the key, values pointing
+    // at its first value.
+    template <typename Found>
+    void forEach(const char *key, std::size_t keySize, bool blob, Found &&found) const
+    {
+        const quint64 hash = hashKey(key, keySize, blob);
+        const auto tag = quint32(hash >> 32);
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = std::size_t(hash) & mask; m_slots[i] != 0; i = (i + 1) & mask) {
+            if (quint32(m_slots[i] >> 32) != tag)
+                continue;
+            const char *p = entryAt(quint32(m_slots[i]) - 1);
+            const std::size_t size = std::size_t(getVarint(p));
+            const auto flags = quint8(p[size]);
+            if (size == keySize && bool(flags & BlobKey) == blob && std::memcmp(p, key, size) == 0)
+                found(flags, p + size + 1);
+        }
+    }
+
+    qint64 count() const { return m_count; }
+    // Bytes held: the slots and the blocks of entries.
+    qint64 bytes() const { return qint64(m_slots.size() * sizeof(quint64) + m_blocks.size() * kBlockSize); }
+
+private:
+    static std::size_t capacityFor(qint64 entries)
+    {
+        std::size_t capacity = 16;
+        while (qint64(capacity / 4) * 3 < entries)
+            capacity *= 2;
+        return capacity;
+    }
+    const char *entryAt(quint64 place) const
+    {
+        return m_blocks[std::size_t(place / kBlockSize)].get() + place % kBlockSize;
+    }
+    void insert(quint64 hash, quint64 place)
+    {
+        const std::size_t mask = m_slots.size() - 1;
+        std::size_t i = std::size_t(hash) & mask;
+        while (m_slots[i] != 0)
+            i = (i + 1) & mask;
+        m_slots[i] = (hash & 0xffffffff00000000ull) | (place + 1);
+    }
+    void rehash(std::size_t capacity)
+    {
+        if (capacity <= m_slots.size())
+            return;
+        std::vector<quint64> old(capacity, 0);
+        old.swap(m_slots);
+        for (const quint64 slot : old) {
+            if (slot == 0)
+                continue;
+            const char *p = entryAt(quint32(slot) - 1);
+            const std::size_t size = std::size_t(getVarint(p));
+            insert(hashKey(p, size, quint8(p[size]) & BlobKey), quint32(slot) - 1);
+        }
+    }
+
+    std::vector<quint64> m_slots;
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    std::size_t m_used = 0;
+    qint64 m_count = 0;
+};
+
+// The flags of a person's settlement code, MESTO_S of numeric affinity
+// compared with the integer codes as SQLite compares them.
+quint8 settlementFlags(sqlite3_stmt *stmt, int column)
+{
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_NULL:
+        return 0;
+    case SQLITE_INTEGER: {
+        const qint64 code = sqlite3_column_int64(stmt, column);
+        const bool urban = code >= 0 && code <= 999999 && isUrbanSettlement(int(code));
+        return HasSettlement | (urban ? UrbanCode : 0);
+    }
+    case SQLITE_FLOAT: {
+        const double code = sqlite3_column_double(stmt, column);
+        const bool urban = code >= 0 && code <= 999999 && std::floor(code) == code && isUrbanSettlement(int(code));
+        return HasSettlement | (urban ? UrbanCode : 0);
+    }
+    default:
+        return HasSettlement;
+    }
+}
+
+// ---- The schema ------------------------------------------------------------
+
+enum class Affinity { Integer, Text, Blob, Real, Numeric };
+
+// The affinity of a declared column type, by SQLite's rules.
+Affinity affinityOf(const char *declared)
+{
+    const QByteArray type = QByteArray(declared ? declared : "").toUpper();
+    if (type.contains("INT"))
+        return Affinity::Integer;
+    if (type.contains("CHAR") || type.contains("CLOB") || type.contains("TEXT"))
+        return Affinity::Text;
+    if (type.contains("BLOB") || type.isEmpty())
+        return Affinity::Blob;
+    if (type.contains("REAL") || type.contains("FLOA") || type.contains("DOUB"))
+        return Affinity::Real;
+    return Affinity::Numeric;
+}
+
+struct ColumnInfo {
+    bool exists = false;
+    Affinity affinity = Affinity::Blob;
+    bool binary = false;
+    bool primaryKey = false;
+};
+
+ColumnInfo columnInfo(sqlite3 *db, const char *table, const char *column)
+{
+    const char *type = nullptr;
+    const char *collation = nullptr;
+    int notNull = 0, primaryKey = 0, autoIncrement = 0;
+    ColumnInfo info;
+    if (sqlite3_table_column_metadata(db, nullptr, table, column, &type, &collation, &notNull, &primaryKey,
+                                      &autoIncrement)
+        != SQLITE_OK)
+        return info;
+    info.exists = true;
+    info.affinity = affinityOf(type);
+    info.binary = collation && qstricmp(collation, "BINARY") == 0;
+    info.primaryKey = primaryKey != 0;
+    return info;
+}
+
+// Whether the tables are as this source reads them (see the top of the
+// file); if not, the statements as written read them.
+bool readableHere(sqlite3 *db, VisitFields fields)
+{
+    Statement encoding;
+    if (!encoding.prepare(db, QStringLiteral("PRAGMA encoding")) || encoding.step() != SQLITE_ROW
+        || qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(encoding.get(), 0)), "UTF-8") != 0)
+        return false;
+    const ColumnInfo visitMb = columnInfo(db, "PREGLEDI1", "MB");
+    const ColumnInfo personMb = columnInfo(db, "osigurenici", "MB");
+    const ColumnInfo settlement = columnInfo(db, "osigurenici", "MESTO_S");
+    const ColumnInfo date = columnInfo(db, "PREGLEDI1", "DATA");
+    const ColumnInfo rowid = columnInfo(db, "PREGLEDI1", "rowid");
+    if (!visitMb.exists || visitMb.affinity != Affinity::Text || !visitMb.binary)
+        return false;
+    if (!personMb.exists || personMb.affinity != Affinity::Text || !personMb.binary)
+        return false;
+    if (!settlement.exists || settlement.affinity == Affinity::Text || settlement.affinity == Affinity::Blob)
+        return false;
+    if (!date.exists || !date.binary || !rowid.exists || !rowid.primaryKey || rowid.affinity != Affinity::Integer)
+        return false;
+    // Every other column the read names.
+    for (const NamedField &entry : kNamedFields)
+        if ((fields & entry.field) || entry.field == FieldKind || entry.field == FieldDoctor)
+            if (!columnInfo(db, entry.person ? "osigurenici" : "PREGLEDI1",
+                            QString::fromUtf16(entry.name).toLatin1().constData())
+                     .exists)
+                return false;
+    return columnInfo(db, "PREGLEDI1", "RED_BR").exists && columnInfo(db, "PREGLEDI1", "PRE").exists
+        && columnInfo(db, "PREGLEDI1", "IME").exists;
+}
+
+qint64 singleInteger(sqlite3 *db, const QString &text)
+{
+    Statement statement;
+    if (!statement.prepare(db, text) || statement.step() != SQLITE_ROW)
+        return 0;
+    return sqlite3_column_int64(statement.get(), 0);
+}
+
+QString singleText(sqlite3 *db, const QString &text)
+{
+    Statement statement;
+    if (!statement.prepare(db, text) || statement.step() != SQLITE_ROW)
+        return {};
+    std::u16string buffer;
+    return columnText(statement.get(), 0, buffer).toString();
+}
+
+// The share of the visits the period covers, from the first and last ISO
+// visit date the DATA index gives (both read in a few page reads); 1 when
+// there is no such index or the dates are not ISO texts.
+double periodShare(sqlite3 *db, QDate from, QDate to)
+{
+    const qint64 indexes = singleInteger(
+        db, QStringLiteral("select count(*) from pragma_index_list('PREGLEDI1') as l, pragma_index_info(l.name) as i "
+                           "where i.seqno = 0 and i.name = 'DATA' collate nocase and l.partial = 0"));
+    if (indexes == 0 || !from.isValid() || !to.isValid())
+        return 1;
+    // Texts sort after every number and before every blob.
+    const QString range = QStringLiteral("select DATA from PREGLEDI1 where DATA > '' and DATA < x'' order by DATA %1 "
+                                         "limit 1");
+    int first = 0, last = 0;
+    if (!parseIsoDay(singleText(db, range.arg(QLatin1String("asc"))), &first)
+        || !parseIsoDay(singleText(db, range.arg(QLatin1String("desc"))), &last) || last < first)
+        return 1;
+    const int start = std::max(first, dayNumberOf(from));
+    const int end = std::min(last, dayNumberOf(to));
+    return end < start ? 0 : double(end - start + 1) / double(last - first + 1);
+}
+
+// ---- The connection during a read -----------------------------------------
+
+// Sets the connection up for one read and back afterwards: the file mapped
+// into memory, a wait for other programs' locks that can be cancelled and
+// is told to the user, and a check of the cancel flag inside long steps.
+class ConnectionForRead {
+public:
+    ConnectionForRead(sqlite3 *db, const ReadControl &control) : m_db(db), m_control(control)
+    {
+        m_lockTimeout = int(singleInteger(db, QStringLiteral("PRAGMA busy_timeout")));
+        sqlite3_exec(db, QStringLiteral("PRAGMA mmap_size=%1").arg(kMappedBytes).toUtf8().constData(), nullptr,
+                     nullptr, nullptr);
+        sqlite3_busy_handler(db, &ConnectionForRead::busy, this);
+        if (control.cancel)
+            sqlite3_progress_handler(db, kStepsBetweenChecks, &ConnectionForRead::interrupt, this);
+    }
+    ~ConnectionForRead()
+    {
+        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
+        sqlite3_busy_timeout(m_db, m_lockTimeout);
+    }
+    ConnectionForRead(const ConnectionForRead &) = delete;
+    ConnectionForRead &operator=(const ConnectionForRead &) = delete;
+
+    bool cancelled() const { return m_control.cancel && m_control.cancel->load(std::memory_order_relaxed); }
+
+    // The error of a failed step: the user's cancel, or SQLite's message.
+    Error stepError() const { return cancelled() ? cancelledError() : fail(sqliteMessage(m_db)); }
+
+private:
+    // Waits for a lock as long as the connection's lock timeout allows,
+    // unless the user cancels; tells the user that it waits.
+    static int busy(void *self, int attempt)
+    {
+        auto *connection = static_cast<ConnectionForRead *>(self);
+        if (attempt == 0)
+            connection->m_waited = 0;
+        if (connection->cancelled() || connection->m_waited >= connection->m_lockTimeout)
+            return 0;
+        if (connection->m_control.waiting && connection->m_waited % 200 == 0)
+            connection->m_control.waiting();
+        constexpr int kStep = 20;
+        sqlite3_sleep(kStep);
+        connection->m_waited += kStep;
+        return 1;
+    }
+    static int interrupt(void *self) { return static_cast<ConnectionForRead *>(self)->cancelled() ? 1 : 0; }
+
+    sqlite3 *m_db;
+    const ReadControl &m_control;
+    int m_lockTimeout = 0;
+    int m_waited = 0;
+};
+
+sqlite3 *handleOf(Database &database)
+{
+    const QSqlDatabase connection = database.connection();
+    if (!connection.isOpen() || !connection.driver())
+        return nullptr;
+    const QVariant handle = connection.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+// ---- The source ------------------------------------------------------------
+
+class ProgramJoinSource final : public VisitSource {
+public:
+    explicit ProgramJoinSource(Database &database) : m_database(database) {}
+
+    Result<void> read(const VisitSelection &selection, VisitFields fields, const VisitSink &sink,
+                      const ReadControl &control, SourceFigures *figures) override
+    {
+        const ReadTransaction transaction(m_database);
+        if (!transaction.begun())
+            return transaction.begun().error();
+        sqlite3 *db = handleOf(m_database);
+        if (!db || !readableHere(db, fields))
+            return makeStatementsSource(m_database)->read(selection, fields, sink, control, figures);
+        const ConnectionForRead connection(db, control);
+        Run run(db, connection, selection, fields, control, figures);
+        if (Result<void> loaded = run.loadPersons(); !loaded)
+            return loaded;
+        if (Result<void> counted = run.countVisitDates(); !counted)
+            return counted;
+        return run.readVisits(sink);
+    }
+
+private:
+    // One read: the persons, then the visits.
+    class Run {
+    public:
+        Run(sqlite3 *db, const ConnectionForRead &connection, const VisitSelection &selection, VisitFields fields,
+            const ReadControl &control, SourceFigures *figures)
+            : m_db(db), m_connection(connection), m_selection(selection), m_fields(fields),
+              m_figures(figures), m_ticker(control, 0)
+        {
+            if (m_figures)
+                *m_figures = {};
+            m_morbidity = selection.statement == VisitSelection::Statement::Morbidity;
+            // Settlement codes decide the area, or are counted when missing.
+            m_areaMatters = !m_morbidity || selection.area != AreaFilter::Both;
+            for (const NamedField &entry : kNamedFields) {
+                if (!(fields & entry.field))
+                    continue;
+                if (entry.person)
+                    m_personFields.push_back(&entry);
+                else if (entry.field != FieldCitizenNumber)
+                    m_visitFields.push_back(&entry);
+            }
+        }
+
+        Result<void> loadPersons()
+        {
+            const qint64 persons = singleInteger(m_db, QStringLiteral("select max(rowid) from osigurenici"));
+            m_firstVisit = singleInteger(m_db, QStringLiteral("select min(rowid) from PREGLEDI1"));
+            const qint64 lastVisit = singleInteger(m_db, QStringLiteral("select max(rowid) from PREGLEDI1"));
+            const qint64 visits = lastVisit >= m_firstVisit ? lastVisit - m_firstVisit + 1 : 0;
+            m_share = periodShare(m_db, m_selection.from, m_selection.to);
+            m_ticker.setEstimate(persons + qint64(double(visits) * (byIndex() ? m_share : 1.0)));
+            m_persons.reserve(std::min<qint64>(persons, qint64(1) << 26));
+
+            QStringList columns{QStringLiteral("MB"), QStringLiteral("MESTO_S")};
+            for (const NamedField *entry : m_personFields)
+                columns << QString::fromUtf16(entry->name);
+            Statement statement;
+            if (Result<void> prepared = statement.prepare(
+                    m_db, QStringLiteral("select %1 from osigurenici").arg(columns.join(QStringLiteral(", "))));
+                !prepared)
+                return prepared;
+            std::string entry;
+            std::u16string scratch;
+            int status;
+            while ((status = statement.step()) == SQLITE_ROW) {
+                if (!m_ticker.row())
+                    return cancelledError();
+                sqlite3_stmt *row = statement.get();
+                const int keyType = sqlite3_column_type(row, 0);
+                if (keyType == SQLITE_NULL)
+                    continue; // matches no visit
+                const auto *key = static_cast<const char *>(sqlite3_column_blob(row, 0));
+                const auto keySize = std::size_t(sqlite3_column_bytes(row, 0));
+                const bool blob = keyType == SQLITE_BLOB;
+                entry.clear();
+                putVarint(entry, keySize);
+                const std::size_t keyOffset = entry.size();
+                entry.append(key ? key : "", keySize);
+                entry += char(settlementFlags(row, 1) | (blob ? BlobKey : 0));
+                for (int i = 0; i < int(m_personFields.size()); ++i)
+                    putValue(entry, row, 2 + i, scratch);
+                // The key as copied: reading the values may have moved SQLite's bytes.
+                if (Result<void> added = m_persons.add(entry.data() + keyOffset, keySize, blob, entry); !added)
+                    return added;
+            }
+            if (status != SQLITE_DONE)
+                return m_connection.stepError();
+            m_ticker.report();
+            return {};
+        }
+
+        // Visit dates that are not ISO texts, over every distinct DATA (the
+        // DATA index gives them without reading the table).
+        Result<void> countVisitDates()
+        {
+            if (!m_figures)
+                return {};
+            Statement statement;
+            if (Result<void> prepared = statement.prepare(
+                    m_db, QStringLiteral("select DATA, count(*) from PREGLEDI1 group by DATA"));
+                !prepared)
+                return prepared;
+            std::u16string buffer;
+            int status;
+            while ((status = statement.step()) == SQLITE_ROW) {
+                const int type = sqlite3_column_type(statement.get(), 0);
+                const StoredKind kind = type == SQLITE_NULL ? StoredKind::Null
+                    : type == SQLITE_TEXT                   ? StoredKind::Text
+                                                            : StoredKind::Other;
+                if (isNonIsoVisitDate(kind, columnText(statement.get(), 0, buffer)))
+                    m_figures->nonIsoVisitDates += sqlite3_column_int64(statement.get(), 1);
+            }
+            if (status != SQLITE_DONE)
+                return m_connection.stepError();
+            return {};
+        }
+
+        Result<void> readVisits(const VisitSink &sink)
+        {
+            // rowid, MB, then the visit's other fields; the conditions as the
+            // statement writes them.
+            QStringList columns{QStringLiteral("rowid"), QStringLiteral("MB")};
+            for (const NamedField *entry : m_visitFields)
+                columns << QString::fromUtf16(entry->name);
+            QStringList lines{QStringLiteral("select %1 from PREGLEDI1%2")
+                                  .arg(columns.join(QStringLiteral(", ")),
+                                       byIndex() ? QString() : QStringLiteral(" not indexed")),
+                              periodCondition()};
+            if (m_morbidity) {
+                lines << kindCondition();
+                if (m_selection.doctorCode)
+                    lines << morbidityFilterLine(true, AreaFilter::Both);
+            }
+            Statement statement;
+            if (Result<void> prepared = statement.prepare(m_db, lines.join(QLatin1Char('\n'))); !prepared)
+                return prepared;
+            statement.bindText(":datumod", dateParameter(m_selection.from));
+            statement.bindText(":datumdo", dateParameter(m_selection.to));
+            if (m_morbidity && m_selection.doctorCode)
+                statement.bindText(":lekar_s", *m_selection.doctorCode);
+
+            const qint64 personRows = m_ticker.rows();
+            std::vector<std::u16string> visitTexts(m_visitFields.size());
+            std::vector<std::u16string> personTexts(m_personFields.size());
+            std::u16string citizenNumber;
+            struct Match {
+                quint8 flags;
+                const char *values;
+            };
+            std::vector<Match> matches;
+            VisitRecord record;
+            int status;
+            while ((status = statement.step()) == SQLITE_ROW) {
+                sqlite3_stmt *row = statement.get();
+                const qint64 rowid = sqlite3_column_int64(row, 0);
+                if (!byIndex())
+                    m_ticker.setRows(personRows + rowid - m_firstVisit);
+                if (!m_ticker.row())
+                    return cancelledError();
+
+                matches.clear();
+                const int keyType = sqlite3_column_type(row, 1);
+                if (keyType != SQLITE_NULL) {
+                    const auto *key = static_cast<const char *>(sqlite3_column_blob(row, 1));
+                    m_persons.forEach(key ? key : "", std::size_t(sqlite3_column_bytes(row, 1)),
+                                      keyType == SQLITE_BLOB,
+                                      [&](quint8 flags, const char *values) { matches.push_back({flags, values}); });
+                }
+                if (matches.empty()) {
+                    if (m_figures)
+                        ++m_figures->unmatchedVisits;
+                    continue;
+                }
+                bool visitRead = false;
+                qint64 rows = 0;
+                for (const Match &match : matches) {
+                    const bool hasCode = match.flags & HasSettlement;
+                    const bool urban = match.flags & UrbanCode;
+                    if (m_figures && m_areaMatters && !hasCode)
+                        ++m_figures->noSettlementCode;
+                    if (!selected(hasCode, urban))
+                        continue;
+                    if (!visitRead) {
+                        // The join key is no longer needed: its text may now
+                        // be read as UTF-16.
+                        if (m_fields & FieldCitizenNumber)
+                            record.citizenNumber = columnText(row, 1, citizenNumber);
+                        for (std::size_t i = 0; i < m_visitFields.size(); ++i)
+                            record.*m_visitFields[i]->member = columnText(row, 2 + int(i), visitTexts[i]);
+                        visitRead = true;
+                    }
+                    const char *values = match.values;
+                    for (std::size_t i = 0; i < m_personFields.size(); ++i)
+                        record.*m_personFields[i]->member = getValue(values, personTexts[i]);
+                    record.urban = !m_morbidity && urban;
+                    if (Result<void> taken = sink(record); !taken)
+                        return namedVisit(taken.error(), rowid);
+                    ++rows;
+                }
+                if (m_figures && rows > 1)
+                    m_figures->repeatedPersons += rows - 1;
+            }
+            if (status != SQLITE_DONE)
+                return m_connection.stepError();
+            m_ticker.report();
+            if (m_ticker.cancelled())
+                return cancelledError();
+            return {};
+        }
+
+    private:
+        // Whether a joined row of a person with that settlement code is in the
+        // selection's area.
+        bool selected(bool hasCode, bool urban) const
+        {
+            if (!m_morbidity)
+                return urban || hasCode;
+            switch (m_selection.area) {
+            case AreaFilter::Urban:
+                return urban;
+            case AreaFilter::Rural:
+                return hasCode && !urban;
+            case AreaFilter::Both:
+                break;
+            }
+            return true;
+        }
+
+        // Short periods read the visits through the DATA index; the rest
+        // scans the table, which reads each page once.
+        bool byIndex() const { return m_share < 0.5; }
+
+        // The sink's error with the line that names the visit, read again by
+        // its rowid.
+        Error namedVisit(Error error, qint64 rowid) const
+        {
+            Statement statement;
+            std::u16string texts[4];
+            QStringView values[4];
+            if (statement.prepare(m_db, QStringLiteral("select RED_BR, DATA, PRE, IME from PREGLEDI1 where rowid = ?"))) {
+                sqlite3_bind_int64(statement.get(), 1, rowid);
+                if (statement.step() == SQLITE_ROW)
+                    for (int i = 0; i < 4; ++i)
+                        values[i] = columnText(statement.get(), i, texts[i]);
+            }
+            return atVisit(std::move(error), values[0], values[1], values[2], values[3]);
+        }
+
+        sqlite3 *m_db;
+        const ConnectionForRead &m_connection;
+        const VisitSelection &m_selection;
+        VisitFields m_fields;
+        SourceFigures *m_figures;
+        ReadTicker m_ticker;
+        bool m_morbidity = false;
+        bool m_areaMatters = false;
+        std::vector<const NamedField *> m_visitFields;
+        std::vector<const NamedField *> m_personFields;
+        PersonTable m_persons;
+        qint64 m_firstVisit = 0;
+        double m_share = 1;
+    };
+
+    Database &m_database;
+};
+
+} // namespace
+
+std::unique_ptr<VisitSource> makeProgramJoinSource(Database &database)
+{
+    return std::make_unique<ProgramJoinSource>(database);
+}
+
+} // namespace tarel::data
