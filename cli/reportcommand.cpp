@@ -212,7 +212,7 @@ int failed(QTextStream &err, const Error &error)
     return exitStatus(error);
 }
 
-Result<report::TfrxReport> runReport(const Command &command, QDate today)
+Result<report::TfrxReport> runReport(const Command &command, QDate today, const data::ReadControl &control)
 {
     Result<std::unique_ptr<data::Database>> database = openDatabase(command);
     if (!database)
@@ -229,18 +229,30 @@ Result<report::TfrxReport> runReport(const Command &command, QDate today)
             return doctor.error();
         request.doctor = *doctor;
     }
-    return engine::run(**database, request);
+    engine::RunOptions options;
+    options.control = control;
+    return engine::run(**database, request, options);
 }
 
-int writeReport(const Command &command, QTextStream &err, QDate today)
+bool cancelled(const RunControl &control)
 {
-    const Result<report::TfrxReport> filled = runReport(command, today);
+    return control.read.cancel && control.read.cancel->load(std::memory_order_relaxed);
+}
+
+int writeReport(const Command &command, QTextStream &err, QDate today, const RunControl &control)
+{
+    const Result<report::TfrxReport> filled = runReport(command, today, control.read);
+    if (control.readEnded)
+        control.readEnded();
     if (!filled)
         return failed(err, filled.error());
     report::PreparationErrors errors;
     const report::PreparedReport prepared = report::prepare(*filled, &errors);
     if (!errors.isEmpty())
         return failed(err, fail(report::preparationErrorText(errors)));
+    // Stopped while the report was prepared: no file.
+    if (cancelled(control))
+        return failed(err, data::cancelledError());
     if (Result<void> written = write(prepared, command.format, command.output); !written)
         return failed(err, written.error());
     return ExitSuccess;
@@ -258,7 +270,19 @@ int runConvert(const Command &command, QTextStream &err)
 
 } // namespace
 
-int exitStatus(const Error &error) { return error.kind == ErrorKind::Usage ? ExitUsage : ExitRunError; }
+int exitStatus(const Error &error)
+{
+    switch (error.kind) {
+    case ErrorKind::Usage:
+        return ExitUsage;
+    case ErrorKind::Cancelled:
+        return ExitCancelled;
+    case ErrorKind::Run:
+    case ErrorKind::File:
+        break;
+    }
+    return ExitRunError;
+}
 
 std::optional<OutputFormat> outputFormatOf(const QString &path)
 {
@@ -300,7 +324,10 @@ QString usageText()
         text += QLatin1Char('\n') + help.mid(start).trimmed() + QLatin1Char('\n');
     text += QStringLiteral(
         "\n"
-        "Exit status: 0 success, 1 the run failed, 2 usage error.\n");
+        "Progress goes to standard error when it is a terminal. Ctrl-C (SIGINT) stops\n"
+        "a run before its file is written.\n"
+        "\n"
+        "Exit status: 0 success, 1 the run failed, 2 usage error, 130 stopped.\n");
     return text;
 }
 
@@ -331,7 +358,7 @@ std::variant<Command, Usage> parseCommand(const QStringList &arguments)
     return parseReport(options, positional);
 }
 
-int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate today)
+int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate today, const RunControl &control)
 {
     switch (command.kind) {
     case Command::Kind::Help:
@@ -347,10 +374,10 @@ int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate
     case Command::Kind::Report:
         break;
     }
-    return writeReport(command, err, today);
+    return writeReport(command, err, today, control);
 }
 
-int runTool(const QStringList &arguments, QTextStream &out, QTextStream &err, QDate today)
+int runTool(const QStringList &arguments, QTextStream &out, QTextStream &err, QDate today, const RunControl &control)
 {
     std::variant<Command, Usage> parsed = parseCommand(arguments);
     if (const Usage *usage = std::get_if<Usage>(&parsed)) {
@@ -359,7 +386,7 @@ int runTool(const QStringList &arguments, QTextStream &out, QTextStream &err, QD
             err << QStringLiteral("Try 'tarel-report --help'.") << Qt::endl;
         return ExitUsage;
     }
-    return runCommand(std::get<Command>(parsed), out, err, today);
+    return runCommand(std::get<Command>(parsed), out, err, today, control);
 }
 
 } // namespace tarel::cli

@@ -690,7 +690,9 @@ private:
             }
             if (status != SQLITE_DONE)
                 return m_connection.stepError();
-            m_ticker.report();
+            // The persons are read: the database answers.
+            if (!m_ticker.report())
+                return cancelledError();
             return {};
         }
 

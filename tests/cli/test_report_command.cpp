@@ -242,3 +242,22 @@ TEST_F(ReportCommandRun, DoctorMustBeActive)
         EXPECT_EQ(QFile::exists(file("m.csv")), c.exit == ExitSuccess) << c.what;
     }
 }
+
+// A run whose cancel flag is set stops with exit status 130 and writes no
+// file.
+TEST_F(ReportCommandRun, CancelledRunWritesNothing)
+{
+    std::atomic<bool> cancel{true};
+    RunControl control;
+    control.read.cancel = &cancel;
+    bool readEnded = false;
+    control.readEnded = [&] { readEnded = true; };
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    const int exit = runTool(visitRun(file("cancelled.pdf")), outStream, errStream, QDate(2024, 4, 2), control);
+    errStream.flush();
+    EXPECT_EQ(exit, ExitCancelled);
+    EXPECT_EQ(err, QStringLiteral("The run was cancelled.\n"));
+    EXPECT_TRUE(readEnded);
+    EXPECT_FALSE(QFile::exists(file("cancelled.pdf")));
+}

@@ -4,9 +4,13 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using tarel::testing::SourceDatabase;
 
@@ -105,4 +109,54 @@ TEST(ReportTool, FailedRunKeepsTheOldFile)
     EXPECT_TRUE(run.err.contains(u"osigurenici")) << run.err.toStdString();
     ASSERT_TRUE(old.open(QIODevice::ReadOnly));
     EXPECT_EQ(old.readAll(), QByteArray("old"));
+}
+
+// Ctrl-C while the run waits for another program's lock ends it cleanly:
+// exit status 130, no file. On a terminal the run shows its progress on
+// standard error; into a pipe it writes nothing there.
+TEST(ReportTool, InterruptAndProgress)
+{
+    QTemporaryDir dir;
+    SourceDatabase source;
+    source.addInstitution(QStringLiteral("PZU Test"));
+    source.addVisit(SourceDatabase::Visit());
+    auto visits = [&](const QString &output) {
+        return QStringList{QStringLiteral("visits-general-medicine"), QStringLiteral("--from"),
+                           QStringLiteral("2024-01-01"), QStringLiteral("--to"), QStringLiteral("2024-03-31"),
+                           QStringLiteral("--database"), source.path(), QStringLiteral("--output"), output};
+    };
+
+    const QString stopped = dir.filePath(QStringLiteral("stopped.pdf"));
+    source.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    QProcess process;
+    process.start(QStringLiteral(TAREL_REPORT_EXECUTABLE), visits(stopped));
+    ASSERT_TRUE(process.waitForStarted());
+    QThread::msleep(1500); // started, and waiting for the lock
+    ::kill(pid_t(process.processId()), SIGINT);
+    QThread::msleep(300);
+    source.exec(QStringLiteral("COMMIT"));
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130) << process.readAllStandardError().toStdString();
+    EXPECT_FALSE(QFile::exists(stopped));
+
+    // Into a pipe: no progress (the other tests compare standard error whole).
+    const QString piped = dir.filePath(QStringLiteral("piped.csv"));
+    const ToolRun quiet = runTool(visits(piped));
+    EXPECT_EQ(quiet.exit, 0);
+    EXPECT_EQ(quiet.err, QString());
+
+    // On a terminal (script gives the tool one): a progress line, cleared
+    // before the tool ends.
+    if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+        GTEST_SKIP() << "no 'script' to run the tool on a terminal";
+    QStringList command{QStringLiteral(TAREL_REPORT_EXECUTABLE)};
+    command << visits(dir.filePath(QStringLiteral("terminal.csv")));
+    QProcess terminal;
+    terminal.start(QStringLiteral("script"),
+                   {QStringLiteral("-qec"), command.join(QLatin1Char(' ')), QStringLiteral("/dev/null")});
+    ASSERT_TRUE(terminal.waitForFinished(60000));
+    const QString shown = QString::fromUtf8(terminal.readAllStandardOutput());
+    EXPECT_TRUE(shown.contains(u"Reading the visits: ")) << shown.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("terminal.csv"))));
 }
