@@ -82,6 +82,11 @@ void ScreenshotSession::start(TfrmTarel &window)
 void ScreenshotSession::showMessage(QWidget *, const QString &text) { report(m_currentButton + QStringLiteral(": ") + text); }
 void ScreenshotSession::showError(QWidget *, const QString &text) { report(m_currentButton + QStringLiteral(": error: ") + text); }
 
+std::unique_ptr<RunProgress> ScreenshotSession::showProgress(QWidget *parent, std::function<void()> cancel)
+{
+    return WindowUi().showProgress(parent, std::move(cancel));
+}
+
 void ScreenshotSession::showReport(QWidget *parent, const report::TfrxReport &templ, report::PreparedReport &prepared)
 {
     // The preview is modal: a timer inside its event loop grabs and closes it.
