@@ -35,9 +35,6 @@ namespace tarel::data {
 
 namespace {
 
-// The bytes of the file SQLite may map into memory: page reads without a
-// system call and a copy each.
-constexpr qint64 kMappedBytes = qint64(1) << 30;
 // SQLite calls back every this many virtual-machine steps, so that a
 // cancelled run stops inside a long step (a scan that returns few rows).
 constexpr int kStepsBetweenChecks = 100000;
@@ -333,12 +330,27 @@ public:
         return {};
     }
 
-    // Calls found(flags, values) for every entry of the key, values pointing
-    // at its first value.
-    template <typename Found>
-    void forEach(const char *key, std::size_t keySize, bool blob, Found &&found) const
+    static quint64 hashOf(const char *key, std::size_t keySize, bool blob) { return hashKey(key, keySize, blob); }
+
+    // Brings the slot of a hash into the cache ahead of its lookup.
+    void prefetchSlot(quint64 hash) const { prefetch(&m_slots[std::size_t(hash) & (m_slots.size() - 1)]); }
+    // Brings the first entry the hash may name into the cache (its slot read).
+    void prefetchEntry(quint64 hash) const
     {
-        const quint64 hash = hashKey(key, keySize, blob);
+        const auto tag = quint32(hash >> 32);
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = std::size_t(hash) & mask; m_slots[i] != 0; i = (i + 1) & mask)
+            if (quint32(m_slots[i] >> 32) == tag) {
+                prefetch(entryAt(quint32(m_slots[i]) - 1));
+                return;
+            }
+    }
+
+    // Calls found(flags, values) for every entry of the key, values pointing
+    // at its first value; hash is hashOf the key.
+    template <typename Found>
+    void forEach(const char *key, std::size_t keySize, bool blob, quint64 hash, Found &&found) const
+    {
         const auto tag = quint32(hash >> 32);
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = std::size_t(hash) & mask; m_slots[i] != 0; i = (i + 1) & mask) {
@@ -357,6 +369,16 @@ public:
     qint64 bytes() const { return qint64(m_slots.size() * sizeof(quint64) + m_blocks.size() * kBlockSize); }
 
 private:
+    // A prefetch the compiler keeps: a loop whose only effect is a
+    // __builtin_prefetch may be dropped as a whole.
+    static void prefetch(const void *address)
+    {
+#if defined(__x86_64__) || defined(__i386__)
+        asm volatile("prefetcht0 %0" : : "m"(*static_cast<const char *>(address)));
+#else
+        __builtin_prefetch(address);
+#endif
+    }
     static std::size_t capacityFor(qint64 entries)
     {
         std::size_t capacity = 16;
@@ -535,16 +557,17 @@ double periodShare(sqlite3 *db, QDate from, QDate to)
 
 // ---- The connection during a read -----------------------------------------
 
-// Sets the connection up for one read and back afterwards: the file mapped
-// into memory, a wait for other programs' locks that can be cancelled and
-// is told to the user, and a check of the cancel flag inside long steps.
+// Sets the connection up for one read and back afterwards: a wait for other
+// programs' locks that can be cancelled and is told to the user, and a check
+// of the cancel flag inside long steps. The file is not mapped into memory:
+// for these sequential reads a map saved nothing measurable, and its pages
+// would count as resident memory that grows with the file
+// (docs/performance.md).
 class ConnectionForRead {
 public:
     ConnectionForRead(sqlite3 *db, const ReadControl &control) : m_db(db), m_control(control)
     {
         m_lockTimeout = int(singleInteger(db, QStringLiteral("PRAGMA busy_timeout")));
-        sqlite3_exec(db, QStringLiteral("PRAGMA mmap_size=%1").arg(kMappedBytes).toUtf8().constData(), nullptr,
-                     nullptr, nullptr);
         sqlite3_busy_handler(db, &ConnectionForRead::busy, this);
         if (control.cancel)
             sqlite3_progress_handler(db, kStepsBetweenChecks, &ConnectionForRead::interrupt, this);
@@ -648,6 +671,7 @@ private:
 
         Result<void> loadPersons()
         {
+            m_personTexts.resize(m_personFields.size());
             const qint64 persons = singleInteger(m_db, QStringLiteral("select max(rowid) from osigurenici"));
             m_firstVisit = singleInteger(m_db, QStringLiteral("select min(rowid) from PREGLEDI1"));
             const qint64 lastVisit = singleInteger(m_db, QStringLiteral("select max(rowid) from PREGLEDI1"));
@@ -656,7 +680,10 @@ private:
             m_ticker.setEstimate(persons + qint64(double(visits) * (byIndex() ? m_share : 1.0)));
             m_persons.reserve(std::min<qint64>(persons, qint64(1) << 26));
 
-            QStringList columns{QStringLiteral("MB"), QStringLiteral("MESTO_S")};
+            // MB, the settlement code where the area or the figures need it
+            // (else a constant that reads as a code), then the values.
+            QStringList columns{QStringLiteral("MB"), m_areaMatters || m_figures ? QStringLiteral("MESTO_S")
+                                                                                 : QStringLiteral("0")};
             for (const NamedField *entry : m_personFields)
                 columns << QString::fromUtf16(entry->name);
             Statement statement;
@@ -746,66 +773,48 @@ private:
             if (m_morbidity && m_selection.doctorCode)
                 statement.bindText(":lekar_s", *m_selection.doctorCode);
 
+            // The visits go in batches: a batch's rows are copied out of the
+            // statement (their texts as the SQL layer reads them), the slots
+            // and then the entries of their persons are brought into the
+            // cache for all of them, then they are joined. A visit's persons
+            // lie anywhere in the table, and waiting for each in turn took
+            // most of the time of a read.
             const qint64 personRows = m_ticker.rows();
-            std::vector<std::u16string> visitTexts(m_visitFields.size());
-            std::vector<std::u16string> personTexts(m_personFields.size());
-            std::u16string citizenNumber;
-            struct Match {
-                quint8 flags;
-                const char *values;
-            };
-            std::vector<Match> matches;
-            VisitRecord record;
-            int status;
-            while ((status = statement.step()) == SQLITE_ROW) {
-                sqlite3_stmt *row = statement.get();
-                const qint64 rowid = sqlite3_column_int64(row, 0);
-                if (!byIndex())
-                    m_ticker.setRows(personRows + rowid - m_firstVisit);
-                if (!m_ticker.row())
-                    return cancelledError();
-
-                matches.clear();
-                const int keyType = sqlite3_column_type(row, 1);
-                if (keyType != SQLITE_NULL) {
+            const std::size_t textCount = m_visitFields.size() + 1; // the fields, then MB
+            std::vector<Visit> batch(kBatch);
+            for (Visit &visit : batch)
+                visit.texts.resize(textCount);
+            int status = SQLITE_ROW;
+            while (status == SQLITE_ROW) {
+                std::size_t size = 0;
+                while (size < kBatch && (status = statement.step()) == SQLITE_ROW) {
+                    sqlite3_stmt *row = statement.get();
+                    Visit &visit = batch[size++];
+                    visit.rowid = sqlite3_column_int64(row, 0);
+                    visit.keyType = sqlite3_column_type(row, 1);
                     const auto *key = static_cast<const char *>(sqlite3_column_blob(row, 1));
-                    m_persons.forEach(key ? key : "", std::size_t(sqlite3_column_bytes(row, 1)),
-                                      keyType == SQLITE_BLOB,
-                                      [&](quint8 flags, const char *values) { matches.push_back({flags, values}); });
+                    visit.key.assign(key ? key : "", std::size_t(sqlite3_column_bytes(row, 1)));
+                    visit.hash = PersonTable::hashOf(visit.key.data(), visit.key.size(), visit.keyType == SQLITE_BLOB);
+                    m_persons.prefetchSlot(visit.hash);
+                    // The key is copied: its text may now be read as UTF-16.
+                    for (std::size_t i = 0; i < m_visitFields.size(); ++i)
+                        copyText(row, 2 + int(i), visit.texts[i]);
+                    if (m_fields & FieldCitizenNumber)
+                        copyText(row, 1, visit.texts.back());
                 }
-                if (matches.empty()) {
-                    if (m_figures)
-                        ++m_figures->unmatchedVisits;
-                    continue;
+                for (std::size_t i = 0; i < size && i < kAhead; ++i)
+                    m_persons.prefetchEntry(batch[i].hash);
+                for (std::size_t i = 0; i < size; ++i) {
+                    if (i + kAhead < size)
+                        m_persons.prefetchEntry(batch[i + kAhead].hash);
+                    const Visit &visit = batch[i];
+                    if (!byIndex())
+                        m_ticker.setRows(personRows + visit.rowid - m_firstVisit);
+                    if (!m_ticker.row())
+                        return cancelledError();
+                    if (Result<void> joined = join(visit, sink); !joined)
+                        return joined;
                 }
-                bool visitRead = false;
-                qint64 rows = 0;
-                for (const Match &match : matches) {
-                    const bool hasCode = match.flags & HasSettlement;
-                    const bool urban = match.flags & UrbanCode;
-                    if (m_figures && m_areaMatters && !hasCode)
-                        ++m_figures->noSettlementCode;
-                    if (!selected(hasCode, urban))
-                        continue;
-                    if (!visitRead) {
-                        // The join key is no longer needed: its text may now
-                        // be read as UTF-16.
-                        if (m_fields & FieldCitizenNumber)
-                            record.citizenNumber = columnText(row, 1, citizenNumber);
-                        for (std::size_t i = 0; i < m_visitFields.size(); ++i)
-                            record.*m_visitFields[i]->member = columnText(row, 2 + int(i), visitTexts[i]);
-                        visitRead = true;
-                    }
-                    const char *values = match.values;
-                    for (std::size_t i = 0; i < m_personFields.size(); ++i)
-                        record.*m_personFields[i]->member = getValue(values, personTexts[i]);
-                    record.urban = !m_morbidity && urban;
-                    if (Result<void> taken = sink(record); !taken)
-                        return namedVisit(taken.error(), rowid);
-                    ++rows;
-                }
-                if (m_figures && rows > 1)
-                    m_figures->repeatedPersons += rows - 1;
             }
             if (status != SQLITE_DONE)
                 return m_connection.stepError();
@@ -816,6 +825,69 @@ private:
         }
 
     private:
+        static constexpr std::size_t kBatch = 64;
+        static constexpr std::size_t kAhead = 8; // entries fetched ahead of the join
+
+        // A visit row copied out of the statement.
+        struct Visit {
+            qint64 rowid = 0;
+            int keyType = SQLITE_NULL;
+            std::string key;
+            quint64 hash = 0;
+            std::vector<std::u16string> texts; // the visit fields, then MB
+        };
+
+        static void copyText(sqlite3_stmt *row, int column, std::u16string &buffer)
+        {
+            const QStringView text = columnText(row, column, buffer);
+            if (text.utf16() != buffer.data())
+                buffer.assign(text.utf16(), std::size_t(text.size()));
+            buffer.resize(std::size_t(text.size()));
+        }
+
+        // Hands the visit's rows to the sink: one per person of its MB in the
+        // selection's area.
+        Result<void> join(const Visit &visit, const VisitSink &sink)
+        {
+            m_matches.clear();
+            if (visit.keyType != SQLITE_NULL)
+                m_persons.forEach(visit.key.data(), visit.key.size(), visit.keyType == SQLITE_BLOB, visit.hash,
+                                  [&](quint8 flags, const char *values) { m_matches.push_back({flags, values}); });
+            if (m_matches.empty()) {
+                if (m_figures)
+                    ++m_figures->unmatchedVisits;
+                return {};
+            }
+            const auto view = [](const std::u16string &text) {
+                return QStringView(text.data(), qsizetype(text.size()));
+            };
+            qint64 rows = 0;
+            for (const Match &match : m_matches) {
+                const bool hasCode = match.flags & HasSettlement;
+                const bool urban = match.flags & UrbanCode;
+                if (m_figures && m_areaMatters && !hasCode)
+                    ++m_figures->noSettlementCode;
+                if (!selected(hasCode, urban))
+                    continue;
+                if (rows == 0) {
+                    for (std::size_t i = 0; i < m_visitFields.size(); ++i)
+                        m_record.*m_visitFields[i]->member = view(visit.texts[i]);
+                    if (m_fields & FieldCitizenNumber)
+                        m_record.citizenNumber = view(visit.texts.back());
+                }
+                const char *values = match.values;
+                for (std::size_t i = 0; i < m_personFields.size(); ++i)
+                    m_record.*m_personFields[i]->member = getValue(values, m_personTexts[i]);
+                m_record.urban = !m_morbidity && urban;
+                if (Result<void> taken = sink(m_record); !taken)
+                    return namedVisit(taken.error(), visit.rowid);
+                ++rows;
+            }
+            if (m_figures && rows > 1)
+                m_figures->repeatedPersons += rows - 1;
+            return {};
+        }
+
         // Whether a joined row of a person with that settlement code is in the
         // selection's area.
         bool selected(bool hasCode, bool urban) const
@@ -864,6 +936,13 @@ private:
         std::vector<const NamedField *> m_visitFields;
         std::vector<const NamedField *> m_personFields;
         PersonTable m_persons;
+        struct Match {
+            quint8 flags;
+            const char *values;
+        };
+        std::vector<Match> m_matches;
+        VisitRecord m_record;
+        std::vector<std::u16string> m_personTexts;
         qint64 m_firstVisit = 0;
         double m_share = 1;
     };
