@@ -582,6 +582,20 @@ public:
 
     bool cancelled() const { return m_control.cancel && m_control.cancel->load(std::memory_order_relaxed); }
 
+    // Starts the read of the open transaction: its first page read, which
+    // waits while another program writes.
+    Result<void> startReading() const
+    {
+        Statement first;
+        if (Result<void> prepared = first.prepare(m_db, QStringLiteral("select 1 from sqlite_master limit 1"));
+            !prepared)
+            return cancelled() ? cancelledError() : prepared.error();
+        const int status = first.step();
+        if (status != SQLITE_ROW && status != SQLITE_DONE)
+            return stepError();
+        return {};
+    }
+
     // The error of a failed step: the user's cancel, or SQLite's message.
     Error stepError() const { return cancelled() ? cancelledError() : fail(sqliteMessage(m_db)); }
 
@@ -634,9 +648,15 @@ public:
         if (!transaction.begun())
             return transaction.begun().error();
         sqlite3 *db = handleOf(m_database);
-        if (!db || !readableHere(db, fields))
+        if (!db)
             return makeStatementsSource(m_database)->read(selection, fields, sink, control, figures);
+        // From the first page read on, a lock of another program is waited
+        // for in a way the user sees and can cancel.
         const ConnectionForRead connection(db, control);
+        if (Result<void> started = connection.startReading(); !started)
+            return started;
+        if (!readableHere(db, fields))
+            return makeStatementsSource(m_database)->read(selection, fields, sink, control, figures);
         Run run(db, connection, selection, fields, control, figures);
         if (Result<void> loaded = run.loadPersons(); !loaded)
             return loaded;
