@@ -16,6 +16,7 @@
 // as written.
 
 #include "database.h"
+#include "persontable.h"
 #include "sourcereading.h"
 
 #include <QSqlDriver>
@@ -155,13 +156,6 @@ QStringView columnText(sqlite3_stmt *stmt, int column, std::u16string &buffer)
 
 // ---- The insured persons -------------------------------------------------
 
-// Where the settlement code puts a person.
-enum PersonFlag : quint8 {
-    BlobKey = 1,       // MB is stored as a blob (never equal to a text)
-    HasSettlement = 2, // MESTO_S is not NULL
-    UrbanCode = 4,     // MESTO_S is a number equal to one of the urban codes
-};
-
 // How a value of a person is kept.
 enum ValueTag : quint8 {
     EmptyValue = 0, // NULL or the empty text
@@ -170,28 +164,6 @@ enum ValueTag : quint8 {
     Utf16Text = 3,  // length, then the UTF-16 units
     Integer = 4,    // a zigzag varint
 };
-
-void putVarint(std::string &out, quint64 value)
-{
-    while (value >= 0x80) {
-        out += char(value | 0x80);
-        value >>= 7;
-    }
-    out += char(value);
-}
-
-quint64 getVarint(const char *&p)
-{
-    quint64 value = 0;
-    int shift = 0;
-    for (;;) {
-        const auto byte = quint8(*p++);
-        value |= quint64(byte & 0x7f) << shift;
-        if (byte < 0x80)
-            return value;
-        shift += 7;
-    }
-}
 
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
@@ -280,144 +252,6 @@ QStringView getValue(const char *&p, std::u16string &buffer)
     }
     return QStringView(buffer.data(), qsizetype(buffer.size()));
 }
-
-quint64 hashKey(const char *key, std::size_t size, bool blob)
-{
-    constexpr quint64 m = 0x9fb21c651e98df25ull;
-    quint64 h = 0x9e3779b97f4a7c15ull ^ (quint64(size) * m) ^ (blob ? 0xc2b2ae3d27d4eb4full : 0);
-    while (size > 0) {
-        quint64 word = 0;
-        const std::size_t n = std::min<std::size_t>(size, 8);
-        std::memcpy(&word, key, n);
-        key += n;
-        size -= n;
-        h = (h ^ (word * 0xbf58476d1ce4e5b9ull)) * m;
-        h ^= h >> 29;
-    }
-    h ^= h >> 32;
-    h *= m;
-    return h ^ (h >> 29);
-}
-
-// The insured persons' needed values, keyed by the exact bytes of MB: an
-// open-addressing table of 8-byte slots (a part of the hash and the place
-// of the entry) over entries packed one after the other in 1 MiB blocks.
-// An entry is the length and bytes of MB, the flags, then the values. A
-// person listed k times is k entries, found one after the other.
-class PersonTable {
-public:
-    static constexpr std::size_t kBlockSize = std::size_t(1) << 20;
-
-    void reserve(qint64 persons) { rehash(capacityFor(std::max<qint64>(persons, 16))); }
-
-    // Adds the entry whose bytes are given (see above) for that key.
-    Result<void> add(const char *key, std::size_t keySize, bool blob, const std::string &entry)
-    {
-        if (entry.size() > kBlockSize)
-            return fail(QStringLiteral("An insured person's citizen number or values are too long to be read"));
-        if (m_blocks.empty() || m_used + entry.size() > kBlockSize) {
-            if (m_blocks.size() >= (std::size_t(1) << 32) / kBlockSize)
-                return fail(QStringLiteral("The insured persons do not fit into the memory of a run"));
-            m_blocks.push_back(std::make_unique<char[]>(kBlockSize));
-            m_used = 0;
-        }
-        const quint64 place = quint64(m_blocks.size() - 1) * kBlockSize + m_used;
-        std::memcpy(m_blocks.back().get() + m_used, entry.data(), entry.size());
-        m_used += entry.size();
-        if (std::size_t(++m_count) > (m_slots.size() / 4) * 3)
-            rehash(std::max<std::size_t>(16, m_slots.size() * 2));
-        insert(hashKey(key, keySize, blob), place);
-        return {};
-    }
-
-    static quint64 hashOf(const char *key, std::size_t keySize, bool blob) { return hashKey(key, keySize, blob); }
-
-    // Brings the slot of a hash into the cache ahead of its lookup.
-    void prefetchSlot(quint64 hash) const { prefetch(&m_slots[std::size_t(hash) & (m_slots.size() - 1)]); }
-    // Brings the first entry the hash may name into the cache (its slot read).
-    void prefetchEntry(quint64 hash) const
-    {
-        const auto tag = quint32(hash >> 32);
-        const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t i = std::size_t(hash) & mask; m_slots[i] != 0; i = (i + 1) & mask)
-            if (quint32(m_slots[i] >> 32) == tag) {
-                prefetch(entryAt(quint32(m_slots[i]) - 1));
-                return;
-            }
-    }
-
-    // Calls found(flags, values) for every entry of the key, values pointing
-    // at its first value; hash is hashOf the key.
-    template <typename Found>
-    void forEach(const char *key, std::size_t keySize, bool blob, quint64 hash, Found &&found) const
-    {
-        const auto tag = quint32(hash >> 32);
-        const std::size_t mask = m_slots.size() - 1;
-        for (std::size_t i = std::size_t(hash) & mask; m_slots[i] != 0; i = (i + 1) & mask) {
-            if (quint32(m_slots[i] >> 32) != tag)
-                continue;
-            const char *p = entryAt(quint32(m_slots[i]) - 1);
-            const std::size_t size = std::size_t(getVarint(p));
-            const auto flags = quint8(p[size]);
-            if (size == keySize && bool(flags & BlobKey) == blob && std::memcmp(p, key, size) == 0)
-                found(flags, p + size + 1);
-        }
-    }
-
-    qint64 count() const { return m_count; }
-    // Bytes held: the slots and the blocks of entries.
-    qint64 bytes() const { return qint64(m_slots.size() * sizeof(quint64) + m_blocks.size() * kBlockSize); }
-
-private:
-    // A prefetch the compiler keeps: a loop whose only effect is a
-    // __builtin_prefetch may be dropped as a whole.
-    static void prefetch(const void *address)
-    {
-#if defined(__x86_64__) || defined(__i386__)
-        asm volatile("prefetcht0 %0" : : "m"(*static_cast<const char *>(address)));
-#else
-        __builtin_prefetch(address);
-#endif
-    }
-    static std::size_t capacityFor(qint64 entries)
-    {
-        std::size_t capacity = 16;
-        while (qint64(capacity / 4) * 3 < entries)
-            capacity *= 2;
-        return capacity;
-    }
-    const char *entryAt(quint64 place) const
-    {
-        return m_blocks[std::size_t(place / kBlockSize)].get() + place % kBlockSize;
-    }
-    void insert(quint64 hash, quint64 place)
-    {
-        const std::size_t mask = m_slots.size() - 1;
-        std::size_t i = std::size_t(hash) & mask;
-        while (m_slots[i] != 0)
-            i = (i + 1) & mask;
-        m_slots[i] = (hash & 0xffffffff00000000ull) | (place + 1);
-    }
-    void rehash(std::size_t capacity)
-    {
-        if (capacity <= m_slots.size())
-            return;
-        std::vector<quint64> old(capacity, 0);
-        old.swap(m_slots);
-        for (const quint64 slot : old) {
-            if (slot == 0)
-                continue;
-            const char *p = entryAt(quint32(slot) - 1);
-            const std::size_t size = std::size_t(getVarint(p));
-            insert(hashKey(p, size, quint8(p[size]) & BlobKey), quint32(slot) - 1);
-        }
-    }
-
-    std::vector<quint64> m_slots;
-    std::vector<std::unique_ptr<char[]>> m_blocks;
-    std::size_t m_used = 0;
-    qint64 m_count = 0;
-};
 
 // The flags of a person's settlement code, MESTO_S of numeric affinity
 // compared with the integer codes as SQLite compares them.
@@ -724,11 +558,8 @@ private:
                 const auto *key = static_cast<const char *>(sqlite3_column_blob(row, 0));
                 const auto keySize = std::size_t(sqlite3_column_bytes(row, 0));
                 const bool blob = keyType == SQLITE_BLOB;
-                entry.clear();
-                putVarint(entry, keySize);
-                const std::size_t keyOffset = entry.size();
-                entry.append(key ? key : "", keySize);
-                entry += char(settlementFlags(row, 1) | (blob ? BlobKey : 0));
+                PersonTable::startEntry(entry, key ? key : "", keySize, settlementFlags(row, 1) | (blob ? BlobKey : 0));
+                const std::size_t keyOffset = entry.size() - 1 - keySize;
                 for (int i = 0; i < int(m_personFields.size()); ++i)
                     putValue(entry, row, 2 + i, scratch);
                 // The key as copied: reading the values may have moved SQLite's bytes.

@@ -4,6 +4,7 @@
 // another program's lock, which the user sees and can cancel.
 #include "database.h"
 #include "figuresdata.h"
+#include "persontable.h"
 #include "sourcedatabase.h"
 #include "visitsource.h"
 
@@ -126,6 +127,48 @@ TEST(Sources, ALockIsWaitedForVisiblyAndCanBeCancelled)
     ASSERT_FALSE(stopped.ok());
     EXPECT_EQ(stopped.error().kind, ErrorKind::Cancelled);
     EXPECT_EQ(waits, 2);
+}
+
+} // namespace
+
+namespace {
+
+// The table the SQLite source joins with: every entry of a key is found,
+// repeated keys and all, as the table grows from its smallest size; a blob
+// never matches a text of the same bytes.
+TEST(PersonTable, FindsEveryEntryOfAKeyAsItGrows)
+{
+    data::PersonTable table;
+    table.reserve(0);
+    std::string entry;
+    auto keyOf = [](int i) { return "0101" + std::to_string(i % 7000); };
+    for (int i = 0; i < 10000; ++i) {
+        const std::string key = keyOf(i);
+        data::PersonTable::startEntry(entry, key.data(), key.size(), i % 3 == 0 ? data::HasSettlement : 0);
+        entry += std::to_string(i) + '\0'; // a value of the test's own: a C string
+        ASSERT_TRUE(table.add(key.data(), key.size(), false, entry).ok());
+    }
+    data::PersonTable::startEntry(entry, "01011", 5, data::BlobKey);
+    entry += std::string("blob") + '\0';
+    ASSERT_TRUE(table.add("01011", 5, true, entry).ok());
+    EXPECT_EQ(table.count(), 10001);
+
+    auto found = [&](const std::string &key, bool blob) {
+        std::vector<std::string> values;
+        table.forEach(key.data(), key.size(), blob, data::PersonTable::hashOf(key.data(), key.size(), blob),
+                      [&](quint8 flags, const char *value) {
+                          values.push_back(std::string(value) + ((flags & data::HasSettlement) ? "+" : ""));
+                      });
+        std::sort(values.begin(), values.end());
+        return values;
+    };
+    for (int i : {0, 1, 2999, 3000, 6999})
+        EXPECT_EQ(found(keyOf(i), false).size(), i < 3000 ? 2u : 1u) << i;
+    EXPECT_EQ(found(keyOf(1), false), (std::vector<std::string>{"1", "7001"}));
+    EXPECT_EQ(found(keyOf(3), false), (std::vector<std::string>{"3+", "7003"}));
+    EXPECT_EQ(found("01011", true), std::vector<std::string>{"blob"});
+    EXPECT_EQ(found("0101", false), std::vector<std::string>{});
+    EXPECT_EQ(found("", false), std::vector<std::string>{});
 }
 
 } // namespace
