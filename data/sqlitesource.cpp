@@ -367,15 +367,21 @@ QString singleText(sqlite3 *db, const QString &text)
     return columnText(statement.get(), 0, buffer).toString();
 }
 
+// Whether PREGLEDI1 has an index that starts with DATA (on every row).
+bool hasDateIndex(sqlite3 *db)
+{
+    return singleInteger(
+               db, QStringLiteral("select count(*) from pragma_index_list('PREGLEDI1') as l, pragma_index_info(l.name) "
+                                  "as i where i.seqno = 0 and i.name = 'DATA' collate nocase and l.partial = 0"))
+        > 0;
+}
+
 // The share of the visits the period covers, from the first and last ISO
 // visit date the DATA index gives (both read in a few page reads); 1 when
 // there is no such index or the dates are not ISO texts.
-double periodShare(sqlite3 *db, QDate from, QDate to)
+double periodShare(sqlite3 *db, bool dateIndex, QDate from, QDate to)
 {
-    const qint64 indexes = singleInteger(
-        db, QStringLiteral("select count(*) from pragma_index_list('PREGLEDI1') as l, pragma_index_info(l.name) as i "
-                           "where i.seqno = 0 and i.name = 'DATA' collate nocase and l.partial = 0"));
-    if (indexes == 0 || !from.isValid() || !to.isValid())
+    if (!dateIndex || !from.isValid() || !to.isValid())
         return 1;
     // Texts sort after every number and before every blob.
     const QString range = QStringLiteral("select DATA from PREGLEDI1 where DATA > '' and DATA < x'' order by DATA %1 "
@@ -388,6 +394,67 @@ double periodShare(sqlite3 *db, QDate from, QDate to)
     const int end = std::min(last, dayNumberOf(to));
     return end < start ? 0 : double(end - start + 1) / double(last - first + 1);
 }
+
+// A value of a row kept beyond the row (SQLite's own copy of it).
+class ValueCopy {
+public:
+    ValueCopy() = default;
+    ~ValueCopy() { sqlite3_value_free(m_value); }
+    ValueCopy(const ValueCopy &) = delete;
+    ValueCopy &operator=(const ValueCopy &) = delete;
+
+    void take(sqlite3_value *value)
+    {
+        sqlite3_value_free(m_value);
+        m_value = sqlite3_value_dup(value);
+    }
+    sqlite3_value *get() const { return m_value; }
+
+    // The same storage class and the same bytes (or number).
+    bool sameAs(sqlite3_value *other) const
+    {
+        const int type = sqlite3_value_type(m_value);
+        if (type != sqlite3_value_type(other))
+            return false;
+        switch (type) {
+        case SQLITE_NULL:
+            return true;
+        case SQLITE_INTEGER:
+            return sqlite3_value_int64(m_value) == sqlite3_value_int64(other);
+        case SQLITE_FLOAT:
+            return sqlite3_value_double(m_value) == sqlite3_value_double(other);
+        default:
+            break;
+        }
+        const int size = sqlite3_value_bytes(m_value);
+        return size == sqlite3_value_bytes(other)
+            && std::memcmp(sqlite3_value_blob(m_value), sqlite3_value_blob(other), std::size_t(size)) == 0;
+    }
+
+    // As isNonIsoVisitDate tells for the value's text: not NULL, not empty,
+    // and not the ISO text of a real day.
+    bool isNonIsoDate() const
+    {
+        const int type = sqlite3_value_type(m_value);
+        if (type == SQLITE_NULL)
+            return false;
+        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+            return true;
+        const int size = sqlite3_value_bytes(m_value);
+        if (size == 0)
+            return false;
+        const auto *bytes = static_cast<const unsigned char *>(sqlite3_value_blob(m_value));
+        if (type != SQLITE_TEXT || size != 10 || !isAscii(bytes, size))
+            return true;
+        std::u16string text;
+        widen(bytes, size, text);
+        int day = 0;
+        return !parseIsoDay(QStringView(text.data(), qsizetype(text.size())), &day);
+    }
+
+private:
+    sqlite3_value *m_value = nullptr;
+};
 
 // ---- The connection during a read -----------------------------------------
 
@@ -526,13 +593,24 @@ private:
         Result<void> loadPersons()
         {
             m_personTexts.resize(m_personFields.size());
-            const qint64 persons = singleInteger(m_db, QStringLiteral("select max(rowid) from osigurenici"));
+            // The rows, as the span of the row numbers tells (a few page
+            // reads; counting would read the table). For the persons' table
+            // the span is bounded by what the file can hold (a row takes at
+            // least 8 bytes) and by 4 million: a larger table grows as read.
+            const auto span = [&](const char *table) {
+                const qint64 first = singleInteger(m_db, QStringLiteral("select min(rowid) from %1").arg(QLatin1String(table)));
+                const qint64 last = singleInteger(m_db, QStringLiteral("select max(rowid) from %1").arg(QLatin1String(table)));
+                return last >= first ? last - first + 1 : 0;
+            };
+            const qint64 fileRows = singleInteger(m_db, QStringLiteral("PRAGMA page_count"))
+                * singleInteger(m_db, QStringLiteral("PRAGMA page_size")) / 8;
+            const qint64 persons = std::min({span("osigurenici"), fileRows, qint64(1) << 22});
             m_firstVisit = singleInteger(m_db, QStringLiteral("select min(rowid) from PREGLEDI1"));
-            const qint64 lastVisit = singleInteger(m_db, QStringLiteral("select max(rowid) from PREGLEDI1"));
-            const qint64 visits = lastVisit >= m_firstVisit ? lastVisit - m_firstVisit + 1 : 0;
-            m_share = periodShare(m_db, m_selection.from, m_selection.to);
+            const qint64 visits = span("PREGLEDI1");
+            m_dateIndex = hasDateIndex(m_db);
+            m_share = periodShare(m_db, m_dateIndex, m_selection.from, m_selection.to);
             m_ticker.setEstimate(persons + qint64(double(visits) * (byIndex() ? m_share : 1.0)));
-            m_persons.reserve(std::min<qint64>(persons, qint64(1) << 26));
+            m_persons.reserve(persons);
 
             // MB, the settlement code where the area or the figures need it
             // (else a constant that reads as a code), then the values.
@@ -574,17 +652,60 @@ private:
             return {};
         }
 
-        // Visit dates that are not ISO texts, over every distinct DATA (the
-        // DATA index gives them without reading the table).
+        // Visit dates that are not ISO texts. With the DATA index, its
+        // distinct values are visited one seek each (a few thousand days),
+        // and only the rows of a value that is not an ISO date are counted;
+        // without it, every value is grouped.
         Result<void> countVisitDates()
         {
             if (!m_figures)
                 return {};
+            if (!m_dateIndex)
+                return countVisitDatesGrouped();
+            Statement first, next, rows;
+            for (auto [statement, text] : {std::pair{&first, "select DATA from PREGLEDI1 where DATA is not null order by "
+                                                             "DATA limit 1"},
+                                           std::pair{&next, "select DATA from PREGLEDI1 where DATA > ?1 order by DATA "
+                                                            "limit 1"},
+                                           std::pair{&rows, "select count(*) from PREGLEDI1 where DATA = ?1"}})
+                if (Result<void> prepared = statement->prepare(m_db, QLatin1String(text)); !prepared)
+                    return prepared;
+            qint64 nonIso = 0;
+            ValueCopy value;
+            int status = first.step();
+            sqlite3_stmt *found = first.get();
+            while (status == SQLITE_ROW) {
+                value.take(sqlite3_column_value(found, 0));
+                if (value.isNonIsoDate()) {
+                    sqlite3_reset(rows.get());
+                    sqlite3_bind_value(rows.get(), 1, value.get());
+                    if (rows.step() != SQLITE_ROW)
+                        return m_connection.stepError();
+                    nonIso += sqlite3_column_int64(rows.get(), 0);
+                }
+                sqlite3_reset(next.get());
+                sqlite3_bind_value(next.get(), 1, value.get());
+                status = next.step();
+                // The index gives each value once, in its order; should a
+                // value come again, the values are grouped instead.
+                if (status == SQLITE_ROW && value.sameAs(sqlite3_column_value(next.get(), 0)))
+                    return countVisitDatesGrouped();
+                found = next.get();
+            }
+            if (status != SQLITE_DONE)
+                return m_connection.stepError();
+            m_figures->nonIsoVisitDates = nonIso;
+            return {};
+        }
+
+        Result<void> countVisitDatesGrouped()
+        {
             Statement statement;
             if (Result<void> prepared = statement.prepare(
                     m_db, QStringLiteral("select DATA, count(*) from PREGLEDI1 group by DATA"));
                 !prepared)
                 return prepared;
+            qint64 nonIso = 0;
             std::u16string buffer;
             int status;
             while ((status = statement.step()) == SQLITE_ROW) {
@@ -593,10 +714,11 @@ private:
                     : type == SQLITE_TEXT                   ? StoredKind::Text
                                                             : StoredKind::Other;
                 if (isNonIsoVisitDate(kind, columnText(statement.get(), 0, buffer)))
-                    m_figures->nonIsoVisitDates += sqlite3_column_int64(statement.get(), 1);
+                    nonIso += sqlite3_column_int64(statement.get(), 1);
             }
             if (status != SQLITE_DONE)
                 return m_connection.stepError();
+            m_figures->nonIsoVisitDates = nonIso;
             return {};
         }
 
@@ -795,6 +917,7 @@ private:
         VisitRecord m_record;
         std::vector<std::u16string> m_personTexts;
         qint64 m_firstVisit = 0;
+        bool m_dateIndex = false;
         double m_share = 1;
     };
 
