@@ -307,6 +307,35 @@ INSTANTIATE_TEST_SUITE_P(WithAndWithoutIndexes, SourceEquivalence, ::testing::Bo
                              return info.param ? "Indexed" : "NoIndexes";
                          });
 
+// Tables declared otherwise than the program's schema (a settlement code
+// declared as text, which SQLite then compares as text; citizen numbers
+// compared without regard to case) are read with the statements' meaning.
+TEST(SourceEquivalence, OtherDeclarationsKeepTheStatementsMeaning)
+{
+    SourceDatabase source;
+    source.exec(QStringLiteral("drop table osigurenici"));
+    source.exec(QStringLiteral("create table osigurenici (MB TEXT COLLATE NOCASE, DAT_R DATE, MESTO_S TEXT, "
+                               "OSNOV TEXT, CLEN TEXT)"));
+    source.exec(QStringLiteral("insert into osigurenici values ('ab0198045001', '1980-01-01', '400017', '1', '00'), "
+                               "('CD0198545002', '1990-01-01', '300100', '5', NULL), ('EF0198045003', NULL, '', '1', '01')"));
+    source.exec(QStringLiteral("insert into PREGLEDI1 (RED_BR, MB, VidNaUsluga, DATA) values (1, 'AB0198045001', '1', "
+                               "'2024-03-15'), (2, 'cd0198545002', '2', '2024-03-15'), (3, 'ef0198045003', '3', '2024-03-15')"));
+    auto database = openSource(source);
+    ASSERT_TRUE(database);
+    for (const data::VisitSelection &selection : selectionsOver(QDate(2024, 1, 1), QDate(2024, 12, 31))) {
+        SCOPED_TRACE(describe(selection));
+        QString error;
+        const QStringList expected = recordsOf(*database, VisitSourceKind::Statements, selection, nullptr, &error);
+        ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+        for (VisitSourceKind kind : {VisitSourceKind::ServerJoin, VisitSourceKind::ProgramJoin})
+            EXPECT_EQ(recordsOf(*database, kind, selection, nullptr, &error), expected) << nameOf(kind);
+        if (selection.statement == data::VisitSelection::Statement::Visits) {
+            EXPECT_EQ(expected.size(), 3);
+            EXPECT_EQ(expected.filter(QStringLiteral("urban")).size(), 1); // '400017' equals 400017 as text
+        }
+    }
+}
+
 // A visit whose birth date cannot be read ends the run on every source with
 // the same message: the unreadable text, then the visit.
 TEST(SourceErrors, TheSameMessageNamesTheVisit)
