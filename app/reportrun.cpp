@@ -20,6 +20,7 @@ struct RunState {
     std::atomic<qint64> rowsEstimated{0};
     std::atomic<int> lockWaits{0};    // waits for a lock told so far
     std::optional<Result<report::TfrxReport>> result;
+    std::atomic<bool> done{false};    // result is set
 };
 
 void runThere(const data::AliasSettings &settings, const engine::Request &request, RunState &state,
@@ -76,10 +77,11 @@ Result<report::TfrxReport> runInBackground(const data::AliasSettings &settings, 
     // every way out, also when the application quits while it runs.
     std::thread worker([&] {
         runThere(settings, request, state, cancel, whileReading);
+        state.done.store(true);
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     loop.exec();
-    if (!state.result)
+    if (!state.done.load())
         cancel.store(true); // the loop was ended from outside: the application quits
     worker.join();
     return std::move(*state.result);
