@@ -4,6 +4,7 @@
 #include "runcompanion.h"
 #include "dates.h"
 #include "macc.h"
+#include "reportrun.h"
 #include "ui.h"
 
 
@@ -72,17 +73,20 @@ struct TfrmTarel::Panel {
 
 Result<std::unique_ptr<TfrmTarel>> TfrmTarel::create(MainWindowOptions options)
 {
-    Result<std::unique_ptr<data::Database>> database = data::Database::openAlias(options.alias);
+    Result<data::AliasSettings> settings = data::resolveAlias(options.alias);
+    if (!settings)
+        return settings.error();
+    Result<std::unique_ptr<data::Database>> database = data::Database::open(*settings);
     if (!database)
         return database.error();
-    std::unique_ptr<TfrmTarel> window(new TfrmTarel(std::move(options), std::move(*database)));
+    std::unique_ptr<TfrmTarel> window(new TfrmTarel(std::move(options), *settings, std::move(*database)));
     if (Result<void> opened = window->openLookups(); !opened)
         return opened.error();
     return window;
 }
 
-TfrmTarel::TfrmTarel(MainWindowOptions options, std::unique_ptr<data::Database> database)
-    : m_options(std::move(options)), m_db(std::move(database))
+TfrmTarel::TfrmTarel(MainWindowOptions options, data::AliasSettings settings, std::unique_ptr<data::Database> database)
+    : m_options(std::move(options)), m_settings(std::move(settings)), m_db(std::move(database))
 {
     if (m_options.ui) {
         m_ui = m_options.ui;
@@ -231,6 +235,9 @@ void TfrmTarel::FormShow()
 
 void TfrmTarel::closeEvent(QCloseEvent *event)
 {
+    // A report being run stops and shows nothing.
+    if (m_runCancel)
+        m_runCancel->store(true);
     FormClose();
     QWidget::closeEvent(event);
 }
@@ -284,17 +291,33 @@ void TfrmTarel::dtnPosetaOrdinacijaClick() { runReport(panelOf("dtnPosetaOrdinac
 
 void TfrmTarel::runReport(Panel &panel)
 {
+    // One run at a time: a click while one goes on is answered, not queued.
+    if (m_runCancel) {
+        m_ui->showMessage(this, QStringLiteral("A report is being prepared. Wait until it is shown, or cancel it, "
+                                               "before you ask for another."));
+        return;
+    }
     const std::optional<engine::Request> request = requestOf(panel);
     if (!request) {
         m_ui->showMessage(this, QStringLiteral("Izberete lekar"));
         return;
     }
     panel.button->setEnabled(false);
-    Result<report::TfrxReport> filled = engine::run(*m_db, *request);
+    setCursor(Qt::BusyCursor);
+    std::atomic<bool> cancel{false};
+    m_runCancel = &cancel;
+    std::unique_ptr<RunProgress> progress = m_ui->showProgress(this, [&cancel] { cancel.store(true); });
+    Result<report::TfrxReport> filled =
+        runInBackground(m_settings, *request, progress.get(), cancel, m_options.whileReading);
+    progress.reset();
+    m_runCancel = nullptr;
+    unsetCursor();
     // Enabled again also after an error, so the report can be run again.
     panel.button->setEnabled(true);
     if (!filled) {
-        m_ui->showError(this, withFullStop(filled.message()));
+        // A cancelled run shows nothing, and the panel keeps its last report.
+        if (filled.error().kind != ErrorKind::Cancelled)
+            m_ui->showError(this, withFullStop(filled.message()));
         return;
     }
     panel.filled = std::move(*filled);

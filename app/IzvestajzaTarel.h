@@ -3,8 +3,10 @@
 // The main window TfrmTarel: a header of informational labels and six report
 // panels. It owns the database connection, the doctor list and the
 // institution particulars for the program's whole life. Each panel button
-// reads its panel into a request, has the report engine run it, and shows the
-// filled report in the modal preview.
+// reads its panel into a request, has the report engine run it off the
+// window's thread (on a connection of its own, with its progress shown and a
+// Cancel button, the window staying responsive), and shows the filled report
+// in the modal preview.
 
 #include "database.h"
 #include "engine.h"
@@ -17,6 +19,7 @@
 #include <QWidget>
 
 #include <array>
+#include <atomic>
 #include <span>
 #include <functional>
 #include <memory>
@@ -41,6 +44,8 @@ struct MainWindowOptions {
     std::function<QDate()> today;      // empty: the local date
     // The reports behind the six buttons, found by button name.
     std::span<const engine::ReportDefinition> reports = engine::reportTable();
+    // Tests: called in a run's own thread at every progress report.
+    std::function<void()> whileReading;
 };
 
 enum class MorbidityPanel { GeneralMedicine = 0, SchoolYouth = 1, Children = 2 };
@@ -66,6 +71,8 @@ public:
     int currentDoctor() const { return m_currentDoctor; }
 
     data::Database &database() { return *m_db; }
+    // Whether a report is being run.
+    bool running() const { return m_runCancel != nullptr; }
     const data::Institution &institution() const { return m_institution; }
     bool lookupsOpen() const { return m_lookupsOpen; }
 
@@ -84,7 +91,7 @@ protected:
 private:
     struct Panel;
 
-    TfrmTarel(MainWindowOptions options, std::unique_ptr<data::Database> database);
+    TfrmTarel(MainWindowOptions options, data::AliasSettings settings, std::unique_ptr<data::Database> database);
     Result<void> openLookups();
     void FormShow();
     void FormClose();
@@ -96,6 +103,8 @@ private:
 
     MainWindowOptions m_options;
     std::unique_ptr<RunCompanion> m_companion;
+    data::AliasSettings m_settings; // of the alias; every run opens its own connection with them
+    std::atomic<bool> *m_runCancel = nullptr; // the running report's cancel flag
     std::unique_ptr<Ui> m_ownUi;
     Ui *m_ui = nullptr;
     // Declared before the queries, which use it and go first.

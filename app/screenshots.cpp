@@ -132,6 +132,11 @@ void ScreenshotSession::showError(QWidget *parent, const QString &text)
     WindowUi().showError(parent, text);
 }
 
+std::unique_ptr<RunProgress> ScreenshotSession::showProgress(QWidget *parent, std::function<void()> cancel)
+{
+    return WindowUi().showProgress(parent, std::move(cancel));
+}
+
 void ScreenshotSession::showReport(QWidget *parent, const report::TfrxReport &templ, report::PreparedReport &prepared)
 {
     // The preview is modal: a timer inside its event loop grabs and closes it.

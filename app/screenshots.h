@@ -37,6 +37,7 @@ public:
     void showMessage(QWidget *parent, const QString &text) override;
     void showError(QWidget *parent, const QString &text) override;
     void showReport(QWidget *parent, const report::TfrxReport &templ, report::PreparedReport &prepared) override;
+    std::unique_ptr<RunProgress> showProgress(QWidget *parent, std::function<void()> cancel) override;
 
 private:
     void save(QWidget *widget, const QString &name);

@@ -4,6 +4,15 @@
 #include "previewwindow.h"
 
 #include <QCoreApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
 
 namespace tarel::app {
 
@@ -13,7 +22,74 @@ QString applicationTitle()
     const QString name = QCoreApplication::applicationName();
     return name.isEmpty() ? QStringLiteral("Tarel") : name;
 }
+// A small window beside the main window, shown once a run has lasted a
+// moment: what the run does, a bar of the rows read, and Cancel.
+class ProgressWindow final : public RunProgress {
+public:
+    ProgressWindow(QWidget *parent, std::function<void()> cancel)
+    {
+        m_dialog = new QDialog(parent);
+        m_dialog->setObjectName(QStringLiteral("runProgress"));
+        m_dialog->setWindowTitle(applicationTitle());
+        m_dialog->setWindowModality(Qt::NonModal);
+        auto *layout = new QVBoxLayout(m_dialog);
+        m_label = new QLabel(QStringLiteral("Waiting for the database to answer..."), m_dialog);
+        m_label->setMinimumWidth(360);
+        m_bar = new QProgressBar(m_dialog);
+        m_bar->setRange(0, 0);
+        m_cancel = new QPushButton(QStringLiteral("Cancel"), m_dialog);
+        layout->addWidget(m_label);
+        layout->addWidget(m_bar);
+        layout->addWidget(m_cancel, 0, Qt::AlignRight);
+        auto stop = [this, cancel = std::move(cancel)] {
+            m_stopping = true;
+            m_cancel->setEnabled(false);
+            m_label->setText(QStringLiteral("Stopping the run..."));
+            cancel();
+        };
+        QObject::connect(m_cancel, &QPushButton::clicked, m_dialog, stop);
+        QObject::connect(m_dialog, &QDialog::rejected, m_dialog, stop);
+        // A short run never shows it.
+        QTimer::singleShot(300, m_dialog, [dialog = m_dialog] { dialog->show(); });
+    }
+    ~ProgressWindow() override { delete m_dialog; }
+
+    void setRows(qint64 read, qint64 estimated) override
+    {
+        if (m_stopping)
+            return;
+        const QLocale locale;
+        if (estimated > 0) {
+            m_bar->setRange(0, 1000);
+            m_bar->setValue(int(qMin<qint64>(1000, read * 1000 / estimated)));
+            m_label->setText(QStringLiteral("Reading the visits: %1 of %2 rows")
+                                 .arg(locale.toString(read), locale.toString(estimated)));
+        } else {
+            m_label->setText(QStringLiteral("Reading the visits: %1 rows").arg(locale.toString(read)));
+        }
+    }
+    void setLocked() override
+    {
+        if (m_stopping)
+            return;
+        m_bar->setRange(0, 0);
+        m_label->setText(QStringLiteral("Waiting for the database: another program is writing to it..."));
+    }
+
+private:
+    QPointer<QDialog> m_dialog;
+    QLabel *m_label = nullptr;
+    QProgressBar *m_bar = nullptr;
+    QPushButton *m_cancel = nullptr;
+    bool m_stopping = false;
+};
+
 } // namespace
+
+std::unique_ptr<RunProgress> WindowUi::showProgress(QWidget *parent, std::function<void()> cancel)
+{
+    return std::make_unique<ProgressWindow>(parent, std::move(cancel));
+}
 
 void WindowUi::showMessage(QWidget *parent, const QString &text)
 {

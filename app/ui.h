@@ -1,10 +1,14 @@
 #pragma once
 
-// What the windows ask of the user: message boxes and the report preview.
-// The windows reach them only through this interface, so that the tests can
-// replace them with recorders that never block.
+// What the windows ask of the user: message boxes, the progress of a running
+// report and the report preview. The windows reach them only through this
+// interface, so that the tests can replace them with recorders that never
+// block.
 
 #include <QString>
+
+#include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -15,6 +19,18 @@ struct PreparedReport;
 } // namespace tarel::report
 
 namespace tarel::app {
+
+// The progress of a running report, shown while it lasts (a small window
+// that leaves the main window usable, with a Cancel button). Until the
+// first rows come, the run waits for the database to answer.
+class RunProgress {
+public:
+    virtual ~RunProgress() = default;
+    // The rows read so far of the rows estimated (0: not known).
+    virtual void setRows(qint64 read, qint64 estimated) = 0;
+    // The run waits while another program writes to the database.
+    virtual void setLocked() = 0;
+};
 
 class Ui {
 public:
@@ -28,6 +44,9 @@ public:
     // and shows it in the modal preview; returns when the preview is closed.
     virtual void showReport(QWidget *parent, const report::TfrxReport &templ,
                             report::PreparedReport &prepared) = 0;
+    // Shows the progress of a run that has begun; cancel is called when the
+    // user asks to stop it. The progress goes when the object is destroyed.
+    virtual std::unique_ptr<RunProgress> showProgress(QWidget *parent, std::function<void()> cancel) = 0;
 };
 
 // Message boxes and the preview window.
@@ -39,6 +58,7 @@ public:
     void showError(QWidget *parent, const QString &text) override;
     void showReport(QWidget *parent, const report::TfrxReport &templ,
                     report::PreparedReport &prepared) override;
+    std::unique_ptr<RunProgress> showProgress(QWidget *parent, std::function<void()> cancel) override;
 
 private:
     report::ReportCompanion *m_companion = nullptr;

@@ -3,12 +3,17 @@
 
 #include "messagetext.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QIODevice>
 #include <QTextStream>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <optional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -45,6 +50,65 @@ std::optional<QStringList> argumentTexts(int argc, char **argv, QTextStream &err
     return arguments;
 }
 
+// Set by SIGINT; the run stops at its next look at it. The handler is reset
+// by the first signal, so a second Ctrl-C ends the process at once.
+std::atomic<bool> interrupted{false};
+
+void onInterrupt(int) { interrupted.store(true, std::memory_order_relaxed); }
+
+void catchInterrupt()
+{
+    struct sigaction action {};
+    action.sa_handler = &onInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+}
+
+// One line on a terminal's standard error that shows how far the read has
+// got, redrawn at most five times a second and cleared when the read ends.
+class ProgressLine {
+public:
+    void rows(qint64 read, qint64 estimated)
+    {
+        if (m_shown && m_clock.elapsed() < 200)
+            return;
+        if (estimated > 0)
+            show(QStringLiteral("Reading the visits: %1 %").arg(qMin<qint64>(100, read * 100 / estimated)));
+        else
+            show(QStringLiteral("Reading the visits: %1 rows").arg(read));
+    }
+    void waiting()
+    {
+        if (m_shown && m_clock.elapsed() < 200)
+            return;
+        show(QStringLiteral("Waiting for the database: another program is writing to it"));
+    }
+    void clear()
+    {
+        if (!m_shown)
+            return;
+        std::fprintf(stderr, "\r%*s\r", m_width, "");
+        std::fflush(stderr);
+        m_shown = false;
+    }
+
+private:
+    void show(const QString &text)
+    {
+        const QByteArray line = text.toLocal8Bit();
+        std::fprintf(stderr, "\r%-*s", m_width, line.constData());
+        std::fflush(stderr);
+        m_width = qMax(m_width, int(line.size()));
+        m_shown = true;
+        m_clock.start();
+    }
+
+    QElapsedTimer m_clock;
+    int m_width = 0;
+    bool m_shown = false;
+};
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -66,8 +130,18 @@ int main(int argc, char **argv)
     QGuiApplication app(qtArgc, qtArgv);
     QCoreApplication::setApplicationName(QStringLiteral("tarel-report"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAREL_VERSION));
+    catchInterrupt();
+
+    ProgressLine progress;
+    tarel::cli::RunControl control;
+    control.read.cancel = &interrupted;
+    if (::isatty(STDERR_FILENO)) {
+        control.read.progress = [&](qint64 read, qint64 estimated) { progress.rows(read, estimated); };
+        control.read.waiting = [&] { progress.waiting(); };
+        control.readEnded = [&] { progress.clear(); };
+    }
     QTextStream out(stdout);
-    const int status = tarel::cli::runTool(*arguments, out, err, QDate::currentDate());
+    const int status = tarel::cli::runTool(*arguments, out, err, QDate::currentDate(), control);
 
     // What went to standard output (the help text) must have arrived: a full
     // disk or a closed pipe is a failure, not a success.

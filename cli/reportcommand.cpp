@@ -387,38 +387,52 @@ Result<std::pair<std::unique_ptr<data::Database>, engine::Request>> openRequest(
     return std::pair{std::move(*database), std::move(*request)};
 }
 
-Result<report::TfrxReport> runReport(const Command &command, QDate today)
+bool cancelled(const RunControl &control)
 {
-    auto opened = openRequest(command, today);
-    if (!opened)
-        return opened.error();
-    return engine::run(*opened->first, opened->second);
+    return control.read.cancel && control.read.cancel->load(std::memory_order_relaxed);
 }
 
-int writeCellVisits(const Command &command, QTextStream &err, QDate today)
+int writeCellVisits(const Command &command, QTextStream &err, QDate today, const RunControl &control)
 {
     auto opened = openRequest(command, today);
     if (!opened)
         return failed(err, opened.error());
-    const Result<engine::CellListing> listing = engine::listCellVisits(*opened->first, opened->second, command.cell);
+    const Result<engine::CellListing> listing =
+        engine::listCellVisits(*opened->first, opened->second, command.cell, control.read);
+    if (control.readEnded)
+        control.readEnded();
     if (!listing)
         return failed(err, listing.error());
+    if (cancelled(control))
+        return failed(err, data::cancelledError());
     if (Result<void> written = engine::saveCellVisitsCsv(listing->cell, listing->lines, command.output); !written)
         return failed(err, written.error());
     return ExitSuccess;
 }
 
-int writeReport(const Command &command, QTextStream &err, QDate today)
+int writeReport(const Command &command, QTextStream &err, QDate today, const RunControl &control)
 {
     if (!command.cell.isEmpty())
-        return writeCellVisits(command, err, today);
-    const Result<report::TfrxReport> filled = runReport(command, today);
+        return writeCellVisits(command, err, today, control);
+    Result<report::TfrxReport> filled = [&]() -> Result<report::TfrxReport> {
+        auto opened = openRequest(command, today);
+        if (!opened)
+            return opened.error();
+        engine::RunOptions options;
+        options.control = control.read;
+        return engine::run(*opened->first, opened->second, options);
+    }();
+    if (control.readEnded)
+        control.readEnded();
     if (!filled)
         return failed(err, filled.error());
     report::PreparationErrors errors;
     const report::PreparedReport prepared = report::prepare(*filled, &errors);
     if (!errors.isEmpty())
         return failed(err, fail(report::preparationErrorText(errors)));
+    // Stopped while the report was prepared: no file.
+    if (cancelled(control))
+        return failed(err, data::cancelledError());
     if (Result<void> written = writeOutput(prepared, command.format, command.output); !written)
         return failed(err, written.error());
     if (!command.checkOutput.isEmpty()) {
@@ -495,7 +509,19 @@ int runConvert(const Command &command, QTextStream &err)
 
 } // namespace
 
-int exitStatus(const Error &error) { return error.kind == ErrorKind::Usage ? ExitUsage : ExitRunError; }
+int exitStatus(const Error &error)
+{
+    switch (error.kind) {
+    case ErrorKind::Usage:
+        return ExitUsage;
+    case ErrorKind::Cancelled:
+        return ExitCancelled;
+    case ErrorKind::Run:
+    case ErrorKind::File:
+        break;
+    }
+    return ExitRunError;
+}
 
 QString usageText()
 {
@@ -541,7 +567,11 @@ QString usageText()
         text += QLatin1Char('\n') + help.mid(start).trimmed() + QLatin1Char('\n');
     text += QStringLiteral(
         "\n"
-        "Exit status: 0 success, 1 the run failed or a file was not written, 2 usage error.\n");
+        "Progress goes to standard error when it is a terminal. Ctrl-C (SIGINT) stops\n"
+        "a run before its file is written.\n"
+        "\n"
+        "Exit status: 0 success, 1 the run failed or a file was not written, 2 usage error,\n"
+        "130 stopped.\n");
     return text;
 }
 
@@ -577,7 +607,7 @@ std::variant<Command, Usage> parseCommand(const QStringList &arguments)
     return parseReport(options, positional);
 }
 
-int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate today)
+int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate today, const RunControl &control)
 {
     switch (command.kind) {
     case Command::Kind::Help:
@@ -597,10 +627,10 @@ int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate
     case Command::Kind::Report:
         break;
     }
-    return writeReport(command, err, today);
+    return writeReport(command, err, today, control);
 }
 
-int runTool(const QStringList &arguments, QTextStream &out, QTextStream &err, QDate today)
+int runTool(const QStringList &arguments, QTextStream &out, QTextStream &err, QDate today, const RunControl &control)
 {
     std::variant<Command, Usage> parsed = parseCommand(arguments);
     if (const Usage *usage = std::get_if<Usage>(&parsed)) {
@@ -609,7 +639,7 @@ int runTool(const QStringList &arguments, QTextStream &out, QTextStream &err, QD
             err << QStringLiteral("Try 'tarel-report --help'.") << Qt::endl;
         return ExitUsage;
     }
-    return runCommand(std::get<Command>(parsed), out, err, today);
+    return runCommand(std::get<Command>(parsed), out, err, today, control);
 }
 
 } // namespace tarel::cli

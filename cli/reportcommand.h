@@ -20,7 +20,8 @@
 // Exit codes: 0 success; 1 a run or conversion failed (its message and a full
 // stop on standard error), or a file of a batch was not written; 2 a usage
 // error, including a morbidity report without a doctor choice ("Izberete
-// lekar") and an unknown doctor code.
+// lekar") and an unknown doctor code; 130 the run was stopped (SIGINT) before
+// its file was written.
 
 #include "engine.h"
 #include "outputs.h"
@@ -30,6 +31,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -38,7 +40,7 @@ class QTextStream;
 
 namespace tarel::cli {
 
-enum ExitCode { ExitSuccess = 0, ExitRunError = 1, ExitUsage = 2 };
+enum ExitCode { ExitSuccess = 0, ExitRunError = 1, ExitUsage = 2, ExitCancelled = 130 };
 
 // The exit status of a failed command.
 int exitStatus(const Error &error);
@@ -80,11 +82,22 @@ std::variant<Command, Usage> parseCommand(const QStringList &arguments);
 
 QString usageText();
 
+// How a run tells its progress and is stopped: the read's progress and
+// cancel flag, and a call when the read has ended (before any message or
+// file), so that a progress line can be cleared. A run whose cancel flag is
+// set by the time its file would be written stops without writing it.
+struct RunControl {
+    data::ReadControl read;
+    std::function<void()> readEnded;
+};
+
 // Runs the parsed command; messages go to err, the help text to out.
 // today: the date printed in the visit reports' header.
-int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate today);
+int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate today,
+               const RunControl &control = {});
 
 // Parses and runs: the whole tool, minus the application object.
-int runTool(const QStringList &arguments, QTextStream &out, QTextStream &err, QDate today);
+int runTool(const QStringList &arguments, QTextStream &out, QTextStream &err, QDate today,
+            const RunControl &control = {});
 
 } // namespace tarel::cli

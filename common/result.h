@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringView>
 
 #include <optional>
 #include <utility>
@@ -69,14 +71,21 @@ private:
 inline Error fail(QString message, ErrorKind kind = ErrorKind::Run) { return Error{std::move(message), kind}; }
 
 // The one rule for ending a message shown to the user, in the error box and
-// on standard error alike: a full stop is appended unless the message already
-// ends a sentence (".", "!" or "?").
+// on standard error alike: a full stop is appended to each line of the
+// message unless the line already ends a sentence (".", "!" or "?").
 inline QString withFullStop(const QString &message)
 {
-    if (message.isEmpty() || message.endsWith(QLatin1Char('.')) || message.endsWith(QLatin1Char('!'))
-        || message.endsWith(QLatin1Char('?')))
-        return message;
-    return message + QLatin1Char('.');
+    const QList<QStringView> lines = QStringView(message).split(QLatin1Char('\n'));
+    QString shown;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            shown += QLatin1Char('\n');
+        shown += lines[i];
+        if (!lines[i].isEmpty() && !lines[i].endsWith(QLatin1Char('.')) && !lines[i].endsWith(QLatin1Char('!'))
+            && !lines[i].endsWith(QLatin1Char('?')))
+            shown += QLatin1Char('.');
+    }
+    return shown;
 }
 
 } // namespace tarel

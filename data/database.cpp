@@ -300,8 +300,19 @@ QString Database::knownCause(const QSqlError &error) const
     }
     if (m_engine != Engine::SQLite)
         return {};
-    const QString text = sqlErrorText(error);
-    switch (sqliteCode(error)) {
+    return knownSqliteCause(sqliteCode(error), sqlErrorText(error));
+}
+
+QString Database::sqliteErrorText(int code, const QString &message) const
+{
+    if (const QString known = knownSqliteCause(code & 0xff, message); !known.isEmpty())
+        return known;
+    return shownText(message, kShownMessageLength);
+}
+
+QString Database::knownSqliteCause(int code, const QString &text) const
+{
+    switch (code) {
     case SqliteBusy:
     case SqliteLocked:
         return lockedText();

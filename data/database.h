@@ -86,10 +86,14 @@ public:
     // sentence that names the database and says what the user can do, else
     // the database's own text on one line.
     QString errorText(const QSqlError &error) const;
+    // The same for an error of SQLite's C interface on this database: its
+    // result code and message.
+    QString sqliteErrorText(int code, const QString &message) const;
 
 private:
     Database() = default;
     QString knownCause(const QSqlError &error) const;
+    QString knownSqliteCause(int code, const QString &text) const;
     QString lockedText() const;
     QString m_connectionName;
     AliasSettings m_settings;

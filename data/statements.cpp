@@ -117,6 +117,22 @@ QStringList morbidityStatementFor(bool oneDoctor, AreaFilter area)
     return lines;
 }
 
+namespace {
+// Lines 3 to 7 of a visit statement, joined, without the leading "and ".
+QString areaLinesOf(const QStringList &statement)
+{
+    QString condition = statement.mid(2, 5).join(QLatin1Char('\n'));
+    if (condition.startsWith(QLatin1String("and ")))
+        condition.remove(0, 4);
+    return condition;
+}
+} // namespace
+
+QString periodCondition() { return DateRange; }
+QString kindCondition() { return morbidityStatement()[2]; }
+QString urbanVisitCondition() { return areaLinesOf(qPosetaDecaGradStatement()); }
+QString ruralVisitCondition() { return areaLinesOf(qPosetaDecaSeloStatement()); }
+
 } // namespace tarel::data
 
 #include <QFile>

@@ -50,6 +50,20 @@ QString morbidityFilterLine(bool oneDoctor, AreaFilter area);
 // The morbidity statement with its fifth line replaced by the filter line.
 QStringList morbidityStatementFor(bool oneDoctor, AreaFilter area);
 
+// Pieces of the statements above, for reading the same rows in other ways
+// (fewer columns, one statement for both visit passes, counts): each is cut
+// from the statement texts, so it means what the statement means.
+//
+// "WHERE DATA  between  :datumod and :datumdo": the period (line 2).
+QString periodCondition();
+// "and (pregledi1.vidnausluga='1' or pregledi1.vidnausluga='2')": the kinds
+// of service of the morbidity statement (line 3).
+QString kindCondition();
+// The area condition of the urban and of the rural visit statement (lines 3
+// to 7), without the leading "and": a condition on osigurenici alone.
+QString urbanVisitCondition();
+QString ruralVisitCondition();
+
 } // namespace tarel::data
 
 namespace tarel::data {

@@ -1,126 +1,166 @@
 #include "visitsource.h"
 
 #include "database.h"
+#include "messagetext.h"
+#include "sourcereading.h"
 
-#include <array>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace tarel::data {
 
 namespace {
 
-// The fields of a record and the names they have in the joined result: the
-// first occurrence of a name is the visit's (MB, PRE, IME, LEKAR_S).
-struct NamedField {
-    VisitField field;
-    const char16_t *name;
-    QStringView VisitRecord::*member;
-    bool date;
-};
-constexpr std::array<NamedField, 13> fieldNames = {{
-    {FieldCategory, u"S_DIJA", &VisitRecord::category, false},
-    {FieldSubCategory, u"S_DIJA2", &VisitRecord::subCategory, false},
-    {FieldCitizenNumber, u"MB", &VisitRecord::citizenNumber, false},
-    {FieldBirthDate, u"DAT_R", &VisitRecord::birthDate, true},
-    {FieldKind, u"VidNaUsluga", &VisitRecord::kind, false},
-    {FieldInsuranceBasis, u"OSNOV", &VisitRecord::insuranceBasis, false},
-    {FieldMember, u"CLEN", &VisitRecord::member, false},
-    {FieldRowNumber, u"RED_BR", &VisitRecord::rowNumber, false},
-    {FieldVisitDate, u"DATA", &VisitRecord::visitDate, true},
-    {FieldSurname, u"PRE", &VisitRecord::surname, false},
-    {FieldName, u"IME", &VisitRecord::name, false},
-    {FieldDoctor, u"LEKAR_S", &VisitRecord::doctor, false},
-    {FieldSettlement, u"MESTO_S", &VisitRecord::settlement, false},
-}};
-
-constexpr qint64 kProgressEvery = 4096;
-
-// Reads the statements through the SQL layer, as the program sends them.
-class SqlVisitSource final : public VisitSource {
-public:
-    explicit SqlVisitSource(Database &database) : m_database(database) {}
-
-    Result<void> read(const VisitSelection &selection, VisitFields fields, const VisitSink &sink,
-                      const ReadControl &control) override
-    {
-        const ReadTransaction transaction(m_database);
-        if (!transaction.begun())
-            return transaction.begun().error();
-        qint64 rows = 0;
-        if (selection.statement == VisitSelection::Statement::Morbidity) {
-            std::vector<std::pair<QString, QString>> texts;
-            if (selection.doctorCode)
-                texts.emplace_back(QLatin1String(DoctorParameter), *selection.doctorCode);
-            Query query(m_database, selection.queryName,
-                        morbidityStatementFor(selection.doctorCode.has_value(), selection.area));
-            if (Result<void> opened = query.open(selection.from, selection.to, texts); !opened)
-                return opened;
-            return walk(query, fields, false, sink, control, rows);
-        }
-        // The urban statement, then the rural one.
-        const std::pair<const char *, QStringList> passes[] = {
-            {"qPosetaDecaGrad", qPosetaDecaGradStatement()}, {"qPosetaDecaSelo", qPosetaDecaSeloStatement()}};
-        for (const auto &[name, statement] : passes) {
-            Query query(m_database, QString::fromLatin1(name), statement);
-            if (Result<void> opened = query.open(selection.from, selection.to); !opened)
-                return opened;
-            if (Result<void> walked = walk(query, fields, name == passes[0].first, sink, control, rows); !walked)
-                return walked;
-        }
-        return {};
-    }
-
-private:
-    static Result<void> walk(Query &query, VisitFields fields, bool urban, const VisitSink &sink,
-                             const ReadControl &control, qint64 &rows)
-    {
-        struct Column {
-            int index;
-            QStringView VisitRecord::*member;
-            bool date;
-        };
-        std::vector<Column> columns;
-        for (const NamedField &entry : fieldNames) {
-            if (!(fields & entry.field))
-                continue;
-            const int index = query.field(QStringView(entry.name));
-            if (index < 0)
-                return fail(QStringLiteral("%1: Field '%2' not found").arg(query.name(), QStringView(entry.name)));
-            columns.push_back({index, entry.member, entry.date});
-        }
-        std::vector<QString> texts(columns.size());
-        VisitRecord record;
-        record.urban = urban;
-        while (query.next()) {
-            for (std::size_t i = 0; i < columns.size(); ++i) {
-                texts[i] = columns[i].date ? query.dateText(columns[i].index) : query.text(columns[i].index);
-                record.*columns[i].member = texts[i];
-            }
-            if (Result<void> taken = sink(record); !taken)
-                return taken;
-            if (++rows % kProgressEvery == 0) {
-                if (control.cancel && control.cancel->load(std::memory_order_relaxed))
-                    return cancelledError();
-                if (control.progress)
-                    control.progress(rows, 0);
-            }
-        }
-        if (query.error())
-            return *query.error();
-        if (control.cancel && control.cancel->load(std::memory_order_relaxed))
-            return cancelledError();
-        return {};
-    }
-
-    Database &m_database;
-};
+QString shownOrNone(QStringView text) { return text.isEmpty() ? QStringLiteral("(none)") : shownText(text); }
 
 } // namespace
 
-std::unique_ptr<VisitSource> visitSourceOf(Database &database)
+std::unique_ptr<VisitSource> visitSourceOf(Database &database, VisitSourceKind kind)
 {
-    return std::make_unique<SqlVisitSource>(database);
+    if (kind == VisitSourceKind::Automatic) {
+        switch (database.engine()) {
+        case Engine::SQLite:
+            kind = VisitSourceKind::ProgramJoin;
+            break;
+        case Engine::PostgreSQL:
+            kind = VisitSourceKind::ServerJoin;
+            break;
+        case Engine::Other:
+            kind = VisitSourceKind::Statements;
+            break;
+        }
+    }
+    switch (kind) {
+    case VisitSourceKind::ProgramJoin:
+        if (database.engine() == Engine::SQLite)
+            return makeProgramJoinSource(database);
+        return makeServerJoinSource(database);
+    case VisitSourceKind::ServerJoin:
+        return makeServerJoinSource(database);
+    case VisitSourceKind::Automatic:
+    case VisitSourceKind::Statements:
+        break;
+    }
+    return makeStatementsSource(database);
 }
 
 Error cancelledError() { return fail(QStringLiteral("The run was cancelled"), ErrorKind::Cancelled); }
+
+QString visitLine(QStringView rowNumber, QStringView visitDate, QStringView surname, QStringView name)
+{
+    QString person = (surname.toString() + QLatin1Char(' ') + name.toString()).trimmed();
+    return QStringLiteral("Visit RED_BR %1 of %2, %3.")
+        .arg(shownOrNone(rowNumber), shownOrNone(visitDate),
+             person.isEmpty() ? QStringLiteral("(no name)") : shownText(person));
+}
+
+Error atVisit(Error error, QStringView rowNumber, QStringView visitDate, QStringView surname, QStringView name)
+{
+    error.message += QLatin1Char('\n') + visitLine(rowNumber, visitDate, surname, name);
+    return error;
+}
+
+bool ReadTicker::report()
+{
+    m_nextReport = m_rows + kProgressEvery;
+    if (m_control.progress)
+        m_control.progress(m_rows, std::max(m_estimate, m_rows));
+    return !cancelled();
+}
+
+bool isNonIsoVisitDate(StoredKind kind, QStringView text)
+{
+    if (kind == StoredKind::Null || text.isEmpty())
+        return false;
+    int day = 0;
+    return kind != StoredKind::Text || !parseIsoDay(text, &day);
+}
+
+namespace {
+
+// One count of a statement, with the selection's parameters bound.
+Result<qint64> countOf(Database &database, const VisitSelection &selection, const QStringList &lines)
+{
+    std::vector<std::pair<QString, QString>> texts;
+    if (selection.statement == VisitSelection::Statement::Morbidity && selection.doctorCode)
+        texts.emplace_back(QLatin1String(DoctorParameter), *selection.doctorCode);
+    Query query(database, QStringLiteral("figures"), lines);
+    if (Result<void> opened = query.open(selection.from, selection.to, texts); !opened)
+        return opened.error();
+    if (!query.next())
+        return query.error() ? *query.error() : fail(QStringLiteral("A count returned no row"));
+    return query.value(0).toLongLong();
+}
+
+} // namespace
+
+Result<SourceFigures> figuresByStatements(Database &database, const VisitSelection &selection,
+                                          const QString &rowIdentity)
+{
+    const bool morbidity = selection.statement == VisitSelection::Statement::Morbidity;
+    const QString join = QStringLiteral("from  PREGLEDI1 inner join osigurenici on osigurenici.mb = pregledi1.mb");
+    // The statement's conditions on the visit table.
+    QStringList visitConditions{periodCondition()};
+    if (morbidity) {
+        visitConditions << kindCondition();
+        if (selection.doctorCode)
+            visitConditions << morbidityFilterLine(true, AreaFilter::Both);
+    }
+    // The whole selection, without its select list.
+    QStringList selected = QStringList{join} + visitConditions;
+    if (morbidity)
+        selected << morbidityFilterLine(false, selection.area);
+    else
+        selected << QStringLiteral("and ((%1) or (%2))").arg(urbanVisitCondition(), ruralVisitCondition());
+
+    SourceFigures figures;
+    const Result<qint64> repeated = countOf(
+        database, selection,
+        QStringList{QStringLiteral("select count(*) - count(distinct %1)").arg(rowIdentity)} + selected);
+    if (!repeated)
+        return repeated.error();
+    figures.repeatedPersons = *repeated;
+
+    const Result<qint64> unmatched = countOf(
+        database, selection,
+        QStringList{QStringLiteral("select count(*) from PREGLEDI1")} + visitConditions
+            + QStringList{QStringLiteral(
+                "and not exists (select 1 from osigurenici where osigurenici.mb = pregledi1.mb)")});
+    if (!unmatched)
+        return unmatched.error();
+    figures.unmatchedVisits = *unmatched;
+
+    if (!morbidity || selection.area != AreaFilter::Both) {
+        const Result<qint64> noCode = countOf(
+            database, selection,
+            QStringList{QStringLiteral("select count(*) ") + join} + visitConditions
+                + QStringList{QStringLiteral("and osigurenici.MESTO_S is null")});
+        if (!noCode)
+            return noCode.error();
+        figures.noSettlementCode = *noCode;
+    }
+
+    // Every distinct visit date once, with its rows.
+    const bool sqlite = database.engine() == Engine::SQLite;
+    QSqlQuery dates(database.connection());
+    dates.setForwardOnly(true);
+    const QString datesText = sqlite
+        ? QStringLiteral("select typeof(DATA), DATA, count(*) from PREGLEDI1 group by DATA")
+        : QStringLiteral("select 'text', cast(DATA as text), count(*) from PREGLEDI1 group by DATA");
+    if (!dates.exec(datesText))
+        return fail(dates.lastError().databaseText().simplified());
+    while (dates.next()) {
+        const QVariant value = dates.value(1);
+        const QString type = dates.value(0).toString();
+        const StoredKind kind = value.isNull() ? StoredKind::Null
+            : type == u"text"                  ? StoredKind::Text
+                                               : StoredKind::Other;
+        if (isNonIsoVisitDate(kind, value.toString()))
+            figures.nonIsoVisitDates += dates.value(2).toLongLong();
+    }
+    if (dates.lastError().isValid())
+        return fail(dates.lastError().databaseText().simplified());
+    return figures;
+}
 
 } // namespace tarel::data

@@ -66,7 +66,8 @@ struct VisitRecord {
 };
 
 // The rows a report selects: the morbidity statement with the request's
-// doctor and area, or the two visit statements, the urban one first.
+// doctor and area, or the rows of both visit statements (each flagged urban
+// or not). Rows come in no particular order.
 struct VisitSelection {
     enum class Statement { Morbidity, Visits };
     Statement statement = Statement::Morbidity;
@@ -79,11 +80,39 @@ struct VisitSelection {
 
 // Progress and cancellation of a read.
 struct ReadControl {
-    // Called every few thousand rows with the rows read so far and an
-    // estimate of all (0 when unknown).
+    // Called every few thousand rows, and once when the first rows have been
+    // read, with the rows read so far and an estimate of all (0 when
+    // unknown). Rows are those of both tables a source reads.
     std::function<void(qint64 rowsRead, qint64 rowsEstimated)> progress;
+    // Called while the read waits for another program that is writing to the
+    // database (a lock), every few tenths of a second until it can go on.
+    std::function<void()> waiting;
     // Once set, the read stops with an error of kind Cancelled.
     const std::atomic<bool> *cancel = nullptr;
+};
+
+// What a source can tell about the data while it reads, beyond the rows it
+// hands over. All are counts; each is taken over the selection the read was
+// given.
+struct SourceFigures {
+    // Selected rows beyond the first of a visit that joins more than one
+    // insured person (a person listed k times gives a visit k rows).
+    qint64 repeatedPersons = 0;
+    // Visits (rows of PREGLEDI1) that meet the statement's own conditions on
+    // the visit table (the period; for the morbidity statement also the kind
+    // of service and the doctor) and whose MB matches no insured person; a
+    // NULL MB matches none.
+    qint64 unmatchedVisits = 0;
+    // Joined rows that meet every condition of the statement(s) except the
+    // area and whose insured person has no settlement code (MESTO_S NULL),
+    // so that neither area selects them. Counted for the visit statements
+    // and for the morbidity statement with area urban or rural; else 0.
+    qint64 noSettlementCode = 0;
+    // Rows of PREGLEDI1 whose DATA is neither NULL nor empty nor an ISO date
+    // text "YYYY-MM-DD" of a real day, whatever the period and the filters.
+    qint64 nonIsoVisitDates = 0;
+
+    friend bool operator==(const SourceFigures &, const SourceFigures &) = default;
 };
 
 // Takes one record; an error stops the read and is what the read returns.
@@ -93,15 +122,33 @@ class VisitSource {
 public:
     virtual ~VisitSource() = default;
     // Hands every row of the selection to the sink, inside a read
-    // transaction (its own, or the one already open on the database).
+    // transaction (its own, or the one already open on the database). With
+    // figures, also fills them from the same snapshot. An error of the sink
+    // stops the read and comes back with a second line naming the visit (see
+    // visitLine).
     virtual Result<void> read(const VisitSelection &selection, VisitFields fields, const VisitSink &sink,
-                              const ReadControl &control = {}) = 0;
+                              const ReadControl &control = {}, SourceFigures *figures = nullptr) = 0;
+};
+
+// How a source reads the rows. All give the same rows with the same texts.
+enum class VisitSourceKind {
+    Automatic,   // SQLite: ProgramJoin; PostgreSQL: ServerJoin; any other engine: Statements
+    Statements,  // the statements as written (every column), through the SQL layer
+    ServerJoin,  // one statement of the needed columns for all passes, joined by the database engine
+    ProgramJoin, // SQLite only: both tables read once through the SQLite C interface and joined here
 };
 
 // The source that reads a database's visits.
-std::unique_ptr<VisitSource> visitSourceOf(Database &database);
+std::unique_ptr<VisitSource> visitSourceOf(Database &database, VisitSourceKind kind = VisitSourceKind::Automatic);
 
 // The error of a read stopped by the user.
 Error cancelledError();
+
+// The line that names a visit in an error, its values as stored (quoted as
+// messages quote data): "Visit RED_BR 1234 of 2024-03-01, PETROVSKI MARKO."
+QString visitLine(QStringView rowNumber, QStringView visitDate, QStringView surname, QStringView name);
+// The error of a sink with the line naming the visit it stopped at added as
+// a second line; the first line stays as it was.
+Error atVisit(Error error, QStringView rowNumber, QStringView visitDate, QStringView surname, QStringView name);
 
 } // namespace tarel::data

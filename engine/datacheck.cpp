@@ -198,6 +198,14 @@ void DataCheckCounter::visitReportVisit(const data::VisitRecord &record, const r
         ++m_check.emptyBirthDate;
 }
 
+void DataCheckCounter::addSourceFigures(const data::SourceFigures &figures)
+{
+    m_check.repeatedPersons += figures.repeatedPersons;
+    m_check.unmatchedVisits += figures.unmatchedVisits;
+    m_check.noSettlementCode += figures.noSettlementCode;
+    m_check.nonIsoVisitDates += figures.nonIsoVisitDates;
+}
+
 DataCheck DataCheckCounter::result() const
 {
     DataCheck check = m_check;

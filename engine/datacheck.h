@@ -74,6 +74,9 @@ class DataCheckCounter final : public RunObserver {
 public:
     void morbidityVisit(const data::VisitRecord &record, const tabulation::MorbidityOutcome &outcome) override;
     void visitReportVisit(const data::VisitRecord &record, const reports::VisitOutcome &outcome) override;
+    // What only the source sees: persons listed twice, unknown citizen
+    // numbers, settlement codes, visit dates.
+    void addSourceFigures(const data::SourceFigures &figures);
 
     // The account so far, its uncounted diagnoses in order.
     DataCheck result() const;

@@ -56,17 +56,25 @@ constexpr ReportDefinition kReports[] = {
 };
 
 // Reads the selection's visits in one snapshot, handing each record to the
-// run's count, and then the institution's particulars from the same snapshot.
+// run's count and keeping what only the source sees in the data check, and
+// then the institution's particulars from the same snapshot.
 Result<data::Institution> readVisits(data::Database &database, const data::VisitSelection &selection,
-                                     data::VisitFields fields, const RunOptions &options, const data::VisitSink &count)
+                                     data::VisitFields fields, const RunOptions &options, const data::VisitSink &count,
+                                     DataCheckCounter &check)
 {
     const data::ReadTransaction transaction(database);
     if (!transaction.begun())
         return transaction.begun().error();
     if (options.observer)
         fields |= options.observer->fields();
-    if (const Result<void> read = data::visitSourceOf(database)->read(selection, fields, count, options.control); !read)
+    data::SourceFigures figures;
+    if (const Result<void> read = data::visitSourceOf(database, options.source)
+                                      ->read(selection, fields, count, options.control, &figures);
+        !read)
         return read.error();
+    check.addSourceFigures(figures);
+    if (options.figures)
+        *options.figures = figures;
     return database.institution();
 }
 
@@ -104,7 +112,7 @@ Result<report::TfrxReport> runMorbidity(data::Database &database, const Request 
             if (options.observer)
                 options.observer->morbidityVisit(record, *outcome);
             return {};
-        });
+        }, check);
     if (!institution)
         return institution.error();
     report::TfrxReport templ = definition.buildTemplate(**catalogue);
@@ -141,7 +149,7 @@ Result<report::TfrxReport> runVisits(data::Database &database, const Request &re
             if (options.observer)
                 options.observer->visitReportVisit(record, *outcome);
             return {};
-        });
+        }, check);
     if (!institution)
         return institution.error();
     report::TfrxReport templ = reports::buildVisitTemplate(report);

@@ -61,6 +61,10 @@ struct Request {
 struct RunOptions {
     RunObserver *observer = nullptr; // not owned
     data::ReadControl control;       // progress and cancel
+    // Filled by the read when given (not owned); see data::SourceFigures.
+    data::SourceFigures *figures = nullptr;
+    // How the visits are read; every kind gives the same rows.
+    data::VisitSourceKind source = data::VisitSourceKind::Automatic;
 };
 
 // Runs the request: reads its visits in one read transaction, counts them

@@ -49,6 +49,33 @@ void RecordingUi::showReport(QWidget *, const report::TfrxReport &templ, report:
 
 namespace {
 
+class RecordingProgress final : public app::RunProgress {
+public:
+    explicit RecordingProgress(RecordingUi::Progress &progress) : m_progress(progress) {}
+    ~RecordingProgress() override { m_progress.shown = false; }
+    void setRows(qint64 read, qint64 estimated) override
+    {
+        m_progress.rows = read;
+        m_progress.estimated = estimated;
+        m_progress.locked = false;
+    }
+    void setLocked() override { m_progress.locked = true; }
+
+private:
+    RecordingUi::Progress &m_progress;
+};
+
+} // namespace
+
+std::unique_ptr<app::RunProgress> RecordingUi::showProgress(QWidget *, std::function<void()> cancel)
+{
+    progress = Progress{true, -1, 0, false, std::move(cancel)};
+    ++progressShown;
+    return std::make_unique<RecordingProgress>(progress);
+}
+
+namespace {
+
 const reports::MorbidityProfile &oneRowProfile()
 {
     static const reports::MorbidityProfile profile{QStringLiteral("frxTest"), QStringLiteral("qTest"), 1,

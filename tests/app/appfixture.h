@@ -34,6 +34,15 @@ private:
 
 class RecordingUi : public app::Ui {
 public:
+    // The progress of the current run as the window has told it.
+    struct Progress {
+        bool shown = false;
+        qint64 rows = -1; // -1: no rows yet
+        qint64 estimated = 0;
+        bool locked = false;
+        std::function<void()> cancel; // the Cancel button
+    };
+
     struct Shown {
         QString templateName;
         int pages = 0;
@@ -45,10 +54,13 @@ public:
     std::vector<Shown> reports;
     std::function<void()> whileShowing; // runs inside showReport
     std::function<void(QWidget *)> whileError;
+    Progress progress;
+    int progressShown = 0; // runs that showed their progress
 
     void showMessage(QWidget *, const QString &text) override { messages << text; }
     void showError(QWidget *parent, const QString &text) override;
     void showReport(QWidget *parent, const report::TfrxReport &templ, report::PreparedReport &prepared) override;
+    std::unique_ptr<app::RunProgress> showProgress(QWidget *parent, std::function<void()> cancel) override;
 };
 
 // The six reports with each morbidity report replaced by one of a single

@@ -18,9 +18,13 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSemaphore>
 #include <QStandardItemModel>
 #include <QTest>
 #include <QTimer>
+
+#include <atomic>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -59,6 +63,7 @@ protected:
         options.today = [today] { return today; };
         if (oneRowReports)
             options.reports = fixture::oneRowReports();
+        options.whileReading = whileReading;
         auto window = TfrmTarel::create(options);
         EXPECT_TRUE(window.ok()) << (window ? "" : window.message().toStdString());
         if (!window)
@@ -83,8 +88,42 @@ protected:
         Q_EMIT box->activated(row);
     }
 
+    // Holds a run at its first progress report until the test lets it go
+    // (from a timer of the window's thread, while the click still runs).
+    void holdTheRunOnce()
+    {
+        whileReading = [this] {
+            if (!m_held.exchange(true)) {
+                m_reached.release();
+                m_proceed.tryAcquire(1, 30000);
+            }
+        };
+    }
+    bool runIsHeld() { return m_reached.tryAcquire(); }
+    void letTheRunGo() { m_proceed.release(); }
+
+    // Calls step every few milliseconds while the window's thread handles
+    // events, until it returns true.
+    QTimer *every(std::function<bool()> step)
+    {
+        auto *timer = new QTimer(&m_timers);
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, step = std::move(step)] {
+            if (step())
+                timer->stop();
+        });
+        timer->start(5);
+        return timer;
+    }
+
     fixture::AliasedSource aliased;
     fixture::RecordingUi ui;
+    std::function<void()> whileReading;
+
+private:
+    QSemaphore m_reached;
+    QSemaphore m_proceed;
+    std::atomic<bool> m_held{false};
+    QObject m_timers;
 };
 
 struct MorbidityPanelNames {
@@ -420,6 +459,88 @@ TEST_F(MainWindowTest, ErrorEndsTheRunAndLeavesTheWindowUsable)
     EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Izberete lekar")});
 }
 
+// While a run counts, the window handles its events: the run's progress
+// reaches it, and a click on another report is answered (not queued).
+TEST_F(MainWindowTest, TheWindowAnswersWhileARunCounts)
+{
+    holdTheRunOnce();
+    auto window = open();
+    ASSERT_TRUE(window);
+    child<QCheckBox>(*window, "lekari")->setChecked(true);
+    bool answered = false;
+    bool held = false;
+    every([&] {
+        held = held || runIsHeld();
+        if (!held || ui.progress.rows < 0)
+            return false; // the progress of the held run is on its way
+        answered = window->running() && ui.progress.shown && window->cursor().shape() == Qt::BusyCursor;
+        child<QPushButton>(*window, "dtnPosetaOrdinacija")->click();
+        letTheRunGo();
+        return true;
+    });
+    child<QPushButton>(*window, "btnIzvestaj")->click();
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("A report is being prepared. Wait until it is shown, or cancel "
+                                                      "it, before you ask for another.")});
+    ASSERT_EQ(ui.reports.size(), 1u); // the held run, and no other
+    EXPECT_EQ(ui.reports[0].templateName, QStringLiteral("frxTest"));
+    EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("v4")), QStringLiteral("2"));
+    EXPECT_GT(ui.progress.estimated, 0);
+    EXPECT_FALSE(ui.progress.shown);
+    EXPECT_FALSE(window->running());
+}
+
+// Cancel stops the run: no report, no error, the panel as it was; the next
+// run goes as usual.
+TEST_F(MainWindowTest, ACancelledRunShowsNothing)
+{
+    holdTheRunOnce();
+    auto window = open();
+    ASSERT_TRUE(window);
+    every([&] {
+        if (!runIsHeld())
+            return false;
+        ui.progress.cancel();
+        letTheRunGo();
+        return true;
+    });
+    auto *button = child<QPushButton>(*window, "dtnPosetaOrdinacija");
+    button->click();
+    EXPECT_TRUE(ui.reports.empty());
+    EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(u'\n').toStdString();
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_FALSE(window->running());
+    EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
+
+    button->click();
+    ASSERT_EQ(ui.reports.size(), 1u);
+    EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("vkupno")), QStringLiteral("2"));
+}
+
+// While another program holds the database locked, the run waits and the
+// window shows that it waits (progress without rows, busy cursor); it goes
+// on when the lock is gone.
+TEST_F(MainWindowTest, ARunWaitsVisiblyForALockedDatabase)
+{
+    auto window = open();
+    ASSERT_TRUE(window);
+    aliased.source.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    int ticks = 0;
+    bool waitingShown = false;
+    every([&] {
+        if (++ticks < 60)
+            return false; // the run has begun and is waiting
+        waitingShown = window->running() && ui.progress.shown && ui.progress.rows < 0
+            && window->cursor().shape() == Qt::BusyCursor;
+        aliased.source.exec(QStringLiteral("COMMIT"));
+        return true;
+    });
+    child<QPushButton>(*window, "dtnPosetaOrdinacija")->click();
+    EXPECT_TRUE(waitingShown);
+    EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(u'\n').toStdString();
+    EXPECT_EQ(ui.reports.size(), 1u);
+}
+
 TEST_F(MainWindowTest, ClosingClosesTheConnection)
 {
     auto window = open();
@@ -463,6 +584,8 @@ TEST(FullStop, AppendedOnce)
         {"Ends in a quotation \"x\"", "Ends in a quotation \"x\"."},
         {"A question?", "A question?"},
         {"", ""},
+        {"'x' is not a valid date\nVisit RED_BR 7 of 2024-02-01, A B.",
+         "'x' is not a valid date.\nVisit RED_BR 7 of 2024-02-01, A B."},
     };
     for (const Case &c : cases)
         EXPECT_EQ(withFullStop(QString::fromLatin1(c.message)), QString::fromLatin1(c.shown)) << c.message;

@@ -262,14 +262,15 @@ TEST_F(ReportCommandRun, FailuresExitOneAndWriteNothing)
         QString message; // empty: any message ending in a full stop
     };
     SourceDatabase broken;
-    broken.exec(QStringLiteral("insert into PREGLEDI1 (MB, VidNaUsluga, DATA) values ('1', '1', '2024-02-01')"));
+    broken.exec(QStringLiteral("insert into PREGLEDI1 (RED_BR, MB, PRE, IME, VidNaUsluga, DATA) "
+                               "values (7, '1', 'Petrovska', 'Ana', '1', '2024-02-01')"));
     broken.exec(QStringLiteral("insert into osigurenici (MB, DAT_R, MESTO_S) values ('1', 'x', 400017)"));
     QStringList brokenRun = visitRun(file("broken.csv"));
     brokenRun[6] = broken.path();
     QStringList missingDatabase = visitRun(file("missing.csv"));
     missingDatabase[6] = file("no-such.sqlite");
     const Case cases[] = {
-        {"unreadable birth date", brokenRun, file("broken.csv"), QStringLiteral("'x' is not a valid date.\n")},
+        {"unreadable birth date", brokenRun, file("broken.csv"), QStringLiteral("'x' is not a valid date.\nVisit RED_BR 7 of 2024-02-01, Petrovska Ana.\n")},
         {"missing database file", missingDatabase, file("missing.csv"), QString()},
         {"output folder missing", visitRun(file("no-such-folder/a.pdf")), file("no-such-folder/a.pdf"), QString()},
         {"workbook folder missing", visitRun(file("no-such-folder/a.xlsx")), file("no-such-folder/a.xlsx"),
@@ -312,4 +313,23 @@ TEST_F(ReportCommandRun, DoctorMustBeActive)
         EXPECT_EQ(outcome.err, c.err) << c.what;
         EXPECT_EQ(QFile::exists(file("m.csv")), c.exit == ExitSuccess) << c.what;
     }
+}
+
+// A run whose cancel flag is set stops with exit status 130 and writes no
+// file.
+TEST_F(ReportCommandRun, CancelledRunWritesNothing)
+{
+    std::atomic<bool> cancel{true};
+    RunControl control;
+    control.read.cancel = &cancel;
+    bool readEnded = false;
+    control.readEnded = [&] { readEnded = true; };
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    const int exit = runTool(visitRun(file("cancelled.pdf")), outStream, errStream, QDate(2024, 4, 2), control);
+    errStream.flush();
+    EXPECT_EQ(exit, ExitCancelled);
+    EXPECT_EQ(err, QStringLiteral("The run was cancelled.\n"));
+    EXPECT_TRUE(readEnded);
+    EXPECT_FALSE(QFile::exists(file("cancelled.pdf")));
 }

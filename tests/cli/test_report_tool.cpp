@@ -8,10 +8,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <map>
 
 using tarel::testing::SourceDatabase;
@@ -113,10 +116,10 @@ TEST(ReportTool, ExitStatusMessagesAndFiles)
         {"csv written", children(source.path(), csv), 0, QString(), csv, true},
         {"pdf written", children(source.path(), pdf), 0, QString(), pdf, true},
         {"unreadable birth date", children(broken.path(), dir.filePath(QStringLiteral("broken.csv"))), 1,
-         QStringLiteral("'2024-02-30' is not a valid date."), dir.filePath(QStringLiteral("broken.csv")), false},
+         QStringLiteral("'2024-02-30' is not a valid date.\nVisit RED_BR (none) of 2024-02-01, (no name)."), dir.filePath(QStringLiteral("broken.csv")), false},
         {"a date with control characters, shown escaped and cut",
          children(hostile.path(), dir.filePath(QStringLiteral("hostile.csv"))), 1,
-         QStringLiteral("'\\x1b]0;x\\x07") + QString(54, u'9') + QStringLiteral("...' is not a valid date."),
+         QStringLiteral("'\\x1b]0;x\\x07") + QString(54, u'9') + QStringLiteral("...' is not a valid date.\nVisit RED_BR (none) of 2024-02-01, (no name)."),
          dir.filePath(QStringLiteral("hostile.csv")), false},
         {"a doctor code with control characters",
          QStringList{QStringLiteral("general-medicine"), QStringLiteral("--from"), QStringLiteral("2024-01-01"),
@@ -217,6 +220,56 @@ TEST(ReportTool, NothingIsWrittenOverItsSources)
     EXPECT_TRUE(QFileInfo(path("link.pdf")).isSymLink());
     for (const char *never : {"empty.csv", "empty.pdf", "pipe.csv"})
         EXPECT_FALSE(QFile::exists(path(never))) << never;
+}
+
+// Ctrl-C while the run waits for another program's lock ends it cleanly:
+// exit status 130, no file. On a terminal the run shows its progress on
+// standard error; into a pipe it writes nothing there.
+TEST(ReportTool, InterruptAndProgress)
+{
+    QTemporaryDir dir;
+    SourceDatabase source;
+    source.addInstitution(QStringLiteral("PZU Test"));
+    source.addVisit(SourceDatabase::Visit());
+    auto visits = [&](const QString &output) {
+        return QStringList{QStringLiteral("visits-general-medicine"), QStringLiteral("--from"),
+                           QStringLiteral("2024-01-01"), QStringLiteral("--to"), QStringLiteral("2024-03-31"),
+                           QStringLiteral("--database"), source.path(), QStringLiteral("--output"), output};
+    };
+
+    const QString stopped = dir.filePath(QStringLiteral("stopped.pdf"));
+    source.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    QProcess process;
+    process.start(QStringLiteral(TAREL_REPORT_EXECUTABLE), visits(stopped));
+    ASSERT_TRUE(process.waitForStarted());
+    QThread::msleep(1500); // started, and waiting for the lock
+    ::kill(pid_t(process.processId()), SIGINT);
+    QThread::msleep(300);
+    source.exec(QStringLiteral("COMMIT"));
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 130) << process.readAllStandardError().toStdString();
+    EXPECT_FALSE(QFile::exists(stopped));
+
+    // Into a pipe: no progress (the other tests compare standard error whole).
+    const QString piped = dir.filePath(QStringLiteral("piped.csv"));
+    const ToolRun quiet = runTool(visits(piped));
+    EXPECT_EQ(quiet.exit, 0);
+    EXPECT_EQ(quiet.err, QString());
+
+    // On a terminal (script gives the tool one): a progress line, cleared
+    // before the tool ends.
+    if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+        GTEST_SKIP() << "no 'script' to run the tool on a terminal";
+    QStringList command{QStringLiteral(TAREL_REPORT_EXECUTABLE)};
+    command << visits(dir.filePath(QStringLiteral("terminal.csv")));
+    QProcess terminal;
+    terminal.start(QStringLiteral("script"),
+                   {QStringLiteral("-qec"), command.join(QLatin1Char(' ')), QStringLiteral("/dev/null")});
+    ASSERT_TRUE(terminal.waitForFinished(60000));
+    const QString shown = QString::fromUtf8(terminal.readAllStandardOutput());
+    EXPECT_TRUE(shown.contains(u"Reading the visits: ")) << shown.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("terminal.csv"))));
 }
 
 // The tool draws without a display whatever the environment names, and a

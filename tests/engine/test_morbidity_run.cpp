@@ -199,11 +199,17 @@ TEST_F(Fixture, ErrorsEndTheRunAndWriteNoCell)
         v.mb = QString::fromLatin1(c.mb);
         v.datR = QString::fromLatin1(c.birth);
         v.sDija = QString::fromLatin1(c.category);
+        v.redBr = 1234;
+        v.pre = QStringLiteral("PETROVSKI");
+        v.ime = QStringLiteral("MARKO");
         fresh.addVisit(v);
         const Result<report::TfrxReport> result = runOn(fresh, request);
         if (*c.message) {
             ASSERT_FALSE(result.ok()) << c.what;
-            EXPECT_EQ(result.message(), QString::fromLatin1(c.message)) << c.what;
+            // The message, then the visit it stopped at.
+            EXPECT_EQ(result.message(),
+                      QString::fromLatin1(c.message) + QStringLiteral("\nVisit RED_BR 1234 of 2024-03-15, PETROVSKI MARKO."))
+                << c.what;
         } else {
             EXPECT_TRUE(result.ok()) << c.what;
         }

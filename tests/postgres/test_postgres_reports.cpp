@@ -6,6 +6,7 @@
 // TAREL_PG_SERVER); without it every test skips.
 
 #include "database.h"
+#include "figuresdata.h"
 #include "generator.h"
 #include "engine.h"
 
@@ -401,6 +402,39 @@ TEST_F(SameRowsTest, EveryVisitReportIsTheSameOnBothEngines)
         }
         EXPECT_TRUE(prepared[1] == prepared[0]) << "the prepared reports differ";
     }
+}
+
+// The figures a source counts, on the small database where each has a known
+// value (tests/support/figuresdata.h); a DATE column holds no text, so its
+// visit dates that are not ISO texts are those before year 1 or after 9999.
+TEST(PostgresFigures, KnownValuesOnEverySource)
+{
+    REQUIRE_SERVER();
+    const QString name = QStringLiteral("figures_%1").arg(QCoreApplication::applicationPid());
+    Admin().recreate(name);
+    {
+        Admin admin(name);
+        for (const QString &statement : data::sourceSchemaStatements() + tarel::testing::figureRows())
+            admin.exec(statement);
+        admin.exec(QStringLiteral("insert into PREGLEDI1 (MB, VidNaUsluga, DATA) values ('Q', '9', '0044-03-15 BC'), "
+                                  "('Q', '9', '0001-01-01 BC'), ('Q', '9', '10000-01-01'), ('Q', '9', NULL)"));
+    }
+    {
+        Result<std::unique_ptr<data::Database>> database = data::Database::open(postgresAlias(name));
+        ASSERT_TRUE(database.ok()) << database.message().toStdString();
+        for (const tarel::testing::FigureCase &c : tarel::testing::figureCases(3))
+            for (data::VisitSourceKind kind : {data::VisitSourceKind::Statements, data::VisitSourceKind::Automatic}) {
+                data::SourceFigures figures;
+                const Result<void> read = data::visitSourceOf(**database, kind)->read(
+                    c.selection, data::FieldBirthDate, [](const data::VisitRecord &) -> Result<void> { return {}; },
+                    {}, &figures);
+                ASSERT_TRUE(read.ok()) << read.message().toStdString();
+                EXPECT_TRUE(figures == c.figures)
+                    << c.what << ", source " << int(kind) << ": " << figures.repeatedPersons << " "
+                    << figures.unmatchedVisits << " " << figures.noSettlementCode << " " << figures.nonIsoVisitDates;
+            }
+    }
+    Admin().exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
 }
 
 // ---------------------------------------------------------------------------

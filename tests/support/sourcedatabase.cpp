@@ -60,7 +60,10 @@ void SourceDatabase::insert(const QString &table,
 void SourceDatabase::addVisit(const Visit &v, bool withPerson)
 {
     auto dateOrNull = [](const QString &text) { return text.isEmpty() ? QVariant() : QVariant(text); };
-    insert(QStringLiteral("PREGLEDI1"), {{"MB", v.mb},
+    insert(QStringLiteral("PREGLEDI1"), {{"RED_BR", v.redBr},
+                                         {"PRE", v.pre},
+                                         {"IME", v.ime},
+                                         {"MB", v.mb},
                                          {"LEKAR_S", v.lekar},
                                          {"S_DIJA", v.sDija},
                                          {"S_DIJA2", v.sDija2},

@@ -35,6 +35,9 @@ public:
         QVariant mesto = 400017;
         QString osnov = QStringLiteral("1");
         QString clen = QStringLiteral("00");
+        QVariant redBr; // the visit's RED_BR, PRE and IME (NULL unless given)
+        QVariant pre;
+        QVariant ime;
     };
     // Inserts the visit and, unless told not to, its insured person.
     void addVisit(const Visit &visit, bool withPerson = true);

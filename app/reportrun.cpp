@@ -1,0 +1,90 @@
+#include "reportrun.h"
+
+#include "database.h"
+#include "ui.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+#include <thread>
+
+namespace tarel::app {
+
+namespace {
+
+// What the run's thread tells the calling thread.
+struct RunState {
+    std::atomic<qint64> rowsRead{-1}; // -1: no rows yet, the database has not answered
+    std::atomic<qint64> rowsEstimated{0};
+    std::atomic<int> lockWaits{0};    // waits for a lock told so far
+    std::optional<Result<report::TfrxReport>> result;
+    std::atomic<bool> done{false};    // result is set
+};
+
+void runThere(const data::AliasSettings &settings, const engine::Request &request, RunState &state,
+              std::atomic<bool> &cancel, const std::function<void()> &whileReading)
+{
+    Result<std::unique_ptr<data::Database>> database = data::Database::open(settings);
+    if (!database) {
+        state.result = database.error();
+        return;
+    }
+    engine::RunOptions options;
+    options.control.cancel = &cancel;
+    options.control.progress = [&](qint64 read, qint64 estimated) {
+        state.rowsEstimated.store(estimated);
+        state.rowsRead.store(read);
+        if (whileReading)
+            whileReading();
+    };
+    options.control.waiting = [&] { state.lockWaits.fetch_add(1); };
+    state.result = engine::run(**database, request, options);
+    if (!*state.result && cancel.load())
+        state.result = data::cancelledError();
+}
+
+} // namespace
+
+Result<report::TfrxReport> runInBackground(const data::AliasSettings &settings, const engine::Request &request,
+                                           RunProgress *progress, std::atomic<bool> &cancel,
+                                           const std::function<void()> &whileReading)
+{
+    RunState state;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(100);
+    qint64 shownRows = -1;
+    int shownWaits = 0;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (!progress)
+            return;
+        const qint64 rows = state.rowsRead.load();
+        const int waits = state.lockWaits.load();
+        if (rows != shownRows) {
+            shownRows = rows;
+            if (rows >= 0)
+                progress->setRows(rows, state.rowsEstimated.load());
+        } else if (waits != shownWaits) {
+            progress->setLocked();
+        }
+        shownWaits = waits;
+    });
+    poll.start();
+
+    // The loop ends when the run's thread says so; the thread is joined on
+    // every way out, also when the application quits while it runs.
+    std::thread worker([&] {
+        runThere(settings, request, state, cancel, whileReading);
+        state.done.store(true);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    if (!state.done.load())
+        cancel.store(true); // the loop was ended from outside: the application quits
+    worker.join();
+    return std::move(*state.result);
+}
+
+} // namespace tarel::app
