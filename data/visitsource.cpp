@@ -2,6 +2,8 @@
 
 #include "database.h"
 
+#include <QCoreApplication>
+
 #include <array>
 
 namespace tarel::data {
@@ -84,7 +86,8 @@ private:
                 continue;
             const int index = query.field(QStringView(entry.name));
             if (index < 0)
-                return fail(QStringLiteral("%1: Field '%2' not found").arg(query.name(), QStringView(entry.name)));
+                return fail(QCoreApplication::translate("Text", "%1: Field '%2' not found")
+                                .arg(query.name(), QStringView(entry.name)));
             columns.push_back({index, entry.member, entry.date});
         }
         std::vector<QString> texts(columns.size());
