@@ -11,6 +11,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -24,6 +27,9 @@ constexpr int kPreviewSettleMs = 2000;
 constexpr int kMainWindowSettleMs = 800;
 // The desktop shown around the start-up error box, in pixels.
 constexpr int kStartupErrorMargin = 120;
+// The preview also taken from the screen, frame and the Print button's tip
+// included, as "preview-screen": the preview's own words in one picture.
+constexpr const char *kScreenPreview = "preview-frxPosetaOrdinacija";
 
 constexpr const char *kReportButtons[] = {"btnIzvestaj",          "btnIzvestaj1",     "btnIzvestaj2",
                                           "btnPosetaDecaMladina", "btnPosetaMladina", "dtnPosetaOrdinacija"};
@@ -141,9 +147,13 @@ void ScreenshotSession::showReport(QWidget *parent, const report::TfrxReport &te
         if (!preview)
             return;
         if (!sinceOpen.isValid()) {
-            // Without a window manager "maximised" changes nothing: fill the screen.
-            if (const QScreen *screen = preview->screen())
-                preview->setGeometry(screen->availableGeometry());
+            // Without a window manager "maximised" changes nothing: fill the
+            // screen, leaving room for a window manager's frame.
+            if (const QScreen *screen = preview->screen()) {
+                const QMargins frame =
+                    preview->windowHandle() ? preview->windowHandle()->frameMargins() : QMargins();
+                preview->setGeometry(screen->availableGeometry().marginsRemoved(frame));
+            }
             sinceOpen.start();
         }
         if (sinceOpen.elapsed() < kPreviewSettleMs)
@@ -161,6 +171,17 @@ void ScreenshotSession::showReport(QWidget *parent, const report::TfrxReport &te
                 }
             });
             window->detailsButton()->click();
+        }
+        auto *print = preview->findChild<QToolButton *>(QStringLiteral("Print"));
+        if (name == QLatin1String(kScreenPreview) && window && print) {
+            QToolTip::showText(print->mapToGlobal(QPoint(print->width() / 2, print->height())),
+                               print->defaultAction()->toolTip(), print);
+            QTimer::singleShot(kMainWindowSettleMs, preview, [this, preview] {
+                saveFromScreen(preview, QStringLiteral("preview-screen"));
+                QToolTip::hideText();
+                preview->close();
+            });
+            return;
         }
         preview->close();
     });
