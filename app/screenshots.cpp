@@ -37,6 +37,22 @@ constexpr const char *kAllDoctorBoxes[] = {"lekari", "lekari1", "lekari2"};
 
 void report(const QString &text) { std::fprintf(stderr, "tarel: %s\n", qPrintable(text)); }
 
+// Shows the tip of the preview's Print button below it, as a pointer resting
+// on it would, and lets the window system draw it; false without the button.
+bool showPrintTip(QWidget *preview)
+{
+    auto *print = preview->findChild<QToolButton *>(QStringLiteral("Print"));
+    if (!print || !print->defaultAction())
+        return false;
+    QToolTip::showText(print->mapToGlobal(QPoint(print->width() / 2, print->height())),
+                       print->defaultAction()->toolTip(), print);
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < kMainWindowSettleMs)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    return true;
+}
+
 } // namespace
 
 std::unique_ptr<ScreenshotSession> ScreenshotSession::fromEnvironment()
@@ -160,6 +176,10 @@ void ScreenshotSession::showReport(QWidget *parent, const report::TfrxReport &te
             return;
         poll->stop();
         save(preview, name);
+        if (name == QLatin1String(kScreenPreview) && showPrintTip(preview)) {
+            saveFromScreen(preview, QStringLiteral("preview-screen"));
+            QToolTip::hideText();
+        }
         // The data check of the first morbidity report, opened from the
         // preview's status bar: grabbed from inside its own event loop.
         auto *window = qobject_cast<report::PreviewWindow *>(preview);
@@ -171,17 +191,6 @@ void ScreenshotSession::showReport(QWidget *parent, const report::TfrxReport &te
                 }
             });
             window->detailsButton()->click();
-        }
-        auto *print = preview->findChild<QToolButton *>(QStringLiteral("Print"));
-        if (name == QLatin1String(kScreenPreview) && window && print) {
-            QToolTip::showText(print->mapToGlobal(QPoint(print->width() / 2, print->height())),
-                               print->defaultAction()->toolTip(), print);
-            QTimer::singleShot(kMainWindowSettleMs, preview, [this, preview] {
-                saveFromScreen(preview, QStringLiteral("preview-screen"));
-                QToolTip::hideText();
-                preview->close();
-            });
-            return;
         }
         preview->close();
     });

@@ -5,8 +5,7 @@
 // sets it): the splash window during start-up and the main window once shown,
 // both taken from the screen as the window system shows them (with a window
 // manager's frame), and the preview of every report that can be run, with
-// "Site lekari" checked (that of the general-medicine visit report also from
-// the screen, with the Print button's tip, as preview-screen). An error at start-up is shown in its real box, taken
+// "Site lekari" checked. An error at start-up is shown in its real box, taken
 // from the screen and closed; later message boxes are written to standard
 // error instead of shown, so nothing waits for a user. Then the program
 // closes its main window and ends.

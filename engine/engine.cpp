@@ -11,19 +11,11 @@
 #include "morbiditycount.h"
 #include "schoolyouth.h"
 
-#include <QCoreApplication>
-
 #include <algorithm>
 
 namespace tarel::engine {
 
 namespace {
-
-// This file's messages, translated in the shared context "Text" (see
-// translations/translation.h).
-class Text {
-    Q_DECLARE_TR_FUNCTIONS(Text)
-};
 
 using reports::VisitReport;
 
@@ -178,7 +170,7 @@ QString Request::areaText() const { return data::areaText(area); }
 Result<report::TfrxReport> run(data::Database &database, const Request &request, const RunOptions &options)
 {
     if (!request.report)
-        return fail(Text::tr("No report was named"), ErrorKind::Usage);
+        return fail(QStringLiteral("No report was named"), ErrorKind::Usage);
     switch (request.report->kind) {
     case ReportKind::Morbidity:
         return runMorbidity(database, request, options);
@@ -196,7 +188,7 @@ Result<data::Doctor> activeDoctor(data::Database &database, const QString &code)
     const auto found = std::find_if(doctors->begin(), doctors->end(),
                                     [&](const data::Doctor &doctor) { return doctor.code == code; });
     if (found == doctors->end())
-        return fail(Text::tr("'%1' is not the code of an active doctor").arg(shownText(code)), ErrorKind::Usage);
+        return fail(QStringLiteral("'%1' is not the code of an active doctor").arg(shownText(code)), ErrorKind::Usage);
     return *found;
 }
 

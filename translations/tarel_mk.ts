@@ -304,14 +304,6 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>%1: полето „%2“ не е пронајдено</translation>
     </message>
     <message>
-        <source>No report was named</source>
-        <translation>Не е наведен извештај</translation>
-    </message>
-    <message>
-        <source>&apos;%1&apos; is not the code of an active doctor</source>
-        <translation>„%1“ не е шифра на активен лекар</translation>
-    </message>
-    <message>
         <source>the report has no pages</source>
         <translation>извештајот нема страници</translation>
     </message>
