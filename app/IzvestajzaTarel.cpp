@@ -210,7 +210,7 @@ void TfrmTarel::FormShow()
     if (!m_db->isOpen()) {
         QSqlDatabase connection = m_db->connection();
         if (!connection.open()) {
-            m_ui->showError(this, withFullStop(QStringLiteral("Cannot open the database of alias '%1'").arg(m_options.alias)));
+            m_ui->showError(this, withFullStop(tr("Cannot open the database of alias '%1'").arg(m_options.alias)));
             return;
         }
     }

@@ -1,8 +1,10 @@
 // Tarel: the splash window while the main window loads, then the main window
-// until the user closes it.
+// until the user closes it. The program speaks the system's language where
+// it has a translation for it (Macedonian), else English.
 #include "IzvestajzaTarel.h"
 #include "screenshots.h"
 #include "startup.h"
+#include "translation.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -12,18 +14,22 @@
 int main(int argc, char **argv)
 {
     // Without a display the window system's library would abort the program.
+    // The message is translated by a core application, which needs none.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (const std::optional<QString> message =
-            tarel::app::noDisplayMessage(tarel::app::DisplayEnvironment::current(arguments))) {
-        std::fputs(message->toLocal8Bit().constData(), stderr);
+    const tarel::app::DisplayEnvironment environment = tarel::app::DisplayEnvironment::current(arguments);
+    if (tarel::app::noDisplayMessage(environment)) {
+        QCoreApplication core(argc, argv);
+        const std::unique_ptr<QTranslator> translation = tarel::installTranslation(QLocale::system());
+        std::fputs(tarel::app::noDisplayMessage(environment)->toLocal8Bit().constData(), stderr);
         return 1;
     }
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarel"));
     QApplication::setDesktopFileName(QStringLiteral("tarel"));
+    const std::unique_ptr<QTranslator> translation = tarel::installTranslation(QLocale::system());
 
     tarel::app::StartupOptions options;
     const std::unique_ptr<tarel::app::ScreenshotSession> screenshots = tarel::app::ScreenshotSession::fromEnvironment();

@@ -12,6 +12,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -25,12 +28,31 @@ constexpr int kPreviewSettleMs = 2000;
 constexpr int kMainWindowSettleMs = 800;
 // The desktop shown around the start-up error box, in pixels.
 constexpr int kStartupErrorMargin = 120;
+// The preview also taken from the screen, frame and the Print button's tip
+// included, as "preview-screen": the preview's own words in one picture.
+constexpr const char *kScreenPreview = "preview-frxPosetaOrdinacija";
 
 constexpr const char *kReportButtons[] = {"btnIzvestaj",          "btnIzvestaj1",     "btnIzvestaj2",
                                           "btnPosetaDecaMladina", "btnPosetaMladina", "dtnPosetaOrdinacija"};
 constexpr const char *kAllDoctorBoxes[] = {"lekari", "lekari1", "lekari2"};
 
 void report(const QString &text) { std::fprintf(stderr, "tarel: %s\n", qPrintable(text)); }
+
+// Shows the tip of the preview's Print button below it, as a pointer resting
+// on it would, and lets the window system draw it; false without the button.
+bool showPrintTip(QWidget *preview)
+{
+    auto *print = preview->findChild<QToolButton *>(QStringLiteral("Print"));
+    if (!print || !print->defaultAction())
+        return false;
+    QToolTip::showText(print->mapToGlobal(QPoint(print->width() / 2, print->height())),
+                       print->defaultAction()->toolTip(), print);
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < kMainWindowSettleMs)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    return true;
+}
 
 } // namespace
 
@@ -149,15 +171,23 @@ void ScreenshotSession::showReport(QWidget *parent, const report::TfrxReport &te
         if (!preview)
             return;
         if (!sinceOpen.isValid()) {
-            // Without a window manager "maximised" changes nothing: fill the screen.
-            if (const QScreen *screen = preview->screen())
-                preview->setGeometry(screen->availableGeometry());
+            // Without a window manager "maximised" changes nothing: fill the
+            // screen, leaving room for a window manager's frame.
+            if (const QScreen *screen = preview->screen()) {
+                const QMargins frame =
+                    preview->windowHandle() ? preview->windowHandle()->frameMargins() : QMargins();
+                preview->setGeometry(screen->availableGeometry().marginsRemoved(frame));
+            }
             sinceOpen.start();
         }
         if (sinceOpen.elapsed() < kPreviewSettleMs)
             return;
         poll->stop();
         save(preview, name);
+        if (name == QLatin1String(kScreenPreview) && showPrintTip(preview)) {
+            saveFromScreen(preview, QStringLiteral("preview-screen"));
+            QToolTip::hideText();
+        }
         // The data check of the first morbidity report, opened from the
         // preview's status bar: grabbed from inside its own event loop.
         auto *window = qobject_cast<report::PreviewWindow *>(preview);

@@ -12,6 +12,12 @@ namespace tarel::app {
 
 namespace {
 
+// This file's messages, translated in the shared context "Text" (see
+// translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
+
 // How long the start-up waits for the window system to show the splash: a
 // window manager maps a window a moment after it is asked to.
 constexpr int kSplashExposeWaitMs = 2000;
@@ -81,7 +87,7 @@ std::optional<QString> noDisplayMessage(const DisplayEnvironment &environment)
     }
     if (!needsDisplay || !environment.display.isEmpty() || !environment.waylandDisplay.isEmpty())
         return std::nullopt;
-    return QStringLiteral(
+    return Text::tr(
         "tarel: no display. The Tarel window needs a desktop session, and neither DISPLAY nor WAYLAND_DISPLAY\n"
         "names one. The reports can be made without a window with tarel-report, for example:\n"
         "  tarel-report visits-general-medicine --from 2024-01-01 --to 2024-01-31 --output visits.pdf\n"

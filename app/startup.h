@@ -46,8 +46,8 @@ struct DisplayEnvironment {
     static DisplayEnvironment current(const QStringList &arguments);
 };
 
-// The message for a start without a display, or nothing when a window can
-// open. The X11 and Wayland platforms (the default) need a display; the
+// The message for a start without a display (in the language of the
+// installed translation), or nothing when a window can open. The X11 and Wayland platforms (the default) need a display; the
 // platforms that draw without one (offscreen, minimal, a frame buffer ...)
 // do not. Without this check the window system's library ends the program
 // with an abort of its own.

@@ -1,5 +1,6 @@
 #include "inputfile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <cerrno>
@@ -11,19 +12,25 @@ namespace tarel {
 
 namespace {
 
+// This file's messages, translated in the shared context "Text" (see
+// translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
+
 QString kindProblem(mode_t mode)
 {
     if (S_ISREG(mode))
         return {};
     if (S_ISDIR(mode))
-        return QStringLiteral("it is a folder, not a file");
+        return Text::tr("it is a folder, not a file");
     if (S_ISFIFO(mode))
-        return QStringLiteral("it is a named pipe, not a file");
+        return Text::tr("it is a named pipe, not a file");
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("it is a device, not a file");
+        return Text::tr("it is a device, not a file");
     if (S_ISSOCK(mode))
-        return QStringLiteral("it is a socket, not a file");
-    return QStringLiteral("it is not a regular file");
+        return Text::tr("it is a socket, not a file");
+    return Text::tr("it is not a regular file");
 }
 
 } // namespace
@@ -43,7 +50,7 @@ Result<QByteArray> readInputFile(const QString &path, qint64 maxBytes)
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT)
-            return fail(QStringLiteral("the file does not exist"));
+            return fail(Text::tr("the file does not exist"));
         return fail(qt_error_string(errno));
     }
     struct Closer {
@@ -56,7 +63,7 @@ Result<QByteArray> readInputFile(const QString &path, qint64 maxBytes)
     if (const QString problem = kindProblem(status.st_mode); !problem.isEmpty())
         return fail(problem);
     if (status.st_size > maxBytes)
-        return fail(QStringLiteral("it is larger than %1 MB").arg(maxBytes / (1024 * 1024)));
+        return fail(Text::tr("it is larger than %1 MB").arg(maxBytes / (1024 * 1024)));
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 
     QByteArray bytes;
@@ -74,7 +81,7 @@ Result<QByteArray> readInputFile(const QString &path, qint64 maxBytes)
         bytes.append(chunk.constData(), qsizetype(got));
         // The file may have grown since it was measured.
         if (bytes.size() > maxBytes)
-            return fail(QStringLiteral("it is larger than %1 MB").arg(maxBytes / (1024 * 1024)));
+            return fail(Text::tr("it is larger than %1 MB").arg(maxBytes / (1024 * 1024)));
     }
     return bytes;
 }

@@ -19,6 +19,12 @@ namespace tarel {
 
 namespace {
 
+// This file's messages, translated in the shared context "Text" (see
+// translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
+
 QString systemReason(int errorNumber) { return qt_error_string(errorNumber); }
 
 QByteArray encoded(const QString &path) { return QFile::encodeName(path); }
@@ -84,14 +90,14 @@ std::optional<Fault> currentFault()
 QString fileKind(mode_t mode)
 {
     if (S_ISDIR(mode))
-        return QStringLiteral("it is a folder");
+        return Text::tr("it is a folder");
     if (S_ISFIFO(mode))
-        return QStringLiteral("it is a named pipe, not a file");
+        return Text::tr("it is a named pipe, not a file");
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("it is a device, not a file");
+        return Text::tr("it is a device, not a file");
     if (S_ISSOCK(mode))
-        return QStringLiteral("it is a socket, not a file");
-    return QStringLiteral("it is not a regular file");
+        return Text::tr("it is a socket, not a file");
+    return Text::tr("it is not a regular file");
 }
 
 struct Target {
@@ -105,7 +111,7 @@ struct Target {
 Result<Target> resolveTarget(const QString &path)
 {
     if (path.isEmpty())
-        return fail(QStringLiteral("no file name given"));
+        return fail(Text::tr("no file name given"));
     QString current = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     for (int hops = 0;; ++hops) {
         const QFileInfo info(current);
@@ -118,7 +124,7 @@ Result<Target> resolveTarget(const QString &path)
     const QFileInfo info(current);
     const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
     if (folder.isEmpty())
-        return fail(QStringLiteral("the folder \"%1\" does not exist").arg(info.absolutePath()));
+        return fail(Text::tr("the folder \"%1\" does not exist").arg(info.absolutePath()));
     Target target;
     target.path = QDir(folder).filePath(info.fileName());
 
@@ -136,9 +142,9 @@ Result<Target> resolveTarget(const QString &path)
         if (file.path != target.path && !(target.mode && sameFileNow(file, status)))
             continue;
         if (file.companion)
-            return fail(QStringLiteral("it belongs to %1 \"%2\", which is only read. Choose another file name")
+            return fail(Text::tr("it belongs to %1 \"%2\", which is only read. Choose another file name")
                             .arg(file.what, file.source));
-        return fail(QStringLiteral("it is %1 \"%2\", which is only read. Choose another file name")
+        return fail(Text::tr("it is %1 \"%2\", which is only read. Choose another file name")
                         .arg(file.what, file.source));
     }
     return target;
@@ -254,7 +260,7 @@ void protectSource(const QString &path, const QString &what)
 
 void protectDatabaseFile(const QString &path)
 {
-    const QString what = QStringLiteral("the source database");
+    const QString what = Text::tr("the source database");
     addProtected(path, path, what, false);
     // SQLite names its companions after the database file as it was opened.
     const QString base = resolvedExisting(path);
@@ -265,7 +271,7 @@ void protectDatabaseFile(const QString &path)
 Result<void> checkOutputTarget(const QString &path)
 {
     if (Result<Target> target = resolveTarget(path); !target)
-        return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path, target.message()));
+        return fail(Text::tr("Cannot write \"%1\": %2").arg(path, target.message()));
     return {};
 }
 
@@ -275,7 +281,7 @@ OutputFile::~OutputFile() { cancel(); }
 
 Error OutputFile::error(const QString &problem) const
 {
-    return fail(QStringLiteral("Cannot write \"%1\": %2").arg(m_path, problem));
+    return fail(Text::tr("Cannot write \"%1\": %2").arg(m_path, problem));
 }
 
 Result<void> OutputFile::open()
@@ -314,7 +320,7 @@ QIODevice &OutputFile::device()
 Result<void> OutputFile::commit()
 {
     if (!m_device)
-        return error(QStringLiteral("the file was not opened"));
+        return error(Text::tr("the file was not opened"));
     auto failWith = [this](int errorNumber) {
         const Error failure = error(systemReason(errorNumber));
         cancel();
@@ -336,7 +342,7 @@ Result<void> OutputFile::commit()
     // The target again, in case it changed while the bytes were written.
     Result<Target> target = resolveTarget(m_path);
     if (!target || target->path != m_target) {
-        const Error failure = error(target ? QStringLiteral("the file changed while it was written")
+        const Error failure = error(target ? Text::tr("the file changed while it was written")
                                            : target.message());
         cancel();
         return failure;

@@ -2,12 +2,23 @@
 
 #include "inputfile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
 namespace tarel::data {
+
+namespace {
+
+// This file's messages, translated in the shared context "Text" (see
+// translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
+
+} // namespace
 
 QString aliasFilePath()
 {
@@ -43,27 +54,27 @@ Result<AliasSettings> resolveAlias(const QString &alias)
     const bool explicitFile = !qEnvironmentVariableIsEmpty(AliasFileVariable);
     if (!QFileInfo::exists(path)) {
         if (explicitFile)
-            return fail(QStringLiteral("The alias file '%1' does not exist").arg(path));
+            return fail(Text::tr("The alias file '%1' does not exist").arg(path));
         if (alias.compare(QLatin1String(DefaultAlias), Qt::CaseInsensitive) == 0) {
             AliasSettings settings = sqliteFile(defaultDatabasePath());
             settings.alias = alias;
             return settings;
         }
-        return fail(QStringLiteral("Unknown database alias '%1'").arg(alias));
+        return fail(Text::tr("Unknown database alias '%1'").arg(alias));
     }
 
     // QSettings would wait for ever on a named pipe.
     if (const QString problem = notRegularFile(path); !problem.isEmpty())
-        return fail(QStringLiteral("The alias file '%1' cannot be read: %2").arg(path, problem));
+        return fail(Text::tr("The alias file '%1' cannot be read: %2").arg(path, problem));
     QSettings ini(path, QSettings::IniFormat);
     if (ini.status() != QSettings::NoError)
-        return fail(QStringLiteral("The alias file '%1' cannot be read").arg(path));
+        return fail(Text::tr("The alias file '%1' cannot be read").arg(path));
     QString group;
     for (const QString &candidate : ini.childGroups())
         if (candidate.compare(alias, Qt::CaseInsensitive) == 0)
             group = candidate;
     if (group.isEmpty())
-        return fail(QStringLiteral("Unknown database alias '%1' in '%2'").arg(alias, path));
+        return fail(Text::tr("Unknown database alias '%1' in '%2'").arg(alias, path));
 
     ini.beginGroup(group);
     AliasSettings settings;
@@ -80,12 +91,12 @@ Result<AliasSettings> resolveAlias(const QString &alias)
     ini.endGroup();
 
     if (settings.database.isEmpty())
-        return fail(QStringLiteral("The alias '%1' in '%2' names no database").arg(alias, path));
+        return fail(Text::tr("The alias '%1' in '%2' names no database").arg(alias, path));
     if (!lockTimeout.isEmpty()) {
         bool number = false;
         settings.lockTimeoutSeconds = lockTimeout.toInt(&number);
         if (!number || settings.lockTimeoutSeconds < 1 || settings.lockTimeoutSeconds > MaxLockTimeoutSeconds)
-            return fail(QStringLiteral("The alias '%1' in '%2': lock_timeout must be a number of seconds from 1 to %3")
+            return fail(Text::tr("The alias '%1' in '%2': lock_timeout must be a number of seconds from 1 to %3")
                             .arg(alias, path)
                             .arg(MaxLockTimeoutSeconds));
     }
@@ -95,7 +106,7 @@ Result<AliasSettings> resolveAlias(const QString &alias)
     if (!passwordFile.isEmpty()) {
         const Result<QByteArray> bytes = readInputFile(passwordFile, 64 * 1024);
         if (!bytes)
-            return fail(QStringLiteral("The password file '%1' cannot be read: %2").arg(passwordFile, bytes.message()));
+            return fail(Text::tr("The password file '%1' cannot be read: %2").arg(passwordFile, bytes.message()));
         // The first line is the password.
         const qsizetype end = bytes->indexOf('\n');
         QByteArray line = end < 0 ? *bytes : bytes->left(end);

@@ -5,6 +5,7 @@
 #include "outputfile.h"
 
 #include <QAtomicInt>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,6 +20,12 @@ namespace tarel::data {
 
 namespace {
 
+// This file's messages, translated in the shared context "Text" (see
+// translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
+
 QAtomicInt connectionCounter;
 
 QString sqlErrorText(const QSqlError &error)
@@ -29,7 +36,7 @@ QString sqlErrorText(const QSqlError &error)
     if (text.isEmpty())
         text = error.text().simplified();
     if (text.isEmpty())
-        text = QStringLiteral("Unknown database error");
+        text = Text::tr("Unknown database error");
     // A server's message may quote a value of the data.
     return shownText(text, kShownMessageLength);
 }
@@ -132,10 +139,10 @@ QString immutableUri(const QString &path)
 QString sqliteFileProblem(const QString &file)
 {
     if (sizeOf(file + QStringLiteral("-journal")) > 0 && !isWalDatabase(file))
-        return QStringLiteral("The database file \"%1\" was left half-written by a program that stopped while "
-                              "writing to it: its journal \"%1-journal\" is still there. Start the "
-                              "patient-administration program once, so that it undoes the unfinished change, "
-                              "then try again")
+        return Text::tr("The database file \"%1\" was left half-written by a program that stopped while "
+                        "writing to it: its journal \"%1-journal\" is still there. Start the "
+                        "patient-administration program once, so that it undoes the unfinished change, "
+                        "then try again")
             .arg(file);
     if (!isWalDatabase(file))
         return {};
@@ -143,16 +150,16 @@ QString sqliteFileProblem(const QString &file)
     if (onReadOnlyFileSystem(file)) {
         if (sizeOf(file + QStringLiteral("-wal")) <= 0)
             return {};
-        return QStringLiteral("The database file \"%1\" uses write-ahead logging and lies on a read-only file "
-                              "system; its latest changes are in \"%1-wal\", which cannot be read there. Open the "
-                              "database once where it can be written, so that those changes move into the file, "
-                              "then try again")
+        return Text::tr("The database file \"%1\" uses write-ahead logging and lies on a read-only file "
+                        "system; its latest changes are in \"%1-wal\", which cannot be read there. Open the "
+                        "database once where it can be written, so that those changes move into the file, "
+                        "then try again")
             .arg(file);
     }
-    return QStringLiteral("The database file \"%1\" uses write-ahead logging: reading it needs the file "
-                          "\"%1-shm\" beside it, which cannot be created because the folder \"%2\" cannot be "
-                          "written. Give this user write permission on the folder, or switch the database to a "
-                          "rollback journal (PRAGMA journal_mode=DELETE), then try again")
+    return Text::tr("The database file \"%1\" uses write-ahead logging: reading it needs the file "
+                    "\"%1-shm\" beside it, which cannot be created because the folder \"%2\" cannot be "
+                    "written. Give this user write permission on the folder, or switch the database to a "
+                    "rollback journal (PRAGMA journal_mode=DELETE), then try again")
         .arg(file, folder);
 }
 
@@ -186,7 +193,7 @@ bool parseIsoDay(QStringView text, int *day)
 
 Error invalidDateError(const QString &text)
 {
-    return Error{QStringLiteral("'%1' is not a valid date").arg(shownText(text))};
+    return Error{Text::tr("'%1' is not a valid date").arg(shownText(text))};
 }
 
 Result<std::unique_ptr<Database>> Database::openAlias(const QString &alias)
@@ -200,7 +207,7 @@ Result<std::unique_ptr<Database>> Database::openAlias(const QString &alias)
 Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
 {
     if (!QSqlDatabase::isDriverAvailable(settings.driver))
-        return fail(QStringLiteral("The database driver '%1' of alias '%2' is not available")
+        return fail(Text::tr("The database driver '%1' of alias '%2' is not available")
                         .arg(settings.driver, settings.alias));
 
     std::unique_ptr<Database> database(new Database);
@@ -220,12 +227,12 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
         // A missing file is an error, never a new empty database.
         const QFileInfo file(settings.database);
         if (!file.exists())
-            return fail(QStringLiteral("The database file '%1' does not exist").arg(settings.database));
+            return fail(Text::tr("The database file '%1' does not exist").arg(settings.database));
         // SQLite would wait for ever on a named pipe.
         if (const QString problem = notRegularFile(settings.database); !problem.isEmpty())
-            return fail(QStringLiteral("The database file '%1' cannot be read: %2").arg(settings.database, problem));
+            return fail(Text::tr("The database file '%1' cannot be read: %2").arg(settings.database, problem));
         if (!file.isReadable())
-            return fail(QStringLiteral("The database file '%1' cannot be read").arg(settings.database));
+            return fail(Text::tr("The database file '%1' cannot be read").arg(settings.database));
         protectDatabaseFile(settings.database);
         // Read-only, and wait for the patient-administration program's writes
         // instead of failing at once.
@@ -233,7 +240,7 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
     } else {
         database->m_description = QStringLiteral("\"%1\"").arg(settings.database);
         if (!settings.host.isEmpty())
-            database->m_description += QStringLiteral(" on %1").arg(settings.host);
+            database->m_description += Text::tr(" on %1").arg(settings.host);
         if (!settings.host.isEmpty() && settings.port > 0)
             database->m_description += QStringLiteral(":%1").arg(settings.port);
         if (!settings.host.isEmpty())
@@ -256,10 +263,10 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
             return known;
         const QString text = sqlErrorText(error);
         if (sqlite)
-            return QStringLiteral("Cannot read the database file \"%1\": %2").arg(settings.database, text);
+            return Text::tr("Cannot read the database file \"%1\": %2").arg(settings.database, text);
         if (!db.isOpen())
-            return QStringLiteral("Cannot open the database of alias '%1': %2").arg(settings.alias, text);
-        return QStringLiteral("Cannot read the database of alias '%1': %2").arg(settings.alias, text);
+            return Text::tr("Cannot open the database of alias '%1': %2").arg(settings.alias, text);
+        return Text::tr("Cannot read the database of alias '%1': %2").arg(settings.alias, text);
     };
     auto openAndProbe = [&]() -> std::optional<QString> {
         if (!db.open())
@@ -268,8 +275,8 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
         if (!probe.exec(probeText) || !probe.next())
             return describe(probe.lastError());
         if (sqlite && probe.value(0).toInt() == 0)
-            return QStringLiteral("The database file \"%1\" is empty: it holds none of the patient-administration "
-                                  "program's tables. Check that it is the right file")
+            return Text::tr("The database file \"%1\" is empty: it holds none of the patient-administration "
+                            "program's tables. Check that it is the right file")
                 .arg(settings.database);
         return std::nullopt;
     };
@@ -285,7 +292,7 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
     if (database->m_engine == Engine::PostgreSQL) {
         QString text;
         if (!prepareSession(db, database->m_lockTimeoutSeconds, &text))
-            return fail(QStringLiteral("Cannot read the database of alias '%1': %2").arg(settings.alias, text));
+            return fail(Text::tr("Cannot read the database of alias '%1': %2").arg(settings.alias, text));
     }
     return database;
 }
@@ -317,15 +324,15 @@ QString Database::knownSqliteCause(int code, const QString &text) const
     case SqliteLocked:
         return lockedText();
     case SqliteCorrupt:
-        return QStringLiteral("The database file \"%1\" is damaged (%2): it cannot be read. Have it repaired or "
-                              "restored from a backup by whoever looks after the patient-administration program")
+        return Text::tr("The database file \"%1\" is damaged (%2): it cannot be read. Have it repaired or "
+                        "restored from a backup by whoever looks after the patient-administration program")
             .arg(m_file, text);
     case SqliteNotADatabase:
-        return QStringLiteral("The file \"%1\" is not a database (%2). Check that it is the right file")
+        return Text::tr("The file \"%1\" is not a database (%2). Check that it is the right file")
             .arg(m_file, text);
     case SqliteIoError:
-        return QStringLiteral("Cannot read the database file \"%1\": the disk reported an error (%2). Check the "
-                              "disk or network share, then try again")
+        return Text::tr("Cannot read the database file \"%1\": the disk reported an error (%2). Check the "
+                        "disk or network share, then try again")
             .arg(m_file, text);
     case SqliteReadOnly:
     case SqliteCantOpen:
@@ -337,8 +344,8 @@ QString Database::knownSqliteCause(int code, const QString &text) const
 
 QString Database::lockedText() const
 {
-    return QStringLiteral("The database %1 is locked: another program is writing to it, and it stayed locked "
-                          "for %2 seconds. Try again when that program has finished")
+    return Text::tr("The database %1 is locked: another program is writing to it, and it stayed locked "
+                    "for %2 seconds. Try again when that program has finished")
         .arg(m_description)
         .arg(m_lockTimeoutSeconds);
 }
@@ -375,7 +382,7 @@ Result<void> Database::beginRead()
 {
     QSqlDatabase db = connection();
     if (!db.isOpen())
-        return fail(QStringLiteral("The database is not open"));
+        return fail(Text::tr("The database is not open"));
     if (m_inTransaction)
         return {};
     if (m_engine == Engine::PostgreSQL) {
@@ -387,8 +394,8 @@ Result<void> Database::beginRead()
         for (int attempt = 0; attempt < 2; ++attempt) {
             if (!db.isOpen()) {
                 if (!db.open())
-                    return fail(QStringLiteral("The connection to the database server was lost and cannot be "
-                                               "opened again: %1")
+                    return fail(Text::tr("The connection to the database server was lost and cannot be "
+                                         "opened again: %1")
                                     .arg(sqlErrorText(db.lastError())));
                 if (!prepareSession(db, m_lockTimeoutSeconds, &error))
                     return fail(error);

@@ -4,6 +4,7 @@
 #include "outputfile.h"
 #include "renderer.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPdfWriter>
 
@@ -17,9 +18,15 @@ namespace tarel::report {
 
 namespace {
 
+// This file's messages, translated in the shared context "Text" (see
+// translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
+
 Error fileError(const QString &path, const QString &problem)
 {
-    return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path, problem));
+    return fail(Text::tr("Cannot write \"%1\": %2").arg(path, problem));
 }
 
 // A text a spreadsheet takes for a number: digits with at most one decimal
@@ -82,7 +89,7 @@ QString documentTitle(const PreparedReport &report)
 Result<void> writePdf(const PreparedReport &report, const QString &path)
 {
     if (report.pages.empty())
-        return fileError(path, QStringLiteral("the report has no pages"));
+        return fileError(path, Text::tr("the report has no pages"));
     OutputFile file(path);
     if (Result<void> opened = file.open(); !opened)
         return opened;
@@ -102,8 +109,8 @@ Result<void> writePdf(const PreparedReport &report, const QString &path)
         // ("No space left on device") says more.
         QString problem = file.writeFailure();
         if (problem.isEmpty())
-            problem = failure == PaintFailure::Begin ? QStringLiteral("the PDF writer could not start")
-                                                     : QStringLiteral("the PDF writer could not finish");
+            problem = failure == PaintFailure::Begin ? Text::tr("the PDF writer could not start")
+                                                     : Text::tr("the PDF writer could not finish");
         file.cancel();
         return fileError(path, problem);
     }
@@ -136,17 +143,17 @@ QImage renderPageImage(const PreparedReport &report, int page, double dpi)
 Result<void> writePng(const PreparedReport &report, int page, double dpi, const QString &path)
 {
     if (page < 0 || page >= int(report.pages.size()))
-        return fileError(path, QStringLiteral("the report has no page %1").arg(page + 1));
+        return fileError(path, Text::tr("the report has no page %1").arg(page + 1));
     const QImage image = renderPageImage(report, page, dpi);
     if (image.isNull())
-        return fileError(path, QStringLiteral("a page at %1 dpi is too large to draw").arg(dpi));
+        return fileError(path, Text::tr("a page at %1 dpi is too large to draw").arg(dpi));
     OutputFile file(path);
     if (Result<void> opened = file.open(); !opened)
         return opened;
     if (!image.save(&file.device(), "PNG")) {
         const QString failure = file.writeFailure();
         file.cancel();
-        return fileError(path, failure.isEmpty() ? QStringLiteral("the PNG could not be encoded") : failure);
+        return fileError(path, failure.isEmpty() ? Text::tr("the PNG could not be encoded") : failure);
     }
     return file.commit();
 }
@@ -350,7 +357,7 @@ Result<void> writeCsv(const PreparedReport &report, const QString &path)
 {
     // A report without pages is refused as for PDF, not written as an empty table.
     if (report.pages.empty())
-        return fileError(path, QStringLiteral("the report has no pages"));
+        return fileError(path, Text::tr("the report has no pages"));
     return writeOutputFile(path, csvText(report));
 }
 

@@ -1,6 +1,18 @@
 #include "prepared.h"
 
+#include <QCoreApplication>
+
 namespace tarel::report {
+
+namespace {
+
+// This file's messages, translated in the shared context "Text" (see
+// translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
+
+} // namespace
 
 bool OutputCell::operator==(const OutputCell &other) const
 {
@@ -12,7 +24,7 @@ bool OutputCell::operator==(const OutputCell &other) const
 
 QString preparationErrorText(const PreparationErrors &errors)
 {
-    return QStringLiteral("The following error(s) have occured:") + QLatin1Char('\n')
+    return Text::tr("The following error(s) have occured:") + QLatin1Char('\n')
         + errors.join(QLatin1Char('\n'));
 }
 
@@ -22,7 +34,7 @@ PreparationErrors checkPreparation(const TfrxReport &report)
     // is missing.
     PreparationErrors errors;
     for (const QString &dataSet : report.dataSets)
-        errors << QStringLiteral("Cannot find data set \"%1\"").arg(dataSet);
+        errors << Text::tr("Cannot find data set \"%1\"").arg(dataSet);
     return errors;
 }
 

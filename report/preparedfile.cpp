@@ -3,6 +3,7 @@
 #include "inputfile.h"
 #include "outputfile.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,6 +17,12 @@
 namespace tarel::report {
 
 namespace {
+
+// This file's messages, translated in the shared context "Text" (see
+// translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
 
 const QString kFormatName = QStringLiteral("tarel-prepared-report");
 constexpr int kFormatVersion = 1;
@@ -162,7 +169,7 @@ public:
         const auto it = object.constFind(QLatin1String(key));
         if (it == object.constEnd()) {
             if (required)
-                failWith(QStringLiteral("\"%1\" is missing").arg(QLatin1String(key)));
+                failWith(Text::tr("\"%1\" is missing").arg(QLatin1String(key)));
             return std::nullopt;
         }
         return *it;
@@ -175,12 +182,12 @@ public:
         if (!value)
             return fallback.value_or(0);
         if (!value->isDouble()) {
-            failWith(QStringLiteral("\"%1\" is not a number").arg(QLatin1String(key)));
+            failWith(Text::tr("\"%1\" is not a number").arg(QLatin1String(key)));
             return 0;
         }
         const double d = value->toDouble();
         if (!std::isfinite(d) || d < low || d > high) {
-            failWith(QStringLiteral("\"%1\" is %2, outside %3 to %4")
+            failWith(Text::tr("\"%1\" is %2, outside %3 to %4")
                          .arg(QLatin1String(key))
                          .arg(d)
                          .arg(low)
@@ -196,7 +203,7 @@ public:
         const double d = number(object, key, low, high,
                                 fallback ? std::optional<double>(*fallback) : std::nullopt);
         if (d != std::floor(d)) {
-            failWith(QStringLiteral("\"%1\" is not a whole number").arg(QLatin1String(key)));
+            failWith(Text::tr("\"%1\" is not a whole number").arg(QLatin1String(key)));
             return 0;
         }
         return int(d);
@@ -208,7 +215,7 @@ public:
         if (!value)
             return fallback.value_or(false);
         if (!value->isBool()) {
-            failWith(QStringLiteral("\"%1\" is not true or false").arg(QLatin1String(key)));
+            failWith(Text::tr("\"%1\" is not true or false").arg(QLatin1String(key)));
             return false;
         }
         return value->toBool();
@@ -221,7 +228,7 @@ public:
         if (!value)
             return fallback.value_or(QString());
         if (!value->isString()) {
-            failWith(QStringLiteral("\"%1\" is not a text").arg(QLatin1String(key)));
+            failWith(Text::tr("\"%1\" is not a text").arg(QLatin1String(key)));
             return {};
         }
         return value->toString();
@@ -230,7 +237,7 @@ public:
     QJsonObject object(const QJsonValue &value, const QString &what)
     {
         if (!value.isObject()) {
-            failWith(QStringLiteral("%1 is not an object").arg(what));
+            failWith(Text::tr("%1 is not an object").arg(what));
             return {};
         }
         return value.toObject();
@@ -242,7 +249,7 @@ public:
         if (!value)
             return {};
         if (!value->isArray()) {
-            failWith(QStringLiteral("\"%1\" is not a list").arg(QLatin1String(key)));
+            failWith(Text::tr("\"%1\" is not a list").arg(QLatin1String(key)));
             return {};
         }
         return value->toArray();
@@ -259,7 +266,7 @@ Font readFont(Reader &r, const QJsonObject &cell)
     font.name = r.string(object, "name");
     font.height = r.number(object, "height", 0, kMaxFontHeight);
     if (!r.problem && !(font.height > 0))
-        r.failWith(QStringLiteral("the font height is not above 0"));
+        r.failWith(Text::tr("the font height is not above 0"));
     font.bold = r.boolean(object, "bold", false);
     font.charset = r.integer(object, "charset", 0, 255, 1);
     return font;
@@ -280,7 +287,7 @@ std::uint8_t readFrame(Reader &r, const QJsonObject &cell)
             }
         }
         if (!known) {
-            r.failWith(QStringLiteral("\"frame\" holds something other than left, right, top, bottom"));
+            r.failWith(Text::tr("\"frame\" holds something other than left, right, top, bottom"));
             break;
         }
     }
@@ -301,20 +308,20 @@ OutputCell readCell(Reader &r, const QJsonObject &object)
     if (h == u"left") cell.hAlign = HAlign::Left;
     else if (h == u"center") cell.hAlign = HAlign::Center;
     else if (h == u"right") cell.hAlign = HAlign::Right;
-    else r.failWith(QStringLiteral("\"hAlign\" is not left, center or right"));
+    else r.failWith(Text::tr("\"hAlign\" is not left, center or right"));
 
     const QString v = r.string(object, "vAlign", QStringLiteral("top"));
     if (v == u"top") cell.vAlign = VAlign::Top;
     else if (v == u"center") cell.vAlign = VAlign::Center;
     else if (v == u"bottom") cell.vAlign = VAlign::Bottom;
-    else r.failWith(QStringLiteral("\"vAlign\" is not top, center or bottom"));
+    else r.failWith(Text::tr("\"vAlign\" is not top, center or bottom"));
 
     cell.font = readFont(r, object);
 
     if (const auto value = r.field(object, "delimiters", false)) {
         const QJsonArray pair = value->toArray();
         if (!value->isArray() || pair.size() != 2 || !pair[0].isString() || !pair[1].isString())
-            r.failWith(QStringLiteral("\"delimiters\" is not a pair of texts"));
+            r.failWith(Text::tr("\"delimiters\" is not a pair of texts"));
         else
             cell.delimiters = {pair[0].toString(), pair[1].toString()};
     }
@@ -337,7 +344,7 @@ OutputPage readPage(Reader &r, const QJsonObject &object, int pageNumber)
     if (r.problem)
         return page;
     if (cells.size() > kMaxPreparedCellsPerPage) {
-        r.failWith(QStringLiteral("%1 cells, more than the %2 a page may hold")
+        r.failWith(Text::tr("%1 cells, more than the %2 a page may hold")
                        .arg(cells.size())
                        .arg(kMaxPreparedCellsPerPage));
         return page;
@@ -345,8 +352,8 @@ OutputPage readPage(Reader &r, const QJsonObject &object, int pageNumber)
     page.cells.reserve(std::size_t(cells.size()));
     const QString pageWhere = r.where;
     for (qsizetype i = 0; i < cells.size() && !r.problem; ++i) {
-        r.where = QStringLiteral("page %1, cell %2").arg(pageNumber).arg(i + 1);
-        const QJsonObject cell = r.object(cells[i], QStringLiteral("it"));
+        r.where = Text::tr("page %1, cell %2").arg(pageNumber).arg(i + 1);
+        const QJsonObject cell = r.object(cells[i], Text::tr("it", "a page or a cell in \"%1 is not an object\""));
         if (r.problem)
             break;
         page.cells.push_back(readCell(r, cell));
@@ -357,7 +364,7 @@ OutputPage readPage(Reader &r, const QJsonObject &object, int pageNumber)
 
 Error readError(const QString &name, const QString &problem)
 {
-    return fail(QStringLiteral("Cannot read \"%1\": %2").arg(name, problem));
+    return fail(Text::tr("Cannot read \"%1\": %2").arg(name, problem));
 }
 
 bool isGzip(const QByteArray &bytes)
@@ -370,7 +377,7 @@ Result<QByteArray> gunzip(const QByteArray &bytes, const QString &name)
 {
     z_stream stream{};
     if (inflateInit2(&stream, 15 + 16) != Z_OK)
-        return readError(name, QStringLiteral("the decompressor could not start"));
+        return readError(name, Text::tr("the decompressor could not start"));
     QByteArray out;
     const qsizetype chunk = 1 << 20;
     stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(bytes.constData()));
@@ -379,7 +386,7 @@ Result<QByteArray> gunzip(const QByteArray &bytes, const QString &name)
     while (status != Z_STREAM_END) {
         if (out.size() >= kMaxPreparedFileBytes) {
             inflateEnd(&stream);
-            return readError(name, QStringLiteral("it unpacks to more than %1 MB")
+            return readError(name, Text::tr("it unpacks to more than %1 MB")
                                        .arg(kMaxPreparedFileBytes / (1024 * 1024)));
         }
         const qsizetype before = out.size();
@@ -392,11 +399,11 @@ Result<QByteArray> gunzip(const QByteArray &bytes, const QString &name)
             break;
         if (status == Z_BUF_ERROR || (status == Z_OK && stream.avail_in == 0 && stream.avail_out != 0)) {
             inflateEnd(&stream);
-            return readError(name, QStringLiteral("the compressed data is truncated"));
+            return readError(name, Text::tr("the compressed data is truncated"));
         }
         if (status != Z_OK) {
             inflateEnd(&stream);
-            return readError(name, QStringLiteral("the compressed data is corrupt"));
+            return readError(name, Text::tr("the compressed data is corrupt"));
         }
     }
     inflateEnd(&stream);
@@ -460,7 +467,7 @@ QByteArray serializePrepared(const PreparedReport &report)
 Result<PreparedReport> parsePrepared(const QByteArray &bytes, const QString &name)
 {
     if (bytes.isEmpty())
-        return readError(name, QStringLiteral("the file is empty"));
+        return readError(name, Text::tr("the file is empty"));
     QByteArray plain;
     if (isGzip(bytes)) {
         auto inflated = gunzip(bytes, name);
@@ -469,7 +476,7 @@ Result<PreparedReport> parsePrepared(const QByteArray &bytes, const QString &nam
         plain = std::move(inflated.value());
     } else {
         if (bytes.size() > kMaxPreparedFileBytes)
-            return readError(name, QStringLiteral("it is larger than %1 MB")
+            return readError(name, Text::tr("it is larger than %1 MB")
                                        .arg(kMaxPreparedFileBytes / (1024 * 1024)));
         plain = bytes;
     }
@@ -477,18 +484,18 @@ Result<PreparedReport> parsePrepared(const QByteArray &bytes, const QString &nam
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(plain, &parseError);
     if (parseError.error != QJsonParseError::NoError)
-        return readError(name, QStringLiteral("it is not a prepared report (%1 at byte %2)")
+        return readError(name, Text::tr("it is not a prepared report (%1 at byte %2)")
                                    .arg(parseError.errorString())
                                    .arg(parseError.offset));
     if (!document.isObject())
-        return readError(name, QStringLiteral("it is not a prepared report"));
+        return readError(name, Text::tr("it is not a prepared report"));
     const QJsonObject root = document.object();
     if (root.value(QLatin1String("format")).toString() != kFormatName)
-        return readError(name, QStringLiteral("it is not a prepared report (format is not \"%1\")")
+        return readError(name, Text::tr("it is not a prepared report (format is not \"%1\")")
                                    .arg(kFormatName));
     const QJsonValue version = root.value(QLatin1String("version"));
     if (!version.isDouble() || version.toDouble() != kFormatVersion)
-        return readError(name, QStringLiteral("its version is not %1, the one this program reads")
+        return readError(name, Text::tr("its version is not %1, the one this program reads")
                                    .arg(kFormatVersion));
 
     Reader r;
@@ -502,13 +509,13 @@ Result<PreparedReport> parsePrepared(const QByteArray &bytes, const QString &nam
     if (r.problem)
         return readError(name, *r.problem);
     if (pages.size() > kMaxPreparedPages)
-        return readError(name, QStringLiteral("%1 pages, more than the %2 a report may hold")
+        return readError(name, Text::tr("%1 pages, more than the %2 a report may hold")
                                    .arg(pages.size())
                                    .arg(kMaxPreparedPages));
     report.pages.reserve(std::size_t(pages.size()));
     for (qsizetype i = 0; i < pages.size(); ++i) {
-        r.where = QStringLiteral("page %1").arg(i + 1);
-        const QJsonObject page = r.object(pages[i], QStringLiteral("it"));
+        r.where = Text::tr("page %1").arg(i + 1);
+        const QJsonObject page = r.object(pages[i], Text::tr("it", "a page or a cell in \"%1 is not an object\""));
         if (r.problem)
             break;
         report.pages.push_back(readPage(r, page, int(i + 1)));
@@ -534,7 +541,7 @@ Result<void> savePrepared(const PreparedReport &report, const QString &path)
         for (const OutputCell &cell : page.cells)
             if (!std::isfinite(cell.left) || !std::isfinite(cell.top) || !std::isfinite(cell.width)
                 || !std::isfinite(cell.height) || !std::isfinite(cell.font.height))
-                return fail(QStringLiteral("Cannot write \"%1\": cell %2 has no valid position")
+                return fail(Text::tr("Cannot write \"%1\": cell %2 has no valid position")
                                 .arg(path, cell.name));
     return writeOutputFile(path, serializePrepared(report));
 }

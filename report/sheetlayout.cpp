@@ -2,12 +2,20 @@
 
 #include "macc.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <set>
 
 namespace tarel::report {
 
 namespace {
+
+// This file's messages, translated in the shared context "Text" (see
+// translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
 
 // Edges this close are one edge: the forms place neighbouring cells a few
 // hundredths of a millimetre apart, and their rows are at least 5 mm high.
@@ -417,7 +425,7 @@ private:
 
 Result<SheetLayout> sheetLayout(const PreparedReport &report)
 {
-    auto tooLarge = [] { return fail(QStringLiteral("the report's table is too large for a worksheet")); };
+    auto tooLarge = [] { return fail(Text::tr("the report's table is too large for a worksheet")); };
     std::vector<PageTable> tables;
     tables.reserve(report.pages.size());
     for (const OutputPage &page : report.pages) {

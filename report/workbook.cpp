@@ -5,6 +5,7 @@
 #include "macc.h"
 #include "sheetlayout.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
@@ -20,9 +21,15 @@ namespace tarel::report {
 
 namespace {
 
+// This file's messages, translated in the shared context "Text" (see
+// translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
+
 Error fileError(const QString &path, const QString &problem)
 {
-    return fail(QStringLiteral("Cannot write \"%1\": %2").arg(path, problem), ErrorKind::File);
+    return fail(Text::tr("Cannot write \"%1\": %2").arg(path, problem), ErrorKind::File);
 }
 
 // libxlsxwriter writes only to a file name. It writes into a private
@@ -37,7 +44,7 @@ Result<void> writeThroughFileName(const QString &path,
         return target;
     const QTemporaryDir folder;
     if (!folder.isValid())
-        return fileError(path, QStringLiteral("no temporary folder: %1").arg(folder.errorString()));
+        return fileError(path, Text::tr("no temporary folder: %1").arg(folder.errorString()));
     const QString written = folder.filePath(QStringLiteral("workbook.xlsx"));
     if (Result<void> result = write(written); !result)
         return fileError(path, result.message());
@@ -171,7 +178,7 @@ Result<void> writeFormSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
                 layout.zeroAsDash && block.text != QLatin1String("0") ? kDashZeroFormat : kCountFormat);
         lxw_format *format = formats.of(look);
         if (!format)
-            return fail(QStringLiteral("out of memory"));
+            return fail(Text::tr("out of memory"));
         const auto row = lxw_row_t(block.row);
         const auto column = lxw_col_t(block.column);
         const QByteArray text = utf8(block.text);
@@ -285,7 +292,7 @@ Result<void> writeDataSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
     look.bold = false;
     lxw_format *value = formats.of(look);
     if (!heading || !value)
-        return fail(QStringLiteral("out of memory"));
+        return fail(Text::tr("out of memory"));
     lxw_error error = worksheet_write_string(sheet, 0, 0, "Podatok", heading);
     if (!error)
         error = worksheet_write_string(sheet, 0, 1, "Vrednost", heading);
@@ -301,7 +308,7 @@ Result<void> writeDataSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
         keyLook.indent = entry.depth;
         lxw_format *keyFormat = formats.of(keyLook);
         if (!keyFormat)
-            return fail(QStringLiteral("out of memory"));
+            return fail(Text::tr("out of memory"));
         error = worksheet_write_string(sheet, row, 0, utf8(entry.key).constData(), keyFormat);
         if (!error)
             error = writeValue(sheet, row, entry.value, value);
@@ -320,14 +327,14 @@ Result<void> writeWorkbookFile(const PreparedReport &report, const QString &file
     const QByteArray name = QFile::encodeName(fileName);
     lxw_workbook *workbook = workbook_new(name.constData());
     if (!workbook)
-        return fail(QStringLiteral("the workbook could not be started"));
+        return fail(Text::tr("the workbook could not be started"));
     Formats formats(workbook);
     Result<void> result;
     const QByteArray formName = utf8(workbookSheetName(report));
     lxw_worksheet *form = workbook_add_worksheet(workbook, formName.constData());
     lxw_worksheet *data = workbook_add_worksheet(workbook, kDataSheetName);
     if (!form || !data)
-        result = fail(QStringLiteral("the sheets could not be added"));
+        result = fail(Text::tr("the sheets could not be added"));
     if (result)
         result = writeFormSheet(form, formats, report);
     if (result)
@@ -364,7 +371,7 @@ QString workbookSheetName(const PreparedReport &report)
 Result<void> writeWorkbook(const PreparedReport &report, const QString &path)
 {
     if (report.pages.empty())
-        return fileError(path, QStringLiteral("the report has no pages"));
+        return fileError(path, Text::tr("the report has no pages"));
     return writeThroughFileName(path, [&](const QString &fileName) { return writeWorkbookFile(report, fileName); });
 }
 

@@ -2,7 +2,19 @@
 
 #include "messagetext.h"
 
+#include <QCoreApplication>
+
 namespace tarel::tabulation {
+
+namespace {
+
+// This file's messages, translated in the shared context "Text" (see
+// translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
+
+} // namespace
 
 std::optional<int> toInteger(QStringView text)
 {
@@ -61,7 +73,7 @@ QStringView sexDigits(QStringView mb)
 
 Error sexConversionError(QStringView mb)
 {
-    return Error{QStringLiteral("'%1' is not a valid integer value").arg(shownText(sexDigits(mb)))};
+    return Error{Text::tr("'%1' is not a valid integer value").arg(shownText(sexDigits(mb)))};
 }
 
 Result<bool> maz(QStringView mb)

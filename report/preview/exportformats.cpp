@@ -3,15 +3,26 @@
 #include "export.h"
 #include "workbook.h"
 
+#include <QCoreApplication>
+
 namespace tarel::report {
+
+QString ExportFormat::menuText() const
+{
+    return QCoreApplication::translate("ExportFormat", name) + QStringLiteral("...");
+}
+
+QString ExportFormat::filterText() const { return QCoreApplication::translate("ExportFormat", filter); }
 
 const std::vector<ExportFormat> &exportFormats()
 {
     static const std::vector<ExportFormat> formats = {
-        {QStringLiteral("PDF file"), QStringLiteral("PDF file (*.pdf)"), QStringLiteral("pdf"), &writePdf},
-        {QStringLiteral("CSV file"), QStringLiteral("CSV file (*.csv)"), QStringLiteral("csv"), &writeCsv},
-        {QStringLiteral("Excel workbook"), QStringLiteral("Excel workbook (*.xlsx)"), QStringLiteral("xlsx"),
-         &writeWorkbook},
+        {QT_TRANSLATE_NOOP("ExportFormat", "PDF file"), QT_TRANSLATE_NOOP("ExportFormat", "PDF file (*.pdf)"),
+         QStringLiteral("pdf"), &writePdf},
+        {QT_TRANSLATE_NOOP("ExportFormat", "CSV file"), QT_TRANSLATE_NOOP("ExportFormat", "CSV file (*.csv)"),
+         QStringLiteral("csv"), &writeCsv},
+        {QT_TRANSLATE_NOOP("ExportFormat", "Excel workbook"),
+         QT_TRANSLATE_NOOP("ExportFormat", "Excel workbook (*.xlsx)"), QStringLiteral("xlsx"), &writeWorkbook},
     };
     return formats;
 }

@@ -14,12 +14,13 @@
 namespace tarel::report {
 
 struct ExportFormat {
-    QString name;   // "PDF file"
-    QString filter; // for the save dialog
-    QString suffix; // given to a file name without one
+    const char *name;   // "PDF file", in English; shown in the user's language
+    const char *filter; // for the save dialog: "PDF file (*.pdf)"
+    QString suffix;     // given to a file name without one
     Result<void> (*write)(const PreparedReport &report, const QString &path);
 
-    QString menuText() const { return name + QStringLiteral("..."); }
+    QString menuText() const;   // "PDF file...", in the user's language
+    QString filterText() const; // the filter, in the user's language
 };
 
 const std::vector<ExportFormat> &exportFormats();

@@ -27,15 +27,15 @@ namespace tarel::report {
 FindDialog::FindDialog(const FindRequest &initial, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("findDialog"));
-    setWindowTitle(QStringLiteral("Find Text"));
-    auto *label = new QLabel(QStringLiteral("Text to find:"), this);
+    setWindowTitle(tr("Find Text"));
+    auto *label = new QLabel(tr("Text to find:"), this);
     m_text = new QLineEdit(initial.text, this);
     m_text->setObjectName(QStringLiteral("textToFind"));
     label->setBuddy(m_text);
-    m_caseSensitive = new QCheckBox(QStringLiteral("Case sensitive"), this);
+    m_caseSensitive = new QCheckBox(tr("Case sensitive"), this);
     m_caseSensitive->setObjectName(QStringLiteral("caseSensitive"));
     m_caseSensitive->setChecked(initial.caseSensitive);
-    m_fromBeginning = new QCheckBox(QStringLiteral("Search from begin"), this);
+    m_fromBeginning = new QCheckBox(tr("Search from begin"), this);
     m_fromBeginning->setObjectName(QStringLiteral("searchFromBegin"));
     m_fromBeginning->setChecked(initial.fromBeginning);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -65,7 +65,7 @@ QDoubleSpinBox *centimetres(double millimetres, QWidget *parent, const char *nam
     box->setDecimals(2);
     box->setRange(0, 200);
     box->setSingleStep(0.1);
-    box->setSuffix(QStringLiteral(" cm"));
+    box->setSuffix(PageSettingsDialog::tr(" cm"));
     box->setValue(millimetres / 10);
     return box;
 }
@@ -78,13 +78,13 @@ PageSettingsDialog::PageSettingsDialog(const PageSettings &initial, QWidget *par
     : QDialog(parent), m_customCode(256)
 {
     setObjectName(QStringLiteral("pageSettingsDialog"));
-    setWindowTitle(QStringLiteral("Page Settings"));
+    setWindowTitle(tr("Page Settings"));
 
     m_paper = new QComboBox(this);
     m_paper->setObjectName(QStringLiteral("paperSize"));
     for (const PaperSize &size : paperSizes())
         m_paper->addItem(QLatin1String(size.name), size.code);
-    m_paper->addItem(QStringLiteral("Custom"), m_customCode);
+    m_paper->addItem(tr("Custom"), m_customCode);
     m_width = centimetres(initial.paperWidth, this, "paperWidth");
     m_height = centimetres(initial.paperHeight, this, "paperHeight");
     OutputPage probe;
@@ -96,37 +96,37 @@ PageSettingsDialog::PageSettingsDialog(const PageSettings &initial, QWidget *par
     m_width->setEnabled(custom);
     m_height->setEnabled(custom);
 
-    auto *paperBox = new QGroupBox(QStringLiteral("Size"), this);
+    auto *paperBox = new QGroupBox(tr("Size"), this);
     auto *paperLayout = new QFormLayout(paperBox);
-    paperLayout->addRow(QStringLiteral("Size"), m_paper);
-    paperLayout->addRow(QStringLiteral("Width"), m_width);
-    paperLayout->addRow(QStringLiteral("Height"), m_height);
+    paperLayout->addRow(tr("Size"), m_paper);
+    paperLayout->addRow(tr("Width"), m_width);
+    paperLayout->addRow(tr("Height"), m_height);
 
-    auto *orientationBox = new QGroupBox(QStringLiteral("Orientation"), this);
-    m_portrait = new QRadioButton(QStringLiteral("Portrait"), orientationBox);
+    auto *orientationBox = new QGroupBox(tr("Orientation"), this);
+    m_portrait = new QRadioButton(tr("Portrait"), orientationBox);
     m_portrait->setObjectName(QStringLiteral("portrait"));
-    m_landscape = new QRadioButton(QStringLiteral("Landscape"), orientationBox);
+    m_landscape = new QRadioButton(tr("Landscape"), orientationBox);
     m_landscape->setObjectName(QStringLiteral("landscape"));
     (initial.landscape ? m_landscape : m_portrait)->setChecked(true);
     auto *orientationLayout = new QVBoxLayout(orientationBox);
     orientationLayout->addWidget(m_portrait);
     orientationLayout->addWidget(m_landscape);
 
-    auto *marginsBox = new QGroupBox(QStringLiteral("Margins"), this);
+    auto *marginsBox = new QGroupBox(tr("Margins"), this);
     m_left = centimetres(initial.leftMargin, this, "leftMargin");
     m_right = centimetres(initial.rightMargin, this, "rightMargin");
     m_top = centimetres(initial.topMargin, this, "topMargin");
     m_bottom = centimetres(initial.bottomMargin, this, "bottomMargin");
     auto *marginsLayout = new QFormLayout(marginsBox);
-    marginsLayout->addRow(QStringLiteral("Left"), m_left);
-    marginsLayout->addRow(QStringLiteral("Right"), m_right);
-    marginsLayout->addRow(QStringLiteral("Top"), m_top);
-    marginsLayout->addRow(QStringLiteral("Bottom"), m_bottom);
+    marginsLayout->addRow(tr("Left"), m_left);
+    marginsLayout->addRow(tr("Right"), m_right);
+    marginsLayout->addRow(tr("Top"), m_top);
+    marginsLayout->addRow(tr("Bottom"), m_bottom);
 
     auto *applyBox = new QGroupBox(this);
-    m_currentPage = new QRadioButton(QStringLiteral("Apply to the current page"), applyBox);
+    m_currentPage = new QRadioButton(tr("Apply to the current page"), applyBox);
     m_currentPage->setObjectName(QStringLiteral("applyToCurrentPage"));
-    m_allPages = new QRadioButton(QStringLiteral("Apply to all pages"), applyBox);
+    m_allPages = new QRadioButton(tr("Apply to all pages"), applyBox);
     m_allPages->setObjectName(QStringLiteral("applyToAllPages"));
     m_allPages->setChecked(true);
     auto *applyLayout = new QVBoxLayout(applyBox);
@@ -229,14 +229,14 @@ PreviewDialogs PreviewDialogs::standard()
     PreviewDialogs dialogs;
     dialogs.printersInstalled = [] { return !QPrinterInfo::availablePrinters().isEmpty(); };
     dialogs.openFileName = [](QWidget *parent, const QString &filter) {
-        return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+        return QFileDialog::getOpenFileName(parent, tr("Open"), QString(), filter);
     };
     dialogs.saveFileName = [](QWidget *parent, const QString &caption, const QString &filter) {
         return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
     };
     dialogs.message = [](QWidget *parent, MessageKind kind, const QString &text) {
         showMessageBox(parent, kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Information,
-                       QStringLiteral("Preview"), text);
+                       tr("Preview"), text);
     };
     dialogs.find = [](QWidget *parent, const FindRequest &previous) -> std::optional<FindRequest> {
         FindDialog dialog(previous, parent);
@@ -253,6 +253,7 @@ PreviewDialogs PreviewDialogs::standard()
     };
     dialogs.print = [](QWidget *parent, QPrinter &printer, int currentPage, int pageCount) {
         QPrintDialog dialog(&printer, parent);
+        dialog.setWindowTitle(tr("Print"));
         dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCurrentPage
                           | QAbstractPrintDialog::PrintCollateCopies
                           | QAbstractPrintDialog::PrintToFile);

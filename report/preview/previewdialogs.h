@@ -6,6 +6,7 @@
 
 #include "previewmodel.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QMessageBox>
 #include <QString>
@@ -100,6 +101,8 @@ struct PreviewDialogs {
     std::function<bool(QWidget *parent, QPrinter &printer, int currentPage, int pageCount)> print;
 
     static PreviewDialogs standard();
+
+    Q_DECLARE_TR_FUNCTIONS(PreviewDialogs)
 };
 
 // The dialogs new preview windows use; standard() unless a test changed them.

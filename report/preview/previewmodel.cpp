@@ -84,15 +84,26 @@ int mostVisiblePage(const PageLayout &layout, const QRectF &visible)
 }
 
 namespace {
-const QString kPageWidthItem = QStringLiteral("Page width");
-const QString kWholePageItem = QStringLiteral("Whole page");
+const char *const kPageWidthItem = QT_TRANSLATE_NOOP("PreviewModel", "Page width");
+const char *const kWholePageItem = QT_TRANSLATE_NOOP("PreviewModel", "Whole page");
 } // namespace
 
 QStringList zoomBoxItems()
 {
     return {QStringLiteral("25%"), QStringLiteral("50%"), QStringLiteral("75%"),
             QStringLiteral("100%"), QStringLiteral("150%"), QStringLiteral("200%"),
-            kPageWidthItem, kWholePageItem};
+            fitZoomText(ZoomMode::PageWidth), fitZoomText(ZoomMode::WholePage)};
+}
+
+QString fitZoomText(ZoomMode mode)
+{
+    switch (mode) {
+    case ZoomMode::PageWidth: return PreviewModel::tr(kPageWidthItem);
+    case ZoomMode::WholePage: return PreviewModel::tr(kWholePageItem);
+    case ZoomMode::Factor:
+    case ZoomMode::TwoPages: break;
+    }
+    return {};
 }
 
 QString zoomText(double factor)
@@ -103,10 +114,12 @@ QString zoomText(double factor)
 std::optional<ZoomChoice> parseZoomText(const QString &text)
 {
     const QString trimmed = text.trimmed();
-    if (trimmed.compare(kPageWidthItem, Qt::CaseInsensitive) == 0)
-        return ZoomChoice{ZoomMode::PageWidth, 1};
-    if (trimmed.compare(kWholePageItem, Qt::CaseInsensitive) == 0)
-        return ZoomChoice{ZoomMode::WholePage, 1};
+    for (ZoomMode mode : {ZoomMode::PageWidth, ZoomMode::WholePage}) {
+        const char *english = mode == ZoomMode::PageWidth ? kPageWidthItem : kWholePageItem;
+        if (trimmed.compare(fitZoomText(mode), Qt::CaseInsensitive) == 0
+            || trimmed.compare(QLatin1String(english), Qt::CaseInsensitive) == 0)
+            return ZoomChoice{mode, 1};
+    }
     static const QRegularExpression percent(QStringLiteral("^(\\d{1,4}(?:[.,]\\d+)?)\\s*%?$"));
     const QRegularExpressionMatch match = percent.match(trimmed);
     if (!match.hasMatch())
@@ -142,7 +155,7 @@ void PreviewModel::setZoom(ZoomMode mode, double factor)
 
 QString PreviewModel::statusText() const
 {
-    return QStringLiteral("Page %1 of %2").arg(m_pageCount ? m_currentPage + 1 : 0).arg(m_pageCount);
+    return tr("Page %1 of %2").arg(m_pageCount ? m_currentPage + 1 : 0).arg(m_pageCount);
 }
 
 const std::vector<PaperSize> &paperSizes()

@@ -7,6 +7,7 @@
 
 #include "prepared.h"
 
+#include <QCoreApplication>
 #include <QRectF>
 #include <QSize>
 #include <QSizeF>
@@ -42,19 +43,24 @@ PageLayout layoutPages(const std::vector<QSizeF> &pageSizes, double zoom, bool t
 // one on a tie); -1 without pages.
 int mostVisiblePage(const PageLayout &layout, const QRectF &visible);
 
-// The zoom box: "25%" ... "200%", "Page width", "Whole page".
+// The zoom box: "25%" ... "200%", "Page width", "Whole page" (the last two
+// in the user's language).
 QStringList zoomBoxItems();
+// The zoom box's text of a fitting mode: "Page width", "Whole page".
+QString fitZoomText(ZoomMode mode);
 QString zoomText(double factor); // "87%"
 struct ZoomChoice {
     ZoomMode mode = ZoomMode::Factor;
     double factor = 1;
 };
-// What a zoom box text asks for: one of the items, or a typed percentage
-// ("120", "120%", "120 %"), kept within the zoom limits. Nothing for other text.
+// What a zoom box text asks for: one of the items (a fitting mode also in
+// English), or a typed percentage ("120", "120%", "120 %"), kept within the
+// zoom limits. Nothing for other text.
 std::optional<ZoomChoice> parseZoomText(const QString &text);
 
 // The state shown by the window: page numbers from 0 here, from 1 on screen.
 class PreviewModel {
+    Q_DECLARE_TR_FUNCTIONS(PreviewModel)
 public:
     int pageCount() const { return m_pageCount; }
     int currentPage() const { return m_currentPage; }

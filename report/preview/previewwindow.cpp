@@ -33,9 +33,11 @@ namespace tarel::report {
 
 namespace {
 
-const QString kPreparedFilter = QStringLiteral("Prepared Report (*.fp3)");
 constexpr int kOutlineWidth = 120;
 constexpr double kZoomStep = 1.5;
+
+// The file dialogs' one filter for prepared reports.
+QString preparedFilter() { return PreviewWindow::tr("Prepared Report (*.fp3)"); }
 
 } // namespace
 
@@ -45,7 +47,7 @@ PreviewWindow::PreviewWindow(const TfrxReport &templ, PreparedReport &prepared, 
       m_template(templ), m_prepared(prepared), m_dialogs(previewDialogs())
 {
     setObjectName(QStringLiteral("previewWindow"));
-    setWindowTitle(QStringLiteral("Preview"));
+    setWindowTitle(tr("Preview"));
     setFont(displayFont(Font{QStringLiteral("Tahoma"), 11, false, 1}));
     setModal(m_template.preview.modal);
 
@@ -114,7 +116,7 @@ PreviewWindow::PreviewWindow(const TfrxReport &templ, PreparedReport &prepared, 
     });
 
     // F3 (the platform's "find next") goes on with the last search.
-    auto *findNextAction = new QAction(QStringLiteral("Find Next"), this);
+    auto *findNextAction = new QAction(tr("Find Next"), this);
     findNextAction->setObjectName(QStringLiteral("Find Next"));
     findNextAction->setShortcuts(QKeySequence::FindNext);
     findNextAction->setShortcutContext(Qt::WindowShortcut);
@@ -152,16 +154,18 @@ void PreviewWindow::buildToolBar()
     m_toolBar->setIconSize(QSize(22, 22));
     const PreviewSettings &shown = m_template.preview;
 
-    auto add = [this](const QString &caption, const QString &hint, bool visible, auto slot) {
-        auto *action = new QAction(previewIcon(caption), caption, this);
-        action->setObjectName(caption);
+    // A button's name is its English caption, whatever language it shows:
+    // action() and the icons find it by that name.
+    auto add = [this](const char *name, const QString &caption, const QString &hint, bool visible, auto slot) {
+        auto *action = new QAction(previewIcon(QLatin1String(name)), caption, this);
+        action->setObjectName(QLatin1String(name));
         action->setToolTip(hint);
         action->setStatusTip(hint);
         action->setVisible(visible);
         connect(action, &QAction::triggered, this, slot);
         m_toolBar->addAction(action);
         if (QWidget *button = m_toolBar->widgetForAction(action)) {
-            button->setObjectName(caption);
+            button->setObjectName(QLatin1String(name));
             button->setAccessibleName(caption);
             // The keyboard stays with the pages (arrows and page keys scroll).
             button->setFocusPolicy(Qt::NoFocus);
@@ -170,40 +174,40 @@ void PreviewWindow::buildToolBar()
     };
     auto separator = [this] { m_toolBar->addSeparator(); };
 
-    add(QStringLiteral("Print"), QStringLiteral("Print"), shown.print, &PreviewWindow::print);
-    add(QStringLiteral("Open"), QStringLiteral("Open"), shown.open, &PreviewWindow::open);
-    add(QStringLiteral("Save"), QStringLiteral("Save"), shown.save, &PreviewWindow::save);
+    add("Print", tr("Print"), tr("Print"), shown.print, &PreviewWindow::print);
+    add("Open", tr("Open"), tr("Open"), shown.open, &PreviewWindow::open);
+    add("Save", tr("Save"), tr("Save"), shown.save, &PreviewWindow::save);
 
     // "Export": a drop-down list with one entry per export format.
     auto *exportMenu = new QMenu(this);
     exportMenu->setObjectName(QStringLiteral("exportMenu"));
     for (std::size_t i = 0; i < exportFormats().size(); ++i) {
         QAction *entry = exportMenu->addAction(exportFormats()[i].menuText());
-        entry->setObjectName(exportFormats()[i].menuText());
+        entry->setObjectName(QLatin1String(exportFormats()[i].name) + QStringLiteral("..."));
         connect(entry, &QAction::triggered, this, [this, i] { exportTo(i); });
     }
-    QAction *exportAction = add(QStringLiteral("Export"), QStringLiteral("Export"), shown.exportButton, [] {});
+    QAction *exportAction = add("Export", tr("Export"), tr("Export"), shown.exportButton, [] {});
     exportAction->setMenu(exportMenu);
     if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(exportAction)))
         button->setPopupMode(QToolButton::InstantPopup);
     separator();
 
-    add(QStringLiteral("Find"), QStringLiteral("Find"), shown.find, &PreviewWindow::findText);
+    add("Find", tr("Find"), tr("Find"), shown.find, &PreviewWindow::findText);
     separator();
 
-    add(QStringLiteral("Whole Page"), QStringLiteral("Whole Page"), shown.zoomButtons,
+    add("Whole Page", tr("Whole Page"), tr("Whole Page"), shown.zoomButtons,
         [this] { applyZoom(ZoomMode::WholePage); });
-    add(QStringLiteral("Page Width"), QStringLiteral("Page Width"), shown.zoomButtons,
+    add("Page Width", tr("Page Width"), tr("Page Width"), shown.zoomButtons,
         [this] { applyZoom(ZoomMode::PageWidth); });
-    add(QStringLiteral("100%"), QStringLiteral("100%"), shown.zoomButtons,
+    add("100%", QStringLiteral("100%"), QStringLiteral("100%"), shown.zoomButtons,
         [this] { applyZoom(ZoomMode::Factor, 1); });
-    add(QStringLiteral("Two Pages"), QStringLiteral("Two Pages"), shown.zoomButtons,
+    add("Two Pages", tr("Two Pages"), tr("Two Pages"), shown.zoomButtons,
         [this] { applyZoom(ZoomMode::TwoPages); });
 
     m_zoomBox = new QComboBox(this);
     m_zoomBox->setObjectName(QStringLiteral("zoomBox"));
-    m_zoomBox->setAccessibleName(QStringLiteral("Zoom"));
-    m_zoomBox->setToolTip(QStringLiteral("Zoom"));
+    m_zoomBox->setAccessibleName(tr("Zoom"));
+    m_zoomBox->setToolTip(tr("Zoom"));
     m_zoomBox->setEditable(true);
     m_zoomBox->setInsertPolicy(QComboBox::NoInsert);
     m_zoomBox->addItems(zoomBoxItems());
@@ -215,8 +219,8 @@ void PreviewWindow::buildToolBar()
     zoomBoxAction->setVisible(shown.zoomButtons);
     separator();
 
-    add(QStringLiteral("Margins"), QStringLiteral("Margins"), shown.pageSetup, &PreviewWindow::pageSettings);
-    QAction *outline = add(QStringLiteral("Outline"), QStringLiteral("Outline"), shown.outline, [this] {
+    add("Margins", tr("Margins"), tr("Margins"), shown.pageSetup, &PreviewWindow::pageSettings);
+    QAction *outline = add("Outline", tr("Outline"), tr("Outline"), shown.outline, [this] {
         const bool visible = action(QStringLiteral("Outline"))->isChecked();
         m_model.setOutlineVisible(visible);
         m_outline->setVisible(visible);
@@ -226,11 +230,11 @@ void PreviewWindow::buildToolBar()
 
     auto *tools = new QActionGroup(this);
     tools->setExclusive(true);
-    QAction *drag = add(QStringLiteral("Drag"), QStringLiteral("Drag Tool"), shown.tools, [this] {
+    QAction *drag = add("Drag", tr("Drag"), tr("Drag Tool"), shown.tools, [this] {
         m_model.setTool(PointerTool::Drag);
         m_view->setTool(PointerTool::Drag);
     });
-    QAction *zoom = add(QStringLiteral("Zoom"), QStringLiteral("Zoom Tool"), shown.tools, [this] {
+    QAction *zoom = add("Zoom", tr("Zoom"), tr("Zoom Tool"), shown.tools, [this] {
         m_model.setTool(PointerTool::Zoom);
         m_view->setTool(PointerTool::Zoom);
     });
@@ -241,32 +245,32 @@ void PreviewWindow::buildToolBar()
     drag->setChecked(true);
     separator();
 
-    add(QStringLiteral("Add Page"), QStringLiteral("Add Page"), shown.edit, &PreviewWindow::addPage);
-    add(QStringLiteral("Delete"), QStringLiteral("Delete Page"), shown.edit, &PreviewWindow::deleteCurrentPage);
+    add("Add Page", tr("Add Page"), tr("Add Page"), shown.edit, &PreviewWindow::addPage);
+    add("Delete", tr("Delete"), tr("Delete Page"), shown.edit, &PreviewWindow::deleteCurrentPage);
     // The program includes no report designer, so editing a page does nothing.
-    add(QStringLiteral("Edit"), QStringLiteral("Edit Page"), shown.edit, [] {});
+    add("Edit", tr("Edit"), tr("Edit Page"), shown.edit, [] {});
     separator();
 
-    add(QStringLiteral("First"), QStringLiteral("First Page"), shown.navigator, [this] { goToPage(0); });
-    add(QStringLiteral("Prior"), QStringLiteral("Prior Page"), shown.navigator,
+    add("First", tr("First"), tr("First Page"), shown.navigator, [this] { goToPage(0); });
+    add("Prior", tr("Prior"), tr("Prior Page"), shown.navigator,
         [this] { goToPage(m_model.currentPage() - 1); });
     m_pageBox = new QLineEdit(this);
     m_pageBox->setObjectName(QStringLiteral("pageNumberBox"));
-    m_pageBox->setAccessibleName(QStringLiteral("Page Number"));
-    m_pageBox->setToolTip(QStringLiteral("Page Number"));
+    m_pageBox->setAccessibleName(tr("Page Number"));
+    m_pageBox->setToolTip(tr("Page Number"));
     m_pageBox->setValidator(new QIntValidator(0, 999999, m_pageBox));
     m_pageBox->setAlignment(Qt::AlignCenter);
     m_pageBox->setFixedWidth(48);
     connect(m_pageBox, &QLineEdit::returnPressed, this, &PreviewWindow::pageBoxEntered);
     QAction *pageBoxAction = m_toolBar->addWidget(m_pageBox);
     pageBoxAction->setVisible(shown.navigator);
-    add(QStringLiteral("Next"), QStringLiteral("Next Page"), shown.navigator,
+    add("Next", tr("Next"), tr("Next Page"), shown.navigator,
         [this] { goToPage(m_model.currentPage() + 1); });
-    add(QStringLiteral("Last"), QStringLiteral("Last Page"), shown.navigator,
+    add("Last", tr("Last"), tr("Last Page"), shown.navigator,
         [this] { goToPage(m_model.pageCount() - 1); });
     separator();
 
-    add(QStringLiteral("Close"), QStringLiteral("Close"), true, &PreviewWindow::closeOrCancel);
+    add("Close", tr("Close"), tr("Close"), true, &PreviewWindow::closeOrCancel);
 
     // The keyboard: the platform's standard keys for the file and find
     // buttons, the page keys for the navigator; the tool tips name them.
@@ -452,8 +456,8 @@ void PreviewWindow::updateActions()
 void PreviewWindow::updateZoomBox()
 {
     switch (m_model.zoomMode()) {
-    case ZoomMode::PageWidth: m_zoomBox->setCurrentText(QStringLiteral("Page width")); break;
-    case ZoomMode::WholePage: m_zoomBox->setCurrentText(QStringLiteral("Whole page")); break;
+    case ZoomMode::PageWidth:
+    case ZoomMode::WholePage: m_zoomBox->setCurrentText(fitZoomText(m_model.zoomMode())); break;
     case ZoomMode::Factor:
     case ZoomMode::TwoPages: m_zoomBox->setCurrentText(zoomText(m_model.zoom())); break;
     }
@@ -532,7 +536,7 @@ void PreviewWindow::runFind(CellPosition from)
         m_findFrom = {};
         m_view->setHighlight(std::nullopt);
         m_dialogs.message(this, MessageKind::Information,
-                          QStringLiteral("Text \"%1\" not found.").arg(m_find.text));
+                          tr("Text \"%1\" not found.").arg(m_find.text));
         return;
     }
     m_findFrom = {found->page, found->cell + 1};
@@ -556,11 +560,11 @@ void PreviewWindow::showError(const QString &message)
 
 void PreviewWindow::save()
 {
-    QString path = m_dialogs.saveFileName(this, QStringLiteral("Save"), kPreparedFilter);
+    QString path = m_dialogs.saveFileName(this, tr("Save"), preparedFilter());
     if (path.isEmpty())
         return;
     path = withPreparedExtension(path);
-    setMessage(QStringLiteral("Saving file..."));
+    setMessage(tr("Saving file..."));
     const Result<void> saved = savePrepared(m_prepared, path);
     setMessage(QString());
     if (!saved)
@@ -569,10 +573,10 @@ void PreviewWindow::save()
 
 void PreviewWindow::open()
 {
-    const QString path = m_dialogs.openFileName(this, kPreparedFilter);
+    const QString path = m_dialogs.openFileName(this, preparedFilter());
     if (path.isEmpty())
         return;
-    setMessage(QStringLiteral("Loading file..."));
+    setMessage(tr("Loading file..."));
     Result<PreparedReport> loaded = loadPrepared(path);
     setMessage(QString());
     if (!loaded) {
@@ -588,11 +592,11 @@ void PreviewWindow::exportTo(std::size_t index)
     if (index >= exportFormats().size())
         return;
     const ExportFormat &format = exportFormats()[index];
-    QString path = m_dialogs.saveFileName(this, format.menuText(), format.filter);
+    QString path = m_dialogs.saveFileName(this, format.menuText(), format.filterText());
     if (path.isEmpty())
         return;
     path = withDefaultSuffix(path, format.suffix);
-    setMessage(QStringLiteral("Saving file..."));
+    setMessage(tr("Saving file..."));
     const Result<void> written = format.write(m_prepared, path);
     setMessage(QString());
     if (!written)
@@ -605,7 +609,7 @@ void PreviewWindow::print()
 {
     if (!m_dialogs.printersInstalled()) {
         m_dialogs.message(this, MessageKind::Information,
-                          QStringLiteral("No printers installed in your system"));
+                          tr("No printers installed in your system"));
         return;
     }
     QPrinter printer(QPrinter::HighResolution); // the system's default printer
@@ -624,7 +628,7 @@ void PreviewWindow::print()
                                                 m_model.pageCount());
     if (pages.empty()) {
         m_dialogs.message(this, MessageKind::Information,
-                          QStringLiteral("None of the chosen pages is in the report, which has %1 pages.")
+                          tr("None of the chosen pages is in the report, which has %1 pages.")
                               .arg(m_model.pageCount()));
         return;
     }

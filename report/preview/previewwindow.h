@@ -43,7 +43,8 @@ public:
 
     const PreviewModel &model() const { return m_model; }
     PageView *pageView() const { return m_view; }
-    // A toolbar action by its caption ("Print", "Two Pages", ...).
+    // A toolbar action by its English caption, whatever language it shows
+    // ("Print", "Two Pages", ...).
     QAction *action(const QString &caption) const;
     QComboBox *zoomBox() const { return m_zoomBox; }
     QLineEdit *pageNumberBox() const { return m_pageBox; }

@@ -2,6 +2,7 @@
 
 #include "renderer.h"
 
+#include <QCoreApplication>
 #include <QPageRanges>
 #include <QPrintEngine>
 #include <QPrinter>
@@ -11,6 +12,12 @@
 namespace tarel::report {
 
 namespace {
+
+// This file's messages, translated in the shared context "Text" (see
+// translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
 
 // The print engine's list of CUPS job options (name, value, name, value ...).
 constexpr auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
@@ -81,12 +88,12 @@ Result<void> printPages(const PreparedReport &report, const std::vector<int> &pa
     switch (paintPages(report, sequence, printer)) {
     case PaintFailure::None: return {};
     case PaintFailure::Begin:
-        return fail(QStringLiteral("The printer \"%1\" could not be started").arg(printer.printerName()));
+        return fail(Text::tr("The printer \"%1\" could not be started").arg(printer.printerName()));
     case PaintFailure::NewPage:
-        return fail(QStringLiteral("The printer \"%1\" failed to start a new page").arg(printer.printerName()));
+        return fail(Text::tr("The printer \"%1\" failed to start a new page").arg(printer.printerName()));
     case PaintFailure::End: break;
     }
-    return fail(QStringLiteral("The printer \"%1\" failed to finish the print job").arg(printer.printerName()));
+    return fail(Text::tr("The printer \"%1\" failed to finish the print job").arg(printer.printerName()));
 }
 
 } // namespace tarel::report

@@ -189,19 +189,27 @@ TEST(Splash, LayoutAndStepping)
 
 TEST(NoDisplay, TheProgramSaysSoAndEndsInsteadOfAborting)
 {
-    QProcess tarel;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QString::fromLatin1(name));
-    tarel.setProcessEnvironment(environment);
-    tarel.start(QStringLiteral(TAREL_PROGRAM), {});
-    ASSERT_TRUE(tarel.waitForFinished(30000));
-    EXPECT_EQ(tarel.exitStatus(), QProcess::NormalExit) << "not an abort";
-    EXPECT_EQ(tarel.exitCode(), 1);
-    const QString said = QString::fromLocal8Bit(tarel.readAllStandardError());
-    EXPECT_TRUE(said.startsWith(QStringLiteral("tarel: no display."))) << said.toStdString();
-    EXPECT_TRUE(said.contains(QStringLiteral("desktop session"))) << said.toStdString();
-    EXPECT_TRUE(said.contains(QStringLiteral("tarel-report visits-general-medicine --from"))) << said.toStdString();
+    // In English, and in Macedonian under a Macedonian locale; the example
+    // commands as they are.
+    const std::pair<const char *, QString> languages[] = {
+        {"C.UTF-8", QStringLiteral("tarel: no display. The Tarel window needs a desktop session")},
+        {"mk_MK.UTF-8", QStringLiteral("tarel: нема екран. Прозорецот на Tarel бара графичка сесија")},
+    };
+    for (const auto &[locale, opening] : languages) {
+        QProcess tarel;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LANGUAGE", "LC_MESSAGES"})
+            environment.remove(QString::fromLatin1(name));
+        environment.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
+        tarel.setProcessEnvironment(environment);
+        tarel.start(QStringLiteral(TAREL_PROGRAM), {});
+        ASSERT_TRUE(tarel.waitForFinished(30000));
+        EXPECT_EQ(tarel.exitStatus(), QProcess::NormalExit) << "not an abort";
+        EXPECT_EQ(tarel.exitCode(), 1);
+        const QString said = QString::fromUtf8(tarel.readAllStandardError());
+        EXPECT_TRUE(said.startsWith(opening)) << said.toStdString();
+        EXPECT_TRUE(said.contains(QStringLiteral("tarel-report visits-general-medicine --from"))) << said.toStdString();
+    }
 
     // Platforms that draw without a display, or a display named, let it start.
     struct Case {

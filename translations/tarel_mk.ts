@@ -1,0 +1,871 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="mk_MK">
+<context>
+    <name>ExportFormat</name>
+    <message>
+        <source>PDF file</source>
+        <translation>PDF-датотека</translation>
+    </message>
+    <message>
+        <source>PDF file (*.pdf)</source>
+        <translation>PDF-датотека (*.pdf)</translation>
+    </message>
+    <message>
+        <source>CSV file</source>
+        <translation>CSV-датотека</translation>
+    </message>
+    <message>
+        <source>CSV file (*.csv)</source>
+        <translation>CSV-датотека (*.csv)</translation>
+    </message>
+    <message>
+        <source>Excel workbook</source>
+        <translation>Работна книга на Excel</translation>
+    </message>
+    <message>
+        <source>Excel workbook (*.xlsx)</source>
+        <translation>Работна книга на Excel (*.xlsx)</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewDialogs</name>
+    <message>
+        <source>Open</source>
+        <translation>Отворање</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Преглед</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Печатење</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewModel</name>
+    <message>
+        <source>Page width</source>
+        <translation>Ширина на страницата</translation>
+    </message>
+    <message>
+        <source>Whole page</source>
+        <translation>Цела страница</translation>
+    </message>
+    <message>
+        <source>Page %1 of %2</source>
+        <translation>Страница %1 од %2</translation>
+    </message>
+</context>
+<context>
+    <name>QGnomeTheme</name>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;Во ред</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Откажи</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Затвори</translation>
+    </message>
+</context>
+<context>
+    <name>QPlatformTheme</name>
+    <message>
+        <source>OK</source>
+        <translation>Во ред</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Откажи</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Затвори</translation>
+    </message>
+</context>
+<context>
+    <name>RunCompanion</name>
+    <message>
+        <source>%1 visits selected, %2 counted, %3 not counted</source>
+        <translation>Избрани посети: %1, избројани: %2, неизбројани: %3</translation>
+    </message>
+    <message>
+        <source>Data check...</source>
+        <translation>Проверка на податоците...</translation>
+    </message>
+    <message>
+        <source>Visits behind this number...</source>
+        <translation>Посетите зад овој број...</translation>
+    </message>
+</context>
+<context>
+    <name>Text</name>
+    <message>
+        <source>&quot;frame&quot; holds something other than left, right, top, bottom</source>
+        <translation>„frame“ содржи нешто друго освен left, right, top и bottom</translation>
+    </message>
+    <message>
+        <source>tarel: no display. The Tarel window needs a desktop session, and neither DISPLAY nor WAYLAND_DISPLAY
+names one. The reports can be made without a window with tarel-report, for example:
+  tarel-report visits-general-medicine --from 2024-01-01 --to 2024-01-31 --output visits.pdf
+  tarel-report general-medicine --all-doctors --from 2024-01-01 --to 2024-01-31 --output morbidity.pdf
+(tarel-report --help lists the reports and their options.)
+</source>
+        <translation>tarel: нема екран. Прозорецот на Tarel бара графичка сесија, а ниту DISPLAY ниту WAYLAND_DISPLAY
+не именува таква. Извештаите може да се направат и без прозорец, со tarel-report, на пример:
+  tarel-report visits-general-medicine --from 2024-01-01 --to 2024-01-31 --output visits.pdf
+  tarel-report general-medicine --all-doctors --from 2024-01-01 --to 2024-01-31 --output morbidity.pdf
+(tarel-report --help ги наведува извештаите и нивните опции.)
+</translation>
+    </message>
+    <message>
+        <source>it is a folder, not a file</source>
+        <translation>тоа е папка, а не датотека</translation>
+    </message>
+    <message>
+        <source>it is a named pipe, not a file</source>
+        <translation>тоа е именувана цевка (named pipe), а не датотека</translation>
+    </message>
+    <message>
+        <source>it is a device, not a file</source>
+        <translation>тоа е уред, а не датотека</translation>
+    </message>
+    <message>
+        <source>it is a socket, not a file</source>
+        <translation>тоа е приклучок (socket), а не датотека</translation>
+    </message>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>тоа не е обична датотека</translation>
+    </message>
+    <message>
+        <source>the file does not exist</source>
+        <translation>датотеката не постои</translation>
+    </message>
+    <message>
+        <source>it is larger than %1 MB</source>
+        <translation>поголема е од %1 MB</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>тоа е папка</translation>
+    </message>
+    <message>
+        <source>no file name given</source>
+        <translation>не е дадено име на датотека</translation>
+    </message>
+    <message>
+        <source>the folder &quot;%1&quot; does not exist</source>
+        <translation>папката „%1“ не постои</translation>
+    </message>
+    <message>
+        <source>it belongs to %1 &quot;%2&quot;, which is only read. Choose another file name</source>
+        <translation>припаѓа на %1 „%2“, што само се чита. Изберете друго име на датотеката</translation>
+    </message>
+    <message>
+        <source>it is %1 &quot;%2&quot;, which is only read. Choose another file name</source>
+        <translation>тоа е %1 „%2“, што само се чита. Изберете друго име на датотеката</translation>
+    </message>
+    <message>
+        <source>the source database</source>
+        <translation>изворната база на податоци</translation>
+    </message>
+    <message>
+        <source>Cannot write &quot;%1&quot;: %2</source>
+        <translation>Не може да се запише „%1“: %2</translation>
+    </message>
+    <message>
+        <source>the file was not opened</source>
+        <translation>датотеката не беше отворена</translation>
+    </message>
+    <message>
+        <source>the file changed while it was written</source>
+        <translation>датотеката се промени додека се запишуваше</translation>
+    </message>
+    <message>
+        <source>The alias file &apos;%1&apos; does not exist</source>
+        <translation>Датотеката со алијаси „%1“ не постои</translation>
+    </message>
+    <message>
+        <source>Unknown database alias &apos;%1&apos;</source>
+        <translation>Непознат алијас на база на податоци „%1“</translation>
+    </message>
+    <message>
+        <source>The alias file &apos;%1&apos; cannot be read: %2</source>
+        <translation>Датотеката со алијаси „%1“ не може да се прочита: %2</translation>
+    </message>
+    <message>
+        <source>The alias file &apos;%1&apos; cannot be read</source>
+        <translation>Датотеката со алијаси „%1“ не може да се прочита</translation>
+    </message>
+    <message>
+        <source>Unknown database alias &apos;%1&apos; in &apos;%2&apos;</source>
+        <translation>Непознат алијас на база на податоци „%1“ во „%2“</translation>
+    </message>
+    <message>
+        <source>The alias &apos;%1&apos; in &apos;%2&apos; names no database</source>
+        <translation>Алијасот „%1“ во „%2“ не именува база на податоци</translation>
+    </message>
+    <message>
+        <source>The alias &apos;%1&apos; in &apos;%2&apos;: lock_timeout must be a number of seconds from 1 to %3</source>
+        <translation>Алијасот „%1“ во „%2“: lock_timeout мора да биде број на секунди од 1 до %3</translation>
+    </message>
+    <message>
+        <source>The password file &apos;%1&apos; cannot be read: %2</source>
+        <translation>Датотеката со лозинката „%1“ не може да се прочита: %2</translation>
+    </message>
+    <message>
+        <source>Unknown database error</source>
+        <translation>Непозната грешка на базата на податоци</translation>
+    </message>
+    <message>
+        <source>The database file &quot;%1&quot; was left half-written by a program that stopped while writing to it: its journal &quot;%1-journal&quot; is still there. Start the patient-administration program once, so that it undoes the unfinished change, then try again</source>
+        <translation>Датотеката на базата на податоци „%1“ остана полузапишана од програма што запре додека запишуваше во неа: нејзиниот дневник „%1-journal“ сè уште е таму. Стартувајте ја еднаш програмата за администрација на пациенти, за да ја поништи недовршената промена, па обидете се повторно</translation>
+    </message>
+    <message>
+        <source>The database file &quot;%1&quot; uses write-ahead logging and lies on a read-only file system; its latest changes are in &quot;%1-wal&quot;, which cannot be read there. Open the database once where it can be written, so that those changes move into the file, then try again</source>
+        <translation>Датотеката на базата на податоци „%1“ користи дневник за однапред запишување (write-ahead logging) и се наоѓа на датотечен систем само за читање; нејзините последни промени се во „%1-wal“, кој таму не може да се прочита. Отворете ја базата еднаш таму каде што може да се запишува, за тие промени да преминат во датотеката, па обидете се повторно</translation>
+    </message>
+    <message>
+        <source>The database file &quot;%1&quot; uses write-ahead logging: reading it needs the file &quot;%1-shm&quot; beside it, which cannot be created because the folder &quot;%2&quot; cannot be written. Give this user write permission on the folder, or switch the database to a rollback journal (PRAGMA journal_mode=DELETE), then try again</source>
+        <translation>Датотеката на базата на податоци „%1“ користи дневник за однапред запишување (write-ahead logging): за да се чита, потребна е датотеката „%1-shm“ покрај неа, која не може да се создаде бидејќи во папката „%2“ не може да се запишува. Дајте му на овој корисник дозвола за запишување во папката или префрлете ја базата на дневник за враќање (PRAGMA journal_mode=DELETE), па обидете се повторно</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a valid date</source>
+        <translation>„%1“ не е валиден датум</translation>
+    </message>
+    <message>
+        <source>The database driver &apos;%1&apos; of alias &apos;%2&apos; is not available</source>
+        <translation>Двигателот на базата на податоци „%1“ за алијасот „%2“ не е достапен</translation>
+    </message>
+    <message>
+        <source>The database file &apos;%1&apos; does not exist</source>
+        <translation>Датотеката на базата на податоци „%1“ не постои</translation>
+    </message>
+    <message>
+        <source>The database file &apos;%1&apos; cannot be read: %2</source>
+        <translation>Датотеката на базата на податоци „%1“ не може да се прочита: %2</translation>
+    </message>
+    <message>
+        <source>The database file &apos;%1&apos; cannot be read</source>
+        <translation>Датотеката на базата на податоци „%1“ не може да се прочита</translation>
+    </message>
+    <message>
+        <source> on %1</source>
+        <translation> на %1</translation>
+    </message>
+    <message>
+        <source>Cannot read the database file &quot;%1&quot;: %2</source>
+        <translation>Не може да се прочита датотеката на базата на податоци „%1“: %2</translation>
+    </message>
+    <message>
+        <source>Cannot open the database of alias &apos;%1&apos;: %2</source>
+        <translation>Не може да се отвори базата на податоци на алијасот „%1“: %2</translation>
+    </message>
+    <message>
+        <source>Cannot read the database of alias &apos;%1&apos;: %2</source>
+        <translation>Не може да се чита базата на податоци на алијасот „%1“: %2</translation>
+    </message>
+    <message>
+        <source>The database file &quot;%1&quot; is empty: it holds none of the patient-administration program&apos;s tables. Check that it is the right file</source>
+        <translation>Датотеката на базата на податоци „%1“ е празна: не ја содржи ниту една од табелите на програмата за администрација на пациенти. Проверете дали е вистинската датотека</translation>
+    </message>
+    <message>
+        <source>The database file &quot;%1&quot; is damaged (%2): it cannot be read. Have it repaired or restored from a backup by whoever looks after the patient-administration program</source>
+        <translation>Датотеката на базата на податоци „%1“ е оштетена (%2): не може да се прочита. Нека ја поправи или врати од резервна копија тој што се грижи за програмата за администрација на пациенти</translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; is not a database (%2). Check that it is the right file</source>
+        <translation>Датотеката „%1“ не е база на податоци (%2). Проверете дали е вистинската датотека</translation>
+    </message>
+    <message>
+        <source>Cannot read the database file &quot;%1&quot;: the disk reported an error (%2). Check the disk or network share, then try again</source>
+        <translation>Не може да се прочита датотеката на базата на податоци „%1“: дискот пријави грешка (%2). Проверете го дискот или мрежната папка, па обидете се повторно</translation>
+    </message>
+    <message>
+        <source>The database %1 is locked: another program is writing to it, and it stayed locked for %2 seconds. Try again when that program has finished</source>
+        <translation>Базата на податоци %1 е заклучена: друга програма запишува во неа, и таа остана заклучена %2 секунди. Обидете се повторно кога таа програма ќе заврши</translation>
+    </message>
+    <message>
+        <source>The database is not open</source>
+        <translation>Базата на податоци не е отворена</translation>
+    </message>
+    <message>
+        <source>The connection to the database server was lost and cannot be opened again: %1</source>
+        <translation>Врската со серверот на базата на податоци е прекината и не може повторно да се воспостави: %1</translation>
+    </message>
+    <message>
+        <source>%1: Field &apos;%2&apos; not found</source>
+        <translation>%1: полето „%2“ не е пронајдено</translation>
+    </message>
+    <message>
+        <source>the report has no pages</source>
+        <translation>извештајот нема страници</translation>
+    </message>
+    <message>
+        <source>the PDF writer could not start</source>
+        <translation>запишувањето на PDF не можеше да започне</translation>
+    </message>
+    <message>
+        <source>the PDF writer could not finish</source>
+        <translation>запишувањето на PDF не можеше да заврши</translation>
+    </message>
+    <message>
+        <source>the report has no page %1</source>
+        <translation>извештајот нема страница %1</translation>
+    </message>
+    <message>
+        <source>a page at %1 dpi is too large to draw</source>
+        <translation>страница со %1 dpi е преголема за цртање</translation>
+    </message>
+    <message>
+        <source>the PNG could not be encoded</source>
+        <translation>PNG-сликата не можеше да се кодира</translation>
+    </message>
+    <message>
+        <source>The following error(s) have occured:</source>
+        <translation>Се појавија следниве грешки:</translation>
+    </message>
+    <message>
+        <source>Cannot find data set &quot;%1&quot;</source>
+        <translation>Не е пронајдено множеството податоци „%1“</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is missing</source>
+        <translation>„%1“ недостасува</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a number</source>
+        <translation>„%1“ не е број</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is %2, outside %3 to %4</source>
+        <translation>„%1“ е %2, надвор од %3 до %4</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a whole number</source>
+        <translation>„%1“ не е цел број</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not true or false</source>
+        <translation>„%1“ не е true или false</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a text</source>
+        <translation>„%1“ не е текст</translation>
+    </message>
+    <message>
+        <source>%1 is not an object</source>
+        <translation>%1 не е објект</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a list</source>
+        <translation>„%1“ не е листа</translation>
+    </message>
+    <message>
+        <source>the font height is not above 0</source>
+        <translation>висината на фонтот не е поголема од 0</translation>
+    </message>
+    <message>
+        <source>&quot;hAlign&quot; is not left, center or right</source>
+        <translation>„hAlign“ не е left, center или right</translation>
+    </message>
+    <message>
+        <source>&quot;vAlign&quot; is not top, center or bottom</source>
+        <translation>„vAlign“ не е top, center или bottom</translation>
+    </message>
+    <message>
+        <source>&quot;delimiters&quot; is not a pair of texts</source>
+        <translation>„delimiters“ не е пар текстови</translation>
+    </message>
+    <message>
+        <source>%1 cells, more than the %2 a page may hold</source>
+        <translation>%1 ќелии, повеќе од %2 што може да ги собере една страница</translation>
+    </message>
+    <message>
+        <source>page %1, cell %2</source>
+        <translation>страница %1, ќелија %2</translation>
+    </message>
+    <message>
+        <source>it</source>
+        <comment>a page or a cell in &quot;%1 is not an object&quot;</comment>
+        <translation>таа</translation>
+    </message>
+    <message>
+        <source>Cannot read &quot;%1&quot;: %2</source>
+        <translation>Не може да се прочита „%1“: %2</translation>
+    </message>
+    <message>
+        <source>the decompressor could not start</source>
+        <translation>распакувањето не можеше да започне</translation>
+    </message>
+    <message>
+        <source>it unpacks to more than %1 MB</source>
+        <translation>распакувана е поголема од %1 MB</translation>
+    </message>
+    <message>
+        <source>the compressed data is truncated</source>
+        <translation>компресираните податоци се скратени</translation>
+    </message>
+    <message>
+        <source>the compressed data is corrupt</source>
+        <translation>компресираните податоци се оштетени</translation>
+    </message>
+    <message>
+        <source>the file is empty</source>
+        <translation>датотеката е празна</translation>
+    </message>
+    <message>
+        <source>it is not a prepared report (%1 at byte %2)</source>
+        <translation>не е подготвен извештај (%1 на бајт %2)</translation>
+    </message>
+    <message>
+        <source>it is not a prepared report</source>
+        <translation>не е подготвен извештај</translation>
+    </message>
+    <message>
+        <source>it is not a prepared report (format is not &quot;%1&quot;)</source>
+        <translation>не е подготвен извештај (форматот не е „%1“)</translation>
+    </message>
+    <message>
+        <source>its version is not %1, the one this program reads</source>
+        <translation>нејзината верзија не е %1, онаа што ја чита оваа програма</translation>
+    </message>
+    <message>
+        <source>%1 pages, more than the %2 a report may hold</source>
+        <translation>%1 страници, повеќе од %2 што може да ги има еден извештај</translation>
+    </message>
+    <message>
+        <source>page %1</source>
+        <translation>страница %1</translation>
+    </message>
+    <message>
+        <source>Cannot write &quot;%1&quot;: cell %2 has no valid position</source>
+        <translation>Не може да се запише „%1“: ќелијата %2 нема валидна положба</translation>
+    </message>
+    <message>
+        <source>The printer &quot;%1&quot; could not be started</source>
+        <translation>Печатачот „%1“ не можеше да се стартува</translation>
+    </message>
+    <message>
+        <source>The printer &quot;%1&quot; failed to start a new page</source>
+        <translation>Печатачот „%1“ не успеа да започне нова страница</translation>
+    </message>
+    <message>
+        <source>The printer &quot;%1&quot; failed to finish the print job</source>
+        <translation>Печатачот „%1“ не успеа да ја заврши задачата за печатење</translation>
+    </message>
+    <message>
+        <source>the report&apos;s table is too large for a worksheet</source>
+        <translation>табелата на извештајот е преголема за работен лист</translation>
+    </message>
+    <message>
+        <source>no temporary folder: %1</source>
+        <translation>нема привремена папка: %1</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>нема доволно меморија</translation>
+    </message>
+    <message>
+        <source>the workbook could not be started</source>
+        <translation>работната книга не можеше да се започне</translation>
+    </message>
+    <message>
+        <source>the sheets could not be added</source>
+        <translation>листовите не можеа да се додадат</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a valid integer value</source>
+        <translation>„%1“ не е валидна целобројна вредност</translation>
+    </message>
+</context>
+<context>
+    <name>tarel::app::DataCheckDialog</name>
+    <message>
+        <source>Data check</source>
+        <translation>Проверка на податоците</translation>
+    </message>
+    <message>
+        <source>Report %1, %2 to %3. Every visit the report selects is either counted or listed here with the reason it is not.</source>
+        <translation>Извештај %1, од %2 до %3. Секоја посета што извештајот ја избира е или избројана или наведена тука со причината зошто не е.</translation>
+    </message>
+    <message>
+        <source>Visits selected</source>
+        <translation>Избрани посети</translation>
+    </message>
+    <message>
+        <source>Rows the report&apos;s statements return for the period and the request (the visit reports: urban and rural together).</source>
+        <translation>Редовите што ги враќаат SQL-наредбите на извештајот за периодот и барањето (кај извештаите за посети: град и село заедно).</translation>
+    </message>
+    <message>
+        <source>Counted</source>
+        <translation>Избројани</translation>
+    </message>
+    <message>
+        <source>Visits that add to at least one number of the form.</source>
+        <translation>Посети што се додаваат барем на еден број од обрасецот.</translation>
+    </message>
+    <message>
+        <source>Visits counted in the column of all visits.</source>
+        <translation>Посети избројани во колоната на сите посети.</translation>
+    </message>
+    <message>
+        <source>Diagnosis in no row</source>
+        <translation>Дијагноза во ниеден ред</translation>
+    </message>
+    <message>
+        <source>The visit&apos;s diagnosis is in no row of the report&apos;s list, so it counts nowhere. The table below names them; correct a wrong diagnosis in the patient-administration program.</source>
+        <translation>Дијагнозата на посетата не е во ниеден ред од листата на извештајот, па посетата не се брои никаде. Табелата подолу ги наведува тие дијагнози; поправете ја погрешната дијагноза во програмата за администрација на пациенти.</translation>
+    </message>
+    <message>
+        <source>Age in no band</source>
+        <translation>Возраст во ниедна група</translation>
+    </message>
+    <message>
+        <source>The patient&apos;s age at the last day of the period is in none of the report&apos;s age bands (an adult in a children&apos;s report). Nothing to mend unless the birth date is wrong.</source>
+        <translation>Возраста на пациентот на последниот ден од периодот не е во ниедна од возрасните групи на извештајот (возрасен во извештај за деца). Нема што да се поправа, освен ако датумот на раѓање е погрешен.</translation>
+    </message>
+    <message>
+        <source>Counted in two rows</source>
+        <translation>Избројани во два реда</translation>
+    </message>
+    <message>
+        <source>Visits whose diagnosis two rows of the list count, as the list intends: their chapter subtotal and the total count them twice.</source>
+        <translation>Посети чија дијагноза ја бројат два реда од листата, како што листата предвидува: меѓузбирот на нивното поглавје и вкупниот збир ги бројат двапати.</translation>
+    </message>
+    <message>
+        <source>No birth date</source>
+        <translation>Без датум на раѓање</translation>
+    </message>
+    <message>
+        <source>Counted visits of patients without a birth date: they count as born on 30 December 1899. Enter the birth date.</source>
+        <translation>Избројани посети на пациенти без датум на раѓање: се бројат како родени на 30 декември 1899. Внесете го датумот на раѓање.</translation>
+    </message>
+    <message>
+        <source>Person listed twice</source>
+        <translation>Лице наведено двапати</translation>
+    </message>
+    <message>
+        <source>Extra rows of visits whose citizen number belongs to more than one insured person: such a visit counts once for each. Remove the duplicate insured person.</source>
+        <translation>Дополнителни редови на посети чиј матичен број му припаѓа на повеќе од еден осигуреник: таквата посета се брои по еднаш за секој од нив. Отстранете го двојно внесениот осигуреник.</translation>
+    </message>
+    <message>
+        <source>Citizen number unknown</source>
+        <translation>Непознат матичен број</translation>
+    </message>
+    <message>
+        <source>Visits of the period whose citizen number matches no insured person: no report selects them. Correct the citizen number or register the person.</source>
+        <translation>Посети од периодот чиј матичен број не одговара на ниеден осигуреник: ниеден извештај не ги избира. Поправете го матичниот број или регистрирајте го лицето.</translation>
+    </message>
+    <message>
+        <source>No settlement code</source>
+        <translation>Без шифра на населено место</translation>
+    </message>
+    <message>
+        <source>Rows left out only because the insured person has no settlement code, so neither urban nor rural takes them. Enter the settlement code.</source>
+        <translation>Редови изоставени само затоа што осигуреникот нема шифра на населено место, па не ги зема ниту град ниту село. Внесете ја шифрата на населеното место.</translation>
+    </message>
+    <message>
+        <source>Visit date not YYYY-MM-DD</source>
+        <translation>Датум на посета не во облик YYYY-MM-DD</translation>
+    </message>
+    <message>
+        <source>Visits in the whole database whose date is not written as a date (YYYY-MM-DD): no period selects them reliably. Correct the visit date.</source>
+        <translation>Посети во целата база на податоци чиј датум не е запишан како датум (YYYY-MM-DD): ниеден период не ги избира сигурно. Поправете го датумот на посетата.</translation>
+    </message>
+    <message>
+        <source>Figure</source>
+        <translation>Бројка</translation>
+    </message>
+    <message>
+        <source>Visits</source>
+        <translation>Посети</translation>
+    </message>
+    <message>
+        <source>What it means</source>
+        <translation>Што значи</translation>
+    </message>
+    <message>
+        <source>Category</source>
+        <translation>Категорија</translation>
+    </message>
+    <message>
+        <source>Sub-category</source>
+        <translation>Поткатегорија</translation>
+    </message>
+    <message>
+        <source>Rows its printed code suggests</source>
+        <translation>Редови што ги предлага нејзината печатена шифра</translation>
+    </message>
+    <message>
+        <source>row %1 (%2)</source>
+        <translation>ред %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Save...</source>
+        <translation>Зачувај...</translation>
+    </message>
+    <message>
+        <source>Diagnoses in no row:</source>
+        <translation>Дијагнози во ниеден ред:</translation>
+    </message>
+    <message>
+        <source>Save the data check</source>
+        <translation>Зачувување на проверката на податоците</translation>
+    </message>
+    <message>
+        <source>JSON (*.json);;CSV (*.csv)</source>
+        <translation>JSON (*.json);;CSV (*.csv)</translation>
+    </message>
+</context>
+<context>
+    <name>tarel::app::TfrmTarel</name>
+    <message>
+        <source>Cannot open the database of alias &apos;%1&apos;</source>
+        <translation>Не може да се отвори базата на податоци на алијасот „%1“</translation>
+    </message>
+</context>
+<context>
+    <name>tarel::report::FindDialog</name>
+    <message>
+        <source>Find Text</source>
+        <translation>Барање текст</translation>
+    </message>
+    <message>
+        <source>Text to find:</source>
+        <translation>Текст за барање:</translation>
+    </message>
+    <message>
+        <source>Case sensitive</source>
+        <translation>Разликувај големи и мали букви</translation>
+    </message>
+    <message>
+        <source>Search from begin</source>
+        <translation>Барај од почетокот</translation>
+    </message>
+</context>
+<context>
+    <name>tarel::report::PageSettingsDialog</name>
+    <message>
+        <source> cm</source>
+        <translation> см</translation>
+    </message>
+    <message>
+        <source>Page Settings</source>
+        <translation>Поставки на страницата</translation>
+    </message>
+    <message>
+        <source>Custom</source>
+        <translation>Прилагодена</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Големина</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>Ширина</translation>
+    </message>
+    <message>
+        <source>Height</source>
+        <translation>Висина</translation>
+    </message>
+    <message>
+        <source>Orientation</source>
+        <translation>Ориентација</translation>
+    </message>
+    <message>
+        <source>Portrait</source>
+        <translation>Вертикално</translation>
+    </message>
+    <message>
+        <source>Landscape</source>
+        <translation>Хоризонтално</translation>
+    </message>
+    <message>
+        <source>Margins</source>
+        <translation>Маргини</translation>
+    </message>
+    <message>
+        <source>Left</source>
+        <translation>Лево</translation>
+    </message>
+    <message>
+        <source>Right</source>
+        <translation>Десно</translation>
+    </message>
+    <message>
+        <source>Top</source>
+        <translation>Горе</translation>
+    </message>
+    <message>
+        <source>Bottom</source>
+        <translation>Долу</translation>
+    </message>
+    <message>
+        <source>Apply to the current page</source>
+        <translation>Примени на тековната страница</translation>
+    </message>
+    <message>
+        <source>Apply to all pages</source>
+        <translation>Примени на сите страници</translation>
+    </message>
+</context>
+<context>
+    <name>tarel::report::PreviewWindow</name>
+    <message>
+        <source>Prepared Report (*.fp3)</source>
+        <translation>Подготвен извештај (*.fp3)</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Преглед</translation>
+    </message>
+    <message>
+        <source>Find Next</source>
+        <translation>Најди следно</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Печати</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Отвори</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Зачувај</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Извези</translation>
+    </message>
+    <message>
+        <source>Find</source>
+        <translation>Најди</translation>
+    </message>
+    <message>
+        <source>Whole Page</source>
+        <translation>Цела страница</translation>
+    </message>
+    <message>
+        <source>Page Width</source>
+        <translation>Ширина на страницата</translation>
+    </message>
+    <message>
+        <source>Two Pages</source>
+        <translation>Две страници</translation>
+    </message>
+    <message>
+        <source>Zoom</source>
+        <translation>Зум</translation>
+    </message>
+    <message>
+        <source>Margins</source>
+        <translation>Маргини</translation>
+    </message>
+    <message>
+        <source>Outline</source>
+        <translation>Содржина</translation>
+    </message>
+    <message>
+        <source>Drag</source>
+        <translation>Влечење</translation>
+    </message>
+    <message>
+        <source>Drag Tool</source>
+        <translation>Алатка за влечење</translation>
+    </message>
+    <message>
+        <source>Zoom Tool</source>
+        <translation>Алатка за зумирање</translation>
+    </message>
+    <message>
+        <source>Add Page</source>
+        <translation>Додај страница</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Избриши</translation>
+    </message>
+    <message>
+        <source>Delete Page</source>
+        <translation>Избриши страница</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Уреди</translation>
+    </message>
+    <message>
+        <source>Edit Page</source>
+        <translation>Уреди страница</translation>
+    </message>
+    <message>
+        <source>First</source>
+        <translation>Прва</translation>
+    </message>
+    <message>
+        <source>First Page</source>
+        <translation>Прва страница</translation>
+    </message>
+    <message>
+        <source>Prior</source>
+        <translation>Претходна</translation>
+    </message>
+    <message>
+        <source>Prior Page</source>
+        <translation>Претходна страница</translation>
+    </message>
+    <message>
+        <source>Page Number</source>
+        <translation>Број на страница</translation>
+    </message>
+    <message>
+        <source>Next</source>
+        <translation>Следна</translation>
+    </message>
+    <message>
+        <source>Next Page</source>
+        <translation>Следна страница</translation>
+    </message>
+    <message>
+        <source>Last</source>
+        <translation>Последна</translation>
+    </message>
+    <message>
+        <source>Last Page</source>
+        <translation>Последна страница</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Затвори</translation>
+    </message>
+    <message>
+        <source>Text &quot;%1&quot; not found.</source>
+        <translation>Текстот „%1“ не е пронајден.</translation>
+    </message>
+    <message>
+        <source>Saving file...</source>
+        <translation>Се зачувува датотеката...</translation>
+    </message>
+    <message>
+        <source>Loading file...</source>
+        <translation>Се вчитува датотеката...</translation>
+    </message>
+    <message>
+        <source>No printers installed in your system</source>
+        <translation>Во системот нема инсталирани печатачи</translation>
+    </message>
+    <message>
+        <source>None of the chosen pages is in the report, which has %1 pages.</source>
+        <translation>Ниту една од избраните страници не е во извештајот; број на страници во извештајот: %1.</translation>
+    </message>
+</context>
+</TS>
