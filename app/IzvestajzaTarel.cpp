@@ -293,8 +293,8 @@ void TfrmTarel::runReport(Panel &panel)
 {
     // One run at a time: a click while one goes on is answered, not queued.
     if (m_runCancel) {
-        m_ui->showMessage(this, QStringLiteral("A report is being prepared. Wait until it is shown, or cancel it, "
-                                               "before you ask for another."));
+        m_ui->showMessage(this, tr("A report is being prepared. Wait until it is shown, or cancel it, "
+                                    "before you ask for another."));
         return;
     }
     const std::optional<engine::Request> request = requestOf(panel);

@@ -22,6 +22,11 @@ QString applicationTitle()
     const QString name = QCoreApplication::applicationName();
     return name.isEmpty() ? QStringLiteral("Tarel") : name;
 }
+// The window's texts in the user's language (translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
+
 // A small window beside the main window, shown once a run has lasted a
 // moment: what the run does, a bar of the rows read, and Cancel.
 class ProgressWindow final : public RunProgress {
@@ -33,18 +38,18 @@ public:
         m_dialog->setWindowTitle(applicationTitle());
         m_dialog->setWindowModality(Qt::NonModal);
         auto *layout = new QVBoxLayout(m_dialog);
-        m_label = new QLabel(QStringLiteral("Waiting for the database to answer..."), m_dialog);
+        m_label = new QLabel(Text::tr("Waiting for the database to answer..."), m_dialog);
         m_label->setMinimumWidth(360);
         m_bar = new QProgressBar(m_dialog);
         m_bar->setRange(0, 0);
-        m_cancel = new QPushButton(QStringLiteral("Cancel"), m_dialog);
+        m_cancel = new QPushButton(Text::tr("Cancel"), m_dialog);
         layout->addWidget(m_label);
         layout->addWidget(m_bar);
         layout->addWidget(m_cancel, 0, Qt::AlignRight);
         auto stop = [this, cancel = std::move(cancel)] {
             m_stopping = true;
             m_cancel->setEnabled(false);
-            m_label->setText(QStringLiteral("Stopping the run..."));
+            m_label->setText(Text::tr("Stopping the run..."));
             cancel();
         };
         QObject::connect(m_cancel, &QPushButton::clicked, m_dialog, stop);
@@ -62,10 +67,10 @@ public:
         if (estimated > 0) {
             m_bar->setRange(0, 1000);
             m_bar->setValue(int(qMin<qint64>(1000, read * 1000 / estimated)));
-            m_label->setText(QStringLiteral("Reading the visits: %1 of %2 rows")
+            m_label->setText(Text::tr("Reading the visits: %1 of %2 rows")
                                  .arg(locale.toString(read), locale.toString(estimated)));
         } else {
-            m_label->setText(QStringLiteral("Reading the visits: %1 rows").arg(locale.toString(read)));
+            m_label->setText(Text::tr("Reading the visits: %1 rows").arg(locale.toString(read)));
         }
     }
     void setLocked() override
@@ -73,7 +78,7 @@ public:
         if (m_stopping)
             return;
         m_bar->setRange(0, 0);
-        m_label->setText(QStringLiteral("Waiting for the database: another program is writing to it..."));
+        m_label->setText(Text::tr("Waiting for the database: another program is writing to it..."));
     }
 
 private:

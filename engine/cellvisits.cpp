@@ -6,6 +6,7 @@
 #include "outputfile.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <charconv>
@@ -14,6 +15,12 @@
 namespace tarel::engine {
 
 namespace {
+
+// This file's messages, translated in the shared context "Text" (see
+// translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
 
 // The record's texts in the order of VisitText.
 constexpr QStringView data::VisitRecord::*kRecordTexts[kVisitTextCount] = {
@@ -256,10 +263,10 @@ Result<CellListing> listCellVisits(data::Database &database, const Request &requ
     const std::optional<qint64> number = printed ? cellNumber(printed->text()) : std::nullopt;
     CellListing listing{collector.cell(), collector.takeLines()};
     if (!number || *number != listing.lines.size())
-        return fail(QStringLiteral("The visits behind cell %1 make %2 lines, but the run printed %3 in it")
+        return fail(Text::tr("The visits behind cell %1 make %2 lines, but the run printed %3 in it")
                         .arg(shownText(cellName))
                         .arg(listing.lines.size())
-                        .arg(printed ? shownText(printed->text()) : QStringLiteral("nothing")));
+                        .arg(printed ? shownText(printed->text()) : Text::tr("nothing")));
     listing.lines.sort();
     return listing;
 }

@@ -2,11 +2,18 @@
 
 #include "messagetext.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace tarel::engine {
 
 namespace {
+
+// This file's messages, translated in the shared context "Text" (see
+// translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
 
 bool sameFile(const QString &a, const QString &b)
 {
@@ -22,18 +29,18 @@ Result<RecordedRequest> recordedRequestOf(const QJsonObject &annotations)
 {
     const QJsonValue value = annotations.value(QStringLiteral("request"));
     if (!value.isObject())
-        return fail(QStringLiteral("The report does not say what it was asked: it was saved before reports kept "
-                                   "their request"));
+        return fail(Text::tr("The report does not say what it was asked: it was saved before reports kept "
+                             "their request"));
     const QJsonObject asked = value.toObject();
     RecordedRequest recorded;
     const QString name = asked.value(QStringLiteral("report")).toString();
     recorded.request.report = findReport(name);
     if (!recorded.request.report)
-        return fail(QStringLiteral("The report's request names no known report ('%1')").arg(shownText(name)));
+        return fail(Text::tr("The report's request names no known report ('%1')").arg(shownText(name)));
     for (const auto &[key, date] : {std::pair{"from", &recorded.request.from}, std::pair{"to", &recorded.request.to}}) {
         int day = 0;
         if (!data::parseIsoDay(asked.value(QLatin1String(key)).toString(), &day))
-            return fail(QStringLiteral("The report's request has no valid date '%1'").arg(QLatin1String(key)));
+            return fail(Text::tr("The report's request has no valid date '%1'").arg(QLatin1String(key)));
         *date = data::dateOfDayNumber(day);
     }
     const QJsonValue doctor = asked.value(QStringLiteral("doctor"));
@@ -46,11 +53,11 @@ Result<RecordedRequest> recordedRequestOf(const QJsonObject &annotations)
     else if (area == u"rural")
         recorded.request.area = data::AreaFilter::Rural;
     else if (area != u"both")
-        return fail(QStringLiteral("The report's request has an unknown area '%1'").arg(shownText(area)));
+        return fail(Text::tr("The report's request has an unknown area '%1'").arg(shownText(area)));
     recorded.alias = asked.value(QStringLiteral("alias")).toString();
     recorded.database = asked.value(QStringLiteral("database")).toString();
     if (recorded.alias.isEmpty() && recorded.database.isEmpty())
-        return fail(QStringLiteral("The report's request names no database"));
+        return fail(Text::tr("The report's request names no database"));
     return recorded;
 }
 

@@ -300,10 +300,6 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>Врската со серверот на базата на податоци е прекината и не може повторно да се воспостави: %1</translation>
     </message>
     <message>
-        <source>%1: Field &apos;%2&apos; not found</source>
-        <translation>%1: полето „%2“ не е пронајдено</translation>
-    </message>
-    <message>
         <source>the report has no pages</source>
         <translation>извештајот нема страници</translation>
     </message>
@@ -484,6 +480,58 @@ names one. The reports can be made without a window with tarel-report, for examp
         <source>&apos;%1&apos; is not a valid integer value</source>
         <translation>„%1“ не е валидна целобројна вредност</translation>
     </message>
+    <message>
+        <source>The visits behind cell %1 make %2 lines, but the run printed %3 in it</source>
+        <translation>Посетите зад ќелијата %1 даваат %2 редови, а извршувањето испечати %3 во неа</translation>
+    </message>
+    <message>
+        <source>nothing</source>
+        <translation>ништо</translation>
+    </message>
+    <message>
+        <source>The report does not say what it was asked: it was saved before reports kept their request</source>
+        <translation>Извештајот не кажува што е побарано: зачуван е пред извештаите да го чуваат своето барање</translation>
+    </message>
+    <message>
+        <source>The report&apos;s request names no known report (&apos;%1&apos;)</source>
+        <translation>Барањето на извештајот не именува познат извештај („%1“)</translation>
+    </message>
+    <message>
+        <source>The report&apos;s request has no valid date &apos;%1&apos;</source>
+        <translation>Барањето на извештајот нема валиден датум „%1“</translation>
+    </message>
+    <message>
+        <source>The report&apos;s request has an unknown area &apos;%1&apos;</source>
+        <translation>Барањето на извештајот има непознато подрачје „%1“</translation>
+    </message>
+    <message>
+        <source>The report&apos;s request names no database</source>
+        <translation>Барањето на извештајот не именува база на податоци</translation>
+    </message>
+    <message>
+        <source>Waiting for the database to answer...</source>
+        <translation>Се чека базата на податоци да одговори...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Откажи</translation>
+    </message>
+    <message>
+        <source>Stopping the run...</source>
+        <translation>Извршувањето се запира...</translation>
+    </message>
+    <message>
+        <source>Reading the visits: %1 of %2 rows</source>
+        <translation>Се читаат посетите: %1 од %2 редови</translation>
+    </message>
+    <message>
+        <source>Reading the visits: %1 rows</source>
+        <translation>Се читаат посетите: %1 редови</translation>
+    </message>
+    <message>
+        <source>Waiting for the database: another program is writing to it...</source>
+        <translation>Се чека базата на податоци: друга програма запишува во неа...</translation>
+    </message>
 </context>
 <context>
     <name>tarel::app::DataCheckDialog</name>
@@ -629,6 +677,201 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>Cannot open the database of alias &apos;%1&apos;</source>
         <translation>Не може да се отвори базата на податоци на алијасот „%1“</translation>
+    </message>
+    <message>
+        <source>A report is being prepared. Wait until it is shown, or cancel it, before you ask for another.</source>
+        <translation>Се подготвува извештај. Почекајте додека не се прикаже или откажете го пред да побарате друг.</translation>
+    </message>
+</context>
+<context>
+    <name>tarel::app::VisitListWindow</name>
+    <message>
+        <source>1 visit</source>
+        <translation>1 посета</translation>
+    </message>
+    <message>
+        <source>%1 visits</source>
+        <translation>%1 посети</translation>
+    </message>
+    <message>
+        <source>Visits behind this number</source>
+        <translation>Посетите зад овој број</translation>
+    </message>
+    <message>
+        <source>The visits behind this number cannot be listed: %1</source>
+        <translation>Посетите зад овој број не може да се наведат: %1</translation>
+    </message>
+    <message>
+        <source>total</source>
+        <translation>вкупно</translation>
+    </message>
+    <message>
+        <source>urban</source>
+        <translation>град</translation>
+    </message>
+    <message>
+        <source>rural</source>
+        <translation>село</translation>
+    </message>
+    <message>
+        <source>Column %1 (%2), %3: %4</source>
+        <translation>Колона %1 (%2), %3: %4</translation>
+    </message>
+    <message>
+        <source>Total</source>
+        <translation>Вкупно</translation>
+    </message>
+    <message>
+        <source>Row %1, %2</source>
+        <translation>Ред %1, %2</translation>
+    </message>
+    <message>
+        <source>Chapter %1 (%2)</source>
+        <translation>Поглавје %1 (%2)</translation>
+    </message>
+    <message>
+        <source>all ages</source>
+        <translation>сите возрасти</translation>
+    </message>
+    <message>
+        <source>women</source>
+        <translation>жени</translation>
+    </message>
+    <message>
+        <source>men</source>
+        <translation>мажи</translation>
+    </message>
+    <message>
+        <source>%1, %2, %3: %4</source>
+        <translation>%1, %2, %3: %4</translation>
+    </message>
+    <message>
+        <source>female</source>
+        <translation>женски</translation>
+    </message>
+    <message>
+        <source>male</source>
+        <translation>машки</translation>
+    </message>
+    <message>
+        <source>No.</source>
+        <translation>Бр.</translation>
+    </message>
+    <message>
+        <source>Visit number (RED_BR)</source>
+        <translation>Реден број на посетата (RED_BR)</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Датум</translation>
+    </message>
+    <message>
+        <source>Visit date</source>
+        <translation>Датум на посетата</translation>
+    </message>
+    <message>
+        <source>Citizen no.</source>
+        <translation>Матичен бр.</translation>
+    </message>
+    <message>
+        <source>Citizen number</source>
+        <translation>Матичен број</translation>
+    </message>
+    <message>
+        <source>Surname</source>
+        <translation>Презиме</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Име</translation>
+    </message>
+    <message>
+        <source>Born</source>
+        <translation>Роден</translation>
+    </message>
+    <message>
+        <source>Birth date</source>
+        <translation>Датум на раѓање</translation>
+    </message>
+    <message>
+        <source>Category</source>
+        <translation>Категорија</translation>
+    </message>
+    <message>
+        <source>Diagnosis category</source>
+        <translation>Категорија на дијагнозата</translation>
+    </message>
+    <message>
+        <source>Sub.</source>
+        <translation>Потк.</translation>
+    </message>
+    <message>
+        <source>Diagnosis sub-category</source>
+        <translation>Поткатегорија на дијагнозата</translation>
+    </message>
+    <message>
+        <source>Doctor</source>
+        <translation>Лекар</translation>
+    </message>
+    <message>
+        <source>Settlement</source>
+        <translation>Место</translation>
+    </message>
+    <message>
+        <source>Settlement code</source>
+        <translation>Шифра на населеното место</translation>
+    </message>
+    <message>
+        <source>Service</source>
+        <translation>Услуга</translation>
+    </message>
+    <message>
+        <source>Kind of service</source>
+        <translation>Вид на услуга</translation>
+    </message>
+    <message>
+        <source>Row</source>
+        <translation>Ред</translation>
+    </message>
+    <message>
+        <source>Row of the form it was counted in</source>
+        <translation>Редот на обрасецот во кој е избројана</translation>
+    </message>
+    <message>
+        <source>Age band</source>
+        <translation>Возрасна група</translation>
+    </message>
+    <message>
+        <source>Age band it was counted in</source>
+        <translation>Возрасната група во која е избројана</translation>
+    </message>
+    <message>
+        <source>Sex</source>
+        <translation>Пол</translation>
+    </message>
+    <message>
+        <source>Sex it was counted under</source>
+        <translation>Полот под кој е избројана</translation>
+    </message>
+    <message>
+        <source>The database now gives %1 for this cell; the report shows %2.</source>
+        <translation>Базата на податоци сега дава %1 за оваа ќелија; извештајот покажува %2.</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Копирај</translation>
+    </message>
+    <message>
+        <source>Save as CSV...</source>
+        <translation>Зачувај како CSV...</translation>
+    </message>
+    <message>
+        <source>Save the visits as CSV</source>
+        <translation>Зачувување на посетите како CSV</translation>
+    </message>
+    <message>
+        <source>CSV (*.csv)</source>
+        <translation>CSV (*.csv)</translation>
     </message>
 </context>
 <context>
