@@ -24,24 +24,28 @@ using reports::VisitReport;
 // What the run records of itself in the filled report: what was asked (to
 // run it again, never any patient data) and its data check.
 void annotate(report::TfrxReport &templ, const data::Database &database, const Request &request,
-              DataCheck check)
+              std::optional<DataCheck> check)
 {
     QJsonObject asked{{QStringLiteral("report"), request.report->commandName()},
                       {QStringLiteral("from"), request.from.toString(Qt::ISODate)},
                       {QStringLiteral("to"), request.to.toString(Qt::ISODate)},
                       {QStringLiteral("alias"), database.settings().alias}};
-    describeRequest(request, check);
+    DataCheck described;
+    describeRequest(request, described);
     if (request.report->kind == ReportKind::Morbidity) {
         asked.insert(QStringLiteral("doctor"), request.doctor ? QJsonValue(QJsonObject{{QStringLiteral("code"), request.doctor->code},
                                                                                     {QStringLiteral("name"), request.doctor->name}})
                                                               : QJsonValue());
-        asked.insert(QStringLiteral("area"), check.area);
+        asked.insert(QStringLiteral("area"), described.area);
     }
     // The whole path, so that a report saved and opened elsewhere can be run again.
     if (database.engine() == data::Engine::SQLite)
         asked.insert(QStringLiteral("database"), QFileInfo(database.settings().database).absoluteFilePath());
     templ.annotations.insert(QStringLiteral("request"), asked);
-    templ.annotations.insert(QStringLiteral("check"), check.toJson());
+    if (check) {
+        describeRequest(request, *check);
+        templ.annotations.insert(QStringLiteral("check"), check->toJson());
+    }
 }
 
 // The six reports: name on the command line, report button, kind, and the
@@ -68,8 +72,9 @@ Result<data::Institution> readVisits(data::Database &database, const data::Visit
     if (options.observer)
         fields |= options.observer->fields();
     data::SourceFigures figures;
+    const bool wanted = options.dataCheck || options.figures;
     if (const Result<void> read = data::visitSourceOf(database, options.source)
-                                      ->read(selection, fields, count, options.control, &figures);
+                                      ->read(selection, fields, count, options.control, wanted ? &figures : nullptr);
         !read)
         return read.error();
     check.addSourceFigures(figures);
@@ -108,7 +113,8 @@ Result<report::TfrxReport> runMorbidity(data::Database &database, const Request 
             if (!outcome)
                 return outcome.error();
             grid.add(*outcome);
-            check.morbidityVisit(record, *outcome);
+            if (options.dataCheck)
+                check.morbidityVisit(record, *outcome);
             if (options.observer)
                 options.observer->morbidityVisit(record, *outcome);
             return {};
@@ -121,7 +127,7 @@ Result<report::TfrxReport> runMorbidity(data::Database &database, const Request 
                                           tabulation::shortDateText(request.to)};
     if (Result<void> written = reports::writeMorbidityCells(profile, **catalogue, grid, header, templ); !written)
         return written.error();
-    annotate(templ, database, request, check.result());
+    annotate(templ, database, request, options.dataCheck ? std::optional(check.result()) : std::nullopt);
     return templ;
 }
 
@@ -145,7 +151,8 @@ Result<report::TfrxReport> runVisits(data::Database &database, const Request &re
             if (!outcome)
                 return outcome.error();
             tally.add(*outcome);
-            check.visitReportVisit(record, *outcome);
+            if (options.dataCheck)
+                check.visitReportVisit(record, *outcome);
             if (options.observer)
                 options.observer->visitReportVisit(record, *outcome);
             return {};
@@ -158,7 +165,7 @@ Result<report::TfrxReport> runVisits(data::Database &database, const Request &re
                                       &*institution};
     if (Result<void> written = reports::writeVisitCells(report, tally, header, templ); !written)
         return written.error();
-    annotate(templ, database, request, check.result());
+    annotate(templ, database, request, options.dataCheck ? std::optional(check.result()) : std::nullopt);
     return templ;
 }
 

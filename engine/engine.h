@@ -65,6 +65,9 @@ struct RunOptions {
     data::SourceFigures *figures = nullptr;
     // How the visits are read; every kind gives the same rows.
     data::VisitSourceKind source = data::VisitSourceKind::Automatic;
+    // Keep the run's data check (the "check" annotation). Off only to measure
+    // what the check costs.
+    bool dataCheck = true;
 };
 
 // Runs the request: reads its visits in one read transaction, counts them
