@@ -50,7 +50,7 @@ DataCheckDialog::DataCheckDialog(engine::DataCheck check, QWidget *parent)
 {
     setObjectName(QStringLiteral("dataCheckDialog"));
     setWindowTitle(tr("Data check"));
-    resize(900, 640);
+    resize(900, 700);
 
     const engine::ReportDefinition *report = engine::findReport(m_check.report);
     const bool morbidity = report && report->kind == engine::ReportKind::Morbidity;
@@ -109,9 +109,8 @@ DataCheckDialog::DataCheckDialog(engine::DataCheck check, QWidget *parent)
     }
     m_figures->resizeColumnsToContents();
     m_figures->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
-    // The sentences wrap in the width their column gets.
-    connect(m_figures->horizontalHeader(), &QHeaderView::sectionResized, m_figures,
-            [this] { m_figures->resizeRowsToContents(); });
+    // The sentences wrap in the width their column gets, whatever it becomes.
+    m_figures->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
     m_diagnoses = new QTableWidget(int(m_check.noRowDiagnoses.size()), 4, this);
     m_diagnoses->setObjectName(QStringLiteral("diagnoses"));
