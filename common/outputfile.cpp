@@ -1,5 +1,7 @@
 #include "outputfile.h"
 
+#include "inputfile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -87,18 +89,6 @@ std::optional<Fault> currentFault()
 
 // ---- the target ------------------------------------------------------------------
 
-QString fileKind(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return Text::tr("it is a folder");
-    if (S_ISFIFO(mode))
-        return Text::tr("it is a named pipe, not a file");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return Text::tr("it is a device, not a file");
-    if (S_ISSOCK(mode))
-        return Text::tr("it is a socket, not a file");
-    return Text::tr("it is not a regular file");
-}
 
 struct Target {
     QString path;              // the file that is replaced
@@ -131,7 +121,7 @@ Result<Target> resolveTarget(const QString &path)
     struct stat status {};
     if (::lstat(encoded(target.path).constData(), &status) == 0) {
         if (!S_ISREG(status.st_mode))
-            return fail(fileKind(status.st_mode));
+            return fail(notRegularFile(target.path));
         target.mode = status.st_mode;
     } else if (errno != ENOENT) {
         return fail(systemReason(errno));

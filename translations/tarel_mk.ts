@@ -152,10 +152,6 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>поголема е од %1 MB</translation>
     </message>
     <message>
-        <source>it is a folder</source>
-        <translation>тоа е папка</translation>
-    </message>
-    <message>
         <source>no file name given</source>
         <translation>не е дадено име на датотека</translation>
     </message>
