@@ -15,43 +15,48 @@ namespace tarel::app {
 namespace {
 
 // What the run's thread tells the calling thread.
+template <typename T>
 struct RunState {
     std::atomic<qint64> rowsRead{-1}; // -1: no rows yet, the database has not answered
     std::atomic<qint64> rowsEstimated{0};
     std::atomic<int> lockWaits{0};    // waits for a lock told so far
-    std::optional<Result<report::TfrxReport>> result;
+    std::optional<Result<T>> result;
     std::atomic<bool> done{false};    // result is set
 };
 
-void runThere(const data::AliasSettings &settings, const engine::Request &request, RunState &state,
-              std::atomic<bool> &cancel, const std::function<void()> &whileReading)
+// The work of one run on a connection of the settings, in the calling
+// (the run's) thread: work(database, control) with the control that reports
+// to the state and stops on cancel.
+template <typename T, typename Work>
+void runThere(const data::AliasSettings &settings, RunState<T> &state, std::atomic<bool> &cancel,
+              const std::function<void()> &whileReading, const Work &work)
 {
     Result<std::unique_ptr<data::Database>> database = data::Database::open(settings);
     if (!database) {
         state.result = database.error();
         return;
     }
-    engine::RunOptions options;
-    options.control.cancel = &cancel;
-    options.control.progress = [&](qint64 read, qint64 estimated) {
+    data::ReadControl control;
+    control.cancel = &cancel;
+    control.progress = [&](qint64 read, qint64 estimated) {
         state.rowsEstimated.store(estimated);
         state.rowsRead.store(read);
         if (whileReading)
             whileReading();
     };
-    options.control.waiting = [&] { state.lockWaits.fetch_add(1); };
-    state.result = engine::run(**database, request, options);
+    control.waiting = [&] { state.lockWaits.fetch_add(1); };
+    state.result = work(**database, control);
     if (!*state.result && cancel.load())
         state.result = data::cancelledError();
 }
 
-} // namespace
-
-Result<report::TfrxReport> runInBackground(const data::AliasSettings &settings, const engine::Request &request,
-                                           RunProgress *progress, std::atomic<bool> &cancel,
-                                           const std::function<void()> &whileReading)
+// Runs the work in another thread while this one handles events and shows
+// the progress; returns its result once the thread has ended.
+template <typename T, typename Work>
+Result<T> inBackground(const data::AliasSettings &settings, RunProgress *progress, std::atomic<bool> &cancel,
+                       const std::function<void()> &whileReading, const Work &work)
 {
-    RunState state;
+    RunState<T> state;
     QEventLoop loop;
     QTimer poll;
     poll.setInterval(100);
@@ -76,7 +81,7 @@ Result<report::TfrxReport> runInBackground(const data::AliasSettings &settings, 
     // The loop ends when the run's thread says so; the thread is joined on
     // every way out, also when the application quits while it runs.
     std::thread worker([&] {
-        runThere(settings, request, state, cancel, whileReading);
+        runThere(settings, state, cancel, whileReading, work);
         state.done.store(true);
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
@@ -85,6 +90,31 @@ Result<report::TfrxReport> runInBackground(const data::AliasSettings &settings, 
         cancel.store(true); // the loop was ended from outside: the application quits
     worker.join();
     return std::move(*state.result);
+}
+
+} // namespace
+
+Result<report::TfrxReport> runInBackground(const data::AliasSettings &settings, const engine::Request &request,
+                                           RunProgress *progress, std::atomic<bool> &cancel,
+                                           const std::function<void()> &whileReading)
+{
+    return inBackground<report::TfrxReport>(
+        settings, progress, cancel, whileReading,
+        [&](data::Database &database, const data::ReadControl &control) -> Result<report::TfrxReport> {
+            engine::RunOptions options;
+            options.control = control;
+            return engine::run(database, request, options);
+        });
+}
+
+Result<engine::CellListing> listInBackground(const data::AliasSettings &settings, const engine::Request &request,
+                                             const QString &cell, RunProgress *progress, std::atomic<bool> &cancel)
+{
+    return inBackground<engine::CellListing>(
+        settings, progress, cancel, {},
+        [&](data::Database &database, const data::ReadControl &control) -> Result<engine::CellListing> {
+            return engine::listCellVisits(database, request, cell, control);
+        });
 }
 
 } // namespace tarel::app

@@ -7,6 +7,7 @@
 // as it comes; the user's cancel stops the run.
 
 #include "aliases.h"
+#include "cellvisits.h"
 #include "engine.h"
 #include "result.h"
 #include "template.h"
@@ -26,5 +27,10 @@ class RunProgress;
 Result<report::TfrxReport> runInBackground(const data::AliasSettings &settings, const engine::Request &request,
                                            RunProgress *progress, std::atomic<bool> &cancel,
                                            const std::function<void()> &whileReading = {});
+
+// The visits behind a cell of a report, listed the same way: one run of the
+// request on a connection of its own in another thread.
+Result<engine::CellListing> listInBackground(const data::AliasSettings &settings, const engine::Request &request,
+                                             const QString &cell, RunProgress *progress, std::atomic<bool> &cancel);
 
 } // namespace tarel::app

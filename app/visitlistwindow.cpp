@@ -3,6 +3,8 @@
 #include "catalogue.h"
 #include "macc.h"
 #include "recordedrequest.h"
+#include "reportrun.h"
+#include "ui.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -18,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <atomic>
 
 namespace tarel::app {
 
@@ -90,11 +93,13 @@ void showFailure(QWidget *parent, const QString &message)
 
 } // namespace
 
-Result<engine::CellListing> runCellListing(data::Database &database, const engine::Request &request,
-                                           const QString &cell)
+Result<engine::CellListing> runCellListing(QWidget *parent, const data::Database &database,
+                                           const engine::Request &request, const QString &cell)
 {
     const BusyCursor busy;
-    return engine::listCellVisits(database, request, cell);
+    std::atomic<bool> cancel{false};
+    const std::unique_ptr<RunProgress> progress = WindowUi().showProgress(parent, [&cancel] { cancel.store(true); });
+    return listInBackground(database.settings(), request, cell, progress.get(), cancel);
 }
 
 QString cellTitle(const engine::CellListing &listing, const report::PreparedReport &report)
@@ -372,7 +377,7 @@ void openVisitList(QWidget *parent, data::Database *own, const report::PreparedR
         opened = std::move(*reopened);
         database = opened.get();
     }
-    Result<engine::CellListing> listing = runCellListing(*database, recorded->request, cell.name);
+    Result<engine::CellListing> listing = runCellListing(parent, *database, recorded->request, cell.name);
     if (!listing) {
         if (listing.error().kind != ErrorKind::Cancelled)
             showFailure(parent, listing.message());

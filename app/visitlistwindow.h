@@ -22,11 +22,12 @@ class QTableView;
 
 namespace tarel::app {
 
-// Runs the list of one cell's visits. Every list the window shows runs
-// here, with the busy cursor, so that it can move to the background runner
-// of the report runs in one place.
-Result<engine::CellListing> runCellListing(data::Database &database, const engine::Request &request,
-                                           const QString &cell);
+// Runs the list of one cell's visits as the report runs are run: on a
+// connection of its own in another thread, with the busy cursor and, when it
+// lasts, the progress window with Cancel. Every list the window shows runs
+// here.
+Result<engine::CellListing> runCellListing(QWidget *parent, const data::Database &database,
+                                           const engine::Request &request, const QString &cell);
 
 // The cell in words, from the texts the report prints: "Row 9, <label>,
 // 45-54 г., women: 13 visits", "Chapter I (A00 - B99), all ages, men: ...",

@@ -144,7 +144,7 @@ TEST(VisitListWindow, TitlesSayWhatTheCellIs)
     auto titleOf = [&](const char *report, const QString &cell) {
         const engine::Request request = requestFor(report);
         const Result<report::TfrxReport> filled = engine::run(**database, request);
-        const Result<engine::CellListing> listing = app::runCellListing(**database, request, cell);
+        const Result<engine::CellListing> listing = app::runCellListing(nullptr, **database, request, cell);
         EXPECT_TRUE(listing.ok()) << listing.message().toStdString();
         return listing ? app::cellTitle(*listing, report::prepare(*filled)) : QString();
     };
