@@ -18,13 +18,6 @@ namespace tarel::cli {
 
 namespace {
 
-struct AreaName {
-    const char *name;
-    data::AreaFilter area;
-};
-const AreaName areaNames[] = {
-    {"urban", data::AreaFilter::Urban}, {"rural", data::AreaFilter::Rural}, {"both", data::AreaFilter::Both}};
-
 // The options of every command, and the parser that knows them.
 class Options {
 public:
@@ -201,9 +194,7 @@ std::optional<Usage> parseArea(const Options &options, Command &command)
     if (!options.parser.isSet(options.area))
         return std::nullopt;
     const QString value = options.parser.value(options.area);
-    for (const AreaName &entry : areaNames)
-        if (value == QLatin1String(entry.name))
-            command.area = entry.area;
+    command.area = data::areaNamed(value);
     if (!command.area)
         return Usage{QStringLiteral("'%1' is not an area: use urban, rural or both").arg(value)};
     return std::nullopt;

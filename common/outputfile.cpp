@@ -89,7 +89,6 @@ std::optional<Fault> currentFault()
 
 // ---- the target ------------------------------------------------------------------
 
-
 struct Target {
     QString path;              // the file that is replaced
     std::optional<mode_t> mode; // its mode, when it exists

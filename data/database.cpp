@@ -213,7 +213,6 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
     std::unique_ptr<Database> database(new Database);
     database->m_settings = settings;
     database->m_engine = engineOf(settings.driver);
-    database->m_lockTimeoutSeconds = settings.lockTimeoutSeconds;
     database->m_connectionName = QStringLiteral("KDB-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
     QSqlDatabase db = QSqlDatabase::addDatabase(settings.driver, database->m_connectionName);
     db.setDatabaseName(settings.database);
@@ -222,7 +221,6 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
     const QString sqliteOptions = QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
                                       .arg(qint64(settings.lockTimeoutSeconds) * 1000);
     if (sqlite) {
-        database->m_file = settings.database;
         database->m_description = QStringLiteral("\"%1\"").arg(settings.database);
         // A missing file is an error, never a new empty database.
         const QFileInfo file(settings.database);
@@ -291,7 +289,7 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
         return fail(*failure);
     if (database->m_engine == Engine::PostgreSQL) {
         QString text;
-        if (!prepareSession(db, database->m_lockTimeoutSeconds, &text))
+        if (!prepareSession(db, settings.lockTimeoutSeconds, &text))
             return fail(Text::tr("Cannot read the database of alias '%1': %2").arg(settings.alias, text));
     }
     return database;
@@ -326,17 +324,17 @@ QString Database::knownSqliteCause(int code, const QString &text) const
     case SqliteCorrupt:
         return Text::tr("The database file \"%1\" is damaged (%2): it cannot be read. Have it repaired or "
                         "restored from a backup by whoever looks after the patient-administration program")
-            .arg(m_file, text);
+            .arg(m_settings.database, text);
     case SqliteNotADatabase:
         return Text::tr("The file \"%1\" is not a database (%2). Check that it is the right file")
-            .arg(m_file, text);
+            .arg(m_settings.database, text);
     case SqliteIoError:
         return Text::tr("Cannot read the database file \"%1\": the disk reported an error (%2). Check the "
                         "disk or network share, then try again")
-            .arg(m_file, text);
+            .arg(m_settings.database, text);
     case SqliteReadOnly:
     case SqliteCantOpen:
-        return sqliteFileProblem(m_file);
+        return sqliteFileProblem(m_settings.database);
     default:
         return {};
     }
@@ -347,7 +345,7 @@ QString Database::lockedText() const
     return Text::tr("The database %1 is locked: another program is writing to it, and it stayed locked "
                     "for %2 seconds. Try again when that program has finished")
         .arg(m_description)
-        .arg(m_lockTimeoutSeconds);
+        .arg(m_settings.lockTimeoutSeconds);
 }
 
 QString Database::errorText(const QSqlError &error) const
@@ -397,7 +395,7 @@ Result<void> Database::beginRead()
                     return fail(Text::tr("The connection to the database server was lost and cannot be "
                                          "opened again: %1")
                                     .arg(sqlErrorText(db.lastError())));
-                if (!prepareSession(db, m_lockTimeoutSeconds, &error))
+                if (!prepareSession(db, m_settings.lockTimeoutSeconds, &error))
                     return fail(error);
             }
             QSqlQuery begin(db);

@@ -98,9 +98,7 @@ private:
     QString m_connectionName;
     AliasSettings m_settings;
     Engine m_engine = Engine::Other;
-    QString m_file;        // a SQLite database: its file
     QString m_description; // how messages name the database
-    int m_lockTimeoutSeconds = DefaultLockTimeoutSeconds;
     bool m_inTransaction = false;
 };
 

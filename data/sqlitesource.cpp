@@ -489,16 +489,16 @@ public:
     Result<void> startReading() const
     {
         Statement first;
-        if (Result<void> prepared = first.prepare(m_db, QStringLiteral("select 1 from sqlite_master limit 1"));
-            !prepared)
-            return cancelled() ? cancelledError() : prepared.error();
+        if (!first.prepare(m_db, QStringLiteral("select 1 from sqlite_master limit 1")))
+            return stepError();
         const int status = first.step();
         if (status != SQLITE_ROW && status != SQLITE_DONE)
             return stepError();
         return {};
     }
 
-    // The error of a failed step: the user's cancel, or SQLite's message.
+    // The error of a failed step: the user's cancel, or SQLite's message in
+    // the words the database gives it (a lock, a damaged file).
     Error stepError() const
     {
         return cancelled() ? cancelledError() : fail(m_database.sqliteErrorText(sqlite3_errcode(m_db), sqliteMessage(m_db)));

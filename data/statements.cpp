@@ -53,6 +53,27 @@ QString areaText(AreaFilter area)
     return QStringLiteral("Grad i Selo");
 }
 
+namespace {
+constexpr std::pair<AreaFilter, const char *> kAreaNames[] = {
+    {AreaFilter::Urban, "urban"}, {AreaFilter::Rural, "rural"}, {AreaFilter::Both, "both"}};
+} // namespace
+
+QString areaName(AreaFilter area)
+{
+    for (const auto &[filter, name] : kAreaNames)
+        if (filter == area)
+            return QString::fromLatin1(name);
+    return {};
+}
+
+std::optional<AreaFilter> areaNamed(QStringView name)
+{
+    for (const auto &[filter, text] : kAreaNames)
+        if (name == QLatin1String(text))
+            return filter;
+    return std::nullopt;
+}
+
 QStringList qLekarStatement()
 {
     return {QStringLiteral("select lekar_s,pre+' '+ime as ime,ops_s from Lekari"),

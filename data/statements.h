@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 namespace tarel::data {
 
@@ -26,6 +27,10 @@ enum class AreaFilter { Urban, Rural, Both };
 
 // "Grad", "Selo" or "Grad i Selo": the area text printed in the header.
 QString areaText(AreaFilter area);
+// "urban", "rural" or "both": the area's name on the command line and in
+// what a run records of itself; and back (nothing for another text).
+QString areaName(AreaFilter area);
+std::optional<AreaFilter> areaNamed(QStringView name);
 
 // Doctor list behind the three doctor boxes (two lines).
 QStringList qLekarStatement();

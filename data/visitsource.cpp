@@ -148,7 +148,7 @@ Result<SourceFigures> figuresByStatements(Database &database, const VisitSelecti
         ? QStringLiteral("select typeof(DATA), DATA, count(*) from PREGLEDI1 group by DATA")
         : QStringLiteral("select 'text', cast(DATA as text), count(*) from PREGLEDI1 group by DATA");
     if (!dates.exec(datesText))
-        return fail(dates.lastError().databaseText().simplified());
+        return fail(database.errorText(dates.lastError()));
     while (dates.next()) {
         const QVariant value = dates.value(1);
         const QString type = dates.value(0).toString();
@@ -159,7 +159,7 @@ Result<SourceFigures> figuresByStatements(Database &database, const VisitSelecti
             figures.nonIsoVisitDates += dates.value(2).toLongLong();
     }
     if (dates.lastError().isValid())
-        return fail(dates.lastError().databaseText().simplified());
+        return fail(database.errorText(dates.lastError()));
     return figures;
 }
 

@@ -231,11 +231,7 @@ void describeRequest(const Request &request, DataCheck &check)
     check.from = request.from.toString(Qt::ISODate);
     check.to = request.to.toString(Qt::ISODate);
     check.doctor = request.doctor ? request.doctor->code : QString();
-    switch (request.area) {
-    case data::AreaFilter::Urban: check.area = QStringLiteral("urban"); break;
-    case data::AreaFilter::Rural: check.area = QStringLiteral("rural"); break;
-    case data::AreaFilter::Both: check.area = QStringLiteral("both"); break;
-    }
+    check.area = data::areaName(request.area);
 }
 
 } // namespace tarel::engine

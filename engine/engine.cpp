@@ -2,6 +2,7 @@
 
 #include "datacheck.h"
 #include "observer.h"
+#include "recordedrequest.h"
 
 #include "catalogue.h"
 #include "children.h"
@@ -11,7 +12,6 @@
 #include "morbiditycount.h"
 #include "schoolyouth.h"
 
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -26,22 +26,7 @@ using reports::VisitReport;
 void annotate(report::TfrxReport &templ, const data::Database &database, const Request &request,
               std::optional<DataCheck> check)
 {
-    QJsonObject asked{{QStringLiteral("report"), request.report->commandName()},
-                      {QStringLiteral("from"), request.from.toString(Qt::ISODate)},
-                      {QStringLiteral("to"), request.to.toString(Qt::ISODate)},
-                      {QStringLiteral("alias"), database.settings().alias}};
-    DataCheck described;
-    describeRequest(request, described);
-    if (request.report->kind == ReportKind::Morbidity) {
-        asked.insert(QStringLiteral("doctor"), request.doctor ? QJsonValue(QJsonObject{{QStringLiteral("code"), request.doctor->code},
-                                                                                    {QStringLiteral("name"), request.doctor->name}})
-                                                              : QJsonValue());
-        asked.insert(QStringLiteral("area"), described.area);
-    }
-    // The whole path, so that a report saved and opened elsewhere can be run again.
-    if (database.engine() == data::Engine::SQLite)
-        asked.insert(QStringLiteral("database"), QFileInfo(database.settings().database).absoluteFilePath());
-    templ.annotations.insert(QStringLiteral("request"), asked);
+    templ.annotations.insert(QStringLiteral("request"), requestAnnotation(request, database));
     if (check) {
         describeRequest(request, *check);
         templ.annotations.insert(QStringLiteral("check"), check->toJson());

@@ -25,6 +25,25 @@ bool isSqlite(const data::AliasSettings &settings) { return settings.driver == u
 
 } // namespace
 
+QJsonObject requestAnnotation(const Request &request, const data::Database &database)
+{
+    QJsonObject asked{{QStringLiteral("report"), request.report->commandName()},
+                      {QStringLiteral("from"), request.from.toString(Qt::ISODate)},
+                      {QStringLiteral("to"), request.to.toString(Qt::ISODate)},
+                      {QStringLiteral("alias"), database.settings().alias}};
+    if (request.report->kind == ReportKind::Morbidity) {
+        asked.insert(QStringLiteral("doctor"),
+                     request.doctor ? QJsonValue(QJsonObject{{QStringLiteral("code"), request.doctor->code},
+                                                             {QStringLiteral("name"), request.doctor->name}})
+                                    : QJsonValue());
+        asked.insert(QStringLiteral("area"), data::areaName(request.area));
+    }
+    // The whole path, so that a report saved and opened elsewhere can be run again.
+    if (database.engine() == data::Engine::SQLite)
+        asked.insert(QStringLiteral("database"), QFileInfo(database.settings().database).absoluteFilePath());
+    return asked;
+}
+
 Result<RecordedRequest> recordedRequestOf(const QJsonObject &annotations)
 {
     const QJsonValue value = annotations.value(QStringLiteral("request"));
@@ -48,12 +67,10 @@ Result<RecordedRequest> recordedRequestOf(const QJsonObject &annotations)
         recorded.request.doctor = data::Doctor{doctor[QStringLiteral("code")].toString(),
                                                doctor[QStringLiteral("name")].toString()};
     const QString area = asked.value(QStringLiteral("area")).toString(QStringLiteral("both"));
-    if (area == u"urban")
-        recorded.request.area = data::AreaFilter::Urban;
-    else if (area == u"rural")
-        recorded.request.area = data::AreaFilter::Rural;
-    else if (area != u"both")
+    const std::optional<data::AreaFilter> filter = data::areaNamed(area);
+    if (!filter)
         return fail(Text::tr("The report's request has an unknown area '%1'").arg(shownText(area)));
+    recorded.request.area = *filter;
     recorded.alias = asked.value(QStringLiteral("alias")).toString();
     recorded.database = asked.value(QStringLiteral("database")).toString();
     if (recorded.alias.isEmpty() && recorded.database.isEmpty())

@@ -19,6 +19,11 @@ struct RecordedRequest {
     QString database; // a SQLite run: its file; empty for a database server
 };
 
+// The "request" annotation a run writes of itself: report, period, doctor
+// and area, alias and (for a SQLite file) its whole path; never any patient
+// data.
+QJsonObject requestAnnotation(const Request &request, const data::Database &database);
+
 // The request of a report's annotations; an error when it keeps none (a
 // report saved before reports kept one) or one this program cannot run.
 Result<RecordedRequest> recordedRequestOf(const QJsonObject &annotations);
