@@ -71,11 +71,19 @@ Result<std::vector<BatchFile>> runBatch(data::Database &database, const BatchReq
     const QStringList doctorParts = doctorFileParts(codes);
 
     std::vector<BatchFile> files;
-    // One report in every format; a failed run fails all its files.
+    // One report in every format; a failed run fails all its files. A
+    // cancelled run ends the batch: the files written so far stay.
+    std::optional<Error> cancelled;
     auto produce = [&](const engine::Request &asked, const QString &doctorPart) {
         std::optional<Error> failure;
         report::PreparedReport prepared;
-        if (Result<report::TfrxReport> filled = engine::run(database, asked); !filled) {
+        engine::RunOptions options;
+        options.control = request.control;
+        if (Result<report::TfrxReport> filled = engine::run(database, asked, options); !filled) {
+            if (filled.error().kind == ErrorKind::Cancelled) {
+                cancelled = filled.error();
+                return;
+            }
             failure = filled.error();
         } else {
             report::PreparationErrors errors;
@@ -106,12 +114,12 @@ Result<std::vector<BatchFile>> runBatch(data::Database &database, const BatchReq
         if (morbidity)
             asked.area = request.area;
         produce(asked, {});
-        if (!morbidity)
-            continue;
-        for (std::size_t i = 0; i < doctors.size(); ++i) {
+        for (std::size_t i = 0; morbidity && i < doctors.size() && !cancelled; ++i) {
             asked.doctor = doctors[i];
             produce(asked, doctorParts[qsizetype(i)]);
         }
+        if (cancelled)
+            return *cancelled;
     }
     return files;
 }

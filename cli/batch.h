@@ -28,6 +28,7 @@ struct BatchRequest {
     bool eachDoctor = false;            // also one morbidity report per active doctor
     data::AreaFilter area = data::AreaFilter::Both; // the morbidity reports' area
     QDate today;                        // the date the visit reports print
+    data::ReadControl control;          // progress and cancel of every run
 };
 
 // One file of the batch, and why it was not written (nothing: written).
@@ -49,8 +50,9 @@ QString batchFileName(const BatchRequest &request, const engine::ReportDefinitio
 QStringList doctorFileParts(const QStringList &codes);
 
 // Writes the batch's files, calling written() after each file (written or
-// not). The error is for what stops the batch before any file: the folder,
-// the read transaction, the list of doctors.
+// not). The error is for what stops the batch: the folder, the read
+// transaction, the list of doctors before any file, or the user's cancel
+// (its kind Cancelled; the files written until then stay).
 Result<std::vector<BatchFile>> runBatch(data::Database &database, const BatchRequest &request,
                                         const std::function<void(const BatchFile &)> &written = {});
 

@@ -452,7 +452,8 @@ int runCheck(const Command &command, QTextStream &out, QTextStream &err)
 
 // Prints each file written on out and each failure on err as they come,
 // then names the files not written.
-int runBatchCommand(const Command &command, QTextStream &out, QTextStream &err, QDate today)
+int runBatchCommand(const Command &command, QTextStream &out, QTextStream &err, QDate today,
+                    const RunControl &control)
 {
     Result<std::unique_ptr<data::Database>> database = openDatabase(command);
     if (!database)
@@ -465,7 +466,10 @@ int runBatchCommand(const Command &command, QTextStream &out, QTextStream &err, 
     request.eachDoctor = command.eachDoctor;
     request.area = command.area.value_or(data::AreaFilter::Both);
     request.today = today;
+    request.control = control.read;
     const Result<std::vector<BatchFile>> files = runBatch(**database, request, [&](const BatchFile &file) {
+        if (control.readEnded)
+            control.readEnded();
         if (file.error)
             err << withFullStop(file.error->message) << Qt::endl;
         else
@@ -614,7 +618,7 @@ int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate
     case Command::Kind::Check:
         return runCheck(command, out, err);
     case Command::Kind::Batch:
-        return runBatchCommand(command, out, err, today);
+        return runBatchCommand(command, out, err, today, control);
     case Command::Kind::Report:
         break;
     }

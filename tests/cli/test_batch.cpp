@@ -9,6 +9,8 @@
 #include "xlsxreader.h"
 
 #include <QDir>
+
+#include <atomic>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -145,6 +147,30 @@ TEST_F(Batch, OneUnwritableFileLeavesTheOthersAndFails)
     EXPECT_TRUE(run.err.startsWith(u"Cannot write \""_s + blocked + u"\": "_s)) << run.err.toStdString();
     EXPECT_TRUE(run.err.endsWith(u"\n1 of 6 files were not written: "_s + blocked + u'.')) << run.err.toStdString();
     EXPECT_TRUE(QFileInfo(blocked).isDir());
+}
+
+// Ctrl-C ends the batch at its next run: what is written stays written, and
+// the batch stops with the user's cancel instead of going on.
+TEST_F(Batch, ACancelEndsTheBatch)
+{
+    auto source = data::Database::open(data::sqliteFile(database()));
+    ASSERT_TRUE(source.ok());
+    std::atomic<bool> cancel{false};
+    cli::BatchRequest request;
+    request.from = QDate(2024, 11, 1);
+    request.to = QDate(2024, 11, 30);
+    request.folder = folder->filePath(u"cancelled"_s);
+    request.formats = {cli::OutputFormat::Csv};
+    request.control.cancel = &cancel;
+    int written = 0;
+    const auto files = cli::runBatch(**source, request, [&](const cli::BatchFile &file) {
+        written += file.error ? 0 : 1;
+        cancel.store(true); // after the first file
+    });
+    ASSERT_FALSE(files.ok());
+    EXPECT_EQ(files.error().kind, ErrorKind::Cancelled);
+    EXPECT_EQ(written, 1);
+    EXPECT_EQ(QDir(request.folder).entryList(QDir::Files).size(), 1);
 }
 
 TEST(BatchNames, DoctorCodesBecomeDistinctSafeNames)
