@@ -73,20 +73,17 @@ struct TfrmTarel::Panel {
 
 Result<std::unique_ptr<TfrmTarel>> TfrmTarel::create(MainWindowOptions options)
 {
-    Result<data::AliasSettings> settings = data::resolveAlias(options.alias);
-    if (!settings)
-        return settings.error();
-    Result<std::unique_ptr<data::Database>> database = data::Database::open(*settings);
+    Result<std::unique_ptr<data::Database>> database = data::Database::openAlias(options.alias);
     if (!database)
         return database.error();
-    std::unique_ptr<TfrmTarel> window(new TfrmTarel(std::move(options), *settings, std::move(*database)));
+    std::unique_ptr<TfrmTarel> window(new TfrmTarel(std::move(options), std::move(*database)));
     if (Result<void> opened = window->openLookups(); !opened)
         return opened.error();
     return window;
 }
 
-TfrmTarel::TfrmTarel(MainWindowOptions options, data::AliasSettings settings, std::unique_ptr<data::Database> database)
-    : m_options(std::move(options)), m_settings(std::move(settings)), m_db(std::move(database))
+TfrmTarel::TfrmTarel(MainWindowOptions options, std::unique_ptr<data::Database> database)
+    : m_options(std::move(options)), m_db(std::move(database))
 {
     if (m_options.ui) {
         m_ui = m_options.ui;
@@ -308,7 +305,7 @@ void TfrmTarel::runReport(Panel &panel)
     m_runCancel = &cancel;
     std::unique_ptr<RunProgress> progress = m_ui->showProgress(this, [&cancel] { cancel.store(true); });
     Result<report::TfrxReport> filled =
-        runInBackground(m_settings, *request, progress.get(), cancel, m_options.whileReading);
+        runInBackground(m_db->settings(), *request, progress.get(), cancel, m_options.whileReading);
     progress.reset();
     m_runCancel = nullptr;
     unsetCursor();

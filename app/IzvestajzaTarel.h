@@ -91,7 +91,7 @@ protected:
 private:
     struct Panel;
 
-    TfrmTarel(MainWindowOptions options, data::AliasSettings settings, std::unique_ptr<data::Database> database);
+    TfrmTarel(MainWindowOptions options, std::unique_ptr<data::Database> database);
     Result<void> openLookups();
     void FormShow();
     void FormClose();
@@ -103,11 +103,11 @@ private:
 
     MainWindowOptions m_options;
     std::unique_ptr<RunCompanion> m_companion;
-    data::AliasSettings m_settings; // of the alias; every run opens its own connection with them
     std::atomic<bool> *m_runCancel = nullptr; // the running report's cancel flag
     std::unique_ptr<Ui> m_ownUi;
     Ui *m_ui = nullptr;
-    // Declared before the queries, which use it and go first.
+    // The doctor list and the institution are read here; every run opens a
+    // connection of its own with the same settings.
     std::unique_ptr<data::Database> m_db;
     data::Institution m_institution;
     QStandardItemModel *m_doctors = nullptr;
