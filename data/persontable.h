@@ -6,6 +6,7 @@
 // blob never equals a text).
 
 #include "result.h"
+#include "varint.h"
 
 #include <QtGlobal>
 
@@ -23,29 +24,6 @@ enum PersonFlag : quint8 {
     HasSettlement = 2, // MESTO_S is not NULL
     UrbanCode = 4,     // MESTO_S is a number equal to one of the urban codes
 };
-
-// Lengths and integers in an entry: seven bits a byte, the last byte below 0x80.
-inline void putVarint(std::string &out, quint64 value)
-{
-    while (value >= 0x80) {
-        out += char(value | 0x80);
-        value >>= 7;
-    }
-    out += char(value);
-}
-
-inline quint64 getVarint(const char *&p)
-{
-    quint64 value = 0;
-    int shift = 0;
-    for (;;) {
-        const auto byte = quint8(*p++);
-        value |= quint64(byte & 0x7f) << shift;
-        if (byte < 0x80)
-            return value;
-        shift += 7;
-    }
-}
 
 // A 64-bit hash of MB's bytes and storage class.
 inline quint64 hashKey(const char *key, std::size_t size, bool blob)

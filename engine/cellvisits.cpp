@@ -4,6 +4,7 @@
 #include "export.h"
 #include "messagetext.h"
 #include "outputfile.h"
+#include "varint.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -32,34 +33,19 @@ constexpr QStringView data::VisitRecord::*kRecordTexts[kVisitTextCount] = {
 
 constexpr const char *kCsvHeader = "RED_BR,DATA,MB,PRE,IME,DAT_R,S_DIJA,S_DIJA2,LEKAR_S,MESTO_S,VidNaUsluga,row,band,sex\r\n";
 
-// A text packed after its length (7 bits a byte, lowest first).
+// A text packed after its length.
 void appendPacked(std::string &out, QStringView text)
 {
     const QByteArray utf8 = text.toUtf8();
-    quint64 size = quint64(utf8.size());
-    do {
-        unsigned char byte = size & 0x7f;
-        size >>= 7;
-        if (size != 0)
-            byte |= 0x80;
-        out.push_back(char(byte));
-    } while (size != 0);
+    putVarint(out, quint64(utf8.size()));
     out.append(utf8.constData(), std::size_t(utf8.size()));
 }
 
 // The next packed text of a visit; the cursor moves past it.
 std::string_view takePacked(const char *&cursor)
 {
-    quint64 size = 0;
-    int shift = 0;
-    for (;;) {
-        const auto byte = static_cast<unsigned char>(*cursor++);
-        size |= quint64(byte & 0x7f) << shift;
-        if ((byte & 0x80) == 0)
-            break;
-        shift += 7;
-    }
-    const std::string_view text(cursor, std::size_t(size));
+    const auto size = std::size_t(getVarint(cursor));
+    const std::string_view text(cursor, size);
     cursor += size;
     return text;
 }
