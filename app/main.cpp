@@ -22,6 +22,7 @@ int main(int argc, char **argv)
     if (tarel::app::noDisplayMessage(environment)) {
         QCoreApplication core(argc, argv);
         const std::unique_ptr<QTranslator> translation = tarel::installTranslation(QLocale::system());
+        // Asked again now that the translation is in place.
         std::fputs(tarel::app::noDisplayMessage(environment)->toLocal8Bit().constData(), stderr);
         return 1;
     }

@@ -118,6 +118,39 @@ void fillFromCells(SheetBlock &block, const std::vector<const OutputCell *> &cel
     block.vAlign = styled->vAlign;
 }
 
+// Which block holds each cell of a grid, row by row; -1 where none.
+class OwnerGrid {
+public:
+    explicit OwnerGrid(std::size_t columns) : m_columns(columns) {}
+
+    void addRows(int count) { m_owner.resize(m_owner.size() + std::size_t(count) * m_columns, -1); }
+    int at(int row, int column) const { return m_owner[std::size_t(row) * m_columns + std::size_t(column)]; }
+
+    bool isFree(const SheetBlock &block) const
+    {
+        for (int r = block.row; r < block.row + block.rows; ++r)
+            for (int c = block.column; c < block.column + block.columns; ++c)
+                if (at(r, c) >= 0)
+                    return false;
+        return true;
+    }
+
+    // The block's cells become the block's; where any of them is taken, it
+    // shrinks to its top-left cell first.
+    void claim(SheetBlock &block, int index)
+    {
+        if (!isFree(block))
+            block.rows = block.columns = 1;
+        for (int r = block.row; r < block.row + block.rows; ++r)
+            for (int c = block.column; c < block.column + block.columns; ++c)
+                m_owner[std::size_t(r) * m_columns + std::size_t(c)] = index;
+    }
+
+private:
+    std::size_t m_columns;
+    std::vector<int> m_owner;
+};
+
 // The table of one page on its own grid.
 struct PageTable {
     std::vector<double> columns; // edges; fewer than two: the page has no table
@@ -198,8 +231,8 @@ PageTable pageTable(const OutputPage &page)
     // blocks; then the pieces, each joining the block its top-left falls in.
     const int rowCount = int(table.rows.size()) - 1;
     const int columnCount = int(table.columns.size()) - 1;
-    std::vector<int> owner(std::size_t(rowCount) * std::size_t(columnCount), -1);
-    auto ownerAt = [&](int row, int column) -> int & { return owner[std::size_t(row) * columnCount + column]; };
+    OwnerGrid owner{std::size_t(columnCount)};
+    owner.addRows(rowCount);
     std::vector<std::vector<const OutputCell *>> cellsOf;
     auto byPosition = [](const OutputCell *a, const OutputCell *b) {
         return a->top != b->top ? a->top < b->top : a->left < b->left;
@@ -210,24 +243,18 @@ PageTable pageTable(const OutputPage &page)
     for (const OutputCell *cell : framed) {
         const Span columns = spanOn(table.columns, cell->left, cell->left + cell->width);
         const Span rows = spanOn(table.rows, cell->top, cell->top + cell->height);
-        int index = ownerAt(rows.first, columns.first);
+        int index = owner.at(rows.first, columns.first);
         if (index < 0) {
             SheetBlock block;
             block.row = rows.first;
             block.column = columns.first;
-            bool free = true;
-            for (int r = rows.first; r <= rows.last && free; ++r)
-                for (int c = columns.first; c <= columns.last && free; ++c)
-                    free = ownerAt(r, c) < 0;
-            block.rows = free ? rows.last - rows.first + 1 : 1;
-            block.columns = free ? columns.last - columns.first + 1 : 1;
+            block.rows = rows.last - rows.first + 1;
+            block.columns = columns.last - columns.first + 1;
             block.table = true;
             index = int(table.blocks.size());
+            owner.claim(block, index);
             table.blocks.push_back(block);
             cellsOf.emplace_back();
-            for (int r = block.row; r < block.row + block.rows; ++r)
-                for (int c = block.column; c < block.column + block.columns; ++c)
-                    ownerAt(r, c) = index;
         }
         cellsOf[std::size_t(index)].push_back(cell);
     }
@@ -308,7 +335,8 @@ enum class Part { Line, Head, Body };
 // joins the block that holds its top-left cell, so no text is lost.
 class SheetBuilder {
 public:
-    explicit SheetBuilder(std::vector<double> columns) : m_columns(std::move(columns))
+    explicit SheetBuilder(std::vector<double> columns)
+        : m_columns(std::move(columns)), m_owner(m_columns.size() - 1)
     {
         for (std::size_t i = 0; i + 1 < m_columns.size(); ++i)
             m_sheet.columnWidths.push_back(m_columns[i + 1] - m_columns[i]);
@@ -319,7 +347,7 @@ public:
     int addRow(double height)
     {
         m_sheet.rowHeights.push_back(height);
-        m_owner.emplace_back(m_sheet.columnWidths.size(), -1);
+        m_owner.addRows(1);
         return rowCount() - 1;
     }
 
@@ -329,19 +357,11 @@ public:
         block.column = std::clamp(block.column, 0, columns - 1);
         block.columns = std::clamp(block.columns, 1, columns - block.column);
         block.rows = std::clamp(block.rows, 1, rowCount() - block.row);
-        if (const int owner = m_owner[std::size_t(block.row)][std::size_t(block.column)]; owner >= 0) {
+        if (const int owner = m_owner.at(block.row, block.column); owner >= 0) {
             appendText(m_sheet.blocks[std::size_t(owner)].text, block.text);
             return;
         }
-        bool free = true;
-        for (int r = block.row; r < block.row + block.rows && free; ++r)
-            for (int c = block.column; c < block.column + block.columns && free; ++c)
-                free = m_owner[std::size_t(r)][std::size_t(c)] < 0;
-        if (!free)
-            block.rows = block.columns = 1;
-        for (int r = block.row; r < block.row + block.rows; ++r)
-            for (int c = block.column; c < block.column + block.columns; ++c)
-                m_owner[std::size_t(r)][std::size_t(c)] = int(m_sheet.blocks.size());
+        m_owner.claim(block, int(m_sheet.blocks.size()));
         m_sheet.blocks.push_back(std::move(block));
         m_parts.push_back(part);
     }
@@ -417,7 +437,7 @@ public:
 private:
     std::vector<double> m_columns;
     SheetLayout m_sheet;
-    std::vector<std::vector<int>> m_owner; // per row and column: the block there, -1 none
+    OwnerGrid m_owner;
     std::vector<Part> m_parts;
 };
 
