@@ -6,8 +6,8 @@
 #include "outputfile.h"
 #include "varint.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
+#include <QIODevice>
 
 #include <algorithm>
 #include <charconv>
@@ -285,15 +285,6 @@ void writeCellVisitsCsv(const CountCell &cell, const CellVisitList &lines, QIODe
         row += QLatin1String("\r\n");
         device.write(row.toUtf8());
     }
-}
-
-QByteArray cellVisitsCsv(const CountCell &cell, const CellVisitList &lines)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    writeCellVisitsCsv(cell, lines, buffer);
-    return bytes;
 }
 
 Result<void> saveCellVisitsCsv(const CountCell &cell, const CellVisitList &lines, const QString &path)

@@ -142,13 +142,12 @@ Result<CellListing> listCellVisits(data::Database &database, const Request &requ
 // empty in a visit report.
 QString bandHeading(const CountCell &cell, const CellVisitList::Line &line);
 
-// The list as CSV, written to a device line by line, or as bytes: the header line
+// The list as CSV, written to a device line by line: the header line
 // RED_BR,DATA,MB,PRE,IME,DAT_R,S_DIJA,S_DIJA2,LEKAR_S,MESTO_S,VidNaUsluga,row,band,sex
 // and one line per entry, texts as stored (UTF-8, no byte order mark, CRLF
 // line ends; fields quoted and guarded against formulas as in every CSV the
 // programs write). row, band and sex ("m" or "z") are empty in a visit report.
 void writeCellVisitsCsv(const CountCell &cell, const CellVisitList &lines, QIODevice &device);
-QByteArray cellVisitsCsv(const CountCell &cell, const CellVisitList &lines);
 // Writes the CSV to a file completely or not at all.
 Result<void> saveCellVisitsCsv(const CountCell &cell, const CellVisitList &lines, const QString &path);
 

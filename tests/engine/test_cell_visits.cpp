@@ -11,6 +11,7 @@
 #include "recordedrequest.h"
 #include "sourcedatabase.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -231,7 +232,13 @@ TEST(CellVisits, HandMadeVisitsGiveTheirKnownList)
         const Result<engine::CellListing> listing =
             engine::listCellVisits(**database, requestFor(report), QString::fromLatin1(cell));
         EXPECT_TRUE(listing.ok()) << listing.message().toStdString();
-        return listing ? engine::cellVisitsCsv(listing->cell, listing->lines).toStdString() : std::string();
+        if (!listing)
+            return {};
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        engine::writeCellVisitsCsv(listing->cell, listing->lines, buffer);
+        return bytes.toStdString();
     };
     const std::string header = "RED_BR,DATA,MB,PRE,IME,DAT_R,S_DIJA,S_DIJA2,LEKAR_S,MESTO_S,VidNaUsluga,row,band,sex\r\n";
 
