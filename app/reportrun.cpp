@@ -31,11 +31,6 @@ template <typename T, typename Work>
 void runThere(const data::AliasSettings &settings, RunState<T> &state, std::atomic<bool> &cancel,
               const std::function<void()> &whileReading, const Work &work)
 {
-    Result<std::unique_ptr<data::Database>> database = data::Database::open(settings);
-    if (!database) {
-        state.result = database.error();
-        return;
-    }
     data::ReadControl control;
     control.cancel = &cancel;
     control.progress = [&](qint64 read, qint64 estimated) {
@@ -45,6 +40,12 @@ void runThere(const data::AliasSettings &settings, RunState<T> &state, std::atom
             whileReading();
     };
     control.waiting = [&] { state.lockWaits.fetch_add(1); };
+    // Opening may wait for another program's lock too; Cancel ends that wait as well.
+    Result<std::unique_ptr<data::Database>> database = data::Database::open(settings, control);
+    if (!database) {
+        state.result = database.error();
+        return;
+    }
     state.result = work(**database, control);
     if (!*state.result && cancel.load())
         state.result = data::cancelledError();

@@ -85,21 +85,32 @@ Result<AliasSettings> resolveAlias(const QString &alias)
     settings.port = ini.value(QStringLiteral("port"), -1).toInt();
     settings.user = ini.value(QStringLiteral("user")).toString();
     settings.password = ini.value(QStringLiteral("password")).toString();
-    settings.connectTimeoutSeconds = ini.value(QStringLiteral("connect_timeout"), 10).toInt();
-    const QString lockTimeout = ini.value(QStringLiteral("lock_timeout")).toString().trimmed();
+    // A timeout given is a whole number of seconds within its bounds: a
+    // value that is not ("abc", "-1", nothing after "=") is refused, not
+    // read as another.
+    const auto seconds = [&](const char *key, int *value) -> Result<void> {
+        if (!ini.contains(QLatin1String(key)))
+            return {};
+        const QString text = ini.value(QLatin1String(key)).toString().trimmed();
+        bool number = false;
+        const int read = text.toInt(&number);
+        if (!number || read < 1 || read > MaxTimeoutSeconds)
+            return fail(Text::tr("The alias '%1' in '%2': %3 must be a number of seconds from 1 to %4")
+                            .arg(alias, path, QLatin1String(key))
+                            .arg(MaxTimeoutSeconds));
+        *value = read;
+        return {};
+    };
+    const Result<void> connectTimeout = seconds("connect_timeout", &settings.connectTimeoutSeconds);
+    const Result<void> lockTimeout = seconds("lock_timeout", &settings.lockTimeoutSeconds);
     const QString passwordFile = ini.value(QStringLiteral("password_file")).toString();
     ini.endGroup();
 
     if (settings.database.isEmpty())
         return fail(Text::tr("The alias '%1' in '%2' names no database").arg(alias, path));
-    if (!lockTimeout.isEmpty()) {
-        bool number = false;
-        settings.lockTimeoutSeconds = lockTimeout.toInt(&number);
-        if (!number || settings.lockTimeoutSeconds < 1 || settings.lockTimeoutSeconds > MaxLockTimeoutSeconds)
-            return fail(Text::tr("The alias '%1' in '%2': lock_timeout must be a number of seconds from 1 to %3")
-                            .arg(alias, path)
-                            .arg(MaxLockTimeoutSeconds));
-    }
+    for (const Result<void> &timeout : {connectTimeout, lockTimeout})
+        if (!timeout)
+            return timeout.error();
     if (settings.driver.compare(QLatin1String("QSQLITE"), Qt::CaseInsensitive) == 0
         && QFileInfo(settings.database).isRelative())
         settings.database = QFileInfo(path).absoluteDir().absoluteFilePath(settings.database);

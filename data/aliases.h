@@ -13,9 +13,9 @@
 //   port=5432
 //   user=tarel
 //   password=...              ; or password_file=/path (first line is the password)
-//   connect_timeout=10        ; seconds, server engines only
+//   connect_timeout=10        ; seconds, server engines only (1 to 3600)
 //   lock_timeout=10           ; seconds a read waits for another program's
-//                             ; lock before it fails (SQLite and servers)
+//                             ; lock before it fails (SQLite and servers; 1 to 3600)
 //
 // Without any alias file, the alias "pelorida" resolves to the embedded
 // default: the SQLite file $XDG_DATA_HOME/tarel/pelorida.sqlite
@@ -30,7 +30,8 @@ namespace tarel::data {
 inline constexpr const char *DefaultAlias = "pelorida";
 inline constexpr const char *AliasFileVariable = "TAREL_DB_ALIASES";
 inline constexpr int DefaultLockTimeoutSeconds = 10;
-inline constexpr int MaxLockTimeoutSeconds = 3600;
+// The bounds of connect_timeout and lock_timeout, in seconds: 1 to this.
+inline constexpr int MaxTimeoutSeconds = 3600;
 
 struct AliasSettings {
     QString alias;

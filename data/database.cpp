@@ -6,6 +6,7 @@
 
 #include <QAtomicInt>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,8 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QUrl>
+
+#include <sqlite3.h>
 
 #include <sys/statvfs.h>
 
@@ -196,21 +199,22 @@ Error invalidDateError(const QString &text)
     return Error{Text::tr("'%1' is not a valid date").arg(shownText(text))};
 }
 
-Result<std::unique_ptr<Database>> Database::openAlias(const QString &alias)
+Result<std::unique_ptr<Database>> Database::openAlias(const QString &alias, const ReadControl &control)
 {
     Result<AliasSettings> settings = resolveAlias(alias);
     if (!settings)
         return settings.error();
-    return open(*settings);
+    return open(*settings, control);
 }
 
-Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
+Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings, const ReadControl &control)
 {
     if (!QSqlDatabase::isDriverAvailable(settings.driver))
         return fail(Text::tr("The database driver '%1' of alias '%2' is not available")
                         .arg(settings.driver, settings.alias));
 
     std::unique_ptr<Database> database(new Database);
+    database->m_openedWith = control;
     database->m_settings = settings;
     database->m_engine = engineOf(settings.driver);
     database->m_connectionName = QStringLiteral("KDB-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
@@ -269,6 +273,8 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
     auto openAndProbe = [&]() -> std::optional<QString> {
         if (!db.open())
             return describe(db.lastError());
+        if (sqlite)
+            database->followSqliteWaits();
         QSqlQuery probe(db);
         if (!probe.exec(probeText) || !probe.next())
             return describe(probe.lastError());
@@ -285,6 +291,8 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings)
         db.setDatabaseName(immutableUri(settings.database));
         failure = openAndProbe();
     }
+    if (failure && control.cancelled())
+        return cancelledError();
     if (failure)
         return fail(*failure);
     if (database->m_engine == Engine::PostgreSQL) {
@@ -355,6 +363,71 @@ QString Database::errorText(const QSqlError &error) const
     return sqlErrorText(error);
 }
 
+Error Database::failure(const QSqlError &error) const
+{
+    if (m_control->cancelled())
+        return cancelledError();
+    return fail(errorText(error));
+}
+
+// Waits for another program's lock on a SQLite file in steps of 20 ms, up to
+// the lock timeout; the control is told of the wait every 200 ms and its
+// cancel ends it at once (the statement then fails and failure() says
+// cancelled).
+int Database::sqliteBusy(void *self, int attempt)
+{
+    auto *database = static_cast<Database *>(self);
+    const qint64 now = QDeadlineTimer::current().deadline();
+    if (attempt == 0)
+        database->m_waitStarted = now;
+    const ReadControl &control = *database->m_control;
+    if (control.cancelled() || now - database->m_waitStarted >= qint64(database->m_settings.lockTimeoutSeconds) * 1000)
+        return 0;
+    if (control.waiting && attempt % 10 == 0)
+        control.waiting();
+    sqlite3_sleep(20);
+    return 1;
+}
+
+// Every statement on the connection, those of the SQL layer and those of the
+// SQLite source alike, waits for locks through sqliteBusy.
+void Database::followSqliteWaits()
+{
+    const QSqlDatabase db = connection();
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        if (sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.constData()))
+            sqlite3_busy_handler(connection, &Database::sqliteBusy, this);
+}
+
+Result<void> Database::requireTable(const SourceTable &table, const QStringList &columns, const QString &purpose)
+{
+    const QString name = QString::fromLatin1(table.name);
+    // The statements name tables unquoted, which an engine may fold to lower
+    // (PostgreSQL) or upper case; the driver looks the name up as given.
+    QSqlRecord record;
+    for (const QString &spelling : {name, name.toLower(), name.toUpper()})
+        if (record.isEmpty())
+            record = connection().record(spelling);
+    if (m_control->cancelled())
+        return cancelledError();
+    if (record.isEmpty())
+        return fail(Text::tr("The database %1 has no table %2 (%3), which the program reads for %4. Check that "
+                             "it is the patient-administration program's database")
+                        .arg(m_description, name, Text::tr(table.holds), purpose));
+    for (const QString &column : columns) {
+        bool found = false;
+        for (int i = 0; i < record.count() && !found; ++i)
+            found = record.fieldName(i).compare(column, Qt::CaseInsensitive) == 0;
+        if (!found)
+            return fail(Text::tr("The table %1 of the database %2 has no column %3, which the program reads for "
+                                 "%4. Check that the database is the patient-administration program's, of a "
+                                 "version that keeps this column")
+                            .arg(name, m_description, column, purpose));
+    }
+    return {};
+}
+
 Database::~Database()
 {
     close();
@@ -409,17 +482,93 @@ Result<void> Database::beginRead()
         }
         if (!error.isEmpty())
             return fail(error);
+        m_inTransaction = true;
+        if (Result<void> locked = lockTablesForRead(); !locked) {
+            endRead();
+            return locked;
+        }
+        return {};
     } else if (!db.transaction()) {
-        return fail(errorText(db.lastError()));
+        return failure(db.lastError());
     }
     m_inTransaction = true;
     return {};
+}
+
+// The share locks of the tables a run reads, taken before the read's first
+// statement (and so before its snapshot): a session that holds one of them
+// locked (a schema change, a bulk load) is waited for here, in steps of a
+// fifth of a second, each a savepoint that a step which ran out rolls back
+// to. A table the database lacks is left to the statement that reads it,
+// which says so.
+Result<void> Database::lockTablesForRead()
+{
+    QSqlDatabase db = connection();
+    QSqlQuery query(db);
+    const auto run = [&](const QString &text) { return query.exec(text); };
+    const QDeadlineTimer deadline(qint64(m_settings.lockTimeoutSeconds) * 1000);
+    if (!run(QStringLiteral("SET LOCAL lock_timeout = 200")))
+        return failure(query.lastError());
+    const auto lockAll = [&](const QStringList &tables) -> Result<bool> {
+        for (;;) {
+            if (m_control->cancelled())
+                return cancelledError();
+            if (!run(QStringLiteral("SAVEPOINT tarel_lock")))
+                return failure(query.lastError());
+            if (run(QStringLiteral("LOCK TABLE %1 IN ACCESS SHARE MODE").arg(tables.join(QStringLiteral(", "))))) {
+                if (!run(QStringLiteral("RELEASE SAVEPOINT tarel_lock")))
+                    return failure(query.lastError());
+                return true;
+            }
+            const QSqlError error = query.lastError();
+            if (!run(QStringLiteral("ROLLBACK TO SAVEPOINT tarel_lock")))
+                return failure(query.lastError());
+            if (error.nativeErrorCode() == u"42P01") // a table the database lacks
+                return false;
+            if (error.nativeErrorCode() != u"55P03" || deadline.hasExpired())
+                return failure(error);
+            if (m_control->waiting)
+                m_control->waiting();
+        }
+    };
+    const QStringList tables = runTables();
+    Result<bool> locked = lockAll(tables);
+    for (qsizetype i = 0; locked && !*locked && i < tables.size(); ++i)
+        if (Result<bool> one = lockAll({tables[i]}); !one)
+            locked = one;
+    if (!locked)
+        return locked.error();
+    if (!run(QStringLiteral("SET LOCAL lock_timeout = %1").arg(qint64(m_settings.lockTimeoutSeconds) * 1000)))
+        return failure(query.lastError());
+    return {};
+}
+
+Result<void> Database::beginPart()
+{
+    if (!m_inTransaction)
+        return fail(Text::tr("The database is not open"));
+    if (m_parts++ > 0 || !m_partsSaved)
+        return {};
+    QSqlQuery query(connection());
+    if (!query.exec(QStringLiteral("SAVEPOINT tarel_part")))
+        m_partsSaved = false; // an engine without savepoints: the parts share the transaction
+    return {};
+}
+
+void Database::endPart()
+{
+    if (m_parts == 0 || --m_parts > 0 || !m_partsSaved || !m_inTransaction)
+        return;
+    QSqlQuery query(connection());
+    if (query.exec(QStringLiteral("ROLLBACK TO SAVEPOINT tarel_part")))
+        query.exec(QStringLiteral("RELEASE SAVEPOINT tarel_part"));
 }
 
 void Database::endRead()
 {
     if (!m_inTransaction)
         return;
+    m_parts = 0;
     QSqlDatabase db = connection();
     if (m_engine == Engine::PostgreSQL) {
         QSqlQuery end(db);
@@ -432,10 +581,15 @@ void Database::endRead()
 
 Result<std::vector<Doctor>> Database::doctors()
 {
+    if (Result<void> table = requireTable(TableOfDoctors, {QStringLiteral("lekar_s"), QStringLiteral("pre"),
+                                                        QStringLiteral("ime"), QStringLiteral("aktiven")},
+                                          Text::tr("the list of doctors"));
+        !table)
+        return table.error();
     QSqlQuery query(connection());
     query.setForwardOnly(true);
     if (!query.exec(adaptStatement(qLekarStatement().join(QLatin1Char('\n')), m_engine)))
-        return fail(errorText(query.lastError()));
+        return failure(query.lastError());
     std::vector<Doctor> list;
     const QSqlRecord record = query.record();
     const int code = record.indexOf(QStringLiteral("lekar_s"));
@@ -443,16 +597,65 @@ Result<std::vector<Doctor>> Database::doctors()
     while (query.next())
         list.push_back({query.value(code).toString(), query.value(name).toString()});
     if (query.lastError().isValid())
-        return fail(errorText(query.lastError()));
+        return failure(query.lastError());
+    return list;
+}
+
+Result<std::vector<Doctor>> Database::doctorsWithVisits(QDate from, QDate to, AreaFilter area)
+{
+    const QString purpose = Text::tr("the list of doctors with visits");
+    QStringList person{QStringLiteral("MB")};
+    if (area != AreaFilter::Both)
+        person << QStringLiteral("MESTO_S");
+    const QStringList visit{QStringLiteral("LEKAR_S"), QStringLiteral("DATA"), QStringLiteral("MB"),
+                            QStringLiteral("VidNaUsluga")};
+    const QStringList doctor{QStringLiteral("lekar_s"), QStringLiteral("pre"), QStringLiteral("ime")};
+    for (const auto &[table, columns] : {std::pair{&TableOfVisits, visit}, std::pair{&TableOfPersons, person},
+                                         std::pair{&TableOfDoctors, doctor}})
+        if (Result<void> found = requireTable(*table, columns, purpose); !found)
+            return found.error();
+
+    QStringList lines = morbidityStatementFor(false, area);
+    lines[0] = QStringLiteral("select distinct pregledi1.LEKAR_S from  PREGLEDI1 inner join osigurenici on "
+                              "osigurenici.mb = pregledi1.mb");
+    Query visits(*this, QStringLiteral("doctors"), lines);
+    if (Result<void> opened = visits.open(from, to); !opened)
+        return opened.error();
+    QStringList codes;
+    while (visits.next())
+        if (const QString code = visits.text(0); !code.isEmpty())
+            codes << code;
+    if (visits.error())
+        return *visits.error();
+    visits.close();
+
+    QSqlQuery names(connection());
+    names.setForwardOnly(true);
+    if (!names.exec(adaptStatement(qLekarStatement().front(), m_engine)))
+        return failure(names.lastError());
+    std::vector<Doctor> list;
+    while (names.next()) {
+        const QString code = names.value(0).toString();
+        const QString name = names.value(1).toString();
+        if (codes.removeAll(code) > 0)
+            list.push_back({code, name.trimmed().isEmpty() ? code : name});
+    }
+    if (names.lastError().isValid())
+        return failure(names.lastError());
+    codes.sort();
+    for (const QString &code : codes)
+        list.push_back({code, code});
     return list;
 }
 
 Result<Institution> Database::institution()
 {
+    if (Result<void> table = requireTable(TableOfInstitution, {}, Text::tr("the header of every report")); !table)
+        return table.error();
     QSqlQuery query(connection());
     query.setForwardOnly(true);
     if (!query.exec(adaptStatement(qPZUStatement().join(QLatin1Char('\n')), m_engine)))
-        return fail(errorText(query.lastError()));
+        return failure(query.lastError());
     Institution result;
     if (query.next()) {
         const QSqlRecord record = query.record();
@@ -467,7 +670,7 @@ Result<Institution> Database::institution()
         result.ziro = read("ZIRO");
         result.deponent = read("DEPONENT");
     } else if (query.lastError().isValid()) {
-        return fail(errorText(query.lastError()));
+        return failure(query.lastError());
     }
     return result;
 }
@@ -504,13 +707,13 @@ Result<void> Query::open(QDate from, QDate to, const std::vector<std::pair<QStri
     m_query.setForwardOnly(true);
     const QString statement = adaptStatement(m_lines.join(QLatin1Char('\n')), m_database.engine());
     if (!m_query.prepare(statement))
-        return fail(m_database.errorText(m_query.lastError()));
+        return m_database.failure(m_query.lastError());
     m_query.bindValue(QStringLiteral(":datumod"), from);
     m_query.bindValue(QStringLiteral(":datumdo"), to);
     for (const auto &[name, value] : texts)
         m_query.bindValue(QLatin1Char(':') + name, value);
     if (!m_query.exec())
-        return fail(m_database.errorText(m_query.lastError()));
+        return m_database.failure(m_query.lastError());
 
     // Field names of the joined result: the second occurrence of a name is
     // named with the suffix "_1".
@@ -534,7 +737,7 @@ bool Query::next()
     if (m_query.next())
         return true;
     if (m_query.lastError().isValid())
-        m_error = Error{m_database.errorText(m_query.lastError())};
+        m_error = m_database.failure(m_query.lastError());
     return false;
 }
 

@@ -6,6 +6,7 @@
 
 #include "aliases.h"
 #include "dialect.h"
+#include "readcontrol.h"
 #include "result.h"
 #include "statements.h"
 
@@ -53,9 +54,12 @@ public:
     // Opens the database an alias names, read-only. A missing file, a file
     // that is not a database, or a server that cannot be reached is an error.
     // A SQLite file (with its journal files) becomes a protected source that
-    // no output of this process may replace.
-    static Result<std::unique_ptr<Database>> open(const AliasSettings &settings);
-    static Result<std::unique_ptr<Database>> openAlias(const QString &alias);
+    // no output of this process may replace. The control follows every wait
+    // of the database for another program's lock, from opening on, unless a
+    // WaitControl gives another for a while; it is kept, so what it refers
+    // to must outlive the database.
+    static Result<std::unique_ptr<Database>> open(const AliasSettings &settings, const ReadControl &control = {});
+    static Result<std::unique_ptr<Database>> openAlias(const QString &alias, const ReadControl &control = {});
     ~Database();
 
     Database(const Database &) = delete;
@@ -71,13 +75,29 @@ public:
 
     // A run reads inside one read transaction, so that its passes see one
     // snapshot while the patient-administration program keeps writing. Use
-    // ReadTransaction rather than these two.
+    // ReadTransaction rather than these. On PostgreSQL the transaction first
+    // takes its share locks on the tables the program reads, waiting for
+    // another session's lock in short steps that the control is told of and
+    // that its cancel ends; from then on no statement of the read waits.
     Result<void> beginRead();
     void endRead();
     bool inRead() const { return m_inTransaction; }
+    // A part of the read (one report of a batch) inside the open read
+    // transaction: a savepoint, rolled back to when the part ends, so that a
+    // part that fails leaves the transaction and its snapshot usable by the
+    // next one on every engine (a failed statement ends a PostgreSQL
+    // transaction otherwise).
+    Result<void> beginPart();
+    void endPart();
 
     // The active doctors (qLekar), in the order the database returns them.
     Result<std::vector<Doctor>> doctors();
+    // Every doctor whose visits the morbidity statement selects in the
+    // period and area (LEKAR_S of the visits, active or not; a visit without
+    // a doctor's code names none), named as the doctor table names them (the
+    // code where it does not): in the doctor table's order, then the codes it
+    // lacks in order.
+    Result<std::vector<Doctor>> doctorsWithVisits(QDate from, QDate to, AreaFilter area);
     // The first row of PZO (qPZU).
     Result<Institution> institution();
 
@@ -86,35 +106,78 @@ public:
     // sentence that names the database and says what the user can do, else
     // the database's own text on one line.
     QString errorText(const QSqlError &error) const;
+    // The error of a failed statement: the user's cancel when the control
+    // has been cancelled (a wait for a lock that it ended), else errorText.
+    Error failure(const QSqlError &error) const;
+
+    // Whether a table the program reads is there with the columns a read
+    // names: else an error that names the database, the table or column
+    // missing and what the program reads it for (purpose: "the report
+    // general-medicine", "the list of doctors"). Asked through the driver, so
+    // it holds on every engine.
+    Result<void> requireTable(const SourceTable &table, const QStringList &columns, const QString &purpose);
     // The same for an error of SQLite's C interface on this database: its
     // result code and message.
     QString sqliteErrorText(int code, const QString &message) const;
 
 private:
+    friend class WaitControl;
     Database() = default;
     QString knownCause(const QSqlError &error) const;
     QString knownSqliteCause(int code, const QString &text) const;
     QString lockedText() const;
+    void followSqliteWaits();
+    static int sqliteBusy(void *self, int attempt);
+    Result<void> lockTablesForRead();
     QString m_connectionName;
     AliasSettings m_settings;
     Engine m_engine = Engine::Other;
     QString m_description; // how messages name the database
     bool m_inTransaction = false;
+    int m_parts = 0;              // open parts of the read
+    bool m_partsSaved = true;     // the engine keeps savepoints
+    ReadControl m_openedWith;     // the control given to open()
+    const ReadControl *m_control = &m_openedWith;
+    qint64 m_waitStarted = 0;     // ms of the monotonic clock when the current wait began
+};
+
+// While it lives, the database's waits for another program's lock are
+// followed by this control instead of the one it was opened with.
+class [[nodiscard]] WaitControl {
+public:
+    WaitControl(Database &database, const ReadControl &control)
+        : m_database(database), m_previous(database.m_control)
+    {
+        database.m_control = &control;
+    }
+    ~WaitControl() { m_database.m_control = m_previous; }
+    WaitControl(const WaitControl &) = delete;
+    WaitControl &operator=(const WaitControl &) = delete;
+
+private:
+    Database &m_database;
+    const ReadControl *m_previous;
 };
 
 // A read transaction for the length of a scope: begun when made, ended on
 // every path out of the scope. Inside a read that is already open (a batch
-// reading several reports from one snapshot) it begins and ends nothing.
+// reading several reports from one snapshot) it is a part of that read
+// (Database::beginPart).
 class [[nodiscard]] ReadTransaction {
 public:
     explicit ReadTransaction(Database &database)
-        : m_database(database), m_own(!database.inRead()), m_begun(m_own ? database.beginRead() : Result<void>())
+        : m_database(database), m_own(!database.inRead()),
+          m_begun(m_own ? database.beginRead() : database.beginPart())
     {
     }
     ~ReadTransaction()
     {
-        if (m_own && m_begun)
+        if (!m_begun)
+            return;
+        if (m_own)
             m_database.endRead();
+        else
+            m_database.endPart();
     }
     ReadTransaction(const ReadTransaction &) = delete;
     ReadTransaction &operator=(const ReadTransaction &) = delete;

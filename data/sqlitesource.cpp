@@ -458,9 +458,9 @@ private:
 
 // ---- The connection during a read -----------------------------------------
 
-// Sets the connection up for one read and back afterwards: a wait for other
-// programs' locks that can be cancelled and is told to the user, and a check
-// of the cancel flag inside long steps. The file is not mapped into memory:
+// Sets the connection up for one read and back afterwards: a check of the
+// cancel flag inside long steps (a wait for another program's lock is the
+// database's own, see Database::open). The file is not mapped into memory:
 // for these sequential reads a map saved nothing measurable, and its pages
 // would count as resident memory that grows with the file
 // (docs/performance.md).
@@ -469,20 +469,14 @@ public:
     ConnectionForRead(const Database &database, sqlite3 *db, const ReadControl &control)
         : m_database(database), m_db(db), m_control(control)
     {
-        m_lockTimeout = int(singleInteger(db, QStringLiteral("PRAGMA busy_timeout")));
-        sqlite3_busy_handler(db, &ConnectionForRead::busy, this);
         if (control.cancel)
             sqlite3_progress_handler(db, kStepsBetweenChecks, &ConnectionForRead::interrupt, this);
     }
-    ~ConnectionForRead()
-    {
-        sqlite3_progress_handler(m_db, 0, nullptr, nullptr);
-        sqlite3_busy_timeout(m_db, m_lockTimeout);
-    }
+    ~ConnectionForRead() { sqlite3_progress_handler(m_db, 0, nullptr, nullptr); }
     ConnectionForRead(const ConnectionForRead &) = delete;
     ConnectionForRead &operator=(const ConnectionForRead &) = delete;
 
-    bool cancelled() const { return m_control.cancel && m_control.cancel->load(std::memory_order_relaxed); }
+    bool cancelled() const { return m_control.cancelled(); }
 
     // Starts the read of the open transaction: its first page read, which
     // waits while another program writes.
@@ -505,29 +499,11 @@ public:
     }
 
 private:
-    // Waits for a lock as long as the connection's lock timeout allows,
-    // unless the user cancels; tells the user that it waits.
-    static int busy(void *self, int attempt)
-    {
-        auto *connection = static_cast<ConnectionForRead *>(self);
-        if (attempt == 0)
-            connection->m_waited = 0;
-        if (connection->cancelled() || connection->m_waited >= connection->m_lockTimeout)
-            return 0;
-        if (connection->m_control.waiting && connection->m_waited % 200 == 0)
-            connection->m_control.waiting();
-        constexpr int kStep = 20;
-        sqlite3_sleep(kStep);
-        connection->m_waited += kStep;
-        return 1;
-    }
     static int interrupt(void *self) { return static_cast<ConnectionForRead *>(self)->cancelled() ? 1 : 0; }
 
     const Database &m_database;
     sqlite3 *m_db;
     const ReadControl &m_control;
-    int m_lockTimeout = 0;
-    int m_waited = 0;
 };
 
 sqlite3 *handleOf(Database &database)
@@ -550,6 +526,7 @@ public:
     Result<void> read(const VisitSelection &selection, VisitFields fields, const VisitSink &sink,
                       const ReadControl &control, SourceFigures *figures) override
     {
+        const WaitControl waits(m_database, control);
         const ReadTransaction transaction(m_database);
         if (!transaction.begun())
             return transaction.begun().error();

@@ -100,6 +100,7 @@ public:
     Result<void> read(const VisitSelection &selection, VisitFields fields, const VisitSink &sink,
                       const ReadControl &control, SourceFigures *figures) override
     {
+        const WaitControl waits(m_database, control);
         const ReadTransaction transaction(m_database);
         if (!transaction.begun())
             return transaction.begun().error();
@@ -157,6 +158,7 @@ public:
     Result<void> read(const VisitSelection &selection, VisitFields fields, const VisitSink &sink,
                       const ReadControl &control, SourceFigures *figures) override
     {
+        const WaitControl waits(m_database, control);
         const ReadTransaction transaction(m_database);
         if (!transaction.begun())
             return transaction.begun().error();

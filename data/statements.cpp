@@ -74,6 +74,12 @@ std::optional<AreaFilter> areaNamed(QStringView name)
     return std::nullopt;
 }
 
+QStringList runTables()
+{
+    return {QLatin1String(TableOfVisits.name), QLatin1String(TableOfPersons.name),
+            QLatin1String(TableOfInstitution.name)};
+}
+
 QStringList qLekarStatement()
 {
     return {QStringLiteral("select lekar_s,pre+' '+ime as ime,ops_s from Lekari"),

@@ -32,6 +32,19 @@ QString areaText(AreaFilter area);
 QString areaName(AreaFilter area);
 std::optional<AreaFilter> areaNamed(QStringView name);
 
+// The tables of the source database that the program reads, and what each
+// holds, as messages name them.
+struct SourceTable {
+    const char *name;
+    const char *holds;
+};
+inline constexpr SourceTable TableOfVisits{"PREGLEDI1", QT_TRANSLATE_NOOP("Text", "the visits")};
+inline constexpr SourceTable TableOfPersons{"osigurenici", QT_TRANSLATE_NOOP("Text", "the insured persons")};
+inline constexpr SourceTable TableOfInstitution{"PZO", QT_TRANSLATE_NOOP("Text", "the institution's particulars")};
+inline constexpr SourceTable TableOfDoctors{"Lekari", QT_TRANSLATE_NOOP("Text", "the doctors")};
+// The tables every run reads: the visits, their persons and the institution.
+QStringList runTables();
+
 // Doctor list behind the three doctor boxes (two lines).
 QStringList qLekarStatement();
 // Institution particulars (one line).

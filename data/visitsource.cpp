@@ -46,6 +46,32 @@ std::unique_ptr<VisitSource> visitSourceOf(Database &database, VisitSourceKind k
 
 Error cancelledError() { return fail(QStringLiteral("The run was cancelled"), ErrorKind::Cancelled); }
 
+Result<void> requireReadTables(Database &database, const VisitSelection &selection, VisitFields fields,
+                               const QString &purpose)
+{
+    const bool morbidity = selection.statement == VisitSelection::Statement::Morbidity;
+    QStringList visit{QStringLiteral("RED_BR"), QStringLiteral("DATA"), QStringLiteral("PRE"), QStringLiteral("IME"),
+                      QStringLiteral("MB")};
+    if (morbidity)
+        visit << QStringLiteral("VidNaUsluga");
+    if (morbidity && selection.doctorCode)
+        visit << QStringLiteral("LEKAR_S");
+    QStringList person{QStringLiteral("MB")};
+    if (!morbidity || selection.area != AreaFilter::Both)
+        person << QStringLiteral("MESTO_S");
+    for (const NamedField &entry : kNamedFields) {
+        QStringList &columns = entry.person ? person : visit;
+        const QString name = QString::fromUtf16(entry.name);
+        if ((fields & entry.field) && !columns.contains(name, Qt::CaseInsensitive))
+            columns << name;
+    }
+    if (Result<void> visits = database.requireTable(TableOfVisits, visit, purpose); !visits)
+        return visits;
+    if (Result<void> persons = database.requireTable(TableOfPersons, person, purpose); !persons)
+        return persons;
+    return database.requireTable(TableOfInstitution, {}, purpose);
+}
+
 QString visitLine(QStringView rowNumber, QStringView visitDate, QStringView surname, QStringView name)
 {
     QString person = (surname.toString() + QLatin1Char(' ') + name.toString()).trimmed();
@@ -148,7 +174,7 @@ Result<SourceFigures> figuresByStatements(Database &database, const VisitSelecti
         ? QStringLiteral("select typeof(DATA), DATA, count(*) from PREGLEDI1 group by DATA")
         : QStringLiteral("select 'text', cast(DATA as text), count(*) from PREGLEDI1 group by DATA");
     if (!dates.exec(datesText))
-        return fail(database.errorText(dates.lastError()));
+        return database.failure(dates.lastError());
     while (dates.next()) {
         const QVariant value = dates.value(1);
         const QString type = dates.value(0).toString();
@@ -159,7 +185,7 @@ Result<SourceFigures> figuresByStatements(Database &database, const VisitSelecti
             figures.nonIsoVisitDates += dates.value(2).toLongLong();
     }
     if (dates.lastError().isValid())
-        return fail(database.errorText(dates.lastError()));
+        return database.failure(dates.lastError());
     return figures;
 }
 

@@ -5,6 +5,7 @@
 // fields the run names. Runs read only through a VisitSource, so how the rows
 // are read can change without touching the runs.
 
+#include "readcontrol.h"
 #include "result.h"
 #include "statements.h"
 
@@ -78,19 +79,6 @@ struct VisitSelection {
     AreaFilter area = AreaFilter::Both; // morbidity
 };
 
-// Progress and cancellation of a read.
-struct ReadControl {
-    // Called every few thousand rows, and once when the first rows have been
-    // read, with the rows read so far and an estimate of all (0 when
-    // unknown). Rows are those of both tables a source reads.
-    std::function<void(qint64 rowsRead, qint64 rowsEstimated)> progress;
-    // Called while the read waits for another program that is writing to the
-    // database (a lock), every few tenths of a second until it can go on.
-    std::function<void()> waiting;
-    // Once set, the read stops with an error of kind Cancelled.
-    const std::atomic<bool> *cancel = nullptr;
-};
-
 // What a source can tell about the data while it reads, beyond the rows it
 // hands over. All are counts; each is taken over the selection the read was
 // given.
@@ -138,11 +126,16 @@ enum class VisitSourceKind {
     ProgramJoin, // SQLite only: both tables read once through the SQLite C interface and joined here
 };
 
+// Whether the visit and person tables have every column a read of the
+// selection with these fields names (its conditions, the fields, the four
+// that name a visit in an error), and the institution's table is there:
+// else the error of Database::requireTable. purpose says what reads them
+// ("the report general-medicine").
+Result<void> requireReadTables(Database &database, const VisitSelection &selection, VisitFields fields,
+                               const QString &purpose);
+
 // The source that reads a database's visits.
 std::unique_ptr<VisitSource> visitSourceOf(Database &database, VisitSourceKind kind = VisitSourceKind::Automatic);
-
-// The error of a read stopped by the user.
-Error cancelledError();
 
 // The line that names a visit in an error, its values as stored (quoted as
 // messages quote data): "Visit RED_BR 1234 of 2024-03-01, PETROVSKI MARKO."

@@ -12,6 +12,7 @@
 #include "morbiditycount.h"
 #include "schoolyouth.h"
 
+#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -20,6 +21,12 @@ namespace tarel::engine {
 namespace {
 
 using reports::VisitReport;
+
+// This file's messages, translated in the shared context "Text" (see
+// translations/translation.h).
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Text)
+};
 
 // What the run records of itself in the filled report: what was asked (to
 // run it again, never any patient data) and its data check.
@@ -47,15 +54,20 @@ constexpr ReportDefinition kReports[] = {
 // Reads the selection's visits in one snapshot, handing each record to the
 // run's count and keeping what only the source sees in the data check, and
 // then the institution's particulars from the same snapshot.
-Result<data::Institution> readVisits(data::Database &database, const data::VisitSelection &selection,
-                                     data::VisitFields fields, const RunOptions &options, const data::VisitSink &count,
-                                     DataCheckCounter &check)
+Result<data::Institution> readVisits(data::Database &database, const Request &request,
+                                     const data::VisitSelection &selection, data::VisitFields fields,
+                                     const RunOptions &options, const data::VisitSink &count, DataCheckCounter &check)
 {
+    const data::WaitControl waits(database, options.control);
     const data::ReadTransaction transaction(database);
     if (!transaction.begun())
         return transaction.begun().error();
     if (options.observer)
         fields |= options.observer->fields();
+    if (const Result<void> tables = data::requireReadTables(
+            database, selection, fields, Text::tr("the report %1").arg(request.report->commandName()));
+        !tables)
+        return tables.error();
     data::SourceFigures figures;
     const bool wanted = options.dataCheck || options.figures;
     if (const Result<void> read = data::visitSourceOf(database, options.source)
@@ -93,7 +105,7 @@ Result<report::TfrxReport> runMorbidity(data::Database &database, const Request 
         data::FieldCategory | data::FieldSubCategory | data::FieldCitizenNumber | data::FieldBirthDate;
     DataCheckCounter check;
     const Result<data::Institution> institution =
-        readVisits(database, selection, fields, options, [&](const data::VisitRecord &record) -> Result<void> {
+        readVisits(database, request, selection, fields, options, [&](const data::VisitRecord &record) -> Result<void> {
             const Result<tabulation::MorbidityOutcome> outcome = classifier.classify(record);
             if (!outcome)
                 return outcome.error();
@@ -131,7 +143,7 @@ Result<report::TfrxReport> runVisits(data::Database &database, const Request &re
         fields |= data::FieldInsuranceBasis | data::FieldMember;
     DataCheckCounter check;
     const Result<data::Institution> institution =
-        readVisits(database, selection, fields, options, [&](const data::VisitRecord &record) -> Result<void> {
+        readVisits(database, request, selection, fields, options, [&](const data::VisitRecord &record) -> Result<void> {
             const Result<reports::VisitOutcome> outcome = classifier.classify(record);
             if (!outcome)
                 return outcome.error();

@@ -208,10 +208,6 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>Алијасот „%1“ во „%2“ не именува база на податоци</translation>
     </message>
     <message>
-        <source>The alias &apos;%1&apos; in &apos;%2&apos;: lock_timeout must be a number of seconds from 1 to %3</source>
-        <translation>Алијасот „%1“ во „%2“: lock_timeout мора да биде број на секунди од 1 до %3</translation>
-    </message>
-    <message>
         <source>The password file &apos;%1&apos; cannot be read: %2</source>
         <translation>Датотеката со лозинката „%1“ не може да се прочита: %2</translation>
     </message>
@@ -527,6 +523,50 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>Waiting for the database: another program is writing to it...</source>
         <translation>Се чека базата на податоци: друга програма запишува во неа...</translation>
+    </message>
+    <message>
+        <source>The alias &apos;%1&apos; in &apos;%2&apos;: %3 must be a number of seconds from 1 to %4</source>
+        <translation>Алијасот „%1“ во „%2“: %3 мора да биде број на секунди од 1 до %4</translation>
+    </message>
+    <message>
+        <source>The database %1 has no table %2 (%3), which the program reads for %4. Check that it is the patient-administration program&apos;s database</source>
+        <translation>Базата на податоци %1 нема табела %2 (%3), која програмата ја чита за %4. Проверете дали е тоа базата на податоци на програмата за администрација на пациенти</translation>
+    </message>
+    <message>
+        <source>The table %1 of the database %2 has no column %3, which the program reads for %4. Check that the database is the patient-administration program&apos;s, of a version that keeps this column</source>
+        <translation>Табелата %1 во базата на податоци %2 нема колона %3, која програмата ја чита за %4. Проверете дали базата на податоци е на програмата за администрација на пациенти, во верзија што ја чува оваа колона</translation>
+    </message>
+    <message>
+        <source>the list of doctors</source>
+        <translation>листата на лекари</translation>
+    </message>
+    <message>
+        <source>the list of doctors with visits</source>
+        <translation>листата на лекари со посети</translation>
+    </message>
+    <message>
+        <source>the header of every report</source>
+        <translation>заглавјето на секој извештај</translation>
+    </message>
+    <message>
+        <source>the visits</source>
+        <translation>посетите</translation>
+    </message>
+    <message>
+        <source>the insured persons</source>
+        <translation>осигурениците</translation>
+    </message>
+    <message>
+        <source>the institution&apos;s particulars</source>
+        <translation>податоците за установата</translation>
+    </message>
+    <message>
+        <source>the doctors</source>
+        <translation>лекарите</translation>
+    </message>
+    <message>
+        <source>the report %1</source>
+        <translation>извештајот %1</translation>
     </message>
 </context>
 <context>

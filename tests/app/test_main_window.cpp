@@ -11,6 +11,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -539,6 +541,49 @@ TEST_F(MainWindowTest, ARunWaitsVisiblyForALockedDatabase)
     EXPECT_TRUE(waitingShown);
     EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(u'\n').toStdString();
     EXPECT_EQ(ui.reports.size(), 1u);
+}
+
+// While another program holds the database locked (the wait begins as the
+// run opens its connection), the progress window says that another program
+// is writing to it, and its Cancel ends the wait at once: no error box, no
+// report, long before the lock timeout (10 s) would have ended it.
+TEST_F(MainWindowTest, CancelEndsTheWaitForALockAtOnce)
+{
+    struct RealProgressUi : fixture::RecordingUi {
+        std::unique_ptr<app::RunProgress> showProgress(QWidget *parent, std::function<void()> cancel) override
+        {
+            return app::WindowUi().showProgress(parent, std::move(cancel));
+        }
+    } realUi;
+    app::MainWindowOptions options;
+    options.ui = &realUi;
+    auto window = TfrmTarel::create(options);
+    ASSERT_TRUE(window.ok()) << window.message().toStdString();
+    (*window)->show();
+
+    aliased.source.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    QString shown;
+    QElapsedTimer sinceCancel;
+    every([&] {
+        auto *dialog = (*window)->findChild<QDialog *>(QStringLiteral("runProgress"));
+        auto *label = dialog ? dialog->findChild<QLabel *>() : nullptr;
+        if (!dialog || !dialog->isVisible() || !label || !label->text().contains(u"another program is writing"))
+            return false;
+        shown = label->text();
+        sinceCancel.start();
+        dialog->findChild<QPushButton *>()->click();
+        return true;
+    });
+    child<QPushButton>(**window, "dtnPosetaOrdinacija")->click();
+    const qint64 afterCancel = sinceCancel.isValid() ? sinceCancel.elapsed() : -1;
+    aliased.source.exec(QStringLiteral("COMMIT"));
+
+    EXPECT_EQ(shown, QStringLiteral("Waiting for the database: another program is writing to it..."));
+    EXPECT_GE(afterCancel, 0);
+    EXPECT_LT(afterCancel, 2000);
+    EXPECT_TRUE(realUi.errors.isEmpty()) << realUi.errors.join(u'\n').toStdString();
+    EXPECT_TRUE(realUi.reports.empty());
+    EXPECT_FALSE((*window)->running());
 }
 
 TEST_F(MainWindowTest, ClosingClosesTheConnection)

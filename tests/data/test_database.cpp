@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -172,6 +174,23 @@ TEST(Database, MessagesNameTheFileAndSayWhatToDo)
     EXPECT_EQ(message, QStringLiteral("The database \"%1\" is locked: another program is writing to it, and it "
                                       "stayed locked for 1 seconds. Try again when that program has finished")
                            .arg(source.path()));
+    // Cancelled while it waits (from opening on), the wait ends at once and
+    // the error is the user's cancel; the wait is told as it goes on.
+    locked.lockTimeoutSeconds = 30;
+    std::atomic<bool> cancel{false};
+    int waits = 0;
+    ReadControl control;
+    control.cancel = &cancel;
+    control.waiting = [&] {
+        if (++waits == 2)
+            cancel.store(true);
+    };
+    timer.restart();
+    const auto cancelled = Database::open(locked, control);
+    ASSERT_FALSE(cancelled.ok());
+    EXPECT_EQ(cancelled.error().kind, tarel::ErrorKind::Cancelled);
+    EXPECT_EQ(waits, 2);
+    EXPECT_LT(timer.elapsed(), 3000);
     source.exec(QStringLiteral("rollback"));
     EXPECT_EQ(firstError(locked), QString());
 }
@@ -340,6 +359,19 @@ TEST(Database, AliasFileAndDefault)
     }
     EXPECT_EQ(resolveAlias(QStringLiteral("waits"))->lockTimeoutSeconds, 30);
     EXPECT_TRUE(resolveAlias(QStringLiteral("never")).message().contains(u"lock_timeout must be a number of seconds"));
+    // connect_timeout as lock_timeout: a number of seconds, or refused.
+    {
+        QFile file(aliases);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        file.write("[server]\ndriver=QPSQL\ndatabase=p\nconnect_timeout=3\n[letters]\ndriver=QPSQL\ndatabase=p\n"
+                   "connect_timeout=abc\n[negative]\ndriver=QPSQL\ndatabase=p\nconnect_timeout=-1\n"
+                   "[empty]\ndriver=QPSQL\ndatabase=p\nconnect_timeout=\n");
+    }
+    EXPECT_EQ(resolveAlias(QStringLiteral("server"))->connectTimeoutSeconds, 3);
+    for (const char *alias : {"letters", "negative", "empty"})
+        EXPECT_EQ(resolveAlias(QLatin1String(alias)).message(),
+                  QStringLiteral("The alias '%1' in '%2': connect_timeout must be a number of seconds from 1 to 3600")
+                      .arg(QLatin1String(alias), aliases));
     EXPECT_FALSE(resolveAlias(QStringLiteral("other")).ok());
 
     qputenv(AliasFileVariable, dir.filePath(QStringLiteral("none.ini")).toLocal8Bit());

@@ -39,6 +39,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -323,6 +324,18 @@ TEST_F(SameRowsTest, DoctorListAndInstitutionAreTheSame)
     for (std::size_t i = 0; i < sqlite->size(); ++i) {
         EXPECT_EQ((*postgres)[i].code, (*sqlite)[i].code);
         EXPECT_EQ((*postgres)[i].name, (*sqlite)[i].name);
+    }
+    // The doctors with visits of a period, on which a batch makes a file each.
+    for (data::AreaFilter area : {data::AreaFilter::Both, data::AreaFilter::Rural}) {
+        const auto withVisits = m_sqlite->doctorsWithVisits(From, To, area);
+        const auto onServer = m_postgres->doctorsWithVisits(From, To, area);
+        ASSERT_TRUE(withVisits.ok() && onServer.ok()) << onServer.message().toStdString();
+        ASSERT_FALSE(withVisits->empty());
+        ASSERT_EQ(onServer->size(), withVisits->size());
+        for (std::size_t i = 0; i < withVisits->size(); ++i) {
+            EXPECT_EQ((*onServer)[i].code, (*withVisits)[i].code);
+            EXPECT_EQ((*onServer)[i].name, (*withVisits)[i].name);
+        }
     }
     Result<data::Institution> a = m_sqlite->institution();
     Result<data::Institution> b = m_postgres->institution();
@@ -645,6 +658,63 @@ TEST_F(DroppedConnectionTest, AnotherSessionsLockEndsTheRunAfterTheLockTimeout)
     locker.exec(QStringLiteral("ROLLBACK"));
     const Result<QString> free = visitReport();
     EXPECT_TRUE(free.ok()) << free.message().toStdString();
+}
+
+// The wait for another session's lock is told as it goes on and ends at
+// once when the run is cancelled, long before the lock timeout.
+TEST_F(DroppedConnectionTest, CancelEndsTheWaitForAnotherSessionsLock)
+{
+    data::AliasSettings settings = postgresAlias(m_name);
+    settings.lockTimeoutSeconds = 20;
+    Result<std::unique_ptr<data::Database>> opened = data::Database::open(settings);
+    ASSERT_TRUE(opened.ok()) << opened.message().toStdString();
+    m_database = std::move(*opened);
+
+    Admin locker(m_name);
+    ASSERT_TRUE(locker.exec(QStringLiteral("BEGIN")));
+    ASSERT_TRUE(locker.exec(QStringLiteral("LOCK TABLE osigurenici IN ACCESS EXCLUSIVE MODE")));
+    std::atomic<bool> cancel{false};
+    int waits = 0;
+    engine::RunOptions options;
+    options.control.cancel = &cancel;
+    options.control.waiting = [&] {
+        if (++waits == 3)
+            cancel.store(true);
+    };
+    engine::Request request;
+    request.report = engine::findReport(u"visits-general-medicine");
+    request.from = From;
+    request.to = To;
+    QElapsedTimer timer;
+    timer.start();
+    const Result<report::TfrxReport> filled = engine::run(*m_database, request, options);
+    ASSERT_FALSE(filled.ok());
+    EXPECT_EQ(filled.error().kind, ErrorKind::Cancelled) << filled.message().toStdString();
+    EXPECT_EQ(waits, 3);
+    EXPECT_LT(timer.elapsed(), 3000);
+    locker.exec(QStringLiteral("ROLLBACK"));
+    EXPECT_TRUE(visitReport().ok());
+}
+
+// A report of a batch that fails on the server (here a statement that
+// divides by zero) is rolled back to its savepoint: the reports after it
+// read on in the same snapshot instead of failing with "current transaction
+// is aborted".
+TEST_F(DroppedConnectionTest, AFailedReportLeavesTheBatchsReadUsable)
+{
+    const Result<QString> alone = visitReport();
+    ASSERT_TRUE(alone.ok()) << alone.message().toStdString();
+    const data::ReadTransaction batch(*m_database);
+    ASSERT_TRUE(batch.begun().ok()) << batch.begun().message().toStdString();
+    {
+        const data::ReadTransaction report(*m_database);
+        data::Query failing(*m_database, QStringLiteral("q"),
+                            {QStringLiteral("select 1 / 0 where cast(:datumod as date) <= cast(:datumdo as date)")});
+        ASSERT_FALSE(failing.open(From, To).ok());
+    }
+    const Result<QString> after = visitReport();
+    ASSERT_TRUE(after.ok()) << after.message().toStdString();
+    EXPECT_EQ(*after, *alone);
 }
 
 // ---------------------------------------------------------------------------
