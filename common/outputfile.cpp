@@ -87,6 +87,21 @@ std::optional<Fault> currentFault()
     return activeFault;
 }
 
+// A rename reaches the disk with its folder.
+void syncFolderOf(const QString &file)
+{
+    const int folder = ::open(encoded(QFileInfo(file).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+}
+
+// ---- this thread's ways of writing ---------------------------------------------
+
+thread_local bool linksReplaced = false;
+thread_local OutputSet *currentSet = nullptr;
+
 // ---- the target ------------------------------------------------------------------
 
 struct Target {
@@ -95,14 +110,15 @@ struct Target {
 };
 
 // The file a write to path replaces: symbolic links followed (a link is
-// kept and the file it names is replaced), the folder's links resolved; an
-// error when that file may not be replaced. The message is the problem alone.
+// kept and the file it names is replaced) unless links are replaced, the
+// folder's links resolved; an error when that file may not be replaced. The
+// message is the problem alone.
 Result<Target> resolveTarget(const QString &path)
 {
     if (path.isEmpty())
         return fail(Text::tr("no file name given"));
     QString current = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    for (int hops = 0;; ++hops) {
+    for (int hops = 0; !linksReplaced; ++hops) {
         const QFileInfo info(current);
         if (!info.isSymLink())
             break;
@@ -119,6 +135,8 @@ Result<Target> resolveTarget(const QString &path)
 
     struct stat status {};
     if (::lstat(encoded(target.path).constData(), &status) == 0) {
+        if (linksReplaced && S_ISLNK(status.st_mode))
+            return target; // the link itself is replaced: nothing it names is touched
         if (!S_ISREG(status.st_mode))
             return fail(notRegularFile(target.path));
         target.mode = status.st_mode;
@@ -264,6 +282,60 @@ Result<void> checkOutputTarget(const QString &path)
     return {};
 }
 
+bool sameOutputTarget(const QString &first, const QString &second)
+{
+    const Result<Target> a = resolveTarget(first);
+    const Result<Target> b = resolveTarget(second);
+    if (!a || !b)
+        return false;
+    if (a->path == b->path)
+        return true;
+    struct stat one {}, other {};
+    return ::stat(encoded(a->path).constData(), &one) == 0 && ::stat(encoded(b->path).constData(), &other) == 0
+        && one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+LinksReplaced::LinksReplaced() : m_previous(linksReplaced) { linksReplaced = true; }
+
+LinksReplaced::~LinksReplaced() { linksReplaced = m_previous; }
+
+// A file of a set, written and synced, waiting for its rename.
+struct OutputSet::Pending {
+    QString path;      // as the writer named it
+    QString target;    // the file it replaces
+    QString temporary; // the new file
+};
+
+OutputSet::OutputSet() : m_previous(currentSet) { currentSet = this; }
+
+OutputSet::~OutputSet()
+{
+    currentSet = m_previous;
+    for (const Pending &file : m_pending)
+        ::unlink(encoded(file.temporary).constData());
+}
+
+Result<void> OutputSet::commit()
+{
+    // Every target once more before the first rename, so that a target that
+    // changed meanwhile leaves them all as they were.
+    for (const Pending &file : m_pending) {
+        Result<Target> target = resolveTarget(file.path);
+        if (!target || target->path != file.target)
+            return fail(Text::tr("Cannot write \"%1\": %2")
+                            .arg(file.path, target ? Text::tr("the file changed while it was written")
+                                                   : target.message()));
+    }
+    while (!m_pending.empty()) {
+        const Pending file = m_pending.front();
+        if (::rename(encoded(file.temporary).constData(), encoded(file.target).constData()) != 0)
+            return fail(Text::tr("Cannot write \"%1\": %2").arg(file.path, systemReason(errno)));
+        m_pending.erase(m_pending.begin());
+        syncFolderOf(file.target);
+    }
+    return {};
+}
+
 OutputFile::OutputFile(QString path) : m_path(std::move(path)) {}
 
 OutputFile::~OutputFile() { cancel(); }
@@ -336,16 +408,16 @@ Result<void> OutputFile::commit()
         cancel();
         return failure;
     }
+    if (currentSet) {
+        currentSet->m_pending.push_back({m_path, m_target, m_temporary});
+        m_temporary.clear();
+        return {};
+    }
     if (::rename(encoded(m_temporary).constData(), encoded(m_target).constData()) != 0)
         return failWith(errno);
     m_temporary.clear();
 
-    // The rename itself reaches the disk with the folder.
-    const int folder = ::open(encoded(QFileInfo(m_target).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    syncFolderOf(m_target);
     return {};
 }
 

@@ -10,10 +10,10 @@
 // names the file and the system's reason ("No space left on device").
 //
 // Before anything is written, the target is checked: a symbolic link is
-// followed to the file it names; a target that is a protected source (the
-// source database, the journal files SQLite keeps beside it, the file a
-// conversion reads) or that exists but is not a regular file (a folder, a
-// named pipe, a device) is refused.
+// followed to the file it names (unless a LinksReplaced scope says to replace
+// it); a target that is a protected source (the source database, the journal
+// files SQLite keeps beside it, the file a conversion reads) or that exists
+// but is not a regular file (a folder, a named pipe, a device) is refused.
 
 #include "result.h"
 
@@ -22,6 +22,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QIODevice;
 
@@ -36,6 +37,45 @@ void protectDatabaseFile(const QString &path);
 // Checks a target as opening an OutputFile does, so that a long run can be
 // refused before it starts.
 Result<void> checkOutputTarget(const QString &path);
+// Whether two paths name the same file to write (links followed as writing
+// follows them), so that two outputs of one run can be refused before it.
+bool sameOutputTarget(const QString &first, const QString &second);
+
+// While it lives, the output files of this thread replace what is at their
+// path: a symbolic link there is replaced by the new file, never followed.
+// A batch writes so into its folder, where a link planted at a file's name
+// must not lead the file outside.
+class [[nodiscard]] LinksReplaced {
+public:
+    LinksReplaced();
+    ~LinksReplaced();
+    LinksReplaced(const LinksReplaced &) = delete;
+    LinksReplaced &operator=(const LinksReplaced &) = delete;
+
+private:
+    bool m_previous;
+};
+
+// While it lives, the output files of this thread that commit are written
+// and synced to disk but not yet renamed over their targets; commit()
+// renames them all. Without commit() they are removed when it ends and every
+// target stays as it was, so files that belong together (a report and its
+// data check) are written both or neither.
+class [[nodiscard]] OutputSet {
+public:
+    OutputSet();
+    ~OutputSet();
+    OutputSet(const OutputSet &) = delete;
+    OutputSet &operator=(const OutputSet &) = delete;
+
+    Result<void> commit();
+
+private:
+    friend class OutputFile;
+    struct Pending;
+    std::vector<Pending> m_pending;
+    OutputSet *m_previous;
+};
 
 class OutputFile {
 public:
@@ -48,6 +88,10 @@ public:
 
     // Checks the target and creates the new file beside it.
     Result<void> open();
+    // The new file's name, between open() and commit(), for a writer that
+    // writes only to a file name (its bytes then replace the target as any
+    // other's: commit() syncs and renames that file).
+    const QString &temporaryPath() const { return m_temporary; }
     // Where the bytes go, between open() and commit(). A failed write fails
     // here (write() returns -1) and again at commit().
     QIODevice &device();
@@ -64,7 +108,7 @@ public:
 private:
     class Device;
     QString m_path;
-    QString m_target;    // the file that is replaced: m_path with links followed
+    QString m_target;    // the file that is replaced: m_path, its links followed unless they are replaced
     QString m_temporary; // the new file beside it
     std::unique_ptr<Device> m_device;
 };

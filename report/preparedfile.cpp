@@ -410,6 +410,29 @@ Result<QByteArray> gunzip(const QByteArray &bytes, const QString &name)
     return out;
 }
 
+// The values of a JSON text, counted before it is parsed (a parsed value
+// costs far more memory than its text): the commas and opening brackets
+// outside texts, and one more. Exact for valid JSON; the parser refuses the
+// rest.
+qint64 jsonValues(const QByteArray &text)
+{
+    qint64 values = 1;
+    bool inText = false;
+    for (const char *c = text.constData(), *end = c + text.size(); c < end; ++c) {
+        if (inText) {
+            if (*c == '\\')
+                ++c;
+            else if (*c == '"')
+                inText = false;
+        } else if (*c == '"') {
+            inText = true;
+        } else if (*c == ',' || *c == '{' || *c == '[') {
+            ++values;
+        }
+    }
+    return values;
+}
+
 } // namespace
 
 QByteArray serializePrepared(const PreparedReport &report)
@@ -481,6 +504,10 @@ Result<PreparedReport> parsePrepared(const QByteArray &bytes, const QString &nam
         plain = bytes;
     }
 
+    if (const qint64 values = jsonValues(plain); values > kMaxPreparedValues)
+        return readError(name, Text::tr("it holds %1 values, more than the %2 a report may hold")
+                                   .arg(values)
+                                   .arg(kMaxPreparedValues));
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(plain, &parseError);
     if (parseError.error != QJsonParseError::NoError)
@@ -502,9 +529,13 @@ Result<PreparedReport> parsePrepared(const QByteArray &bytes, const QString &nam
     PreparedReport report;
     report.templateName = r.string(root, "template", QString());
     report.title = r.string(root, "title", QString());
-    for (const char *key : kAnnotationKeys)
-        if (const QJsonValue value = root.value(QLatin1String(key)); value.isObject())
+    for (const char *key : kAnnotationKeys) {
+        const QJsonValue value = root.value(QLatin1String(key));
+        if (value.isObject())
             report.annotations.insert(QLatin1String(key), value);
+        else if (!value.isUndefined())
+            r.failWith(Text::tr("it is damaged: \"%1\" is not an object").arg(QLatin1String(key)));
+    }
     const QJsonArray pages = r.array(root, "pages", true);
     if (r.problem)
         return readError(name, *r.problem);

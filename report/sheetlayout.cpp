@@ -105,14 +105,22 @@ void fillFromCells(SheetBlock &block, const std::vector<const OutputCell *> &cel
     const std::vector<const OutputCell *> ordered = readingOrder(cells);
     const OutputCell *styled = ordered.front();
     double largest = -1;
+    bool oneFont = true;
     for (const OutputCell *cell : ordered) {
         const QString text = readableText(cell->font, cell->text);
         if (!text.isEmpty() && cell->width * cell->height > largest) {
             styled = cell;
             largest = cell->width * cell->height;
         }
+        const qsizetype before = block.text.size();
         appendText(block.text, text);
+        if (block.text.size() == before)
+            continue;
+        oneFont = oneFont && (block.runs.empty() || block.runs.front().font == cell->font);
+        block.runs.push_back({block.text.mid(before), cell->font});
     }
+    if (oneFont)
+        block.runs.clear();
     block.font = styled->font;
     block.hAlign = styled->hAlign;
     block.vAlign = styled->vAlign;
@@ -358,7 +366,11 @@ public:
         block.columns = std::clamp(block.columns, 1, columns - block.column);
         block.rows = std::clamp(block.rows, 1, rowCount() - block.row);
         if (const int owner = m_owner.at(block.row, block.column); owner >= 0) {
-            appendText(m_sheet.blocks[std::size_t(owner)].text, block.text);
+            SheetBlock &joined = m_sheet.blocks[std::size_t(owner)];
+            const qsizetype before = joined.text.size();
+            appendText(joined.text, block.text);
+            if (!joined.runs.empty() && joined.text.size() > before)
+                joined.runs.push_back({joined.text.mid(before), block.font});
             return;
         }
         m_owner.claim(block, int(m_sheet.blocks.size()));

@@ -34,6 +34,13 @@
 
 namespace tarel::report {
 
+// A piece of a block's text with the font it is printed in.
+struct TextRun {
+    QString text;
+    Font font;
+    bool operator==(const TextRun &) const = default;
+};
+
 struct SheetBlock {
     int row = 0;      // 0-based sheet row and column of the top-left cell
     int column = 0;
@@ -41,7 +48,10 @@ struct SheetBlock {
     int columns = 1;
     QString text;     // as the reader sees it (the Cyrillic reading of MAC C texts)
     std::optional<qint64> count; // a count: its value, 0 for "-"
-    Font font;        // the font of its first text
+    Font font;        // the font of its largest cell's text
+    // The pieces of its text in their fonts, where they differ (a bold label
+    // "Data od:" joined with its date); empty when one font prints it all.
+    std::vector<TextRun> runs;
     HAlign hAlign = HAlign::Left;
     VAlign vAlign = VAlign::Top;
     std::uint8_t frame = FrameNone; // frame lines on the block's outer edges

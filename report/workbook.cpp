@@ -7,8 +7,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
-#include <QTemporaryDir>
+
+#include <cerrno>
 
 #include <xlsxwriter.h>
 
@@ -32,32 +34,37 @@ Error fileError(const QString &path, const QString &problem)
     return fail(Text::tr("Cannot write \"%1\": %2").arg(path, problem), ErrorKind::File);
 }
 
-// libxlsxwriter writes only to a file name. It writes into a private
-// temporary folder; only when it has finished without an error do its bytes
-// replace the target, through a file that is renamed into place once every
-// byte is written, so the target is replaced completely or left as it was.
+// libxlsxwriter writes only to a file name: it writes the new file beside
+// the target that OutputFile makes, and keeps its own temporary files in the
+// same folder, so a workbook needs room only where it goes; only when it has
+// finished without an error is that file synced and renamed over the
+// target, so the target is replaced completely or left as it was.
 Result<void> writeThroughFileName(const QString &path,
                                   const std::function<Result<void>(const QString &fileName)> &write)
 {
-    // Refused before anything is made: the source, or a target that is no file.
-    if (Result<void> target = checkOutputTarget(path); !target)
-        return target;
-    const QTemporaryDir folder;
-    if (!folder.isValid())
-        return fileError(path, Text::tr("no temporary folder: %1").arg(folder.errorString()));
-    const QString written = folder.filePath(QStringLiteral("workbook.xlsx"));
-    if (Result<void> result = write(written); !result)
+    OutputFile file(path);
+    if (Result<void> opened = file.open(); !opened)
+        return opened;
+    if (Result<void> result = write(file.temporaryPath()); !result)
         return fileError(path, result.message());
-    QFile source(written);
-    if (!source.open(QIODevice::ReadOnly))
-        return fileError(path, source.errorString());
-    const QByteArray bytes = source.readAll();
-    if (source.error() != QFileDevice::NoError || bytes.size() != source.size())
-        return fileError(path, source.errorString());
-    return writeOutputFile(path, bytes);
+    return file.commit();
 }
 
 Error libraryError(lxw_error error) { return fail(QString::fromUtf8(lxw_strerror(error))); }
+
+// A failure of the library while it wrote its files: the system's reason
+// where there is one (a full disk), and the folder it wrote in.
+Error writingError(lxw_error error, int systemError, const QString &fileName)
+{
+    const QString folder = QFileInfo(fileName).absolutePath();
+    QString library = QString::fromUtf8(lxw_strerror(error));
+    if (library.endsWith(QLatin1Char('.')))
+        library.chop(1);
+    if (systemError != 0)
+        return fail(Text::tr("the workbook could not be made in the folder \"%1\": %2 (%3)")
+                        .arg(folder, qt_error_string(systemError), library));
+    return fail(Text::tr("the workbook could not be made in the folder \"%1\": %2").arg(folder, library));
+}
 
 QByteArray utf8(const QString &text) { return text.toUtf8(); }
 
@@ -70,10 +77,14 @@ struct Look {
     VAlign vAlign = VAlign::Top;
     std::uint8_t frame = FrameNone;
     bool wrap = false;
+    bool shrink = false; // a number wider than its column is shown smaller, never as "###"
     int indent = 0;
     QString numberFormat;
 
-    auto key() const { return std::tie(fontName, points, bold, hAlign, vAlign, frame, wrap, indent, numberFormat); }
+    auto key() const
+    {
+        return std::tie(fontName, points, bold, hAlign, vAlign, frame, wrap, shrink, indent, numberFormat);
+    }
     bool operator<(const Look &other) const { return key() < other.key(); }
 };
 
@@ -90,6 +101,35 @@ QString sheetFontName(const Font &font)
 
 double points(double templatePixels) { return templatePixels * 72.0 / 96.0; }
 constexpr double kMaxPoints = 409;
+
+// A font's size in points as the form prints it, to a hundredth: rounded to
+// whole points a 13-pixel text (9.75 points) would print wider than the form
+// and break a code list inside a code.
+double fontPoints(const Font &font)
+{
+    return std::clamp(std::round(points(font.height) * 100) / 100, 1.0, kMaxPoints);
+}
+
+// The font most of the form's text is printed in: the workbook's default,
+// so that empty cells and the column widths (which a spreadsheet measures in
+// its default font's digits) follow the form, not a font the system may lack.
+Font mainFont(const SheetLayout &layout)
+{
+    std::map<QString, std::pair<int, Font>> uses;
+    for (const SheetBlock &block : layout.blocks) {
+        auto &[count, font] = uses[sheetFontName(block.font)];
+        if (count++ == 0)
+            font = block.font;
+    }
+    Font main = defaultFont();
+    int most = 0;
+    for (const auto &[name, use] : uses)
+        if (use.first > most) {
+            most = use.first;
+            main = use.second;
+        }
+    return main;
+}
 
 class Formats {
 public:
@@ -124,6 +164,8 @@ public:
             format_set_bottom(format, LXW_BORDER_THIN);
         if (look.wrap)
             format_set_text_wrap(format);
+        if (look.shrink)
+            format_set_shrink(format);
         if (look.indent > 0)
             format_set_indent(format, uint8_t(std::min(look.indent, 15)));
         if (!look.numberFormat.isEmpty()) {
@@ -132,6 +174,20 @@ public:
         }
         m_formats.emplace(look, format);
         return format;
+    }
+
+    // The workbook's default format (its "Normal" style), which libxlsxwriter
+    // makes Calibri 11: the form's main font at 10 points instead, whose
+    // digits are as wide as Calibri's, so that column widths keep their size.
+    void setDefaultFont(const QString &name)
+    {
+        lxw_format *normal = STAILQ_FIRST(m_workbook->formats);
+        if (!normal)
+            return;
+        const QByteArray family = utf8(name);
+        format_set_font_name(normal, family.constData());
+        format_set_font_size(normal, 10);
+        format_set_font_scheme(normal, "");
     }
 
 private:
@@ -151,6 +207,7 @@ Result<void> writeFormSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
     if (!laidOut)
         return laidOut.error();
     const SheetLayout &layout = *laidOut;
+    formats.setDefaultFont(sheetFontName(mainFont(layout)));
     // Within what a spreadsheet takes: columns up to 255 characters (1790
     // pixels), rows and fonts up to 409 points.
     for (std::size_t c = 0; c < layout.columnWidths.size(); ++c) {
@@ -167,18 +224,42 @@ Result<void> writeFormSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
     for (const SheetBlock &block : layout.blocks) {
         Look look;
         look.fontName = sheetFontName(block.font);
-        look.points = std::clamp(std::round(points(block.font.height)), 1.0, kMaxPoints);
+        look.points = fontPoints(block.font);
         look.bold = block.font.bold;
         look.hAlign = block.hAlign;
         look.vAlign = block.vAlign;
         look.frame = block.frame;
-        look.wrap = block.table || block.text.contains(QLatin1Char('\n'));
+        look.wrap = !block.count && (block.table || block.text.contains(QLatin1Char('\n')));
+        look.shrink = block.count.has_value();
         if (block.count)
             look.numberFormat = QString::fromLatin1(
                 layout.zeroAsDash && block.text != QLatin1String("0") ? kDashZeroFormat : kCountFormat);
         lxw_format *format = formats.of(look);
         if (!format)
             return fail(Text::tr("out of memory"));
+        // The pieces of a text in their own fonts (a bold label and its
+        // value): a rich string, each piece in its font.
+        std::vector<QByteArray> pieces;
+        std::vector<lxw_rich_string_tuple> tuples;
+        std::vector<lxw_rich_string_tuple *> fragments;
+        if (!block.count && block.runs.size() > 1) {
+            pieces.reserve(block.runs.size());
+            tuples.reserve(block.runs.size());
+            for (const TextRun &run : block.runs) {
+                Look runLook;
+                runLook.fontName = sheetFontName(run.font);
+                runLook.points = fontPoints(run.font);
+                runLook.bold = run.font.bold;
+                lxw_format *runFormat = formats.of(runLook);
+                if (!runFormat)
+                    return fail(Text::tr("out of memory"));
+                pieces.push_back(utf8(run.text));
+                tuples.push_back({runFormat, pieces.back().data()});
+            }
+            for (lxw_rich_string_tuple &tuple : tuples)
+                fragments.push_back(&tuple);
+            fragments.push_back(nullptr);
+        }
         const auto row = lxw_row_t(block.row);
         const auto column = lxw_col_t(block.column);
         const QByteArray text = utf8(block.text);
@@ -190,6 +271,8 @@ Result<void> writeFormSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
                                           lxw_col_t(block.column + block.columns - 1), "", format);
         if (!error && block.count)
             error = worksheet_write_number(sheet, row, column, double(*block.count), format);
+        else if (!error && !fragments.empty())
+            error = worksheet_write_rich_string(sheet, row, column, fragments.data(), format);
         else if (!error && !block.text.isEmpty())
             error = worksheet_write_string(sheet, row, column, text.constData(), format);
         else if (!error && block.rows == 1 && block.columns == 1)
@@ -213,37 +296,110 @@ Result<void> writeFormSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
     return {};
 }
 
-// The rows of the data sheet: a key, its value, and how deep it lies.
+// What a key of the run's annotations is called on the data sheet, in
+// Macedonian, and how its value is shown. The sheet lists an object's keys in
+// this order (keys not listed after them, by name, under their own name).
+enum class Shown { AsIs, Date, MacText, Area, Left };
+struct DataLabel {
+    const char *key;
+    const char *label;
+    Shown shown;
+};
+constexpr DataLabel kDataLabels[] = {
+    {"report", "Извештај", Shown::AsIs},
+    {"template", "Образец", Shown::AsIs},
+    {"request", "Барање", Shown::AsIs},
+    {"check", "Проверка на податоците", Shown::AsIs},
+    {"format", "Формат", Shown::AsIs},
+    {"version", "Верзија", Shown::AsIs},
+    {"from", "Датум од", Shown::Date},
+    {"to", "Датум до", Shown::Date},
+    {"doctor", "Лекар", Shown::AsIs},
+    {"code", "Шифра", Shown::AsIs},
+    {"name", "Име и презиме", Shown::MacText},
+    {"area", "Подрачје", Shown::Area},
+    {"alias", "База на податоци", Shown::AsIs},
+    // The SQLite file's path stays in the saved report, to run it again; a
+    // workbook sent out does not carry it.
+    {"database", "", Shown::Left},
+    {"selected", "Избрани посети", Shown::AsIs},
+    {"counted", "Избројани", Shown::AsIs},
+    {"notCounted", "Неизбројани", Shown::AsIs},
+    {"noRow", "Дијагноза во ниеден ред", Shown::AsIs},
+    {"outsideBands", "Возраст во ниедна група", Shown::AsIs},
+    {"noRowDiagnoses", "Дијагнози во ниеден ред", Shown::AsIs},
+    {"category", "Дијагноза", Shown::AsIs},
+    {"subcategory", "Дополнителна дијагноза", Shown::AsIs},
+    {"visits", "Посети", Shown::AsIs},
+    {"countedTwice", "Избројани во два реда", Shown::AsIs},
+    {"emptyBirthDate", "Без датум на раѓање", Shown::AsIs},
+    {"repeatedPersons", "Лице наведено двапати", Shown::AsIs},
+    {"unmatchedVisits", "Непознат матичен број", Shown::AsIs},
+    {"noSettlementCode", "Без шифра на населено место", Shown::AsIs},
+    {"nonIsoVisitDates", "Датум на посета не во облик YYYY-MM-DD", Shown::AsIs},
+};
+// The areas of a request as the form prints them.
+constexpr std::pair<const char *, const char *> kAreaTexts[] = {
+    {"urban", "Град"}, {"rural", "Село"}, {"both", "Град и Село"}};
+
+const DataLabel *labelOf(const QString &key)
+{
+    for (const DataLabel &label : kDataLabels)
+        if (key == QLatin1String(label.key))
+            return &label;
+    return nullptr;
+}
+
+// The rows of the data sheet: a label, its value, how deep it lies, and
+// how the value is shown.
 struct DataRow {
-    QString key;
+    QString label;
     QJsonValue value;
     int depth = 0;
+    Shown shown = Shown::AsIs;
 };
+
+// An object's keys in the sheet's order.
+QStringList orderedKeys(const QJsonObject &object)
+{
+    QStringList keys;
+    for (const DataLabel &label : kDataLabels)
+        if (object.contains(QLatin1String(label.key)))
+            keys << QLatin1String(label.key);
+    for (const QString &key : object.keys())
+        if (!labelOf(key))
+            keys << key;
+    return keys;
+}
 
 // Objects and lists become a row of their own followed by their members,
 // one level deeper; lists number their items from 1.
 void flatten(std::vector<DataRow> &rows, const QString &key, const QJsonValue &value, int depth)
 {
+    const DataLabel *label = labelOf(key);
+    if (label && label->shown == Shown::Left)
+        return;
+    const QString shownKey = label ? QString::fromUtf8(label->label) : key;
     if (value.isObject()) {
-        rows.push_back({key, QJsonValue(), depth});
+        rows.push_back({shownKey, QJsonValue(), depth});
         const QJsonObject object = value.toObject();
-        for (auto it = object.begin(); it != object.end(); ++it)
-            flatten(rows, it.key(), it.value(), depth + 1);
+        for (const QString &member : orderedKeys(object))
+            flatten(rows, member, object.value(member), depth + 1);
     } else if (value.isArray()) {
-        rows.push_back({key, QJsonValue(), depth});
+        rows.push_back({shownKey, QJsonValue(), depth});
         const QJsonArray array = value.toArray();
         for (qsizetype i = 0; i < array.size(); ++i)
             flatten(rows, QString::number(i + 1), array[i], depth + 1);
     } else {
-        rows.push_back({key, value, depth});
+        rows.push_back({shownKey, value, depth, label ? label->shown : Shown::AsIs});
     }
 }
 
 std::vector<DataRow> dataRows(const PreparedReport &report)
 {
     std::vector<DataRow> rows;
-    rows.push_back({QStringLiteral("report"), workbookSheetName(report), 0});
-    rows.push_back({QStringLiteral("template"), report.templateName, 0});
+    flatten(rows, QStringLiteral("report"), workbookSheetName(report), 0);
+    flatten(rows, QStringLiteral("template"), report.templateName, 0);
     // What was asked first, then the data check, then anything else.
     QStringList keys = report.annotations.keys();
     for (const char *first : {"check", "request"}) {
@@ -255,17 +411,34 @@ std::vector<DataRow> dataRows(const PreparedReport &report)
     return rows;
 }
 
-// A number, a yes or no, or a text; nothing for null and the empty text.
-lxw_error writeValue(lxw_worksheet *sheet, lxw_row_t row, const QJsonValue &value, lxw_format *format)
+// A number, a yes or no, a date, or a text; nothing for null and the empty
+// text. A date is a date of the spreadsheet; a MAC C text (a doctor's name
+// as the database keeps it) its Cyrillic reading; an area its printed word.
+lxw_error writeValue(lxw_worksheet *sheet, lxw_row_t row, const DataRow &entry, lxw_format *format,
+                     lxw_format *dateFormat)
 {
+    const QJsonValue &value = entry.value;
     if (value.isDouble())
         return worksheet_write_number(sheet, row, 1, value.toDouble(), format);
     if (value.isBool())
         return worksheet_write_boolean(sheet, row, 1, value.toBool(), format);
     if (!value.isString() || value.toString().isEmpty())
         return LXW_NO_ERROR;
-    // A cell holds at most 32767 characters: a longer note is cut, saying so.
     QString text = value.toString();
+    if (entry.shown == Shown::Date) {
+        const QDate date = QDate::fromString(text, Qt::ISODate);
+        if (date.isValid()) {
+            lxw_datetime day{date.year(), date.month(), date.day(), 0, 0, 0};
+            return worksheet_write_datetime(sheet, row, 1, &day, dateFormat);
+        }
+    } else if (entry.shown == Shown::MacText) {
+        text = maccToUnicode(text);
+    } else if (entry.shown == Shown::Area) {
+        for (const auto &[name, word] : kAreaTexts)
+            if (text == QLatin1String(name))
+                text = QString::fromUtf8(word);
+    }
+    // A cell holds at most 32767 characters: a longer note is cut, saying so.
     if (text.size() > 32000)
         text = text.left(32000) + QStringLiteral(" ... (%1 more characters)").arg(text.size() - 32000);
     return worksheet_write_string(sheet, row, 1, utf8(text).constData(), format);
@@ -281,9 +454,9 @@ Result<void> writeDataSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
         leftOut = rows.size() - (kRowsAtMost - 1);
         rows.resize(kRowsAtMost - 1);
     }
-    if (lxw_error error = worksheet_set_column(sheet, 0, 0, 32, nullptr))
+    if (lxw_error error = worksheet_set_column(sheet, 0, 0, 44, nullptr))
         return libraryError(error);
-    if (lxw_error error = worksheet_set_column(sheet, 1, 1, 72, nullptr))
+    if (lxw_error error = worksheet_set_column(sheet, 1, 1, 60, nullptr))
         return libraryError(error);
     Look look;
     look.fontName = QStringLiteral("Arial");
@@ -291,11 +464,15 @@ Result<void> writeDataSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
     lxw_format *heading = formats.of(look);
     look.bold = false;
     lxw_format *value = formats.of(look);
-    if (!heading || !value)
+    Look dateLook = look;
+    dateLook.hAlign = HAlign::Left;
+    dateLook.numberFormat = QStringLiteral("dd.mm.yyyy");
+    lxw_format *date = formats.of(dateLook);
+    if (!heading || !value || !date)
         return fail(Text::tr("out of memory"));
-    lxw_error error = worksheet_write_string(sheet, 0, 0, "Podatok", heading);
+    lxw_error error = worksheet_write_string(sheet, 0, 0, "Податок", heading);
     if (!error)
-        error = worksheet_write_string(sheet, 0, 1, "Vrednost", heading);
+        error = worksheet_write_string(sheet, 0, 1, "Вредност", heading);
     if (!error)
         error = worksheet_repeat_rows(sheet, 0, 0);
     worksheet_set_paper(sheet, 9);
@@ -309,9 +486,9 @@ Result<void> writeDataSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
         lxw_format *keyFormat = formats.of(keyLook);
         if (!keyFormat)
             return fail(Text::tr("out of memory"));
-        error = worksheet_write_string(sheet, row, 0, utf8(entry.key).constData(), keyFormat);
+        error = worksheet_write_string(sheet, row, 0, utf8(entry.label).constData(), keyFormat);
         if (!error)
-            error = writeValue(sheet, row, entry.value, value);
+            error = writeValue(sheet, row, entry, value, date);
         ++row;
     }
     if (!error && leftOut > 0)
@@ -325,7 +502,10 @@ Result<void> writeDataSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
 Result<void> writeWorkbookFile(const PreparedReport &report, const QString &fileName)
 {
     const QByteArray name = QFile::encodeName(fileName);
-    lxw_workbook *workbook = workbook_new(name.constData());
+    QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    lxw_workbook_options options{};
+    options.tmpdir = folder.data();
+    lxw_workbook *workbook = workbook_new_opt(name.constData(), &options);
     if (!workbook)
         return fail(Text::tr("the workbook could not be started"));
     Formats formats(workbook);
@@ -340,9 +520,11 @@ Result<void> writeWorkbookFile(const PreparedReport &report, const QString &file
     if (result)
         result = writeDataSheet(data, formats, report);
     // Closing writes the file and frees the workbook, also after an error.
+    errno = 0;
     const lxw_error closed = workbook_close(workbook);
+    const int systemError = errno;
     if (result && closed)
-        result = libraryError(closed);
+        result = writingError(closed, systemError, fileName);
     return result;
 }
 

@@ -453,10 +453,6 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>табелата на извештајот е преголема за работен лист</translation>
     </message>
     <message>
-        <source>no temporary folder: %1</source>
-        <translation>нема привремена папка: %1</translation>
-    </message>
-    <message>
         <source>out of memory</source>
         <translation>нема доволно меморија</translation>
     </message>
@@ -567,6 +563,22 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>the report %1</source>
         <translation>извештајот %1</translation>
+    </message>
+    <message>
+        <source>it holds %1 values, more than the %2 a report may hold</source>
+        <translation>содржи %1 вредности, повеќе од %2 што може да ги има еден извештај</translation>
+    </message>
+    <message>
+        <source>it is damaged: &quot;%1&quot; is not an object</source>
+        <translation>оштетена е: „%1“ не е објект</translation>
+    </message>
+    <message>
+        <source>the workbook could not be made in the folder &quot;%1&quot;: %2 (%3)</source>
+        <translation>работната книга не можеше да се направи во папката „%1“: %2 (%3)</translation>
+    </message>
+    <message>
+        <source>the workbook could not be made in the folder &quot;%1&quot;: %2</source>
+        <translation>работната книга не можеше да се направи во папката „%1“: %2</translation>
     </message>
 </context>
 <context>

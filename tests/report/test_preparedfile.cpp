@@ -154,6 +154,10 @@ TEST(PreparedFile, BadInputIsRefusedWithTheFileNamed)
     deep += QByteArray(5000, '[') + QByteArray(5000, ']') + "]}";
     // A gzip bomb: 300 MB of zeros packs into a few hundred kilobytes.
     const QByteArray bomb = gzipZeros(300LL * 1024 * 1024);
+    // 4 MB of tiny values, which parsed would take far more memory than the
+    // largest report: refused before they are parsed.
+    QByteArray manyValues = "{\"format\": \"tarel-prepared-report\", \"version\": 1, \"pages\": [[";
+    manyValues += QByteArray("0,").repeated(qsizetype(kMaxPreparedValues)) + "0]]}";
 
     struct Case {
         const char *what;
@@ -182,7 +186,10 @@ TEST(PreparedFile, BadInputIsRefusedWithTheFileNamed)
         {"bad alignment", replaced(good, "\"hAlign\": \"center\"", "\"hAlign\": \"middle\""), u"hAlign"_s},
         {"paper too big", replaced(good, "\"paperWidth\": 297", "\"paperWidth\": 1e9"), u"paperWidth"_s},
         {"deep nesting", deep, u"x.fp3"_s},
-        {"decompression bomb", bomb, u"more than 256 MB"_s},
+        {"decompression bomb", bomb, u"more than 32 MB"_s},
+        {"more values than a report holds", manyValues, u"more than the 2000000 a report may hold"_s},
+        {"data check not an object", replaced(good, "\"pages\": [", "\"check\": 5, \"pages\": ["),
+         u"it is damaged: \"check\" is not an object"_s},
     };
     for (const Case &c : cases) {
         const auto loaded = parsePrepared(c.bytes, u"x.fp3"_s);

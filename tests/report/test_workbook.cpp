@@ -115,6 +115,10 @@ QString describe(const XlsxSheet &sheet)
         else if (cell.type == XlsxCell::Type::Text)
             text += u" \"%1\""_s.arg(cell.text);
         text += u" %1 %2%3"_s.arg(cell.font).arg(cell.size).arg(cell.bold ? u" bold"_s : QString());
+        if (!cell.boldText.isEmpty())
+            text += u" bold \"%1\""_s.arg(cell.boldText);
+        if (cell.shrink)
+            text += u" shrink"_s;
         if (!cell.frame.isEmpty())
             text += u" frame "_s + cell.frame;
         text += u'\n';
@@ -136,54 +140,66 @@ TEST(Workbook, FormSheetGolden)
     ASSERT_EQ(workbook->sheets.size(), 2u);
     EXPECT_EQ(workbook->sheets[0].name, u"frxMali"_s);
     EXPECT_EQ(workbook->sheets[1].name, u"Podatoci"_s);
-    // Header lines above the grid; the head's three rows repeated on printed
-    // pages; page 2's strip left out, its row straight after page 1's; the
-    // ordinal column stays text because of its letter; "-" is 0 shown as "-".
+    // Header lines above the grid, a bold label joined with its value keeping
+    // its bold; the head's three rows repeated on printed pages; page 2's
+    // strip left out, its row straight after page 1's; the ordinal column
+    // stays text because of its letter; "-" is 0 shown as "-"; counts shrink
+    // to fit rather than show "###"; the form's sizes (13 pixels: 9.75
+    // points), and its font the workbook's default.
+    EXPECT_EQ(workbook->defaultFont, u"Arial"_s);
+    EXPECT_EQ(workbook->defaultSize, 10);
     EXPECT_EQ(describe(workbook->sheets[0]),
               uR"(print titles $3:$5; paper 9 landscape; fit 1 x 0; margins 0.1968503937007874 0.1968503937007874 0.1968503937007874 0.1968503937007874
 row heights 19.8 28.3 14.2 14.2 14.2 14.2 28.3 14.2
-A1:B1 "Дата од: 01.11.2024" Arial 10
-C1:D1 "ПЗУ: Dom na zdravjeto" Arial 10
-A2:D2 "ИЗВЕШТАЈ" Arial 10 bold
-A3:A4 Arial 10 frame LRTB
-B3:B4 "Заболување" Arial 10 frame LRTB
-C3:D3 "Вкупно" Arial 10 bold frame LRTB
-C4 "м" Arial 10 frame LRTB
-D4 "ж" Arial 10 frame LRTB
-A5 "1" Arial 10 frame LRTB
-B5 "2" Arial 10 frame LRTB
-C5 "3" Arial 10 frame LRTB
-D5 "4" Arial 10 frame LRTB
-A6 "1" Arial 10 frame LRTB
-B6 "Tifus" Arial 10 frame LRTB
-C6 = 0 [0;-0;"-"] Arial 10 frame LRTB
-D6 = 12 [0;-0;"-"] Arial 10 frame LRTB
-A7 "2" Arial 10 frame LRTB
-B7 "Hodkin- ова болест" Arial 10 frame LRTB
-C7 = 3 [0;-0;"-"] Arial 10 frame LRTB
-D7 = 0 [0;-0;"-"] Arial 10 frame LRTB
-A8 "a" Arial 10 frame LRTB
-B8 "Drugi" Arial 10 frame LRTB
-C8 = 0 [0] Arial 10 frame LRTB
-D8 = 7 [0;-0;"-"] Arial 10 frame LRTB
+A1:B1 "Дата од: 01.11.2024" Arial 9.75 bold "Дата од:"
+C1:D1 "ПЗУ: Dom na zdravjeto" Arial 9.75 bold "ПЗУ:"
+A2:D2 "ИЗВЕШТАЈ" Arial 9.75 bold
+A3:A4 Arial 9.75 frame LRTB
+B3:B4 "Заболување" Arial 9.75 frame LRTB
+C3:D3 "Вкупно" Arial 9.75 bold frame LRTB
+C4 "м" Arial 9.75 frame LRTB
+D4 "ж" Arial 9.75 frame LRTB
+A5 "1" Arial 9.75 frame LRTB
+B5 "2" Arial 9.75 frame LRTB
+C5 "3" Arial 9.75 frame LRTB
+D5 "4" Arial 9.75 frame LRTB
+A6 "1" Arial 9.75 frame LRTB
+B6 "Tifus" Arial 9.75 frame LRTB
+C6 = 0 [0;-0;"-"] Arial 9.75 shrink frame LRTB
+D6 = 12 [0;-0;"-"] Arial 9.75 shrink frame LRTB
+A7 "2" Arial 9.75 frame LRTB
+B7 "Hodkin- ова болест" Arial 9.75 frame LRTB
+C7 = 3 [0;-0;"-"] Arial 9.75 shrink frame LRTB
+D7 = 0 [0;-0;"-"] Arial 9.75 shrink frame LRTB
+A8 "a" Arial 9.75 frame LRTB
+B8 "Drugi" Arial 9.75 frame LRTB
+C8 = 0 [0] Arial 9.75 shrink frame LRTB
+D8 = 7 [0;-0;"-"] Arial 9.75 shrink frame LRTB
 )"_s);
 }
 
-// The run's annotations as rows: objects and lists one level deeper under
-// their key, numbers as numbers; without annotations only the report and
-// its template.
+// The run's annotations as rows under Macedonian labels: objects and lists
+// one level deeper, numbers as numbers, the period as dates, the doctor's
+// name in Cyrillic as the form prints it, the area as the form names it, and
+// no path of the database (the alias stays); without annotations only the
+// report and its template.
 TEST(Workbook, DataSheetListsTheAnnotations)
 {
     QTemporaryDir dir;
     PreparedReport report = smallForm();
     const QString plain = dir.filePath(u"plain.xlsx"_s);
     ASSERT_TRUE(writeWorkbook(report, plain).ok());
-    report.annotations.insert(u"request"_s, QJsonObject{{u"report"_s, u"general-medicine"_s},
-                                                        {u"doctor"_s, QJsonValue()},
-                                                        {u"period"_s, QJsonObject{{u"from"_s, u"2024-11-01"_s},
-                                                                                  {u"to"_s, u"2024-11-30"_s}}}});
+    report.annotations.insert(u"request"_s,
+                              QJsonObject{{u"report"_s, u"general-medicine"_s},
+                                          {u"from"_s, u"2024-11-01"_s},
+                                          {u"to"_s, u"2024-11-30"_s},
+                                          {u"doctor"_s, QJsonObject{{u"code"_s, u"L07"_s},
+                                                                    {u"name"_s, u"\\or|ievska Elena"_s}}},
+                                          {u"area"_s, u"both"_s},
+                                          {u"alias"_s, u"pelorida"_s},
+                                          {u"database"_s, u"/srv/pelorida/pelorida.sqlite"_s}});
     report.annotations.insert(u"check"_s, QJsonObject{{u"selected"_s, 781},
-                                                      {u"noRow"_s, QJsonArray{u"Z99.9"_s, u"U07.1"_s}},
+                                                      {u"noRowDiagnoses"_s, QJsonArray{u"Z99.9"_s, u"U07.1"_s}},
                                                       {u"complete"_s, true}});
     const QString annotated = dir.filePath(u"annotated.xlsx"_s);
     ASSERT_TRUE(writeWorkbook(report, annotated).ok());
@@ -196,20 +212,31 @@ TEST(Workbook, DataSheetListsTheAnnotations)
         const XlsxSheet &sheet = *workbook->sheet(u"Podatoci"_s);
         for (int row = 0; sheet.at(row, 0); ++row) {
             const XlsxCell *value = sheet.at(row, 1);
-            lines << sheet.at(row, 0)->text + u" | "_s + (value ? value->text : QString());
+            lines << sheet.at(row, 0)->text + u" | "_s
+                    + (!value                          ? QString()
+                           : value->numberFormat == u"dd.mm.yyyy" ? u"date "_s + value->text
+                                                                  : value->text);
         }
         lines.prepend(workbook->sheets.front().name);
         return lines;
     };
-    EXPECT_EQ(rows(plain), (QStringList{u"frxMali"_s, u"Podatok | Vrednost"_s, u"report | frxMali"_s,
-                                        u"template | frxMali"_s}));
+    EXPECT_EQ(rows(plain), (QStringList{u"frxMali"_s, u"Податок | Вредност"_s, u"Извештај | frxMali"_s,
+                                        u"Образец | frxMali"_s}));
     // The sheet is named after the report asked for; the request comes first.
     EXPECT_EQ(rows(annotated),
-              (QStringList{u"general-medicine"_s, u"Podatok | Vrednost"_s, u"report | general-medicine"_s,
-                           u"template | frxMali"_s, u"request | "_s, u"doctor | "_s, u"period | "_s,
-                           u"from | 2024-11-01"_s, u"to | 2024-11-30"_s, u"report | general-medicine"_s,
-                           u"check | "_s, u"complete | 1"_s, u"noRow | "_s, u"1 | Z99.9"_s, u"2 | U07.1"_s,
-                           u"selected | 781"_s}));
+              (QStringList{u"general-medicine"_s, u"Податок | Вредност"_s, u"Извештај | general-medicine"_s,
+                           u"Образец | frxMali"_s, u"Барање | "_s, u"Извештај | general-medicine"_s,
+                           u"Датум од | date 45597"_s, u"Датум до | date 45626"_s, u"Лекар | "_s,
+                           u"Шифра | L07"_s, u"Име и презиме | Ѓорѓиевска Елена"_s, u"Подрачје | Град и Село"_s,
+                           u"База на податоци | pelorida"_s, u"Проверка на податоците | "_s,
+                           u"Избрани посети | 781"_s, u"Дијагнози во ниеден ред | "_s, u"1 | Z99.9"_s,
+                           u"2 | U07.1"_s, u"complete | 1"_s}));
+    QFile written(annotated);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const auto files = tarel::testing::unzip(written.readAll());
+    ASSERT_TRUE(files.has_value());
+    for (const QByteArray &bytes : *files)
+        EXPECT_FALSE(bytes.contains("/srv/pelorida"));
 }
 
 // A workbook that cannot be made leaves the old file as it was; one that

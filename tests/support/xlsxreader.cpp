@@ -42,6 +42,7 @@ struct Style {
     double size = 0;
     bool bold = false;
     QString frame;
+    bool shrink = false;
 };
 
 std::vector<Style> readStyles(const QByteArray &xml)
@@ -94,26 +95,45 @@ std::vector<Style> readStyles(const QByteArray &xml)
             if (border < borders.size())
                 style.frame = borders[border];
             styles.push_back(style);
+        } else if (name == u"alignment" && section == u"cellXfs" && !styles.empty()) {
+            styles.back().shrink = attributes.value(QLatin1String("shrinkToFit")) == u"1";
         }
     }
     return styles;
 }
 
-QStringList readSharedStrings(const QByteArray &xml)
+struct SharedString {
+    QString text;
+    QString boldText; // the runs in bold
+};
+
+std::vector<SharedString> readSharedStrings(const QByteArray &xml)
 {
-    QStringList strings;
+    std::vector<SharedString> strings;
     QXmlStreamReader reader(xml);
+    bool boldRun = false;
     while (!reader.atEnd()) {
         reader.readNext();
-        if (reader.isStartElement() && reader.name() == u"si")
-            strings << QString();
-        else if (reader.isStartElement() && reader.name() == u"t" && !strings.isEmpty())
-            strings.back() += reader.readElementText();
+        if (reader.isStartElement() && reader.name() == u"si") {
+            strings.emplace_back();
+        } else if (reader.isStartElement() && reader.name() == u"r") {
+            boldRun = false;
+        } else if (reader.isStartElement() && reader.name() == u"b") {
+            boldRun = true;
+        } else if (reader.isEndElement() && reader.name() == u"r") {
+            boldRun = false;
+        } else if (reader.isStartElement() && reader.name() == u"t" && !strings.empty()) {
+            const QString text = reader.readElementText();
+            strings.back().text += text;
+            if (boldRun)
+                strings.back().boldText += text;
+        }
     }
     return strings;
 }
 
-void readSheet(const QByteArray &xml, const QStringList &strings, const std::vector<Style> &styles, XlsxSheet &sheet)
+void readSheet(const QByteArray &xml, const std::vector<SharedString> &strings, const std::vector<Style> &styles,
+               XlsxSheet &sheet)
 {
     QXmlStreamReader reader(xml);
     XlsxCell *cell = nullptr;
@@ -138,12 +158,17 @@ void readSheet(const QByteArray &xml, const QStringList &strings, const std::vec
                 cell->size = styles[style].size;
                 cell->bold = styles[style].bold;
                 cell->frame = styles[style].frame;
+                cell->shrink = styles[style].shrink;
             }
         } else if (name == u"v" && cell) {
             const QString value = reader.readElementText();
             if (type == u"s") {
                 cell->type = XlsxCell::Type::Text;
-                cell->text = strings.value(value.toInt());
+                const auto index = std::size_t(value.toInt());
+                if (index < strings.size()) {
+                    cell->text = strings[index].text;
+                    cell->boldText = strings[index].boldText;
+                }
             } else if (type == u"b") {
                 cell->type = XlsxCell::Type::Boolean;
                 cell->text = value;
@@ -294,8 +319,13 @@ std::optional<XlsxWorkbook> readXlsx(const QString &path, QString *error)
                 workbook.sheets[index].printTitles = text.mid(text.lastIndexOf(QLatin1Char('!')) + 1);
         }
     }
-    const QStringList strings = readSharedStrings(files->value(QStringLiteral("xl/sharedStrings.xml")));
+    const std::vector<SharedString> strings = readSharedStrings(files->value(QStringLiteral("xl/sharedStrings.xml")));
     const std::vector<Style> styles = readStyles(files->value(QStringLiteral("xl/styles.xml")));
+    // The "Normal" style is the first cell format.
+    if (!styles.empty()) {
+        workbook.defaultFont = styles.front().font;
+        workbook.defaultSize = styles.front().size;
+    }
     for (std::size_t i = 0; i < workbook.sheets.size(); ++i) {
         if (!files->contains(sheetFiles[qsizetype(i)]))
             return failed(QStringLiteral("no %1").arg(sheetFiles[qsizetype(i)]));

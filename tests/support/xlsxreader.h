@@ -2,8 +2,9 @@
 
 // Reads a written workbook (.xlsx) back for tests, independently of the
 // library that wrote it: the zip container (stored or deflated entries), the
-// workbook's sheets, shared strings, cell styles (font, frame lines, number
-// format), merged ranges, print titles and page set-up.
+// workbook's sheets, shared strings (and their bold runs), cell styles (font,
+// frame lines, number format, shrink to fit), the default font, merged
+// ranges, print titles and page set-up.
 
 #include <QMap>
 #include <QString>
@@ -26,6 +27,8 @@ struct XlsxCell {
     double size = 0;
     bool bold = false;
     QString frame;         // the sides with a border, in the order "LRTB"
+    bool shrink = false;   // shown smaller where it does not fit its column
+    QString boldText;      // a text of runs in several fonts: its runs in bold, joined
 
     // What a spreadsheet shows for a whole number: "-" for a zero whose format
     // shows zero as "-", else the number's digits.
@@ -47,6 +50,8 @@ struct XlsxSheet {
 
 struct XlsxWorkbook {
     std::vector<XlsxSheet> sheets;
+    QString defaultFont; // the font of the "Normal" style, which empty cells and column widths follow
+    double defaultSize = 0;
     const XlsxSheet *sheet(const QString &name) const;
 };
 
