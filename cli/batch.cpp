@@ -1,9 +1,17 @@
 #include "batch.h"
 
+#include "datacheck.h"
+#include "outputfile.h"
 #include "prepared.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QSet>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace tarel::cli {
 
@@ -22,6 +30,76 @@ QString safePart(const QString &code)
     return part.isEmpty() ? QStringLiteral("_") : part;
 }
 
+// The lock a batch holds on its folder while it writes: an flock on a file
+// of its own there, which the system releases when the process ends, however
+// it ends. The file stays (removing it would let two batches lock two
+// different files of the same name); it holds the process id of the batch
+// that last locked it.
+class FolderLock {
+public:
+    static Result<std::unique_ptr<FolderLock>> take(const QString &folder)
+    {
+        const QString path = QDir(folder).filePath(QStringLiteral(".tarel-batch.lock"));
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0)
+            return fail(QStringLiteral("Cannot lock the folder \"%1\" for the batch: %2")
+                            .arg(folder, qt_error_string(errno)),
+                        ErrorKind::File);
+        auto lock = std::unique_ptr<FolderLock>(new FolderLock(fd));
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK)
+                return fail(QStringLiteral("Cannot lock the folder \"%1\" for the batch: %2")
+                                .arg(folder, qt_error_string(errno)),
+                            ErrorKind::File);
+            char holder[32] = {};
+            const ssize_t read = ::pread(fd, holder, sizeof holder - 1, 0);
+            const QString process = QString::fromLatin1(holder, read > 0 ? int(read) : 0).trimmed();
+            return fail(QStringLiteral("Another batch%1 is writing into the folder \"%2\". Wait until it has "
+                                       "finished, or give another folder")
+                            .arg(process.isEmpty() ? QString() : QStringLiteral(" (process %1)").arg(process), folder),
+                        ErrorKind::File);
+        }
+        // Who holds it, for the message of a batch that finds it held.
+        const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid()) + '\n';
+        if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, pid.constData(), size_t(pid.size()), 0) != pid.size()) {
+            // Not worth failing the batch for: the lock is held all the same.
+        }
+        return lock;
+    }
+    ~FolderLock() { ::close(m_fd); }
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+
+private:
+    explicit FolderLock(int fd) : m_fd(fd) {}
+    int m_fd;
+};
+
+// The files in the folder named as this batch names doctors' files, that
+// the batch did not make.
+QStringList earlierDoctorFiles(const BatchRequest &request, const std::vector<BatchFile> &made)
+{
+    QSet<QString> madeNames;
+    for (const BatchFile &file : made)
+        madeNames.insert(QFileInfo(file.path).fileName());
+    const QDir folder(request.folder);
+    QStringList earlier;
+    for (const engine::ReportDefinition &report : engine::reportTable()) {
+        if (report.kind != engine::ReportKind::Morbidity)
+            continue;
+        for (OutputFormat format : request.formats) {
+            // The name of the report's file for all doctors, with "_*" before its extension.
+            const QString allDoctors = batchFileName(request, report, {}, format);
+            const QString pattern =
+                QFileInfo(allDoctors).completeBaseName() + QStringLiteral("_*.") + extensionOf(format);
+            for (const QString &name : folder.entryList({pattern}, QDir::Files | QDir::System, QDir::Name))
+                if (!madeNames.contains(name))
+                    earlier << folder.filePath(name);
+        }
+    }
+    return earlier;
+}
+
 } // namespace
 
 QString batchFileName(const BatchRequest &request, const engine::ReportDefinition &report,
@@ -29,6 +107,8 @@ QString batchFileName(const BatchRequest &request, const engine::ReportDefinitio
 {
     QString name = request.from.toString(Qt::ISODate) + QLatin1Char('_') + request.to.toString(Qt::ISODate)
         + QLatin1Char('_') + report.commandName();
+    if (report.kind == engine::ReportKind::Morbidity && request.area != data::AreaFilter::Both)
+        name += QLatin1Char('-') + data::areaName(request.area);
     if (!doctorPart.isEmpty())
         name += QLatin1Char('_') + doctorPart;
     return name + QLatin1Char('.') + extensionOf(format);
@@ -49,50 +129,68 @@ QStringList doctorFileParts(const QStringList &codes)
     return parts;
 }
 
-Result<std::vector<BatchFile>> runBatch(data::Database &database, const BatchRequest &request,
-                                        const std::function<void(const BatchFile &)> &written)
+Result<BatchOutcome> runBatch(data::Database &database, const BatchRequest &request,
+                              const std::function<void(const BatchFile &)> &written)
 {
     const QDir folder(request.folder);
     if (!QDir().mkpath(request.folder))
         return fail(QStringLiteral("Cannot make the folder \"%1\"").arg(request.folder), ErrorKind::File);
+    Result<std::unique_ptr<FolderLock>> lock = FolderLock::take(request.folder);
+    if (!lock)
+        return lock.error();
+    const data::WaitControl waits(database, request.control);
     const data::ReadTransaction transaction(database);
     if (!transaction.begun())
         return transaction.begun().error();
     std::vector<data::Doctor> doctors;
     if (request.eachDoctor) {
-        Result<std::vector<data::Doctor>> active = database.doctors();
-        if (!active)
-            return active.error();
-        doctors = std::move(*active);
+        Result<std::vector<data::Doctor>> withVisits =
+            database.doctorsWithVisits(request.from, request.to, request.area);
+        if (!withVisits)
+            return withVisits.error();
+        doctors = std::move(*withVisits);
     }
     QStringList codes;
     for (const data::Doctor &doctor : doctors)
         codes << doctor.code;
     const QStringList doctorParts = doctorFileParts(codes);
 
-    std::vector<BatchFile> files;
+    BatchOutcome outcome;
+    std::size_t morbidityReports = 0;
+    for (const engine::ReportDefinition &report : engine::reportTable())
+        morbidityReports += report.kind == engine::ReportKind::Morbidity ? 1 : 0;
+    outcome.planned = (engine::reportTable().size() + morbidityReports * doctors.size()) * request.formats.size();
+    // Whatever lies at a file's name is replaced: a link planted there does
+    // not lead the file out of the folder.
+    const LinksReplaced inPlace;
+
     // One report in every format; a failed run fails all its files. A
     // cancelled run ends the batch: the files written so far stay.
-    std::optional<Error> cancelled;
     auto produce = [&](const engine::Request &asked, const QString &doctorPart) {
         std::optional<Error> failure;
+        bool noVisits = false;
         report::PreparedReport prepared;
         engine::RunOptions options;
         options.control = request.control;
         if (Result<report::TfrxReport> filled = engine::run(database, asked, options); !filled) {
             if (filled.error().kind == ErrorKind::Cancelled) {
-                cancelled = filled.error();
+                outcome.stopped = filled.error();
                 return;
             }
             failure = filled.error();
         } else {
+            const Result<engine::DataCheck> check = engine::dataCheckOf(filled->annotations);
+            noVisits = check && check->selected == 0;
             report::PreparationErrors errors;
             prepared = report::prepare(*filled, &errors);
             if (!errors.isEmpty())
                 failure = fail(report::preparationErrorText(errors));
         }
+        if (noVisits)
+            outcome.emptyReports << (asked.doctor ? asked.report->commandName() + QLatin1Char(' ') + asked.doctor->code
+                                                  : asked.report->commandName());
         for (OutputFormat format : request.formats) {
-            BatchFile file{folder.filePath(batchFileName(request, *asked.report, doctorPart, format)), {}};
+            BatchFile file{folder.filePath(batchFileName(request, *asked.report, doctorPart, format)), {}, noVisits};
             if (failure)
                 file.error = fail(QStringLiteral("Cannot make \"%1\": %2").arg(file.path, failure->message),
                                   failure->kind);
@@ -100,7 +198,7 @@ Result<std::vector<BatchFile>> runBatch(data::Database &database, const BatchReq
                 file.error = result.error();
             if (written)
                 written(file);
-            files.push_back(std::move(file));
+            outcome.files.push_back(std::move(file));
         }
     };
 
@@ -114,14 +212,16 @@ Result<std::vector<BatchFile>> runBatch(data::Database &database, const BatchReq
         if (morbidity)
             asked.area = request.area;
         produce(asked, {});
-        for (std::size_t i = 0; morbidity && i < doctors.size() && !cancelled; ++i) {
+        for (std::size_t i = 0; morbidity && i < doctors.size() && !outcome.stopped; ++i) {
             asked.doctor = doctors[i];
             produce(asked, doctorParts[qsizetype(i)]);
         }
-        if (cancelled)
-            return *cancelled;
+        if (outcome.stopped)
+            return outcome;
     }
-    return files;
+    if (request.eachDoctor)
+        outcome.earlierFiles = earlierDoctorFiles(request, outcome.files);
+    return outcome;
 }
 
 } // namespace tarel::cli

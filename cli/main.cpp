@@ -50,19 +50,31 @@ std::optional<QStringList> argumentTexts(int argc, char **argv, QTextStream &err
     return arguments;
 }
 
-// Set by SIGINT; the run stops at its next look at it. The handler is reset
-// by the first signal, so a second Ctrl-C ends the process at once.
+// Set by SIGINT, SIGTERM or SIGHUP (and which of them): the run stops at its
+// next look at the flag, also while it waits for a lock, removes what is
+// half-made and exits 128 + the signal. Each handler is reset by its first
+// signal, so a second one ends the process at once. SIGPIPE is ignored: a
+// batch piped into "head" writes every file, and the lost output is reported
+// when the tool ends.
 std::atomic<bool> interrupted{false};
+std::atomic<int> stopSignal{0};
 
-void onInterrupt(int) { interrupted.store(true, std::memory_order_relaxed); }
+void onStop(int signal)
+{
+    int none = 0;
+    stopSignal.compare_exchange_strong(none, signal, std::memory_order_relaxed);
+    interrupted.store(true, std::memory_order_relaxed);
+}
 
-void catchInterrupt()
+void catchStops()
 {
     struct sigaction action {};
-    action.sa_handler = &onInterrupt;
+    action.sa_handler = &onStop;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND;
-    sigaction(SIGINT, &action, nullptr);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 // One line on a terminal's standard error that shows how far the read has
@@ -130,11 +142,12 @@ int main(int argc, char **argv)
     QGuiApplication app(qtArgc, qtArgv);
     QCoreApplication::setApplicationName(QStringLiteral("tarel-report"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAREL_VERSION));
-    catchInterrupt();
+    catchStops();
 
     ProgressLine progress;
     tarel::cli::RunControl control;
     control.read.cancel = &interrupted;
+    control.stopSignal = &stopSignal;
     if (::isatty(STDERR_FILENO)) {
         control.read.progress = [&](qint64 read, qint64 estimated) { progress.rows(read, estimated); };
         control.read.waiting = [&] { progress.waiting(); };
@@ -143,17 +156,16 @@ int main(int argc, char **argv)
     QTextStream out(stdout);
     const int status = tarel::cli::runTool(*arguments, out, err, QDate::currentDate(), control);
 
-    // What went to standard output (the help text) must have arrived: a full
-    // disk or a closed pipe is a failure, not a success.
+    // What went to standard output (the help text, a batch's files) must have
+    // arrived: a full disk or a closed pipe is a failure, not a success.
     out.flush();
     QString problem;
     if (out.status() != QTextStream::Ok)
         problem = out.device() ? out.device()->errorString() : QStringLiteral("the write failed");
     else if (std::fflush(stdout) != 0 || std::ferror(stdout))
         problem = qt_error_string(errno);
-    if (!problem.isEmpty() && status == tarel::cli::ExitSuccess) {
-        err << QStringLiteral("Cannot write to standard output: %1.").arg(problem) << Qt::endl;
-        return tarel::cli::ExitRunError;
-    }
-    return status;
+    if (problem.isEmpty())
+        return status;
+    err << QStringLiteral("Cannot write to standard output: %1.").arg(problem) << Qt::endl;
+    return status == tarel::cli::ExitSuccess ? tarel::cli::ExitRunError : status;
 }

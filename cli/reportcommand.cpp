@@ -9,10 +9,17 @@
 #include "preparedfile.h"
 #include "template.h"
 
+#include "messagetext.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
+
+#include <csignal>
+#include <limits>
 
 namespace tarel::cli {
 
@@ -25,7 +32,7 @@ public:
     {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         for (const QCommandLineOption *option : {&from, &to, &allDoctors, &doctor, &area, &database, &output, &check,
-                                                 &cell, &month, &folder, &format, &eachDoctor})
+                                                 &cell, &month, &folder, &format, &eachDoctor, &allowEmpty})
             parser.addOption(*option);
     }
 
@@ -70,13 +77,23 @@ public:
                               QStringLiteral("xlsx,pdf,csv,fp3")};
     QCommandLineOption eachDoctor{
         QStringLiteral("each-doctor"),
-        QStringLiteral("Batch: also the morbidity reports of every active doctor, one file each.")};
+        QStringLiteral("Batch: also the morbidity reports of every doctor with visits in the period, one file "
+                       "each.")};
+    QCommandLineOption allowEmpty{
+        QStringLiteral("allow-empty"),
+        QStringLiteral("A report that selects no visit is expected: no warning, and the batch does not exit 3.")};
 
     std::vector<const QCommandLineOption *> valueOptions() const
     {
         return {&from, &to, &doctor, &area, &database, &output, &check, &cell, &month, &folder, &format};
     }
 };
+
+// A value typed on the command line as a message quotes it: control
+// characters escaped, a long value cut (a file name less short).
+constexpr qsizetype kShownPathLength = 200;
+QString typed(const QString &value) { return shownText(value); }
+QString typedPath(const QString &path) { return shownText(path, kShownPathLength); }
 
 bool isValueOption(const Options &options, QStringView name)
 {
@@ -96,7 +113,8 @@ Usage parseError(const Options &options, const QStringList &arguments)
         const bool writtenLong = std::any_of(arguments.begin(), arguments.end(), [&](const QString &argument) {
             return argument == longForm || argument.startsWith(longForm + QLatin1Char('='));
         });
-        return Usage{QStringLiteral("Unknown option '%1'").arg(writtenLong ? longForm : QStringLiteral("-") + name)};
+        return Usage{
+            QStringLiteral("Unknown option '%1'").arg(typed(writtenLong ? longForm : QStringLiteral("-") + name))};
     }
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
@@ -105,11 +123,11 @@ Usage parseError(const Options &options, const QStringList &arguments)
         const qsizetype equals = argument.indexOf(u'=');
         const QString name = argument.mid(2, equals < 0 ? -1 : equals - 2);
         if (equals >= 0 && !isValueOption(options, name))
-            return Usage{QStringLiteral("The option '--%1' takes no value").arg(name)};
+            return Usage{QStringLiteral("The option '--%1' takes no value").arg(typed(name))};
         if (equals < 0 && isValueOption(options, name) && i + 1 >= arguments.size())
-            return Usage{QStringLiteral("The option '--%1' needs a value").arg(name)};
+            return Usage{QStringLiteral("The option '--%1' needs a value").arg(typed(name))};
     }
-    return Usage{options.parser.errorText()};
+    return Usage{shownText(options.parser.errorText(), kShownMessageLength)};
 }
 
 std::optional<QDate> isoDate(const QString &text)
@@ -133,8 +151,8 @@ std::variant<Command, Usage> parseConvert(const Options &options, const QStringL
     command.output = positional[2];
     const std::optional<OutputFormat> format = outputFormatOf(command.output);
     if (!format || *format == OutputFormat::PreparedFile)
-        return Usage{
-            QStringLiteral("The output file '%1' of 'convert' must end in .pdf, .csv or .xlsx").arg(command.output)};
+        return Usage{QStringLiteral("The output file '%1' of 'convert' must end in .pdf, .csv or .xlsx")
+                         .arg(typedPath(command.output))};
     command.format = *format;
     return command;
 }
@@ -175,7 +193,7 @@ std::optional<Usage> parseDates(const Options &options, Command &command)
             return Usage{QStringLiteral("The option '--%1 YYYY-MM-DD' is required").arg(option)};
         const std::optional<QDate> parsed = isoDate(parser.value(*date));
         if (!parsed)
-            return Usage{QStringLiteral("'%1' is not a date of the form YYYY-MM-DD").arg(parser.value(*date))};
+            return Usage{QStringLiteral("'%1' is not a date of the form YYYY-MM-DD").arg(typed(parser.value(*date)))};
         (date == &options.from ? command.from : command.to) = *parsed;
     }
     return std::nullopt;
@@ -196,7 +214,7 @@ std::optional<Usage> parseArea(const Options &options, Command &command)
     const QString value = options.parser.value(options.area);
     command.area = data::areaNamed(value);
     if (!command.area)
-        return Usage{QStringLiteral("'%1' is not an area: use urban, rural or both").arg(value)};
+        return Usage{QStringLiteral("'%1' is not an area: use urban, rural or both").arg(typed(value))};
     return std::nullopt;
 }
 
@@ -220,7 +238,7 @@ std::variant<Command, Usage> parseBatch(const Options &options, const QStringLis
 {
     const QCommandLineParser &parser = options.parser;
     if (positional.size() > 1)
-        return Usage{QStringLiteral("Unexpected argument '%1'").arg(positional[1])};
+        return Usage{QStringLiteral("Unexpected argument '%1'").arg(typed(positional[1]))};
     if (std::optional<Usage> usage = foreignOption(options, true))
         return *usage;
     Command command;
@@ -229,7 +247,8 @@ std::variant<Command, Usage> parseBatch(const Options &options, const QStringLis
         if (parser.isSet(options.from) || parser.isSet(options.to))
             return Usage{QStringLiteral("Give either '--month YYYY-MM' or '--from' and '--to', not both")};
         if (!parseMonth(parser.value(options.month), command))
-            return Usage{QStringLiteral("'%1' is not a month of the form YYYY-MM").arg(parser.value(options.month))};
+            return Usage{
+                QStringLiteral("'%1' is not a month of the form YYYY-MM").arg(typed(parser.value(options.month)))};
     } else if (std::optional<Usage> usage = parseDates(options, command)) {
         return *usage;
     }
@@ -242,11 +261,12 @@ std::variant<Command, Usage> parseBatch(const Options &options, const QStringLis
     for (const QString &name : formats.split(QLatin1Char(','))) {
         const std::optional<OutputFormat> format = outputFormatNamed(name.trimmed());
         if (!format)
-            return Usage{QStringLiteral("'%1' is not a format: use xlsx, pdf, csv or fp3").arg(name.trimmed())};
+            return Usage{QStringLiteral("'%1' is not a format: use xlsx, pdf, csv or fp3").arg(typed(name.trimmed()))};
         if (std::find(command.formats.begin(), command.formats.end(), *format) == command.formats.end())
             command.formats.push_back(*format);
     }
     command.eachDoctor = parser.isSet(options.eachDoctor);
+    command.allowEmpty = parser.isSet(options.allowEmpty);
     if (std::optional<Usage> usage = parseDatabase(options, command))
         return *usage;
     if (std::optional<Usage> usage = parseArea(options, command))
@@ -262,7 +282,7 @@ std::optional<Usage> parseCell(const Options &options, Command &command)
     command.cell = options.parser.value(options.cell);
     if (command.format != OutputFormat::Csv)
         return Usage{QStringLiteral("The visits behind a cell are written as CSV: the output file '%1' must end in .csv")
-                         .arg(command.output)};
+                         .arg(typedPath(command.output))};
     if (!command.checkOutput.isEmpty())
         return Usage{QStringLiteral("The option '--check' is not for '--cell'")};
     // A catalogue that cannot be read is the run's error, reported when it runs.
@@ -280,9 +300,9 @@ std::variant<Command, Usage> parseReport(const Options &options, const QStringLi
     const QString &name = positional[0];
     command.report = engine::findReport(name);
     if (!command.report)
-        return Usage{QStringLiteral("Unknown report '%1'").arg(name)};
+        return Usage{QStringLiteral("Unknown report '%1'").arg(typed(name))};
     if (positional.size() > 1)
-        return Usage{QStringLiteral("Unexpected argument '%1'").arg(positional[1])};
+        return Usage{QStringLiteral("Unexpected argument '%1'").arg(typed(positional[1]))};
     if (std::optional<Usage> usage = foreignOption(options, false))
         return *usage;
     if (std::optional<Usage> usage = parseDates(options, command))
@@ -292,12 +312,14 @@ std::variant<Command, Usage> parseReport(const Options &options, const QStringLi
     command.output = parser.value(options.output);
     const std::optional<OutputFormat> format = outputFormatOf(command.output);
     if (!format)
-        return Usage{QStringLiteral("The output file '%1' must end in .fp3, .pdf, .csv or .xlsx").arg(command.output)};
+        return Usage{QStringLiteral("The output file '%1' must end in .fp3, .pdf, .csv or .xlsx")
+                         .arg(typedPath(command.output))};
     command.format = *format;
     if (parser.isSet(options.check)) {
         command.checkOutput = parser.value(options.check);
         if (QFileInfo(command.checkOutput).suffix().compare(u"json", Qt::CaseInsensitive) != 0)
-            return Usage{QStringLiteral("The data check file '%1' must end in .json").arg(command.checkOutput)};
+            return Usage{
+                QStringLiteral("The data check file '%1' must end in .json").arg(typedPath(command.checkOutput))};
         if (QFileInfo(command.checkOutput).absoluteFilePath() == QFileInfo(command.output).absoluteFilePath())
             return Usage{QStringLiteral("The data check and the report cannot go to the same file")};
     }
@@ -305,6 +327,7 @@ std::variant<Command, Usage> parseReport(const Options &options, const QStringLi
         return *usage;
     if (std::optional<Usage> usage = parseDatabase(options, command))
         return *usage;
+    command.allowEmpty = parser.isSet(options.allowEmpty);
 
     const bool allDoctors = parser.isSet(options.allDoctors);
     const bool doctor = parser.isSet(options.doctor);
@@ -330,19 +353,62 @@ std::variant<Command, Usage> parseReport(const Options &options, const QStringLi
     return command;
 }
 
-Result<std::unique_ptr<data::Database>> openDatabase(const Command &command)
+Result<std::unique_ptr<data::Database>> openDatabase(const Command &command, const RunControl &control)
 {
     if (command.database.isEmpty())
-        return data::Database::openAlias(QString::fromLatin1(data::DefaultAlias));
-    return data::Database::open(data::sqliteFile(command.database));
+        return data::Database::openAlias(QString::fromLatin1(data::DefaultAlias), control.read);
+    return data::Database::open(data::sqliteFile(command.database), control.read);
+}
+
+// A message as the terminal gets it: each line's control characters
+// escaped, so that a value typed or read (a file name, a server's text)
+// cannot act on the terminal.
+QString terminalText(const QString &message)
+{
+    QStringList lines = message.split(QLatin1Char('\n'));
+    for (QString &line : lines)
+        line = shownText(line, std::numeric_limits<qsizetype>::max());
+    return lines.join(QLatin1Char('\n'));
 }
 
 // Reports a failure on standard error: a usage error as it stands, any other
 // with its full stop.
 int failed(QTextStream &err, const Error &error)
 {
-    err << (error.kind == ErrorKind::Usage ? error.message : withFullStop(error.message)) << Qt::endl;
+    err << terminalText(error.kind == ErrorKind::Usage ? error.message : withFullStop(error.message)) << Qt::endl;
     return exitStatus(error);
+}
+
+// The signal that stopped the run, when one did.
+int stopSignalOf(const RunControl &control) { return control.stopSignal ? control.stopSignal->load() : 0; }
+
+QString signalName(int signal)
+{
+    switch (signal) {
+    case SIGHUP:
+        return QStringLiteral("SIGHUP");
+    case SIGTERM:
+        return QStringLiteral("SIGTERM");
+    default:
+        return QStringLiteral("SIGINT");
+    }
+}
+
+// The exit status of a run the user stopped: 128 + the signal.
+int stoppedStatus(const RunControl &control)
+{
+    const int signal = stopSignalOf(control);
+    return signal > 0 ? 128 + signal : ExitCancelled;
+}
+
+// A single run stopped before its file was written.
+int stoppedRun(QTextStream &err, const RunControl &control)
+{
+    const int signal = stopSignalOf(control);
+    if (signal == 0)
+        return failed(err, data::cancelledError());
+    err << QStringLiteral("Stopped by %1: no file was written.").arg(signalName(signal)) << Qt::endl;
+    return stoppedStatus(control);
 }
 
 // The request of a report command, its doctor checked against the database.
@@ -363,39 +429,67 @@ Result<engine::Request> requestOf(const Command &command, data::Database &databa
     return request;
 }
 
-// The database of a report command, and its request; an output that would
-// replace the database just opened is refused before the run.
-Result<std::pair<std::unique_ptr<data::Database>, engine::Request>> openRequest(const Command &command, QDate today)
+// Every output of a report command, checked before the run: neither may
+// replace the database just opened or another source, or be no file, and
+// the report and its data check may not be one file (also through a link).
+Result<void> checkOutputs(const Command &command)
 {
-    Result<std::unique_ptr<data::Database>> database = openDatabase(command);
+    if (Result<void> target = checkOutputTarget(command.output); !target)
+        return target;
+    if (command.checkOutput.isEmpty())
+        return {};
+    if (Result<void> target = checkOutputTarget(command.checkOutput); !target)
+        return target;
+    if (sameOutputTarget(command.output, command.checkOutput))
+        return fail(QStringLiteral("The data check and the report cannot go to the same file"), ErrorKind::Usage);
+    return {};
+}
+
+// The database of a report command, and its request; outputs that would
+// replace the database just opened are refused before the run.
+Result<std::pair<std::unique_ptr<data::Database>, engine::Request>> openRequest(const Command &command, QDate today,
+                                                                              const RunControl &control)
+{
+    Result<std::unique_ptr<data::Database>> database = openDatabase(command, control);
     if (!database)
         return database.error();
-    if (Result<void> target = checkOutputTarget(command.output); !target)
-        return target.error();
+    if (Result<void> outputs = checkOutputs(command); !outputs)
+        return outputs.error();
     Result<engine::Request> request = requestOf(command, **database, today);
     if (!request)
         return request.error();
     return std::pair{std::move(*database), std::move(*request)};
 }
 
-bool cancelled(const RunControl &control)
+bool cancelled(const RunControl &control) { return control.read.cancelled(); }
+
+// "The report general-medicine selects no visit from 2024-11-01 to
+// 2024-11-30": said of a run whose statements selected nothing, which a
+// wrong or stale database gives as well as a quiet period.
+QString noVisitsText(const QStringList &reports, QDate from, QDate to)
 {
-    return control.read.cancel && control.read.cancel->load(std::memory_order_relaxed);
+    return QStringLiteral("%1 %2 no visit from %3 to %4. Check that the database is the right one and up to date.")
+        .arg(reports.size() == 1 ? QStringLiteral("The report ") + reports.front()
+                                 : QStringLiteral("The reports ") + reports.join(QStringLiteral(", ")),
+             reports.size() == 1 ? QStringLiteral("selects") : QStringLiteral("select"),
+             from.toString(Qt::ISODate), to.toString(Qt::ISODate));
 }
 
 int writeCellVisits(const Command &command, QTextStream &err, QDate today, const RunControl &control)
 {
-    auto opened = openRequest(command, today);
+    auto opened = openRequest(command, today, control);
     if (!opened)
         return failed(err, opened.error());
     const Result<engine::CellListing> listing =
         engine::listCellVisits(*opened->first, opened->second, command.cell, control.read);
     if (control.readEnded)
         control.readEnded();
+    if (!listing && listing.error().kind == ErrorKind::Cancelled)
+        return stoppedRun(err, control);
     if (!listing)
         return failed(err, listing.error());
     if (cancelled(control))
-        return failed(err, data::cancelledError());
+        return stoppedRun(err, control);
     if (Result<void> written = engine::saveCellVisitsCsv(listing->cell, listing->lines, command.output); !written)
         return failed(err, written.error());
     return ExitSuccess;
@@ -406,7 +500,7 @@ int writeReport(const Command &command, QTextStream &err, QDate today, const Run
     if (!command.cell.isEmpty())
         return writeCellVisits(command, err, today, control);
     Result<report::TfrxReport> filled = [&]() -> Result<report::TfrxReport> {
-        auto opened = openRequest(command, today);
+        auto opened = openRequest(command, today, control);
         if (!opened)
             return opened.error();
         engine::RunOptions options;
@@ -415,24 +509,31 @@ int writeReport(const Command &command, QTextStream &err, QDate today, const Run
     }();
     if (control.readEnded)
         control.readEnded();
+    if (!filled && filled.error().kind == ErrorKind::Cancelled)
+        return stoppedRun(err, control);
     if (!filled)
         return failed(err, filled.error());
+    const Result<engine::DataCheck> check = engine::dataCheckOf(filled->annotations);
+    if (!check)
+        return failed(err, check.error());
     report::PreparationErrors errors;
     const report::PreparedReport prepared = report::prepare(*filled, &errors);
     if (!errors.isEmpty())
         return failed(err, fail(report::preparationErrorText(errors)));
-    // Stopped while the report was prepared: no file.
-    if (cancelled(control))
-        return failed(err, data::cancelledError());
+    // The report and its data check are written both or neither; a stop
+    // while they are written leaves neither.
+    OutputSet together;
     if (Result<void> written = writeOutput(prepared, command.format, command.output); !written)
         return failed(err, written.error());
-    if (!command.checkOutput.isEmpty()) {
-        const Result<engine::DataCheck> check = engine::dataCheckOf(prepared.annotations);
-        if (!check)
-            return failed(err, check.error());
+    if (!command.checkOutput.isEmpty())
         if (Result<void> written = writeOutputFile(command.checkOutput, check->toJsonText()); !written)
             return failed(err, written.error());
-    }
+    if (cancelled(control))
+        return stoppedRun(err, control);
+    if (Result<void> committed = together.commit(); !committed)
+        return failed(err, committed.error());
+    if (check->selected == 0 && !command.allowEmpty)
+        err << noVisitsText({command.report->commandName()}, command.from, command.to) << Qt::endl;
     return ExitSuccess;
 }
 
@@ -441,21 +542,29 @@ int runCheck(const Command &command, QTextStream &out, QTextStream &err)
     const Result<report::PreparedReport> loaded = report::loadPrepared(command.input);
     if (!loaded)
         return failed(err, loaded.error());
-    const Result<engine::DataCheck> check = engine::dataCheckOf(loaded->annotations);
-    if (!check)
+    if (!loaded->annotations.contains(QStringLiteral("check")))
         return failed(err, fail(QStringLiteral("\"%1\" holds no data check: it was saved before reports kept one")
                                     .arg(command.input)));
+    const Result<engine::DataCheck> check = engine::dataCheckOf(loaded->annotations);
+    if (!check)
+        return failed(err, fail(QStringLiteral("\"%1\" is damaged: its data check cannot be read (%2)")
+                                    .arg(command.input, check.message())));
     out << QString::fromUtf8(check->toJsonText());
     out.flush();
     return ExitSuccess;
 }
 
-// Prints each file written on out and each failure on err as they come,
-// then names the files not written.
+// Prints each file written on out and each failure on err as they come;
+// then, on err, the reports that select no visit, the files of an earlier
+// run not written anew, the files not written, a stop, and a last line with
+// the time and the figures, so that a log of the monthly run says how it
+// ended.
 int runBatchCommand(const Command &command, QTextStream &out, QTextStream &err, QDate today,
                     const RunControl &control)
 {
-    Result<std::unique_ptr<data::Database>> database = openDatabase(command);
+    Result<std::unique_ptr<data::Database>> database = openDatabase(command, control);
+    if (!database && database.error().kind == ErrorKind::Cancelled)
+        return stoppedRun(err, control);
     if (!database)
         return failed(err, database.error());
     BatchRequest request;
@@ -467,28 +576,73 @@ int runBatchCommand(const Command &command, QTextStream &out, QTextStream &err, 
     request.area = command.area.value_or(data::AreaFilter::Both);
     request.today = today;
     request.control = control.read;
-    const Result<std::vector<BatchFile>> files = runBatch(**database, request, [&](const BatchFile &file) {
+    const Result<BatchOutcome> outcome = runBatch(**database, request, [&](const BatchFile &file) {
         if (control.readEnded)
             control.readEnded();
         if (file.error)
-            err << withFullStop(file.error->message) << Qt::endl;
+            err << terminalText(withFullStop(file.error->message)) << Qt::endl;
         else
             out << file.path << Qt::endl;
     });
-    if (!files)
-        return failed(err, files.error());
+    if (control.readEnded)
+        control.readEnded();
+    if (!outcome && outcome.error().kind == ErrorKind::Cancelled)
+        return stoppedRun(err, control);
+    if (!outcome)
+        return failed(err, outcome.error());
+
     QStringList notWritten;
-    for (const BatchFile &file : *files)
+    for (const BatchFile &file : outcome->files)
         if (file.error)
             notWritten << file.path;
-    if (notWritten.isEmpty())
-        return ExitSuccess;
-    err << QStringLiteral("%1 of %2 files were not written: %3.")
-               .arg(notWritten.size())
-               .arg(files->size())
-               .arg(notWritten.join(QStringLiteral(", ")))
-        << Qt::endl;
-    return ExitRunError;
+    const qsizetype written = qsizetype(outcome->files.size()) - notWritten.size();
+    const bool empty = !outcome->emptyReports.isEmpty() && !command.allowEmpty;
+    if (empty)
+        err << noVisitsText(outcome->emptyReports, command.from, command.to) << Qt::endl;
+    if (!outcome->earlierFiles.isEmpty()) {
+        const QString text = outcome->earlierFiles.size() == 1
+            ? QStringLiteral("%1 file of an earlier run was not written anew, as its doctor has no visits in the "
+                             "period: %2.")
+            : QStringLiteral("%1 files of an earlier run were not written anew, as their doctors have no visits in "
+                             "the period: %2.");
+        err << terminalText(text.arg(outcome->earlierFiles.size()).arg(outcome->earlierFiles.join(QStringLiteral(", "))))
+            << Qt::endl;
+    }
+    if (!notWritten.isEmpty())
+        err << terminalText(QStringLiteral("%1 of %2 files were not written: %3.")
+                                .arg(notWritten.size())
+                                .arg(outcome->files.size())
+                                .arg(notWritten.join(QStringLiteral(", "))))
+            << Qt::endl;
+    if (outcome->stopped)
+        err << QStringLiteral("Stopped by %1 after %2 of %3 files; the files written stay.")
+                   .arg(signalName(stopSignalOf(control)))
+                   .arg(outcome->files.size())
+                   .arg(outcome->planned)
+            << Qt::endl;
+
+    QString summary = QStringLiteral("Batch %1 to %2 into \"%3\", ended %4: %5 of %6 files written")
+                          .arg(command.from.toString(Qt::ISODate), command.to.toString(Qt::ISODate),
+                               QDir(command.folder).absolutePath(),
+                               QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+                          .arg(written)
+                          .arg(outcome->planned);
+    if (!notWritten.isEmpty())
+        summary += QStringLiteral(", %1 not written").arg(notWritten.size());
+    if (!outcome->emptyReports.isEmpty())
+        summary += QStringLiteral(", %1 %2 no visit")
+                       .arg(outcome->emptyReports.size())
+                       .arg(outcome->emptyReports.size() == 1 ? QStringLiteral("report selects")
+                                                              : QStringLiteral("reports select"));
+    if (outcome->stopped)
+        summary += QStringLiteral(", stopped by %1").arg(signalName(stopSignalOf(control)));
+    err << terminalText(summary + QLatin1Char('.')) << Qt::endl;
+
+    if (outcome->stopped)
+        return stoppedStatus(control);
+    if (!notWritten.isEmpty())
+        return ExitRunError;
+    return empty ? ExitNoVisits : ExitSuccess;
 }
 
 int runConvert(const Command &command, QTextStream &err)
@@ -523,28 +677,33 @@ QString usageText()
     QString text = QStringLiteral(
         "Usage: tarel-report REPORT --from YYYY-MM-DD --to YYYY-MM-DD [--all-doctors | --doctor CODE]\n"
         "                    [--area urban|rural|both] [--database FILE] --output FILE\n"
+        "                    [--check FILE.json] [--allow-empty]\n"
         "       tarel-report REPORT <the same options> --cell NAME --output FILE.csv\n"
         "       tarel-report convert IN.fp3 OUT.pdf|OUT.csv|OUT.xlsx\n"
         "       tarel-report check IN.fp3\n"
         "       tarel-report batch (--month YYYY-MM | --from YYYY-MM-DD --to YYYY-MM-DD) --folder DIR\n"
         "                    [--format xlsx,pdf,csv,fp3] [--each-doctor] [--area urban|rural|both]\n"
-        "                    [--database FILE]\n"
+        "                    [--database FILE] [--allow-empty]\n"
         "\n"
         "Runs a report over the source database (the alias \"pelorida\", or the SQLite\n"
         "file --database FILE, opened read-only) and writes the prepared report; the\n"
         "output's extension chooses the format: .fp3, .pdf, .csv or .xlsx (a workbook).\n"
         "'convert' writes a saved .fp3 report as .pdf, .csv or .xlsx. --check FILE.json\n"
         "also writes the run's data check: how every selected visit was counted, or why\n"
-        "not; 'check' prints the data check a saved .fp3 report keeps. --cell NAME\n"
-        "--output FILE.csv writes, instead of the report, the visits behind its count\n"
-        "cell NAME: one line per visit counted in it, by visit date and RED_BR.\n"
+        "not; the report and its check are written both or neither. 'check' prints the\n"
+        "data check a saved .fp3 report keeps. --cell NAME --output FILE.csv writes,\n"
+        "instead of the report, the visits behind its count cell NAME: one line per\n"
+        "visit counted in it, by visit date and RED_BR. A report that selects no visit\n"
+        "says so on standard error.\n"
         "\n"
         "'batch' writes all six reports of the period into DIR, one file per format,\n"
-        "named <from>_<to>_<report>.<ext>; the morbidity reports are for all doctors\n"
-        "and, with --each-doctor, also for every active doctor, named\n"
-        "<from>_<to>_<report>_<code>.<ext>. It reads every report from one snapshot of\n"
-        "the database, prints each file written, goes on past a file that fails and\n"
-        "then exits 1 naming the files not written.\n"
+        "named <from>_<to>_<report>.<ext> (a morbidity report of one area:\n"
+        "<report>-urban or <report>-rural); the morbidity reports are for all doctors\n"
+        "and, with --each-doctor, also for every doctor with visits in the period,\n"
+        "named <from>_<to>_<report>_<code>.<ext>. It reads every report from one\n"
+        "snapshot of the database, holds a lock on DIR, replaces links there instead\n"
+        "of following them, prints each file written, goes on past a file that fails,\n"
+        "and ends with a summary line on standard error.\n"
         "\n"
         "Reports:\n");
     for (const engine::ReportDefinition &report : engine::reportTable()) {
@@ -562,11 +721,13 @@ QString usageText()
         text += QLatin1Char('\n') + help.mid(start).trimmed() + QLatin1Char('\n');
     text += QStringLiteral(
         "\n"
-        "Progress goes to standard error when it is a terminal. Ctrl-C (SIGINT) stops\n"
-        "a run before its file is written.\n"
+        "Progress goes to standard error when it is a terminal. Ctrl-C (SIGINT), SIGTERM\n"
+        "and SIGHUP stop a run at its next safe point, also while it waits for another\n"
+        "program's lock; nothing half-made is left.\n"
         "\n"
         "Exit status: 0 success, 1 the run failed or a file was not written, 2 usage error,\n"
-        "130 stopped.\n");
+        "3 a batch wrote every file but a report selects no visit (not with --allow-empty),\n"
+        "130 (SIGINT), 143 (SIGTERM), 129 (SIGHUP) stopped.\n");
     return text;
 }
 
@@ -576,7 +737,9 @@ std::variant<Command, Usage> parseCommand(const QStringList &arguments)
     if (!options.parser.parse(QStringList{QStringLiteral("tarel-report")} + arguments))
         return parseError(options, arguments);
     const QCommandLineParser &parser = options.parser;
-    if (parser.isSet(options.help))
+    // --help-all, which the parser lists beside --help, shows the same text:
+    // the tool takes none of Qt's own options.
+    if (parser.isSet(options.help) || parser.isSet(QStringLiteral("help-all")))
         return Command{};
     if (parser.isSet(options.version)) {
         Command command;

@@ -13,15 +13,22 @@
 //   tarel-report batch (--month YYYY-MM | --from YYYY-MM-DD --to YYYY-MM-DD) --folder DIR
 //                [--format xlsx,pdf,csv,fp3] [--each-doctor] [--area ...] [--database FILE]
 //
-// --check FILE.json writes the run's data check beside the report; 'check'
-// prints the data check a saved report keeps. --cell NAME writes the visits
-// behind one count cell of the report as CSV (engine/cellvisits.h).
+// --check FILE.json writes the run's data check beside the report: both
+// paths are checked before the run, and the report and its check are written
+// both or neither; 'check' prints the data check a saved report keeps.
+// --cell NAME writes the visits behind one count cell of the report as CSV
+// (engine/cellvisits.h). A report that selects no visit says so on standard
+// error (--allow-empty: not).
 //
 // Exit codes: 0 success; 1 a run or conversion failed (its message and a full
 // stop on standard error), or a file of a batch was not written; 2 a usage
 // error, including a morbidity report without a doctor choice ("Izberete
-// lekar") and an unknown doctor code; 130 the run was stopped (SIGINT) before
-// its file was written.
+// lekar") and an unknown doctor code; 3 a batch wrote every file, but a
+// report selects no visit (a wrong or stale database gives zeros; not with
+// --allow-empty); 128 + the signal when SIGINT, SIGTERM or SIGHUP stopped the
+// run (130, 143, 129): what was half-made is removed, and a batch keeps the
+// files it wrote and prints its summary. SIGPIPE is ignored: a closed
+// standard output is reported at the end, after every file is written.
 
 #include "engine.h"
 #include "outputs.h"
@@ -31,6 +38,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <variant>
@@ -40,7 +48,7 @@ class QTextStream;
 
 namespace tarel::cli {
 
-enum ExitCode { ExitSuccess = 0, ExitRunError = 1, ExitUsage = 2, ExitCancelled = 130 };
+enum ExitCode { ExitSuccess = 0, ExitRunError = 1, ExitUsage = 2, ExitNoVisits = 3, ExitCancelled = 130 };
 
 // The exit status of a failed command.
 int exitStatus(const Error &error);
@@ -60,6 +68,7 @@ struct Command {
     OutputFormat format = OutputFormat::PreparedFile;
     QString checkOutput; // --check: where the data check goes; empty: nowhere
     QString cell;        // --cell: the count cell whose visits are written instead; empty: the report
+    bool allowEmpty = false; // --allow-empty: a report without visits is no failure or warning
     // Convert, Check
     QString input;
     // Batch
@@ -86,9 +95,12 @@ QString usageText();
 // cancel flag, and a call when the read has ended (before any message or
 // file), so that a progress line can be cleared. A run whose cancel flag is
 // set by the time its file would be written stops without writing it.
+// stopSignal, when given, holds the signal that set the flag (its exit
+// status is 128 + the signal; without one, 130).
 struct RunControl {
     data::ReadControl read;
     std::function<void()> readEnded;
+    const std::atomic<int> *stopSignal = nullptr;
 };
 
 // Runs the parsed command; messages go to err, the help text to out.

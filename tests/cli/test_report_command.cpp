@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -114,6 +115,45 @@ TEST(ReportCommand, UsageErrors)
     // The system's own message stands alone.
     EXPECT_EQ(tool(args("general-medicine --from 2024-01-01 --to 2024-02-01 --output a.csv")).err,
               QStringLiteral("Izberete lekar\n"));
+}
+
+// Values typed on the command line reach the terminal escaped and cut, as
+// values of the data do; --help-all, which the help lists, shows the help.
+TEST(ReportCommand, TypedValuesAreShownEscapedAndCut)
+{
+    const QString escape = QStringLiteral("\x1b[31m");
+    const QStringList dates{QStringLiteral("--from"), QStringLiteral("2024-01-01"), QStringLiteral("--to"),
+                            QStringLiteral("2024-02-01")};
+    struct Case {
+        QStringList arguments;
+        QString message;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("visits-children"), QStringLiteral("--from"), QStringLiteral("2024") + escape,
+          QStringLiteral("--to"), QStringLiteral("2024-02-01"), QStringLiteral("--output"), QStringLiteral("a.csv")},
+         QStringLiteral("'2024\\x1b[31m' is not a date of the form YYYY-MM-DD")},
+        {QStringList{QStringLiteral("no") + escape} + dates, QStringLiteral("Unknown report 'no\\x1b[31m'")},
+        {QStringList{QStringLiteral("general-medicine")} + dates
+             + QStringList{QStringLiteral("--all-doctors"), QStringLiteral("--area"), escape + QStringLiteral("x"),
+                           QStringLiteral("--output"), QStringLiteral("a.csv")},
+         QStringLiteral("'\\x1b[31mx' is not an area: use urban, rural or both")},
+        {QStringList{QStringLiteral("visits-children")} + dates
+             + QStringList{QStringLiteral("--output"), QStringLiteral("a") + escape + QStringLiteral(".txt")},
+         QStringLiteral("The output file 'a\\x1b[31m.txt' must end in .fp3, .pdf, .csv or .xlsx")},
+    };
+    for (const Case &c : cases) {
+        const Outcome outcome = tool(c.arguments);
+        EXPECT_EQ(outcome.exit, ExitUsage);
+        EXPECT_EQ(outcome.err, c.message + QStringLiteral("\nTry 'tarel-report --help'.\n"));
+    }
+    const Outcome long10k = tool({QStringLiteral("visits-children"), QStringLiteral("--from"), QString(10000, u'9'),
+                                  QStringLiteral("--to"), QStringLiteral("2024-02-01")});
+    EXPECT_EQ(long10k.exit, ExitUsage);
+    EXPECT_LT(long10k.err.size(), 200) << long10k.err.size();
+
+    const Outcome helpAll = tool({QStringLiteral("--help-all")});
+    EXPECT_EQ(helpAll.exit, ExitSuccess);
+    EXPECT_EQ(helpAll.out, tool({QStringLiteral("--help")}).out);
 }
 
 TEST(ReportCommand, ParsedCommands)
@@ -332,4 +372,114 @@ TEST_F(ReportCommandRun, CancelledRunWritesNothing)
     EXPECT_EQ(err, QStringLiteral("The run was cancelled.\n"));
     EXPECT_TRUE(readEnded);
     EXPECT_FALSE(QFile::exists(file("cancelled.pdf")));
+}
+
+// Both outputs are checked before the run: a data check that would replace
+// the database, or that names the report's own file through a link, is
+// refused and nothing is written; else both are written.
+TEST_F(ReportCommandRun, OutputsAreCheckedBeforeTheRun)
+{
+    const QString report = file("report.pdf");
+    QStringList run = visitRun(report);
+    ASSERT_TRUE(QFile::link(source.path(), file("database.json")));
+    const Outcome database = tool(run + QStringList{QStringLiteral("--check"), file("database.json")});
+    EXPECT_EQ(database.exit, ExitRunError);
+    EXPECT_EQ(database.err, QStringLiteral("Cannot write \"%1\": it is the source database \"%2\", which is only "
+                                           "read. Choose another file name.\n")
+                                .arg(file("database.json"), source.path()));
+    EXPECT_FALSE(QFile::exists(report));
+
+    ASSERT_TRUE(QFile::link(report, file("own.json")));
+    const Outcome own = tool(run + QStringList{QStringLiteral("--check"), file("own.json")});
+    EXPECT_EQ(own.exit, ExitUsage);
+    EXPECT_EQ(own.err, QStringLiteral("The data check and the report cannot go to the same file\n"));
+    EXPECT_FALSE(QFile::exists(report));
+    EXPECT_TRUE(QFileInfo(file("own.json")).isSymLink());
+
+    const Outcome both = tool(run + QStringList{QStringLiteral("--check"), file("check.json")});
+    ASSERT_EQ(both.exit, ExitSuccess) << both.err.toStdString();
+    EXPECT_TRUE(readAll(report).startsWith("%PDF"));
+    EXPECT_TRUE(readAll(file("check.json")).contains("\"selected\": 2"));
+}
+
+// What the database lacks is named: the database, the table or column, and
+// what the program reads it for.
+TEST_F(ReportCommandRun, MissingTablesAndColumnsAreNamed)
+{
+    struct Case {
+        const char *change;
+        QStringList arguments;
+        const char *says;
+    };
+    const QStringList period{QStringLiteral("--from"), QStringLiteral("2024-01-01"), QStringLiteral("--to"),
+                             QStringLiteral("2024-03-31"), QStringLiteral("--output"), file("out.csv")};
+    const QStringList generalMedicine =
+        QStringList{QStringLiteral("general-medicine"), QStringLiteral("--all-doctors")} + period;
+    const Case cases[] = {
+        {"drop table PREGLEDI1", generalMedicine,
+         "has no table PREGLEDI1 (the visits), which the program reads for the report general-medicine. Check that "
+         "it is the patient-administration program's database."},
+        {"alter table PREGLEDI1 drop column S_DIJA2", generalMedicine,
+         "The table PREGLEDI1 of the database \"%1\" has no column S_DIJA2, which the program reads for the report "
+         "general-medicine."},
+        {"drop table PZO", QStringList{QStringLiteral("visits-children")} + period,
+         "has no table PZO (the institution's particulars), which the program reads for the report visits-children."},
+        {"drop table Lekari",
+         QStringList{QStringLiteral("children"), QStringLiteral("--doctor"), QStringLiteral("L01")} + period,
+         "has no table Lekari (the doctors), which the program reads for the list of doctors."},
+    };
+    for (const Case &c : cases) {
+        SourceDatabase lacking;
+        lacking.addInstitution(QStringLiteral("PZU"));
+        lacking.addDoctor(QStringLiteral("L01"), QStringLiteral("Petrov"), QStringLiteral("Petar"), true);
+        lacking.exec(QString::fromLatin1(c.change));
+        const Outcome outcome = tool(c.arguments + QStringList{QStringLiteral("--database"), lacking.path()});
+        EXPECT_EQ(outcome.exit, ExitRunError) << c.change;
+        EXPECT_TRUE(outcome.err.contains(QString::fromLatin1(c.says).arg(lacking.path())))
+            << c.change << ": " << outcome.err.toStdString();
+        EXPECT_TRUE(outcome.err.contains(u'"' + lacking.path() + u'"')) << c.change;
+    }
+}
+
+// A report that selects no visit (a wrong or stale database gives zeros as
+// a quiet month does) says so, unless that is expected.
+TEST_F(ReportCommandRun, AReportWithoutVisitsSaysSo)
+{
+    QStringList run = visitRun(file("empty.csv"));
+    run[2] = QStringLiteral("2030-01-01");
+    run[4] = QStringLiteral("2030-01-31");
+    const Outcome empty = tool(run);
+    EXPECT_EQ(empty.exit, ExitSuccess);
+    EXPECT_EQ(empty.err, QStringLiteral("The report visits-general-medicine selects no visit from 2030-01-01 to "
+                                        "2030-01-31. Check that the database is the right one and up to date.\n"));
+    EXPECT_TRUE(QFile::exists(file("empty.csv")));
+    EXPECT_EQ(tool(run + QStringList{QStringLiteral("--allow-empty")}).err, QString());
+}
+
+// 'check' tells a report saved without a data check from one whose check
+// is damaged.
+TEST_F(ReportCommandRun, CheckTellsAMissingCheckFromADamagedOne)
+{
+    ASSERT_EQ(tool(visitRun(file("saved.fp3"))).exit, ExitSuccess);
+    const QByteArray saved = readAll(file("saved.fp3"));
+    const qsizetype start = saved.indexOf("  \"check\": ");
+    const qsizetype end = saved.indexOf('\n', start);
+    ASSERT_GT(start, 0);
+    auto variant = [&](const char *name, const QByteArray &line) {
+        QFile out(file(name));
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(saved.left(start) + line + saved.mid(end + 1));
+        return file(name);
+    };
+    const QString none = variant("none.fp3", QByteArray());
+    const QString wrongType = variant("number.fp3", "  \"check\": 5,\n");
+    const QString incomplete = variant("incomplete.fp3", "  \"check\": {\"format\": \"tarel-data-check\"},\n");
+    auto check = [&](const QString &path) { return tool({QStringLiteral("check"), path}); };
+    EXPECT_EQ(check(none).err,
+              QStringLiteral("\"%1\" holds no data check: it was saved before reports kept one.\n").arg(none));
+    EXPECT_EQ(check(wrongType).err,
+              QStringLiteral("Cannot read \"%1\": it is damaged: \"check\" is not an object.\n").arg(wrongType));
+    EXPECT_TRUE(check(incomplete).err.startsWith(
+        QStringLiteral("\"%1\" is damaged: its data check cannot be read (").arg(incomplete)));
+    EXPECT_EQ(check(file("saved.fp3")).exit, ExitSuccess);
 }

@@ -5,6 +5,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -222,9 +223,10 @@ TEST(ReportTool, NothingIsWrittenOverItsSources)
         EXPECT_FALSE(QFile::exists(path(never))) << never;
 }
 
-// Ctrl-C while the run waits for another program's lock ends it cleanly:
-// exit status 130, no file. On a terminal the run shows its progress on
-// standard error; into a pipe it writes nothing there.
+// SIGINT, SIGTERM and SIGHUP while the run waits for another program's lock
+// (which it holds throughout, far beyond the 10 s lock timeout) end the
+// wait at once: exit 128 + the signal, a message, no file and nothing
+// half-made beside it.
 TEST(ReportTool, InterruptAndProgress)
 {
     QTemporaryDir dir;
@@ -237,19 +239,31 @@ TEST(ReportTool, InterruptAndProgress)
                            QStringLiteral("--database"), source.path(), QStringLiteral("--output"), output};
     };
 
+    const struct {
+        int signal;
+        const char *name;
+        int exit;
+    } stops[] = {{SIGINT, "SIGINT", 130}, {SIGTERM, "SIGTERM", 143}, {SIGHUP, "SIGHUP", 129}};
     const QString stopped = dir.filePath(QStringLiteral("stopped.pdf"));
     source.exec(QStringLiteral("BEGIN EXCLUSIVE"));
-    QProcess process;
-    process.start(QStringLiteral(TAREL_REPORT_EXECUTABLE), visits(stopped));
-    ASSERT_TRUE(process.waitForStarted());
-    QThread::msleep(1500); // started, and waiting for the lock
-    ::kill(pid_t(process.processId()), SIGINT);
-    QThread::msleep(300);
+    for (const auto &stop : stops) {
+        SCOPED_TRACE(stop.name);
+        QProcess process;
+        process.start(QStringLiteral(TAREL_REPORT_EXECUTABLE), visits(stopped));
+        ASSERT_TRUE(process.waitForStarted());
+        QThread::msleep(1000); // started, and waiting for the lock
+        QElapsedTimer sinceSignal;
+        sinceSignal.start();
+        ::kill(pid_t(process.processId()), stop.signal);
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_LT(sinceSignal.elapsed(), 3000);
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), stop.exit);
+        EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError())
+                        .contains(QStringLiteral("Stopped by %1: no file was written.").arg(QLatin1String(stop.name))));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
     source.exec(QStringLiteral("COMMIT"));
-    ASSERT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 130) << process.readAllStandardError().toStdString();
-    EXPECT_FALSE(QFile::exists(stopped));
 
     // Into a pipe: no progress (the other tests compare standard error whole).
     const QString piped = dir.filePath(QStringLiteral("piped.csv"));
@@ -341,4 +355,32 @@ TEST(ReportTool, AFullDiskFailsTheRunAndKeepsThePreviousFile)
         EXPECT_EQ(file.readAll(), QByteArray("previous")) << name;
     }
     EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 4);
+
+    // A report and its data check go together: a check that cannot be
+    // written leaves the report as it was too.
+    const QString report = dir.filePath(QStringLiteral("visits.csv"));
+    writeFile(report, "previous");
+    QStringList withCheck = visitsChildren(source.path(), report);
+    withCheck << QStringLiteral("--check") << QDir(folder).filePath(QStringLiteral("check.json"));
+    const ToolRun together = runTool(withCheck);
+    EXPECT_EQ(together.exit, 1);
+    EXPECT_TRUE(together.err.endsWith(QStringLiteral("No space left on device."))) << together.err.toStdString();
+    EXPECT_EQ(digest(report), QCryptographicHash::hash("previous", QCryptographicHash::Sha256));
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("*.partial-*")}, QDir::Files), QStringList());
+
+    // A workbook is made beside its target, not in the temporary folder: a
+    // full temporary folder does not stop it; a full target folder is named
+    // with the system's reason.
+    QProcessEnvironment fullTemporary = QProcessEnvironment::systemEnvironment();
+    fullTemporary.insert(QStringLiteral("TMPDIR"), folder);
+    const QString workbook = dir.filePath(QStringLiteral("visits.xlsx"));
+    const ToolRun beside = runTool(visitsChildren(source.path(), workbook), fullTemporary);
+    EXPECT_EQ(beside.exit, 0) << beside.err.toStdString();
+    EXPECT_TRUE(QFileInfo(workbook).size() > 0);
+    const QString full = QDir(folder).filePath(QStringLiteral("visits.xlsx"));
+    const ToolRun noRoom = runTool(visitsChildren(source.path(), full));
+    EXPECT_EQ(noRoom.exit, 1);
+    EXPECT_TRUE(noRoom.err.contains(QStringLiteral("\"%1\": No space left on device").arg(folder)))
+        << noRoom.err.toStdString();
+    EXPECT_FALSE(QFile::exists(full));
 }
