@@ -2,6 +2,7 @@
 // and one statement of the needed columns that the database engine joins.
 
 #include "database.h"
+#include "serversession.h"
 #include "sourcereading.h"
 
 #include <QSqlQuery>
@@ -63,28 +64,20 @@ std::vector<std::pair<QString, QString>> doctorParameter(const VisitSelection &s
     return texts;
 }
 
-// The expression that tells the visits of a join apart, for the figures.
-Result<QString> rowIdentityOf(const Database &database)
+// The expression that tells the visits of a join apart, for the figures;
+// empty where the engine has none.
+QString rowIdentityOf(const Database &database)
 {
-    switch (database.engine()) {
-    case Engine::SQLite:
+    if (database.engine() == Engine::SQLite)
         return QStringLiteral("pregledi1.rowid");
-    case Engine::PostgreSQL:
-        return QStringLiteral("pregledi1.ctid");
-    case Engine::Other:
-        break;
-    }
-    return fail(QStringLiteral("The data check of a run needs a SQLite or PostgreSQL database"));
+    return serverSessionOf(database.engine())->rowIdentity;
 }
 
 Result<void> fillFigures(Database &database, const VisitSelection &selection, SourceFigures *figures)
 {
     if (!figures)
         return {};
-    const Result<QString> identity = rowIdentityOf(database);
-    if (!identity)
-        return identity.error();
-    Result<SourceFigures> counted = figuresByStatements(database, selection, *identity);
+    Result<SourceFigures> counted = figuresByStatements(database, selection, rowIdentityOf(database));
     if (!counted)
         return counted.error();
     *figures = *counted;
@@ -203,11 +196,14 @@ private:
     // number tell; 0 when unknown.
     qint64 visitEstimate()
     {
+        const QString text = m_database.engine() == Engine::SQLite
+            ? QStringLiteral("select max(rowid) from PREGLEDI1")
+            : serverSessionOf(m_database.engine())->visitEstimate;
+        if (text.isEmpty())
+            return 0;
         QSqlQuery query(m_database.connection());
-        const QString text = m_database.engine() == Engine::PostgreSQL
-            ? QStringLiteral("select cast(coalesce(max(reltuples), 0) as bigint) from pg_class where relname = 'pregledi1'")
-            : QStringLiteral("select max(rowid) from PREGLEDI1");
-        if (query.exec(text) && query.next())
+        query.setForwardOnly(true);
+        if (query.exec(adaptStatement(text, m_database.engine())) && query.next())
             return std::max<qint64>(0, query.value(0).toLongLong());
         return 0;
     }

@@ -1,6 +1,7 @@
 #include "visitsource.h"
 
 #include "database.h"
+#include "serversession.h"
 #include "messagetext.h"
 #include "sourcereading.h"
 
@@ -23,10 +24,10 @@ std::unique_ptr<VisitSource> visitSourceOf(Database &database, VisitSourceKind k
             kind = VisitSourceKind::ProgramJoin;
             break;
         case Engine::PostgreSQL:
-            kind = VisitSourceKind::ServerJoin;
-            break;
+        case Engine::Firebird:
+        case Engine::MySQL:
         case Engine::Other:
-            kind = VisitSourceKind::Statements;
+            kind = VisitSourceKind::ServerJoin;
             break;
         }
     }
@@ -140,12 +141,30 @@ Result<SourceFigures> figuresByStatements(Database &database, const VisitSelecti
         selected << QStringLiteral("and ((%1) or (%2))").arg(urbanVisitCondition(), ruralVisitCondition());
 
     SourceFigures figures;
-    const Result<qint64> repeated = countOf(
-        database, selection,
-        QStringList{QStringLiteral("select count(*) - count(distinct %1)").arg(rowIdentity)} + selected);
-    if (!repeated)
-        return repeated.error();
-    figures.repeatedPersons = *repeated;
+    if (!rowIdentity.isEmpty()) {
+        const Result<qint64> repeated = countOf(
+            database, selection,
+            QStringList{QStringLiteral("select count(*) - count(distinct %1)").arg(rowIdentity)} + selected);
+        if (!repeated)
+            return repeated.error();
+        figures.repeatedPersons = *repeated;
+    } else {
+        // Without an identity of rows: the selected rows less the visits
+        // that at least one of their persons selects (the area conditions
+        // name only osigurenici's columns, so they hold inside a subquery
+        // over osigurenici).
+        const Result<qint64> rows = countOf(database, selection, QStringList{QStringLiteral("select count(*)")} + selected);
+        if (!rows)
+            return rows.error();
+        QStringList visits = QStringList{QStringLiteral("select count(*) from PREGLEDI1")} + visitConditions;
+        const QString area = morbidity ? morbidityFilterLine(false, selection.area)
+                                       : QStringLiteral("and ((%1) or (%2))").arg(urbanVisitCondition(), ruralVisitCondition());
+        visits << QStringLiteral("and exists (select 1 from osigurenici where osigurenici.mb = pregledi1.mb %1)").arg(area);
+        const Result<qint64> distinct = countOf(database, selection, visits);
+        if (!distinct)
+            return distinct.error();
+        figures.repeatedPersons = *rows - *distinct;
+    }
 
     const Result<qint64> unmatched = countOf(
         database, selection,
@@ -172,8 +191,8 @@ Result<SourceFigures> figuresByStatements(Database &database, const VisitSelecti
     dates.setForwardOnly(true);
     const QString datesText = sqlite
         ? QStringLiteral("select typeof(DATA), DATA, count(*) from PREGLEDI1 group by DATA")
-        : QStringLiteral("select 'text', cast(DATA as text), count(*) from PREGLEDI1 group by DATA");
-    if (!dates.exec(datesText))
+        : serverSessionOf(database.engine())->visitDates;
+    if (!dates.exec(adaptStatement(datesText, database.engine())))
         return database.failure(dates.lastError());
     while (dates.next()) {
         const QVariant value = dates.value(1);
