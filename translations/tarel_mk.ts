@@ -580,6 +580,38 @@ names one. The reports can be made without a window with tarel-report, for examp
         <source>the workbook could not be made in the folder &quot;%1&quot;: %2</source>
         <translation>работната книга не можеше да се направи во папката „%1“: %2</translation>
     </message>
+    <message>
+        <source>The database driver &apos;%1&apos; of alias &apos;%2&apos; is not installed: install the package %3</source>
+        <translation>Двигателот на базата на податоци „%1“ за алијасот „%2“ не е инсталиран: инсталирајте го пакетот %3</translation>
+    </message>
+    <message>
+        <source>The alias &apos;%1&apos; names a Firebird database file without a server, and opening it so needs Firebird&apos;s engine, which is not installed: install the package firebird3.0-server-core, or name the server (host) in the alias</source>
+        <translation>Алијасот „%1“ именува датотека со база на податоци Firebird без сервер, а за да се отвори така потребен е моторот на Firebird, кој не е инсталиран: инсталирајте го пакетот firebird3.0-server-core или наведете го серверот (host) во алијасот</translation>
+    </message>
+    <message>
+        <source>The database server of alias &apos;%1&apos; cannot be reached (%2): nothing accepts connections there, or it did not answer within %3 seconds. Check that the server runs and the alias&apos;s host and port (%4)</source>
+        <translation>Серверот на базата на податоци за алијасот „%1“ не може да се достигне (%2): таму ништо не прима врски или не одговори за %3 секунди. Проверете дали серверот работи и дали се точни host и port на алијасот (%4)</translation>
+    </message>
+    <message>
+        <source>The connection to the database server of alias &apos;%1&apos; was lost (%2): the run was stopped and nothing was written. Run it again once the server can be reached</source>
+        <translation>Врската со серверот на базата на податоци за алијасот „%1“ се прекина (%2): извршувањето е запрено и ништо не е запишано. Извршете го повторно кога серверот ќе биде достапен</translation>
+    </message>
+    <message>
+        <source>The database %1 of alias &apos;%2&apos; does not exist on its server. Check the alias&apos;s database (%3)</source>
+        <translation>Базата на податоци %1 за алијасот „%2“ не постои на својот сервер. Проверете ја базата на алијасот (%3)</translation>
+    </message>
+    <message>
+        <source>The database server refused the login of user &apos;%1&apos; to %2: the password is wrong, or the user is not known there or may not read this database (%3). Check the alias&apos;s user and password</source>
+        <translation>Серверот на базата на податоци го одби најавувањето на корисникот „%1“ на %2: лозинката е погрешна, или корисникот не е познат таму или не смее да ја чита оваа база (%3). Проверете ги корисникот и лозинката на алијасот</translation>
+    </message>
+    <message>
+        <source>The ODBC driver &apos;%1&apos; that alias &apos;%2&apos; names is not installed: install its package (odbc-postgresql for PostgreSQL, odbc-mariadb for MariaDB and MySQL, tdsodbc for SQL Server); &apos;odbcinst -q -d&apos; lists the drivers installed (%3)</source>
+        <translation>ODBC-двигателот „%1“ што го именува алијасот „%2“ не е инсталиран: инсталирајте го неговиот пакет (odbc-postgresql за PostgreSQL, odbc-mariadb за MariaDB и MySQL, tdsodbc за SQL Server); „odbcinst -q -d“ ги наведува инсталираните двигатели (%3)</translation>
+    </message>
+    <message>
+        <source>The ODBC data source &apos;%1&apos; of alias &apos;%2&apos; is not defined: define it in /etc/odbc.ini or ~/.odbc.ini (&apos;odbcinst -q -s&apos; lists them), or give a connection string (DRIVER={...};SERVER=...) as the alias&apos;s database (%3)</source>
+        <translation>ODBC-изворот на податоци „%1“ за алијасот „%2“ не е дефиниран: дефинирајте го во /etc/odbc.ini или ~/.odbc.ini („odbcinst -q -s“ ги наведува), или наведете низа за поврзување (DRIVER={...};SERVER=...) како база на алијасот (%3)</translation>
+    </message>
 </context>
 <context>
     <name>tarel::app::DataCheckDialog</name>
