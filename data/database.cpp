@@ -540,6 +540,13 @@ Result<void> Database::requireTable(const SourceTable &table, const QStringList 
     for (const QString &spelling : {name, name.toLower(), name.toUpper()})
         if (record.isEmpty())
             record = connection().record(spelling);
+    // Qt's ODBC driver lists no columns through MariaDB's ODBC driver: there
+    // the table's own statement, which selects no row, tells them.
+    if (record.isEmpty() && m_odbc) {
+        QSqlQuery columnsOf(connection());
+        if (columnsOf.exec(adaptStatement(QStringLiteral("select * from %1 where 1=0").arg(name), m_engine)))
+            record = columnsOf.record();
+    }
     if (m_control->cancelled())
         return cancelledError();
     if (record.isEmpty())
