@@ -6,8 +6,11 @@
 
 #include "visitsource.h"
 
+#include <QByteArray>
+
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace tarel::data {
 
@@ -81,9 +84,35 @@ bool isNonIsoVisitDate(StoredKind kind, QStringView text);
 Result<SourceFigures> figuresByStatements(Database &database, const VisitSelection &selection,
                                           const QString &rowIdentity);
 
+// How the program's join reaches the persons of the visits it reads.
+enum class PersonReading {
+    Estimated,  // by the period's visits against the persons (see ReadPlan)
+    AllPersons, // every insured person read once, joined here
+    PerVisit,   // each visit's persons found by the database through the MB index
+};
+
+// How a SQLite read goes through the tables.
+struct ReadPlan {
+    bool dateIndex = false;       // PREGLEDI1 has an index that starts with DATA
+    bool visitsByIndex = false;   // the period's visits through it, else a scan of PREGLEDI1
+    bool personsPerVisit = false; // each visit's persons through the MB index, else all persons once
+    qint64 persons = 0;           // the persons' rows, as the row numbers tell
+    qint64 visits = 0;            // the visits the read goes through, estimated
+};
+// The plan of a read of that selection over a SQLite database, inside the
+// read transaction that is open on it; nothing for another engine.
+std::optional<ReadPlan> sqliteReadPlan(Database &database, const VisitSelection &selection,
+                                       PersonReading reading = PersonReading::Estimated);
+
+// The smallest text shaped as an ISO date "DDDD-DD-DD" (any digits) at or
+// after a text, and the largest at or before it, comparing UTF-8 bytes as
+// SQLite's BINARY collation does; empty when there is none.
+QByteArray isoShapeAtOrAfter(const QByteArray &text);
+QByteArray isoShapeAtOrBefore(const QByteArray &text);
+
 // The sources behind visitSourceOf.
 std::unique_ptr<VisitSource> makeStatementsSource(Database &database);
 std::unique_ptr<VisitSource> makeServerJoinSource(Database &database);
-std::unique_ptr<VisitSource> makeProgramJoinSource(Database &database);
+std::unique_ptr<VisitSource> makeProgramJoinSource(Database &database, PersonReading persons);
 
 } // namespace tarel::data

@@ -40,6 +40,10 @@ namespace {
 // cancelled run stops inside a long step (a scan that returns few rows).
 constexpr int kStepsBetweenChecks = 100000;
 
+// A visit's persons found through the MB index cost about as much as this
+// many persons read in one pass (docs/performance.md).
+constexpr qint64 kPersonsPerLookup = 4;
+
 QString sqliteMessage(sqlite3 *db) { return QString::fromUtf8(sqlite3_errmsg(db)).simplified(); }
 
 // ---- Statements ------------------------------------------------------------
@@ -90,6 +94,16 @@ std::optional<QString> dateParameter(QDate date)
     if (date.isNull())
         return std::nullopt;
     return QVariant(date).toString();
+}
+
+// Binds the selection's parameters that the statement names: the period's
+// dates and, for the morbidity statement, the doctor's code.
+void bindSelection(Statement &statement, const VisitSelection &selection)
+{
+    statement.bindText(":datumod", dateParameter(selection.from));
+    statement.bindText(":datumdo", dateParameter(selection.to));
+    if (selection.statement == VisitSelection::Statement::Morbidity && selection.doctorCode)
+        statement.bindText(":lekar_s", *selection.doctorCode);
 }
 
 bool isAscii(const unsigned char *bytes, int size)
@@ -358,15 +372,6 @@ qint64 singleInteger(sqlite3 *db, const QString &text)
     return sqlite3_column_int64(statement.get(), 0);
 }
 
-QString singleText(sqlite3 *db, const QString &text)
-{
-    Statement statement;
-    if (!statement.prepare(db, text) || statement.step() != SQLITE_ROW)
-        return {};
-    std::u16string buffer;
-    return columnText(statement.get(), 0, buffer).toString();
-}
-
 // Whether PREGLEDI1 has an index that starts with DATA (on every row).
 bool hasDateIndex(sqlite3 *db)
 {
@@ -376,23 +381,207 @@ bool hasDateIndex(sqlite3 *db)
         > 0;
 }
 
+// ---- The period's visits ---------------------------------------------------
+
+// The texts shaped as an ISO date, "DDDD-DD-DD" (any digits), are searched in
+// the DATA index past the other texts a visit date can hold ("15.03.2024",
+// "2024-3-5"): from a text that is not so shaped, the next (or previous) text
+// that could be is computed, so that one seek skips every text between them.
+// Texts compare by their UTF-8 bytes, as the BINARY collation does.
+constexpr char kIsoShape[] = "9999-99-99";
+constexpr int kIsoLength = 10;
+
+bool fitsShape(int i, char c) { return kIsoShape[i] == '-' ? c == '-' : (c >= '0' && c <= '9'); }
+
+// The prefix of `text` of that length with its last digit that can be raised
+// (or lowered) moved by one, filled with the smallest (largest) shape after
+// it; empty when there is none.
+QByteArray steppedPrefix(const QByteArray &text, int length, bool up)
+{
+    for (int j = length - 1; j >= 0; --j) {
+        if (kIsoShape[j] == '-' || text[j] == (up ? '9' : '0'))
+            continue;
+        QByteArray result = text.left(j) + char(text[j] + (up ? 1 : -1));
+        for (int k = j + 1; k < kIsoLength; ++k)
+            result += kIsoShape[k] == '-' ? '-' : (up ? '0' : '9');
+        return result;
+    }
+    return {};
+}
+
+QByteArray filled(const QByteArray &prefix, bool smallest)
+{
+    QByteArray result = prefix;
+    for (int k = int(prefix.size()); k < kIsoLength; ++k)
+        result += kIsoShape[k] == '-' ? '-' : (smallest ? '0' : '9');
+    return result;
+}
+
+} // namespace
+
+QByteArray isoShapeAtOrAfter(const QByteArray &text)
+{
+    for (int i = 0; i < kIsoLength; ++i) {
+        if (i >= text.size())
+            return filled(text, true);
+        const char c = text[i];
+        if (fitsShape(i, c))
+            continue;
+        if (quint8(c) < quint8(kIsoShape[i] == '-' ? '-' : '0'))
+            return filled(text.left(i), true);
+        return steppedPrefix(text, i, true);
+    }
+    return text.size() == kIsoLength ? text : steppedPrefix(text, kIsoLength, true);
+}
+
+QByteArray isoShapeAtOrBefore(const QByteArray &text)
+{
+    for (int i = 0; i < kIsoLength; ++i) {
+        if (i >= text.size())
+            return steppedPrefix(text, i, false);
+        const char c = text[i];
+        if (fitsShape(i, c))
+            continue;
+        if (quint8(c) > quint8(kIsoShape[i] == '-' ? '-' : '9'))
+            return filled(text.left(i), false);
+        return steppedPrefix(text, i, false);
+    }
+    return text.left(kIsoLength);
+}
+
+namespace {
+
+// The first (or last) visit date that is an ISO text of a real day, through
+// the DATA index: a seek per shaped text that is no real day ("2024-02-30",
+// "2024-03-15 10:00"), one seek past each run of other texts. Nothing after
+// a few hundred seeks.
+std::optional<int> outermostIsoDay(sqlite3 *db, bool first)
+{
+    Statement seek;
+    if (!seek.prepare(db, first ? QStringLiteral("select DATA from PREGLEDI1 where DATA >= ?1 and DATA < x'' "
+                                                 "order by DATA limit 1")
+                                : QStringLiteral("select DATA from PREGLEDI1 where DATA <= ?1 and DATA > '' "
+                                                 "order by DATA desc limit 1")))
+        return std::nullopt;
+    QByteArray bound = first ? isoShapeAtOrAfter(QByteArray()) : QByteArray("9999-99-99");
+    for (int attempt = 0; attempt < 256 && !bound.isEmpty(); ++attempt) {
+        sqlite3_reset(seek.get());
+        sqlite3_bind_text(seek.get(), 1, bound.constData(), int(bound.size()), SQLITE_TRANSIENT);
+        if (seek.step() != SQLITE_ROW || sqlite3_column_type(seek.get(), 0) != SQLITE_TEXT)
+            return std::nullopt;
+        const QByteArray found(reinterpret_cast<const char *>(sqlite3_column_text(seek.get(), 0)),
+                               sqlite3_column_bytes(seek.get(), 0));
+        int day = 0;
+        if (parseIsoDay(QString::fromLatin1(found), &day))
+            return day;
+        // Past the text found: the next shape, or, for a shaped text that is
+        // no real day, the shape one step beyond it.
+        bound = first ? isoShapeAtOrAfter(found) : isoShapeAtOrBefore(found);
+        if (bound == found)
+            bound = steppedPrefix(found, kIsoLength, first);
+    }
+    return std::nullopt;
+}
+
 // The share of the visits the period covers, from the first and last ISO
-// visit date the DATA index gives (both read in a few page reads); 1 when
-// there is no such index or the dates are not ISO texts.
+// visit date the DATA index gives; 1 when there is no such index or no ISO
+// visit date.
 double periodShare(sqlite3 *db, bool dateIndex, QDate from, QDate to)
 {
     if (!dateIndex || !from.isValid() || !to.isValid())
         return 1;
-    // Texts sort after every number and before every blob.
-    const QString range = QStringLiteral("select DATA from PREGLEDI1 where DATA > '' and DATA < x'' order by DATA %1 "
-                                         "limit 1");
-    int first = 0, last = 0;
-    if (!parseIsoDay(singleText(db, range.arg(QLatin1String("asc"))), &first)
-        || !parseIsoDay(singleText(db, range.arg(QLatin1String("desc"))), &last) || last < first)
+    const std::optional<int> first = outermostIsoDay(db, true);
+    const std::optional<int> last = outermostIsoDay(db, false);
+    if (!first || !last || *last < *first)
         return 1;
-    const int start = std::max(first, dayNumberOf(from));
-    const int end = std::min(last, dayNumberOf(to));
-    return end < start ? 0 : double(end - start + 1) / double(last - first + 1);
+    const int start = std::max(*first, dayNumberOf(from));
+    const int end = std::min(*last, dayNumberOf(to));
+    return end < start ? 0 : double(end - start + 1) / double(*last - *first + 1);
+}
+
+// Whether osigurenici has an index that starts with MB in its BINARY
+// collation (on every row), through which a visit's persons are found.
+bool hasPersonIndex(sqlite3 *db)
+{
+    return singleInteger(db, QStringLiteral("select count(*) from pragma_index_list('osigurenici') as l, "
+                                            "pragma_index_xinfo(l.name) as i where i.seqno = 0 and i.name = 'MB' "
+                                            "collate nocase and i.coll = 'BINARY' and l.partial = 0"))
+        > 0;
+}
+
+// The period's condition for a scan of the visits: the statement's own, with
+// DATA's affinity taken off ("+DATA"). Compared with a bound text, a column of
+// numeric affinity has that affinity applied to the text on every row (a try
+// at reading it as a number); the bound dates are ISO texts, which never read
+// as numbers and stay texts, so without the affinity every row compares the
+// same, in DATA's own collation, and the scan takes a tenth less time.
+QString scannedPeriodCondition()
+{
+    QString condition = periodCondition();
+    return condition.replace(QLatin1String("WHERE DATA "), QLatin1String("WHERE +DATA "));
+}
+
+// The period's visits (by the period alone), counted through the DATA index
+// up to a limit: a read of at most that many entries of the index.
+qint64 periodVisitsUpTo(sqlite3 *db, const VisitSelection &selection, qint64 limit)
+{
+    Statement statement;
+    if (!statement.prepare(db, QStringLiteral("select count(*) from (select 1 from PREGLEDI1\n%1\nlimit %2)")
+                                   .arg(periodCondition())
+                                   .arg(limit)))
+        return limit;
+    bindSelection(statement, selection);
+    return statement.step() == SQLITE_ROW ? sqlite3_column_int64(statement.get(), 0) : limit;
+}
+
+// The rows of a table, as the span of its row numbers tells (a few page
+// reads; counting would read the table).
+qint64 rowSpan(sqlite3 *db, const char *table)
+{
+    const qint64 first = singleInteger(db, QStringLiteral("select min(rowid) from %1").arg(QLatin1String(table)));
+    const qint64 last = singleInteger(db, QStringLiteral("select max(rowid) from %1").arg(QLatin1String(table)));
+    return last >= first ? last - first + 1 : 0;
+}
+
+ReadPlan planOf(sqlite3 *db, const VisitSelection &selection, PersonReading reading)
+{
+    ReadPlan plan;
+    // The persons' span is bounded by what the file can hold (a row takes at
+    // least 8 bytes) and by 4 million: a larger table grows as read.
+    const qint64 fileRows = singleInteger(db, QStringLiteral("PRAGMA page_count"))
+        * singleInteger(db, QStringLiteral("PRAGMA page_size")) / 8;
+    plan.persons = std::min({rowSpan(db, "osigurenici"), fileRows, qint64(1) << 22});
+    const qint64 visits = rowSpan(db, "PREGLEDI1");
+    plan.dateIndex = hasDateIndex(db);
+    // Short periods read the visits through the DATA index; the rest scans
+    // the table, which reads each page once (visits stored out of date order
+    // would make the index read pages many times).
+    const double share = periodShare(db, plan.dateIndex, selection.from, selection.to);
+    plan.visitsByIndex = plan.dateIndex && share < 0.5;
+    plan.visits = plan.visitsByIndex ? qint64(double(visits) * share) : visits;
+    switch (reading) {
+    case PersonReading::AllPersons:
+        break;
+    case PersonReading::PerVisit:
+        plan.personsPerVisit = true;
+        break;
+    case PersonReading::Estimated: {
+        // A visit's persons found through the index cost about as much as
+        // kPersonsPerLookup persons read in one pass: the index is taken for
+        // fewer visits than persons / kPersonsPerLookup, as counted through
+        // the DATA index (only where the span of the dates leaves it open).
+        const qint64 limit = plan.persons / kPersonsPerLookup;
+        if (!plan.visitsByIndex || !hasPersonIndex(db) || plan.visits > 4 * limit)
+            break;
+        const qint64 counted = periodVisitsUpTo(db, selection, limit);
+        if (counted < limit) {
+            plan.personsPerVisit = true;
+            plan.visits = counted;
+        }
+        break;
+    }
+    }
+    return plan;
 }
 
 // A value of a row kept beyond the row (SQLite's own copy of it).
@@ -521,7 +710,7 @@ sqlite3 *handleOf(Database &database)
 
 class ProgramJoinSource final : public VisitSource {
 public:
-    explicit ProgramJoinSource(Database &database) : m_database(database) {}
+    ProgramJoinSource(Database &database, PersonReading persons) : m_database(database), m_persons(persons) {}
 
     Result<void> read(const VisitSelection &selection, VisitFields fields, const VisitSink &sink,
                       const ReadControl &control, SourceFigures *figures) override
@@ -541,6 +730,12 @@ public:
         if (!readableHere(db, fields))
             return makeStatementsSource(m_database)->read(selection, fields, sink, control, figures);
         Run run(db, connection, selection, fields, control, figures);
+        run.plan(m_persons);
+        if (run.personsPerVisit()) {
+            if (Result<void> counted = run.countVisitDates(); !counted)
+                return counted;
+            return run.readJoinedVisits(sink);
+        }
         if (Result<void> loaded = run.loadPersons(); !loaded)
             return loaded;
         if (Result<void> counted = run.countVisitDates(); !counted)
@@ -570,29 +765,25 @@ private:
                 else if (entry.field != FieldCitizenNumber)
                     m_visitFields.push_back(&entry);
             }
+            m_personTexts.resize(m_personFields.size());
+            m_visitTexts.resize(m_visitFields.size() + 1);
         }
+
+        // Decides how the visits and their persons are read: the visits
+        // through the DATA index for a short period, else by a scan; the
+        // persons all at once, or each visit's through the MB index when the
+        // period has few visits against the persons (see planOf).
+        void plan(PersonReading reading)
+        {
+            m_plan = planOf(m_db, m_selection, reading);
+            m_firstVisit = singleInteger(m_db, QStringLiteral("select min(rowid) from PREGLEDI1"));
+            m_ticker.setEstimate(m_plan.personsPerVisit ? m_plan.visits : m_plan.persons + m_plan.visits);
+        }
+        bool personsPerVisit() const { return m_plan.personsPerVisit; }
 
         Result<void> loadPersons()
         {
-            m_personTexts.resize(m_personFields.size());
-            // The rows, as the span of the row numbers tells (a few page
-            // reads; counting would read the table). For the persons' table
-            // the span is bounded by what the file can hold (a row takes at
-            // least 8 bytes) and by 4 million: a larger table grows as read.
-            const auto span = [&](const char *table) {
-                const qint64 first = singleInteger(m_db, QStringLiteral("select min(rowid) from %1").arg(QLatin1String(table)));
-                const qint64 last = singleInteger(m_db, QStringLiteral("select max(rowid) from %1").arg(QLatin1String(table)));
-                return last >= first ? last - first + 1 : 0;
-            };
-            const qint64 fileRows = singleInteger(m_db, QStringLiteral("PRAGMA page_count"))
-                * singleInteger(m_db, QStringLiteral("PRAGMA page_size")) / 8;
-            const qint64 persons = std::min({span("osigurenici"), fileRows, qint64(1) << 22});
-            m_firstVisit = singleInteger(m_db, QStringLiteral("select min(rowid) from PREGLEDI1"));
-            const qint64 visits = span("PREGLEDI1");
-            m_dateIndex = hasDateIndex(m_db);
-            m_share = periodShare(m_db, m_dateIndex, m_selection.from, m_selection.to);
-            m_ticker.setEstimate(persons + qint64(double(visits) * (byIndex() ? m_share : 1.0)));
-            m_persons.reserve(persons);
+            m_persons.reserve(m_plan.persons);
 
             // MB, the settlement code where the area or the figures need it
             // (else a constant that reads as a code), then the values.
@@ -642,7 +833,7 @@ private:
         {
             if (!m_figures)
                 return {};
-            if (!m_dateIndex)
+            if (!m_plan.dateIndex)
                 return countVisitDatesGrouped();
             Statement first, next, rows;
             for (auto [statement, text] : {std::pair{&first, "select DATA from PREGLEDI1 where DATA is not null order by "
@@ -706,27 +897,17 @@ private:
 
         Result<void> readVisits(const VisitSink &sink)
         {
-            // rowid, MB, then the visit's other fields; the conditions as the
-            // statement writes them.
+            // rowid, MB, then the visit's other fields.
             QStringList columns{QStringLiteral("rowid"), QStringLiteral("MB")};
             for (const NamedField *entry : m_visitFields)
                 columns << QString::fromUtf16(entry->name);
-            QStringList lines{QStringLiteral("select %1 from PREGLEDI1%2")
-                                  .arg(columns.join(QStringLiteral(", ")),
-                                       byIndex() ? QString() : QStringLiteral(" not indexed")),
-                              periodCondition()};
-            if (m_morbidity) {
-                lines << kindCondition();
-                if (m_selection.doctorCode)
-                    lines << morbidityFilterLine(true, AreaFilter::Both);
-            }
             Statement statement;
-            if (Result<void> prepared = statement.prepare(m_db, lines.join(QLatin1Char('\n'))); !prepared)
+            if (Result<void> prepared = prepareVisits(
+                    statement, QStringLiteral("select %1 from PREGLEDI1%2")
+                                   .arg(columns.join(QStringLiteral(", ")),
+                                        byIndex() ? QString() : QStringLiteral(" not indexed")));
+                !prepared)
                 return prepared;
-            statement.bindText(":datumod", dateParameter(m_selection.from));
-            statement.bindText(":datumdo", dateParameter(m_selection.to));
-            if (m_morbidity && m_selection.doctorCode)
-                statement.bindText(":lekar_s", *m_selection.doctorCode);
 
             // The visits go in batches: a batch's rows are copied out of the
             // statement (their texts as the SQL layer reads them), the slots
@@ -779,8 +960,100 @@ private:
             return {};
         }
 
+        // The visits each joined with its persons by SQLite, through the MB
+        // index: a LEFT JOIN on the statements' own join condition, so that a
+        // visit without a person comes as one row without one (its person's
+        // MB is NULL, which a matched person's never is). A visit's rows come
+        // one after the other, as the visits are the join's outer loop.
+        Result<void> readJoinedVisits(const VisitSink &sink)
+        {
+            QStringList columns{QStringLiteral("pregledi1.rowid"), QStringLiteral("osigurenici.MB is not null"),
+                                m_areaMatters || m_figures ? QStringLiteral("osigurenici.MESTO_S") : QStringLiteral("0"),
+                                QStringLiteral("pregledi1.MB")};
+            for (const NamedField *entry : m_visitFields)
+                columns << QStringLiteral("pregledi1.") + QString::fromUtf16(entry->name);
+            for (const NamedField *entry : m_personFields)
+                columns << QStringLiteral("osigurenici.") + QString::fromUtf16(entry->name);
+            Statement statement;
+            if (Result<void> prepared = prepareVisits(
+                    statement, QStringLiteral("select %1 from PREGLEDI1%2 left join osigurenici on osigurenici.mb = "
+                                              "pregledi1.mb")
+                                   .arg(columns.join(QStringLiteral(", ")),
+                                        byIndex() ? QString() : QStringLiteral(" not indexed")));
+                !prepared)
+                return prepared;
+            constexpr int kFirstVisitField = 4;
+            const int firstPersonField = kFirstVisitField + int(m_visitFields.size());
+            qint64 visit = 0;
+            bool started = false;
+            qint64 rows = 0; // the visit's rows handed over
+            int status;
+            while ((status = statement.step()) == SQLITE_ROW) {
+                sqlite3_stmt *row = statement.get();
+                const qint64 rowid = sqlite3_column_int64(row, 0);
+                if (!started || rowid != visit) {
+                    if (m_figures && rows > 1)
+                        m_figures->repeatedPersons += rows - 1;
+                    started = true;
+                    visit = rowid;
+                    rows = 0;
+                    if (!byIndex())
+                        m_ticker.setRows(rowid - m_firstVisit);
+                    if (!m_ticker.row())
+                        return cancelledError();
+                }
+                if (sqlite3_column_int(row, 1) == 0) {
+                    if (m_figures)
+                        ++m_figures->unmatchedVisits;
+                    continue;
+                }
+                const quint8 flags = settlementFlags(row, 2);
+                const bool hasCode = flags & HasSettlement;
+                if (m_figures && m_areaMatters && !hasCode)
+                    ++m_figures->noSettlementCode;
+                if (!selected(hasCode, flags & UrbanCode))
+                    continue;
+                if (m_fields & FieldCitizenNumber)
+                    m_record.citizenNumber = columnText(row, 3, m_visitTexts.back());
+                for (std::size_t i = 0; i < m_visitFields.size(); ++i)
+                    m_record.*m_visitFields[i]->member = columnText(row, kFirstVisitField + int(i), m_visitTexts[i]);
+                for (std::size_t i = 0; i < m_personFields.size(); ++i)
+                    m_record.*m_personFields[i]->member =
+                        columnText(row, firstPersonField + int(i), m_personTexts[i]);
+                m_record.urban = !m_morbidity && (flags & UrbanCode);
+                if (Result<void> taken = sink(m_record); !taken)
+                    return namedVisit(taken.error(), rowid);
+                ++rows;
+            }
+            if (status != SQLITE_DONE)
+                return m_connection.stepError();
+            if (m_figures && rows > 1)
+                m_figures->repeatedPersons += rows - 1;
+            m_ticker.report();
+            if (m_ticker.cancelled())
+                return cancelledError();
+            return {};
+        }
+
     private:
         static constexpr std::size_t kBatch = 64;
+
+        // Prepares the visits' read: the select clause given, then the
+        // conditions on the visit table as the statement writes them, with
+        // the selection's parameters bound.
+        Result<void> prepareVisits(Statement &statement, const QString &select) const
+        {
+            QStringList lines{select, byIndex() ? periodCondition() : scannedPeriodCondition()};
+            if (m_morbidity) {
+                lines << kindCondition();
+                if (m_selection.doctorCode)
+                    lines << morbidityFilterLine(true, AreaFilter::Both);
+            }
+            if (Result<void> prepared = statement.prepare(m_db, lines.join(QLatin1Char('\n'))); !prepared)
+                return prepared;
+            bindSelection(statement, m_selection);
+            return {};
+        }
         static constexpr std::size_t kAhead = 8; // entries fetched ahead of the join
 
         // A visit row copied out of the statement.
@@ -860,9 +1133,7 @@ private:
             return true;
         }
 
-        // Short periods read the visits through the DATA index; the rest
-        // scans the table, which reads each page once.
-        bool byIndex() const { return m_share < 0.5; }
+        bool byIndex() const { return m_plan.visitsByIndex; }
 
         // The sink's error with the line that names the visit, read again by
         // its rowid.
@@ -898,19 +1169,28 @@ private:
         std::vector<Match> m_matches;
         VisitRecord m_record;
         std::vector<std::u16string> m_personTexts;
+        std::vector<std::u16string> m_visitTexts;
         qint64 m_firstVisit = 0;
-        bool m_dateIndex = false;
-        double m_share = 1;
+        ReadPlan m_plan;
     };
 
     Database &m_database;
+    PersonReading m_persons;
 };
 
 } // namespace
 
-std::unique_ptr<VisitSource> makeProgramJoinSource(Database &database)
+std::unique_ptr<VisitSource> makeProgramJoinSource(Database &database, PersonReading persons)
 {
-    return std::make_unique<ProgramJoinSource>(database);
+    return std::make_unique<ProgramJoinSource>(database, persons);
+}
+
+std::optional<ReadPlan> sqliteReadPlan(Database &database, const VisitSelection &selection, PersonReading reading)
+{
+    sqlite3 *db = handleOf(database);
+    if (!db)
+        return std::nullopt;
+    return planOf(db, selection, reading);
 }
 
 } // namespace tarel::data

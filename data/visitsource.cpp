@@ -33,8 +33,12 @@ std::unique_ptr<VisitSource> visitSourceOf(Database &database, VisitSourceKind k
     }
     switch (kind) {
     case VisitSourceKind::ProgramJoin:
+    case VisitSourceKind::ProgramJoinAllPersons:
+    case VisitSourceKind::ProgramJoinPerVisit:
         if (database.engine() == Engine::SQLite)
-            return makeProgramJoinSource(database);
+            return makeProgramJoinSource(database, kind == VisitSourceKind::ProgramJoinAllPersons ? PersonReading::AllPersons
+                                                       : kind == VisitSourceKind::ProgramJoinPerVisit ? PersonReading::PerVisit
+                                                                                                      : PersonReading::Estimated);
         return makeServerJoinSource(database);
     case VisitSourceKind::ServerJoin:
         return makeServerJoinSource(database);

@@ -123,7 +123,10 @@ enum class VisitSourceKind {
     Automatic,   // SQLite: ProgramJoin; PostgreSQL: ServerJoin; any other engine: Statements
     Statements,  // the statements as written (every column), through the SQL layer
     ServerJoin,  // one statement of the needed columns for all passes, joined by the database engine
-    ProgramJoin, // SQLite only: both tables read once through the SQLite C interface and joined here
+    ProgramJoin, // SQLite only: the tables read through the SQLite C interface and joined here, the
+                 // persons all at once or each visit's through the MB index, by the period's visits
+    ProgramJoinAllPersons, // ProgramJoin, every insured person read once
+    ProgramJoinPerVisit,   // ProgramJoin, each visit's persons through the MB index
 };
 
 // Whether the visit and person tables have every column a read of the

@@ -5,6 +5,7 @@
 #include "database.h"
 #include "figuresdata.h"
 #include "persontable.h"
+#include "sourcereading.h"
 #include "sourcedatabase.h"
 #include "visitsource.h"
 
@@ -15,6 +16,10 @@ namespace fixture = tarel::testing;
 using fixture::SourceDatabase;
 
 namespace {
+
+constexpr data::VisitSourceKind kSources[] = {data::VisitSourceKind::Statements, data::VisitSourceKind::ServerJoin,
+                                              data::VisitSourceKind::ProgramJoinAllPersons,
+                                              data::VisitSourceKind::ProgramJoinPerVisit};
 
 TEST(SourceFigures, KnownValuesOnEverySource)
 {
@@ -30,8 +35,7 @@ TEST(SourceFigures, KnownValuesOnEverySource)
     data::Database &database = **opened;
 
     for (const fixture::FigureCase &c : fixture::figureCases(3))
-        for (data::VisitSourceKind kind : {data::VisitSourceKind::Statements, data::VisitSourceKind::ServerJoin,
-                                           data::VisitSourceKind::ProgramJoin}) {
+        for (data::VisitSourceKind kind : kSources) {
             data::SourceFigures figures;
             const Result<void> read = data::visitSourceOf(database, kind)->read(
                 c.selection, data::FieldBirthDate, [](const data::VisitRecord &) -> Result<void> { return {}; },
@@ -43,9 +47,6 @@ TEST(SourceFigures, KnownValuesOnEverySource)
             EXPECT_EQ(figures.nonIsoVisitDates, c.figures.nonIsoVisitDates) << c.what << ", source " << int(kind);
         }
 }
-
-constexpr data::VisitSourceKind kSources[] = {data::VisitSourceKind::Statements, data::VisitSourceKind::ServerJoin,
-                                              data::VisitSourceKind::ProgramJoin};
 
 // The rows of January 2024's visit statements, counted.
 Result<qint64> countRows(data::Database &database, data::VisitSourceKind kind, const data::ReadControl &control = {})
@@ -169,6 +170,85 @@ TEST(PersonTable, FindsEveryEntryOfAKeyAsItGrows)
     EXPECT_EQ(found("01011", true), std::vector<std::string>{"blob"});
     EXPECT_EQ(found("0101", false), std::vector<std::string>{});
     EXPECT_EQ(found("", false), std::vector<std::string>{});
+}
+
+} // namespace
+
+namespace {
+
+// The texts shaped as ISO dates around other texts a visit date holds: the
+// next shape at or after a text and the last one at or before it.
+TEST(IsoShapes, NextAndPreviousShapeOfAText)
+{
+    struct Case {
+        const char *text, *after, *before; // "" for none
+    };
+    const Case cases[] = {
+        {"", "0000-00-00", ""},
+        {"2024-03-15", "2024-03-15", "2024-03-15"},
+        {"2024-03-15 10:00", "2024-03-16", "2024-03-15"},
+        {"01.05.2025", "0100-00-00", "0099-99-99"},
+        {"31.12.2024", "3100-00-00", "3099-99-99"},
+        {"2024-2-3", "2024-20-00", "2024-19-99"},
+        {"2024-", "2024-00-00", "2023-99-99"},
+        {"2019-9x", "2020-00-00", "2019-99-99"},
+        {"abc", "", "9999-99-99"},
+        {"\xd0\x9f" "2024", "", "9999-99-99"}, // a Cyrillic letter first
+        {"9999-99-99", "9999-99-99", "9999-99-99"},
+        {"9999-99-99 x", "", "9999-99-99"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(data::isoShapeAtOrAfter(c.text), QByteArray(c.after)) << c.text;
+        EXPECT_EQ(data::isoShapeAtOrBefore(c.text), QByteArray(c.before)) << c.text;
+    }
+}
+
+// How a read goes through a database whose visits span two years, with
+// visit dates in other forms ("DD.MM.YYYY", a time, a day that does not
+// exist) sorting before and after the ISO dates: a month or a day is read
+// through the DATA index with each visit's persons through the MB index, a
+// year and a half by a scan with all persons; without the MB index the
+// persons are all read; with no ISO date at all, the table is scanned.
+TEST(ReadPlans, ThePeriodsVisitsAgainstThePersonsChooseTheWay)
+{
+    SourceDatabase source;
+    source.exec(QStringLiteral(
+        "with recursive n(i) as (select 0 union all select i + 1 from n where i < 14599) "
+        "insert into PREGLEDI1 (MB, VidNaUsluga, DATA) select printf('%013d', i % 2000), '1', "
+        "date('2024-01-01', '+' || (i % 730) || ' days') from n"));
+    source.exec(QStringLiteral(
+        "with recursive n(i) as (select 0 union all select i + 1 from n where i < 1999) "
+        "insert into osigurenici (MB, DAT_R, MESTO_S) select printf('%013d', i), '1980-01-01', 400017 from n"));
+    for (int day = 1; day <= 28; ++day)
+        source.exec(QStringLiteral("insert into PREGLEDI1 (MB, DATA) values ('x', '%1.03.2024'), ('x', '2023-02-%1 "
+                                   "10:00'), ('x', '2026-02-30')")
+                        .arg(day, 2, 10, QLatin1Char('0')));
+    for (const QString &statement : data::sourceIndexStatements())
+        source.exec(statement);
+    auto opened = data::Database::open(data::sqliteFile(source.path()));
+    ASSERT_TRUE(opened.ok()) << opened.message().toStdString();
+    data::Database &database = **opened;
+
+    auto planOf = [&](QDate from, QDate to) {
+        data::VisitSelection selection;
+        selection.from = from;
+        selection.to = to;
+        const data::ReadTransaction transaction(database);
+        return data::sqliteReadPlan(database, selection).value_or(data::ReadPlan{});
+    };
+    const data::ReadPlan day = planOf(QDate(2024, 5, 2), QDate(2024, 5, 2));
+    EXPECT_TRUE(day.visitsByIndex && day.personsPerVisit);
+    EXPECT_EQ(day.visits, 20);
+    const data::ReadPlan month = planOf(QDate(2024, 5, 1), QDate(2024, 5, 31));
+    EXPECT_TRUE(month.visitsByIndex && !month.personsPerVisit); // 620 visits against 2,000 persons
+    EXPECT_EQ(month.persons, 2000);
+    const data::ReadPlan span = planOf(QDate(2024, 1, 1), QDate(2025, 6, 30));
+    EXPECT_FALSE(span.visitsByIndex || span.personsPerVisit);
+
+    source.exec(QStringLiteral("drop index osigurenici_mb"));
+    EXPECT_FALSE(planOf(QDate(2024, 5, 2), QDate(2024, 5, 2)).personsPerVisit);
+    source.exec(QStringLiteral("update PREGLEDI1 set DATA = strftime('%d.%m.%Y', DATA) where DATA like '____-__-__'"));
+    EXPECT_FALSE(planOf(QDate(2024, 5, 2), QDate(2024, 5, 2)).visitsByIndex);
 }
 
 } // namespace

@@ -26,7 +26,11 @@ using tarel::testing::SourceDatabase;
 namespace {
 
 constexpr VisitSourceKind kSources[] = {VisitSourceKind::Statements, VisitSourceKind::ServerJoin,
-                                        VisitSourceKind::ProgramJoin};
+                                        VisitSourceKind::ProgramJoin, VisitSourceKind::ProgramJoinAllPersons,
+                                        VisitSourceKind::ProgramJoinPerVisit};
+// The ways compared with the statements as written.
+constexpr VisitSourceKind kOtherSources[] = {VisitSourceKind::ServerJoin, VisitSourceKind::ProgramJoinAllPersons,
+                                             VisitSourceKind::ProgramJoinPerVisit};
 
 const char *nameOf(VisitSourceKind kind)
 {
@@ -37,6 +41,10 @@ const char *nameOf(VisitSourceKind kind)
         return "server join";
     case VisitSourceKind::ProgramJoin:
         return "program join";
+    case VisitSourceKind::ProgramJoinAllPersons:
+        return "program join, all persons";
+    case VisitSourceKind::ProgramJoinPerVisit:
+        return "program join, persons per visit";
     case VisitSourceKind::Automatic:
         break;
     }
@@ -244,7 +252,7 @@ TEST_P(SourceEquivalence, EverySourceReadsTheSameRecordsAndFigures)
             sawUnmatched |= reference.unmatchedVisits > 0;
             sawNoCode |= reference.noSettlementCode > 0;
             sawNonIso |= reference.nonIsoVisitDates > 0;
-            for (VisitSourceKind kind : {VisitSourceKind::ServerJoin, VisitSourceKind::ProgramJoin}) {
+            for (VisitSourceKind kind : kOtherSources) {
                 SCOPED_TRACE(nameOf(kind));
                 QString error;
                 data::SourceFigures figures;
@@ -327,7 +335,7 @@ TEST(SourceEquivalence, OtherDeclarationsKeepTheStatementsMeaning)
         QString error;
         const QStringList expected = recordsOf(*database, VisitSourceKind::Statements, selection, nullptr, &error);
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-        for (VisitSourceKind kind : {VisitSourceKind::ServerJoin, VisitSourceKind::ProgramJoin})
+        for (VisitSourceKind kind : kOtherSources)
             EXPECT_EQ(recordsOf(*database, kind, selection, nullptr, &error), expected) << nameOf(kind);
         if (selection.statement == data::VisitSelection::Statement::Visits) {
             EXPECT_EQ(expected.size(), 3);
