@@ -31,6 +31,8 @@ struct FontEntry {
     QFont font;
     QFontMetricsF metrics;
     double scale = 1; // font height / pixel size, for fractional heights
+    double height = 0; // the metrics' height and ascent, asked once
+    double ascent = 0;
 };
 
 const FontEntry &fontEntry(const Font &font)
@@ -44,8 +46,9 @@ const FontEntry &fontEntry(const Font &font)
         return **it;
     QFont qfont = displayFont(font);
     const double pixelSize = qfont.pixelSize();
-    auto entry = std::make_shared<const FontEntry>(FontEntry{
-        qfont, QFontMetricsF(qfont), font.height > 0 ? font.height / pixelSize : 1});
+    const QFontMetricsF metrics(qfont);
+    auto entry = std::make_shared<const FontEntry>(
+        FontEntry{qfont, metrics, font.height > 0 ? font.height / pixelSize : 1, metrics.height(), metrics.ascent()});
     entries.insert(key, entry);
     return *entry;
 }
@@ -55,18 +58,39 @@ struct Line {
     double width = 0;
 };
 
+// The widths of whole texts measured in a font, kept for the renderer's
+// life: a report's cells repeat a few texts ("-", small numbers) thousands
+// of times, and each measure shapes the text anew.
+class TextWidths {
+public:
+    double of(const FontEntry &entry, const QString &text)
+    {
+        const auto key = std::pair(&entry, text);
+        if (const auto found = m_widths.constFind(key); found != m_widths.constEnd())
+            return *found;
+        const double width = entry.metrics.horizontalAdvance(text);
+        m_widths.insert(key, width);
+        return width;
+    }
+
+private:
+    QHash<std::pair<const FontEntry *, QString>, double> m_widths;
+};
+
 // Word wrap at maxWidth (font units). Words are never split: a word wider than
 // the cell makes the text shrink instead, so numbers are never broken.
-void wrap(const QString &text, const QFontMetricsF &fm, double maxWidth, std::vector<Line> &lines)
+void wrap(const QString &text, const FontEntry &entry, TextWidths &widths, double maxWidth, std::vector<Line> &lines)
 {
+    const QFontMetricsF &fm = entry.metrics;
     lines.clear();
     const QList<QStringView> paragraphs = QStringView(text).split(QLatin1Char('\n'));
     for (QStringView paragraph : paragraphs) {
         if (paragraph.endsWith(QLatin1Char('\r')))
             paragraph.chop(1);
-        const double whole = fm.horizontalAdvance(paragraph.toString());
-        if (whole <= maxWidth + kEpsilon) {
-            lines.push_back({paragraph.toString(), whole});
+        const QString whole = paragraph.toString();
+        const double wholeWidth = widths.of(entry, whole);
+        if (wholeWidth <= maxWidth + kEpsilon) {
+            lines.push_back({whole, wholeWidth});
             continue;
         }
         QString current;
@@ -116,6 +140,7 @@ struct TextLayout {
     double scale = 1;   // shrink factor of the font
     double spacing = kLineSpacing;
     double gap = kVerticalGap;
+    TextWidths widths;
 };
 
 // Lays the text out at its font if it fits; else reduces the line spacing,
@@ -123,13 +148,12 @@ struct TextLayout {
 void layoutText(const OutputCell &cell, const FontEntry &entry, const QString &text,
                 TextLayout &layout)
 {
-    const QFontMetricsF &fm = entry.metrics;
-    const double lineHeight = fm.height();
+    const double lineHeight = entry.height;
     const double innerWidth = std::max(0.0, cell.width - 2 * kHorizontalGap) / entry.scale;
     const double cellHeight = std::max(0.0, cell.height) / entry.scale;
 
     layout.scale = 1;
-    wrap(text, fm, innerWidth, layout.lines);
+    wrap(text, entry, layout.widths, innerWidth, layout.lines);
     const double n = double(layout.lines.size());
     if (widest(layout.lines) <= innerWidth + kEpsilon) {
         const double available = cellHeight - 2 * kVerticalGap;
@@ -154,7 +178,7 @@ void layoutText(const OutputCell &cell, const FontEntry &entry, const QString &t
     layout.gap = 0;
     std::vector<Line> trial;
     auto fits = [&](double scale) {
-        wrap(text, fm, innerWidth / scale, trial);
+        wrap(text, entry, layout.widths, innerWidth / scale, trial);
         const double lines = double(trial.size());
         return widest(trial) <= innerWidth / scale + kEpsilon
             && lines * lineHeight <= cellHeight / scale + kEpsilon;
@@ -169,14 +193,34 @@ void layoutText(const OutputCell &cell, const FontEntry &entry, const QString &t
             high = mid;
     }
     layout.scale = low;
-    wrap(text, fm, innerWidth / low, layout.lines);
+    wrap(text, entry, layout.widths, innerWidth / low, layout.lines);
 }
 
-void drawText(const OutputCell &cell, QPainter &painter, TextLayout &layout)
+// What drawing texts keeps from cell to cell: the layout's buffers and
+// widths, the font of the last cell and its drawing font, and the font the
+// painter holds (none at the start of a page).
+struct TextState {
+    TextLayout layout;
+    const Font *lastFont = nullptr;
+    const FontEntry *lastEntry = nullptr;
+    const FontEntry *current = nullptr;
+};
+
+// Draws a cell's text. A text at its font's own size is drawn at its place
+// on the page in the painter's state as it is, the font set only when it
+// changes (`current`, the font the painter holds); only a scaled text changes
+// the painter's transform. A PDF writer puts every change of state into the
+// page (a saved state, a matrix, a font), which cost more than the texts.
+void drawText(const OutputCell &cell, QPainter &painter, TextState &state)
 {
     if (cell.text.isEmpty())
         return;
-    const FontEntry &entry = fontEntry(cell.font);
+    if (!state.lastFont || !(*state.lastFont == cell.font)) {
+        state.lastFont = &cell.font;
+        state.lastEntry = &fontEntry(cell.font);
+    }
+    const FontEntry &entry = *state.lastEntry;
+    TextLayout &layout = state.layout;
     const QString text = displayText(cell.font, cell.text);
     if (text.trimmed().isEmpty())
         return;
@@ -186,8 +230,7 @@ void drawText(const OutputCell &cell, QPainter &painter, TextLayout &layout)
     const double scale = entry.scale * layout.scale;
     const double innerWidth = std::max(0.0, cell.width - 2 * kHorizontalGap) / scale;
     const double cellHeight = std::max(0.0, cell.height) / scale;
-    const QFontMetricsF &fm = entry.metrics;
-    const double lineHeight = fm.height();
+    const double lineHeight = entry.height;
     const double n = double(layout.lines.size());
     const double textHeight = n * lineHeight + (n - 1) * layout.spacing;
     const double gap = layout.gap / (layout.scale);
@@ -200,11 +243,17 @@ void drawText(const OutputCell &cell, QPainter &painter, TextLayout &layout)
     }
 
     const bool scaled = std::abs(scale - 1) > 1e-9;
-    painter.save();
-    painter.translate(cell.left + kHorizontalGap, cell.top);
-    if (scaled)
+    QPointF origin(cell.left + kHorizontalGap, cell.top);
+    if (scaled) {
+        painter.save();
+        painter.translate(origin);
         painter.scale(scale, scale);
-    painter.setFont(entry.font);
+        painter.setFont(entry.font);
+        origin = QPointF();
+    } else if (state.current != &entry) {
+        painter.setFont(entry.font);
+        state.current = &entry;
+    }
     for (const Line &line : layout.lines) {
         // Only a text too long to fit even at the smallest scale reaches here;
         // it is not drawn over the cells below.
@@ -217,10 +266,11 @@ void drawText(const OutputCell &cell, QPainter &painter, TextLayout &layout)
         case HAlign::Right: x = innerWidth - line.width; break;
         }
         if (!line.text.isEmpty())
-            painter.drawText(QPointF(x, y + fm.ascent()), line.text);
+            painter.drawText(origin + QPointF(x, y + entry.ascent), line.text);
         y += lineHeight + layout.spacing;
     }
-    painter.restore();
+    if (scaled)
+        painter.restore();
 }
 
 void addFrame(const OutputCell &cell, std::vector<QLineF> &lines)
@@ -299,7 +349,7 @@ QPen framePen()
 } // namespace
 
 struct PageRenderer::Cache {
-    TextLayout layout;
+    TextState text;
     std::vector<QLineF> frameLines;
 };
 
@@ -335,9 +385,10 @@ void PageRenderer::paintPage(int page, QPainter &painter, const std::optional<QR
     painter.translate(origin);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(Qt::black));
+    m_cache->text.current = nullptr;
     for (const OutputCell &cell : p.cells)
         if (inView(cell))
-            drawText(cell, painter, m_cache->layout);
+            drawText(cell, painter, m_cache->text);
     auto &lines = m_cache->frameLines;
     lines.clear();
     for (const OutputCell &cell : p.cells)
