@@ -1,22 +1,151 @@
 #pragma once
 
-// The insured persons a SQLite run joins its visits with, held in memory
-// (data/ only): their needed values keyed by the exact bytes of MB, as SQLite
+// The insured persons a run joins its visits with, held in memory (data/
+// only): their needed values keyed by the exact bytes of MB, as SQLite
 // compares two TEXT columns with the BINARY collation (the same bytes, and a
-// blob never equals a text).
+// blob never equals a text) and PostgreSQL two texts of a deterministic
+// collation.
 
 #include "result.h"
 #include "varint.h"
 
+#include <QStringView>
 #include <QtGlobal>
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace tarel::data {
+
+// ---- Texts -------------------------------------------------------------------
+
+inline bool isAscii(const unsigned char *bytes, int size)
+{
+    unsigned char any = 0;
+    for (int i = 0; i < size; ++i)
+        any |= bytes[i];
+    return any < 0x80;
+}
+
+// ASCII bytes as UTF-16 units.
+inline void widen(const unsigned char *bytes, int size, std::u16string &buffer)
+{
+    buffer.resize(std::size_t(size));
+    for (int i = 0; i < size; ++i)
+        buffer[std::size_t(i)] = char16_t(bytes[i]);
+}
+
+inline void formatInteger(qint64 value, std::u16string &buffer)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    widen(reinterpret_cast<const unsigned char *>(digits), int(end - digits), buffer);
+}
+
+// ---- The values of an entry ----------------------------------------------------
+
+// How a value of a person is kept: a tag, then its bytes.
+enum ValueTag : quint8 {
+    EmptyValue = 0, // NULL or the empty text
+    IsoShaped = 1,  // ten ASCII characters "DDDD-DD-DD": the eight digits in 4 bytes
+    AsciiText = 2,  // length, then the bytes
+    Utf16Text = 3,  // length, then the UTF-16 units
+    Integer = 4,    // a zigzag varint
+};
+
+inline bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+inline void putIntegerValue(std::string &out, qint64 value)
+{
+    out += char(Integer);
+    putVarint(out, (quint64(value) << 1) ^ quint64(value >> 63));
+}
+
+// Appends a text given as bytes, if they are ASCII; false (nothing appended)
+// when they are not.
+inline bool putAsciiValue(std::string &out, const unsigned char *bytes, int size)
+{
+    if (!isAscii(bytes, size))
+        return false;
+    if (size == 0) {
+        out += char(EmptyValue);
+        return true;
+    }
+    if (size == 10 && bytes[4] == '-' && bytes[7] == '-' && isDigit(bytes[0]) && isDigit(bytes[1])
+        && isDigit(bytes[2]) && isDigit(bytes[3]) && isDigit(bytes[5]) && isDigit(bytes[6]) && isDigit(bytes[8])
+        && isDigit(bytes[9])) {
+        const auto digit = [&](int i) { return quint32(bytes[i] - '0'); };
+        const quint32 year = ((digit(0) * 10 + digit(1)) * 10 + digit(2)) * 10 + digit(3);
+        const quint32 rest = ((digit(5) * 10 + digit(6)) * 10 + digit(8)) * 10 + digit(9);
+        const quint32 value = year * 10000 + rest;
+        out += char(IsoShaped);
+        out.append(reinterpret_cast<const char *>(&value), sizeof value);
+        return true;
+    }
+    out += char(AsciiText);
+    putVarint(out, quint64(size));
+    out.append(reinterpret_cast<const char *>(bytes), std::size_t(size));
+    return true;
+}
+
+inline void putUtf16Value(std::string &out, QStringView text)
+{
+    if (text.isEmpty()) {
+        out += char(EmptyValue);
+        return;
+    }
+    out += char(Utf16Text);
+    putVarint(out, quint64(text.size()));
+    out.append(reinterpret_cast<const char *>(text.utf16()), std::size_t(text.size()) * 2);
+}
+
+// Reads back a value kept by the put functions into its text; p moves past
+// it. The view is valid until the buffer changes.
+inline QStringView getValue(const char *&p, std::u16string &buffer)
+{
+    const auto tag = ValueTag(quint8(*p++));
+    switch (tag) {
+    case EmptyValue:
+        return {};
+    case IsoShaped: {
+        quint32 value;
+        std::memcpy(&value, p, sizeof value);
+        p += sizeof value;
+        buffer.resize(10);
+        for (int i : {9, 8, 6, 5, 3, 2, 1, 0}) {
+            buffer[std::size_t(i)] = char16_t(u'0' + value % 10);
+            value /= 10;
+        }
+        buffer[4] = buffer[7] = u'-';
+        break;
+    }
+    case AsciiText: {
+        const auto size = int(getVarint(p));
+        widen(reinterpret_cast<const unsigned char *>(p), size, buffer);
+        p += size;
+        break;
+    }
+    case Utf16Text: {
+        const auto size = std::size_t(getVarint(p));
+        buffer.resize(size);
+        std::memcpy(buffer.data(), p, size * 2);
+        p += size * 2;
+        break;
+    }
+    case Integer: {
+        const quint64 zigzag = getVarint(p);
+        formatInteger(qint64(zigzag >> 1) ^ -qint64(zigzag & 1), buffer);
+        break;
+    }
+    }
+    return QStringView(buffer.data(), qsizetype(buffer.size()));
+}
+
+// ---- The table -----------------------------------------------------------------
 
 // Where the settlement code puts a person.
 enum PersonFlag : quint8 {

@@ -16,7 +16,7 @@
 // as written.
 
 #include "database.h"
-#include "persontable.h"
+#include "programjoin.h"
 #include "sourcereading.h"
 
 #include <QSqlDriver>
@@ -25,7 +25,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -106,31 +105,9 @@ void bindSelection(Statement &statement, const VisitSelection &selection)
         statement.bindText(":lekar_s", *selection.doctorCode);
 }
 
-bool isAscii(const unsigned char *bytes, int size)
-{
-    unsigned char any = 0;
-    for (int i = 0; i < size; ++i)
-        any |= bytes[i];
-    return any < 0x80;
-}
-
-void widen(const unsigned char *bytes, int size, std::u16string &buffer)
-{
-    buffer.resize(std::size_t(size));
-    for (int i = 0; i < size; ++i)
-        buffer[std::size_t(i)] = char16_t(bytes[i]);
-}
-
 void assign(std::u16string &buffer, const QString &text)
 {
     buffer.assign(reinterpret_cast<const char16_t *>(text.utf16()), std::size_t(text.size()));
-}
-
-void formatInteger(sqlite3_int64 value, std::u16string &buffer)
-{
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    widen(reinterpret_cast<const unsigned char *>(digits), int(end - digits), buffer);
 }
 
 // The text of a value of the current row, as the SQL layer reads it: NULL
@@ -170,101 +147,18 @@ QStringView columnText(sqlite3_stmt *stmt, int column, std::u16string &buffer)
 
 // ---- The insured persons -------------------------------------------------
 
-// How a value of a person is kept.
-enum ValueTag : quint8 {
-    EmptyValue = 0, // NULL or the empty text
-    IsoShaped = 1,  // ten ASCII characters "DDDD-DD-DD": the eight digits in 4 bytes
-    AsciiText = 2,  // length, then the bytes
-    Utf16Text = 3,  // length, then the UTF-16 units
-    Integer = 4,    // a zigzag varint
-};
-
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-
 // Appends the value of a column of the current row, as its text reads.
 void putValue(std::string &out, sqlite3_stmt *stmt, int column, std::u16string &scratch)
 {
     const int type = sqlite3_column_type(stmt, column);
     if (type == SQLITE_INTEGER) {
-        const qint64 value = sqlite3_column_int64(stmt, column);
-        out += char(Integer);
-        putVarint(out, (quint64(value) << 1) ^ quint64(value >> 63));
+        putIntegerValue(out, sqlite3_column_int64(stmt, column));
         return;
     }
-    if (type == SQLITE_TEXT) {
-        const auto *bytes = sqlite3_column_text(stmt, column);
-        const int size = sqlite3_column_bytes(stmt, column);
-        if (size == 10 && bytes[4] == '-' && bytes[7] == '-' && isDigit(bytes[0]) && isDigit(bytes[1])
-            && isDigit(bytes[2]) && isDigit(bytes[3]) && isDigit(bytes[5]) && isDigit(bytes[6]) && isDigit(bytes[8])
-            && isDigit(bytes[9])) {
-            const auto digit = [&](int i) { return quint32(bytes[i] - '0'); };
-            const quint32 packed = ((digit(0) * 10 + digit(1)) * 10 + digit(2)) * 10 + digit(3);
-            const quint32 rest = ((digit(5) * 10 + digit(6)) * 10 + digit(8)) * 10 + digit(9);
-            const quint32 value = packed * 10000 + rest;
-            out += char(IsoShaped);
-            out.append(reinterpret_cast<const char *>(&value), sizeof value);
-            return;
-        }
-        if (isAscii(bytes, size)) {
-            if (size == 0) {
-                out += char(EmptyValue);
-                return;
-            }
-            out += char(AsciiText);
-            putVarint(out, quint64(size));
-            out.append(reinterpret_cast<const char *>(bytes), std::size_t(size));
-            return;
-        }
-    }
-    const QStringView text = columnText(stmt, column, scratch);
-    if (text.isEmpty()) {
-        out += char(EmptyValue);
+    if (type == SQLITE_TEXT
+        && putAsciiValue(out, sqlite3_column_text(stmt, column), sqlite3_column_bytes(stmt, column)))
         return;
-    }
-    out += char(Utf16Text);
-    putVarint(out, quint64(text.size()));
-    out.append(reinterpret_cast<const char *>(text.utf16()), std::size_t(text.size()) * 2);
-}
-
-// Reads back a value kept by putValue into its text; p moves past it.
-QStringView getValue(const char *&p, std::u16string &buffer)
-{
-    const auto tag = ValueTag(quint8(*p++));
-    switch (tag) {
-    case EmptyValue:
-        return {};
-    case IsoShaped: {
-        quint32 value;
-        std::memcpy(&value, p, sizeof value);
-        p += sizeof value;
-        buffer.resize(10);
-        for (int i : {9, 8, 6, 5, 3, 2, 1, 0}) {
-            buffer[std::size_t(i)] = char16_t(u'0' + value % 10);
-            value /= 10;
-        }
-        buffer[4] = buffer[7] = u'-';
-        break;
-    }
-    case AsciiText: {
-        const auto size = int(getVarint(p));
-        widen(reinterpret_cast<const unsigned char *>(p), size, buffer);
-        p += size;
-        break;
-    }
-    case Utf16Text: {
-        const auto size = std::size_t(getVarint(p));
-        buffer.resize(size);
-        std::memcpy(buffer.data(), p, size * 2);
-        p += size * 2;
-        break;
-    }
-    case Integer: {
-        const quint64 zigzag = getVarint(p);
-        formatInteger(qint64(zigzag >> 1) ^ -qint64(zigzag & 1), buffer);
-        break;
-    }
-    }
-    return QStringView(buffer.data(), qsizetype(buffer.size()));
+    putUtf16Value(out, columnText(stmt, column, scratch));
 }
 
 // The flags of a person's settlement code, MESTO_S of numeric affinity
@@ -274,11 +168,8 @@ quint8 settlementFlags(sqlite3_stmt *stmt, int column)
     switch (sqlite3_column_type(stmt, column)) {
     case SQLITE_NULL:
         return 0;
-    case SQLITE_INTEGER: {
-        const qint64 code = sqlite3_column_int64(stmt, column);
-        const bool urban = code >= 0 && code <= 999999 && isUrbanSettlement(int(code));
-        return HasSettlement | (urban ? UrbanCode : 0);
-    }
+    case SQLITE_INTEGER:
+        return settlementFlagsOf(sqlite3_column_int64(stmt, column));
     case SQLITE_FLOAT: {
         const double code = sqlite3_column_double(stmt, column);
         const bool urban = code >= 0 && code <= 999999 && std::floor(code) == code && isUrbanSettlement(int(code));
@@ -749,24 +640,12 @@ private:
     public:
         Run(sqlite3 *db, const ConnectionForRead &connection, const VisitSelection &selection, VisitFields fields,
             const ReadControl &control, SourceFigures *figures)
-            : m_db(db), m_connection(connection), m_selection(selection), m_fields(fields),
-              m_figures(figures), m_ticker(control, 0)
+            : m_db(db), m_connection(connection), m_selection(selection), m_join(selection, fields, figures),
+              m_ticker(control, 0)
         {
-            if (m_figures)
-                *m_figures = {};
             m_morbidity = selection.statement == VisitSelection::Statement::Morbidity;
-            // Settlement codes decide the area, or are counted when missing.
-            m_areaMatters = !m_morbidity || selection.area != AreaFilter::Both;
-            for (const NamedField &entry : kNamedFields) {
-                if (!(fields & entry.field))
-                    continue;
-                if (entry.person)
-                    m_personFields.push_back(&entry);
-                else if (entry.field != FieldCitizenNumber)
-                    m_visitFields.push_back(&entry);
-            }
-            m_personTexts.resize(m_personFields.size());
-            m_visitTexts.resize(m_visitFields.size() + 1);
+            m_visitTexts.resize(m_join.visitFields().size() + 1);
+            m_personTexts.resize(m_join.personFields().size());
         }
 
         // Decides how the visits and their persons are read: the visits
@@ -787,9 +666,9 @@ private:
 
             // MB, the settlement code where the area or the figures need it
             // (else a constant that reads as a code), then the values.
-            QStringList columns{QStringLiteral("MB"), m_areaMatters || m_figures ? QStringLiteral("MESTO_S")
-                                                                                 : QStringLiteral("0")};
-            for (const NamedField *entry : m_personFields)
+            QStringList columns{QStringLiteral("MB"),
+                                m_join.needsSettlement() ? QStringLiteral("MESTO_S") : QStringLiteral("0")};
+            for (const NamedField *entry : m_join.personFields())
                 columns << QString::fromUtf16(entry->name);
             Statement statement;
             if (Result<void> prepared = statement.prepare(
@@ -811,7 +690,7 @@ private:
                 const bool blob = keyType == SQLITE_BLOB;
                 PersonTable::startEntry(entry, key ? key : "", keySize, settlementFlags(row, 1) | (blob ? BlobKey : 0));
                 const std::size_t keyOffset = entry.size() - 1 - keySize;
-                for (int i = 0; i < int(m_personFields.size()); ++i)
+                for (int i = 0; i < int(m_join.personFields().size()); ++i)
                     putValue(entry, row, 2 + i, scratch);
                 // The key as copied: reading the values may have moved SQLite's bytes.
                 if (Result<void> added = m_persons.add(entry.data() + keyOffset, keySize, blob, entry); !added)
@@ -831,7 +710,7 @@ private:
         // without it, every value is grouped.
         Result<void> countVisitDates()
         {
-            if (!m_figures)
+            if (!m_join.figures())
                 return {};
             if (!m_plan.dateIndex)
                 return countVisitDatesGrouped();
@@ -867,7 +746,7 @@ private:
             }
             if (status != SQLITE_DONE)
                 return m_connection.stepError();
-            m_figures->nonIsoVisitDates = nonIso;
+            m_join.figures()->nonIsoVisitDates = nonIso;
             return {};
         }
 
@@ -891,7 +770,7 @@ private:
             }
             if (status != SQLITE_DONE)
                 return m_connection.stepError();
-            m_figures->nonIsoVisitDates = nonIso;
+            m_join.figures()->nonIsoVisitDates = nonIso;
             return {};
         }
 
@@ -899,7 +778,7 @@ private:
         {
             // rowid, MB, then the visit's other fields.
             QStringList columns{QStringLiteral("rowid"), QStringLiteral("MB")};
-            for (const NamedField *entry : m_visitFields)
+            for (const NamedField *entry : m_join.visitFields())
                 columns << QString::fromUtf16(entry->name);
             Statement statement;
             if (Result<void> prepared = prepareVisits(
@@ -916,7 +795,8 @@ private:
             // lie anywhere in the table, and waiting for each in turn took
             // most of the time of a read.
             const qint64 personRows = m_ticker.rows();
-            const std::size_t textCount = m_visitFields.size() + 1; // the fields, then MB
+            const std::vector<const NamedField *> &visitFields = m_join.visitFields();
+            const std::size_t textCount = visitFields.size() + 1; // the fields, then MB
             std::vector<Visit> batch(kBatch);
             for (Visit &visit : batch)
                 visit.texts.resize(textCount);
@@ -933,9 +813,9 @@ private:
                     visit.hash = PersonTable::hashOf(visit.key.data(), visit.key.size(), visit.keyType == SQLITE_BLOB);
                     m_persons.prefetchSlot(visit.hash);
                     // The key is copied: its text may now be read as UTF-16.
-                    for (std::size_t i = 0; i < m_visitFields.size(); ++i)
+                    for (std::size_t i = 0; i < visitFields.size(); ++i)
                         copyText(row, 2 + int(i), visit.texts[i]);
-                    if (m_fields & FieldCitizenNumber)
+                    if (m_join.wantsCitizenNumber())
                         copyText(row, 1, visit.texts.back());
                 }
                 for (std::size_t i = 0; i < size && i < kAhead; ++i)
@@ -968,11 +848,13 @@ private:
         Result<void> readJoinedVisits(const VisitSink &sink)
         {
             QStringList columns{QStringLiteral("pregledi1.rowid"), QStringLiteral("osigurenici.MB is not null"),
-                                m_areaMatters || m_figures ? QStringLiteral("osigurenici.MESTO_S") : QStringLiteral("0"),
+                                m_join.needsSettlement() ? QStringLiteral("osigurenici.MESTO_S") : QStringLiteral("0"),
                                 QStringLiteral("pregledi1.MB")};
-            for (const NamedField *entry : m_visitFields)
+            const std::vector<const NamedField *> &visitFields = m_join.visitFields();
+            const std::vector<const NamedField *> &personFields = m_join.personFields();
+            for (const NamedField *entry : visitFields)
                 columns << QStringLiteral("pregledi1.") + QString::fromUtf16(entry->name);
-            for (const NamedField *entry : m_personFields)
+            for (const NamedField *entry : personFields)
                 columns << QStringLiteral("osigurenici.") + QString::fromUtf16(entry->name);
             Statement statement;
             if (Result<void> prepared = prepareVisits(
@@ -983,7 +865,8 @@ private:
                 !prepared)
                 return prepared;
             constexpr int kFirstVisitField = 4;
-            const int firstPersonField = kFirstVisitField + int(m_visitFields.size());
+            const int firstPersonField = kFirstVisitField + int(visitFields.size());
+            VisitRecord &record = m_join.record();
             qint64 visit = 0;
             bool started = false;
             qint64 rows = 0; // the visit's rows handed over
@@ -992,8 +875,7 @@ private:
                 sqlite3_stmt *row = statement.get();
                 const qint64 rowid = sqlite3_column_int64(row, 0);
                 if (!started || rowid != visit) {
-                    if (m_figures && rows > 1)
-                        m_figures->repeatedPersons += rows - 1;
+                    m_join.visitGave(rows);
                     started = true;
                     visit = rowid;
                     rows = 0;
@@ -1003,32 +885,24 @@ private:
                         return cancelledError();
                 }
                 if (sqlite3_column_int(row, 1) == 0) {
-                    if (m_figures)
-                        ++m_figures->unmatchedVisits;
+                    m_join.unmatchedVisit();
                     continue;
                 }
-                const quint8 flags = settlementFlags(row, 2);
-                const bool hasCode = flags & HasSettlement;
-                if (m_figures && m_areaMatters && !hasCode)
-                    ++m_figures->noSettlementCode;
-                if (!selected(hasCode, flags & UrbanCode))
+                if (!m_join.takes(settlementFlags(row, 2)))
                     continue;
-                if (m_fields & FieldCitizenNumber)
-                    m_record.citizenNumber = columnText(row, 3, m_visitTexts.back());
-                for (std::size_t i = 0; i < m_visitFields.size(); ++i)
-                    m_record.*m_visitFields[i]->member = columnText(row, kFirstVisitField + int(i), m_visitTexts[i]);
-                for (std::size_t i = 0; i < m_personFields.size(); ++i)
-                    m_record.*m_personFields[i]->member =
-                        columnText(row, firstPersonField + int(i), m_personTexts[i]);
-                m_record.urban = !m_morbidity && (flags & UrbanCode);
-                if (Result<void> taken = sink(m_record); !taken)
+                if (m_join.wantsCitizenNumber())
+                    record.citizenNumber = columnText(row, 3, m_visitTexts.back());
+                for (std::size_t i = 0; i < visitFields.size(); ++i)
+                    record.*visitFields[i]->member = columnText(row, kFirstVisitField + int(i), m_visitTexts[i]);
+                for (std::size_t i = 0; i < personFields.size(); ++i)
+                    record.*personFields[i]->member = columnText(row, firstPersonField + int(i), m_personTexts[i]);
+                if (Result<void> taken = sink(record); !taken)
                     return namedVisit(taken.error(), rowid);
                 ++rows;
             }
             if (status != SQLITE_DONE)
                 return m_connection.stepError();
-            if (m_figures && rows > 1)
-                m_figures->repeatedPersons += rows - 1;
+            m_join.visitGave(rows);
             m_ticker.report();
             if (m_ticker.cancelled())
                 return cancelledError();
@@ -1077,60 +951,24 @@ private:
         // selection's area.
         Result<void> join(const Visit &visit, const VisitSink &sink)
         {
-            m_matches.clear();
-            if (visit.keyType != SQLITE_NULL)
-                m_persons.forEach(visit.key.data(), visit.key.size(), visit.keyType == SQLITE_BLOB, visit.hash,
-                                  [&](quint8 flags, const char *values) { m_matches.push_back({flags, values}); });
-            if (m_matches.empty()) {
-                if (m_figures)
-                    ++m_figures->unmatchedVisits;
+            if (visit.keyType == SQLITE_NULL) {
+                m_join.unmatchedVisit();
                 return {};
             }
+            VisitRecord &record = m_join.record();
             const auto view = [](const std::u16string &text) {
                 return QStringView(text.data(), qsizetype(text.size()));
             };
-            qint64 rows = 0;
-            for (const Match &match : m_matches) {
-                const bool hasCode = match.flags & HasSettlement;
-                const bool urban = match.flags & UrbanCode;
-                if (m_figures && m_areaMatters && !hasCode)
-                    ++m_figures->noSettlementCode;
-                if (!selected(hasCode, urban))
-                    continue;
-                if (rows == 0) {
-                    for (std::size_t i = 0; i < m_visitFields.size(); ++i)
-                        m_record.*m_visitFields[i]->member = view(visit.texts[i]);
-                    if (m_fields & FieldCitizenNumber)
-                        m_record.citizenNumber = view(visit.texts.back());
-                }
-                const char *values = match.values;
-                for (std::size_t i = 0; i < m_personFields.size(); ++i)
-                    m_record.*m_personFields[i]->member = getValue(values, m_personTexts[i]);
-                m_record.urban = !m_morbidity && urban;
-                if (Result<void> taken = sink(m_record); !taken)
-                    return namedVisit(taken.error(), visit.rowid);
-                ++rows;
-            }
-            if (m_figures && rows > 1)
-                m_figures->repeatedPersons += rows - 1;
+            const std::vector<const NamedField *> &visitFields = m_join.visitFields();
+            for (std::size_t i = 0; i < visitFields.size(); ++i)
+                record.*visitFields[i]->member = view(visit.texts[i]);
+            if (m_join.wantsCitizenNumber())
+                record.citizenNumber = view(visit.texts.back());
+            if (Result<void> joined = m_join.joinHeld(m_persons, visit.key.data(), visit.key.size(),
+                                                      visit.keyType == SQLITE_BLOB, visit.hash, sink);
+                !joined)
+                return namedVisit(joined.error(), visit.rowid);
             return {};
-        }
-
-        // Whether a joined row of a person with that settlement code is in the
-        // selection's area.
-        bool selected(bool hasCode, bool urban) const
-        {
-            if (!m_morbidity)
-                return urban || hasCode;
-            switch (m_selection.area) {
-            case AreaFilter::Urban:
-                return urban;
-            case AreaFilter::Rural:
-                return hasCode && !urban;
-            case AreaFilter::Both:
-                break;
-            }
-            return true;
         }
 
         bool byIndex() const { return m_plan.visitsByIndex; }
@@ -1154,22 +992,12 @@ private:
         sqlite3 *m_db;
         const ConnectionForRead &m_connection;
         const VisitSelection &m_selection;
-        VisitFields m_fields;
-        SourceFigures *m_figures;
+        PersonJoin m_join;
         ReadTicker m_ticker;
         bool m_morbidity = false;
-        bool m_areaMatters = false;
-        std::vector<const NamedField *> m_visitFields;
-        std::vector<const NamedField *> m_personFields;
         PersonTable m_persons;
-        struct Match {
-            quint8 flags;
-            const char *values;
-        };
-        std::vector<Match> m_matches;
-        VisitRecord m_record;
-        std::vector<std::u16string> m_personTexts;
-        std::vector<std::u16string> m_visitTexts;
+        std::vector<std::u16string> m_visitTexts;  // of a joined row: the visit's fields, then MB
+        std::vector<std::u16string> m_personTexts; // of a joined row
         qint64 m_firstVisit = 0;
         ReadPlan m_plan;
     };
