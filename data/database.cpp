@@ -228,10 +228,21 @@ bool parseIsoDay(QStringView text, int *day)
         const int year = digits[0] * 1000 + digits[1] * 100 + digits[2] * 10 + digits[3];
         const int month = digits[4] * 10 + digits[5];
         const int dayOfMonth = digits[6] * 10 + digits[7];
-        const QDate date(year, month, dayOfMonth);
-        if (!date.isValid() || year < 1)
+        // The day of the proleptic Gregorian calendar, as QDate counts it,
+        // by arithmetic: every visit's birth date goes through here.
+        static constexpr int kDaysInMonth[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+        if (year < 1 || month < 1 || month > 12 || dayOfMonth < 1
+            || dayOfMonth > kDaysInMonth[month - 1] + (month == 2 && leap ? 1 : 0))
             return false;
-        *day = dayNumberOf(date);
+        // Days since 1 March of year 0, in eras of 400 years.
+        const int y = year - (month <= 2 ? 1 : 0);
+        const int era = y / 400;
+        const int yearOfEra = y - era * 400;
+        const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + dayOfMonth - 1;
+        const qint64 days = qint64(era) * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+        constexpr qint64 kJulianOfMarchFirstYearZero = 1721120; // 0000-03-01
+        *day = int(days + kJulianOfMarchFirstYearZero - DayZeroJulian);
         return true;
     }
     return false;
@@ -904,9 +915,8 @@ int Query::field(QStringView fieldName) const
     return -1;
 }
 
-QString Query::text(int index) const
+QString Query::textOf(const QVariant &value)
 {
-    const QVariant value = m_query.value(index);
     // A server driver reports NULL with the column's type (a NULL integer
     // would read "0", a NULL boolean "false"): NULL is the empty text.
     if (value.isNull())
@@ -917,14 +927,13 @@ QString Query::text(int index) const
     return value.toString();
 }
 
-QString Query::dateText(int index) const
+QString Query::dateTextOf(const QVariant &value)
 {
-    const QVariant value = m_query.value(index);
     if (value.typeId() == QMetaType::QDate && !value.isNull())
         return value.toDate().isValid() ? value.toDate().toString(Qt::ISODate) : QStringLiteral("0000-00-00");
     if (value.typeId() == QMetaType::QDateTime && !value.isNull())
         return value.toDateTime().date().toString(Qt::ISODate);
-    return text(index);
+    return textOf(value);
 }
 
 bool Query::day(int index, int *result) const

@@ -228,10 +228,13 @@ public:
     QStringList fieldNames() const { return m_fieldNames; }
 
     // The current row's field as text (NULL reads as the empty text).
-    QString text(int field) const;
+    QString text(int field) const { return textOf(m_query.value(field)); }
     // The current row's date field as text: a date value as ISO "YYYY-MM-DD",
     // any other value as text() reads it.
-    QString dateText(int field) const;
+    QString dateText(int field) const { return dateTextOf(m_query.value(field)); }
+    // The same for a value the SQL layer has read.
+    static QString textOf(const QVariant &value);
+    static QString dateTextOf(const QVariant &value);
     QVariant value(int field) const { return m_query.value(field); }
     // The current row's field as a day number: NULL or empty is day 0; false
     // when the text is not a valid date.

@@ -114,5 +114,6 @@ QByteArray isoShapeAtOrBefore(const QByteArray &text);
 std::unique_ptr<VisitSource> makeStatementsSource(Database &database);
 std::unique_ptr<VisitSource> makeServerJoinSource(Database &database);
 std::unique_ptr<VisitSource> makeProgramJoinSource(Database &database, PersonReading persons);
+std::unique_ptr<VisitSource> makeCopyJoinSource(Database &database, PersonReading persons);
 
 } // namespace tarel::data

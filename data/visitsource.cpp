@@ -24,6 +24,8 @@ std::unique_ptr<VisitSource> visitSourceOf(Database &database, VisitSourceKind k
             kind = VisitSourceKind::ProgramJoin;
             break;
         case Engine::PostgreSQL:
+            kind = VisitSourceKind::ProgramJoin;
+            break;
         case Engine::Firebird:
         case Engine::MySQL:
         case Engine::Other:
@@ -35,11 +37,22 @@ std::unique_ptr<VisitSource> visitSourceOf(Database &database, VisitSourceKind k
     case VisitSourceKind::ProgramJoin:
     case VisitSourceKind::ProgramJoinAllPersons:
     case VisitSourceKind::ProgramJoinPerVisit:
-        if (database.engine() == Engine::SQLite)
-            return makeProgramJoinSource(database, kind == VisitSourceKind::ProgramJoinAllPersons ? PersonReading::AllPersons
-                                                       : kind == VisitSourceKind::ProgramJoinPerVisit ? PersonReading::PerVisit
-                                                                                                      : PersonReading::Estimated);
+    {
+        const PersonReading persons = kind == VisitSourceKind::ProgramJoinAllPersons ? PersonReading::AllPersons
+            : kind == VisitSourceKind::ProgramJoinPerVisit                           ? PersonReading::PerVisit
+                                                                                     : PersonReading::Estimated;
+        switch (database.engine()) {
+        case Engine::SQLite:
+            return makeProgramJoinSource(database, persons);
+        case Engine::PostgreSQL:
+            return makeCopyJoinSource(database, persons);
+        case Engine::Firebird:
+        case Engine::MySQL:
+        case Engine::Other:
+            break;
+        }
         return makeServerJoinSource(database);
+    }
     case VisitSourceKind::ServerJoin:
         return makeServerJoinSource(database);
     case VisitSourceKind::Automatic:

@@ -120,11 +120,12 @@ public:
 
 // How a source reads the rows. All give the same rows with the same texts.
 enum class VisitSourceKind {
-    Automatic,   // SQLite: ProgramJoin; PostgreSQL: ServerJoin; any other engine: Statements
+    Automatic,   // SQLite and PostgreSQL: ProgramJoin; any other engine: Statements
     Statements,  // the statements as written (every column), through the SQL layer
     ServerJoin,  // one statement of the needed columns for all passes, joined by the database engine
-    ProgramJoin, // SQLite only: the tables read through the SQLite C interface and joined here, the
-                 // persons all at once or each visit's through the MB index, by the period's visits
+    ProgramJoin, // SQLite and PostgreSQL (else ServerJoin): the tables read through the engine's C interface
+                 // (SQLite's; PostgreSQL's COPY) and joined here, the persons all at once, or each visit's
+                 // through the MB index (PostgreSQL: the server's join), by the period's visits
     ProgramJoinAllPersons, // ProgramJoin, every insured person read once
     ProgramJoinPerVisit,   // ProgramJoin, each visit's persons through the MB index
 };

@@ -506,3 +506,22 @@ TEST(Database, EmptyAndNullDatesReadAsDayZero)
     EXPECT_FALSE(parseIsoDay(u"2024-2-3", &day));
     EXPECT_FALSE(parseIsoDay(u"abcd-ef-gh", &day));
 }
+
+// An ISO date reads as the day QDate counts (every day of 1800 to 2200,
+// every eleventh day of the years 1 to 9999), and a day that does not exist
+// not at all.
+TEST(Database, IsoDatesReadAsTheCalendarsDays)
+{
+    for (QDate date(1, 1, 1); date.year() <= 9999;
+         date = date.addDays(date.year() >= 1800 && date.year() <= 2200 ? 1 : 11)) {
+        int day = -1;
+        const QString text = date.toString(Qt::ISODate);
+        ASSERT_TRUE(parseIsoDay(text, &day)) << text.toStdString();
+        ASSERT_EQ(day, dayNumberOf(date)) << text.toStdString();
+    }
+    int day = 0;
+    for (const char16_t *text : {u"0000-12-31", u"1900-02-29", u"2023-02-29", u"2024-04-31", u"2024-13-01",
+                                 u"2024-00-10", u"2024-01-00", u"2024-01-32"})
+        EXPECT_FALSE(parseIsoDay(QStringView(text), &day)) << QString::fromUtf16(text).toStdString();
+    EXPECT_TRUE(parseIsoDay(u"2000-02-29", &day));
+}
