@@ -575,10 +575,14 @@ private:
                     continue; // matches no visit
                 PersonTable::startEntry(entry, key.data, std::size_t(key.size), settlementFlags(fields[1]));
                 for (std::size_t i = 0; i < m_personConversions.size(); ++i) {
+                    // A text, a number or an ISO date reads as its bytes.
                     const Field &value = fields[2 + i];
-                    if (value.null || !putAsciiValue(entry, reinterpret_cast<const unsigned char *>(value.data),
-                                                     value.size))
-                        putUtf16Value(entry, textOf(value, m_personConversions[i], text));
+                    const Conversion conversion = m_personConversions[i];
+                    const bool asSent = !value.null && conversion != Conversion::Boolean
+                        && (conversion != Conversion::Date || value.size == 10);
+                    if (!asSent
+                        || !putAsciiValue(entry, reinterpret_cast<const unsigned char *>(value.data), value.size))
+                        putUtf16Value(entry, textOf(value, conversion, text));
                 }
                 if (Result<void> added = m_persons.add(key.data, std::size_t(key.size), false, entry); !added) {
                     m_server.stopCopy();

@@ -11,6 +11,7 @@
 #include "prepared.h"
 #include "preparedfile.h"
 #include "sourcedatabase.h"
+#include "sourcerecords.h"
 #include "visitsource.h"
 
 #include <QStringList>
@@ -22,34 +23,16 @@
 using namespace tarel;
 using data::VisitSourceKind;
 using tarel::testing::SourceDatabase;
+using tarel::testing::describe;
+using tarel::testing::kOtherSources;
+using tarel::testing::nameOf;
+using tarel::testing::recordsOf;
 
 namespace {
 
 constexpr VisitSourceKind kSources[] = {VisitSourceKind::Statements, VisitSourceKind::ServerJoin,
                                         VisitSourceKind::ProgramJoin, VisitSourceKind::ProgramJoinAllPersons,
                                         VisitSourceKind::ProgramJoinPerVisit};
-// The ways compared with the statements as written.
-constexpr VisitSourceKind kOtherSources[] = {VisitSourceKind::ServerJoin, VisitSourceKind::ProgramJoinAllPersons,
-                                             VisitSourceKind::ProgramJoinPerVisit};
-
-const char *nameOf(VisitSourceKind kind)
-{
-    switch (kind) {
-    case VisitSourceKind::Statements:
-        return "statements";
-    case VisitSourceKind::ServerJoin:
-        return "server join";
-    case VisitSourceKind::ProgramJoin:
-        return "program join";
-    case VisitSourceKind::ProgramJoinAllPersons:
-        return "program join, all persons";
-    case VisitSourceKind::ProgramJoinPerVisit:
-        return "program join, persons per visit";
-    case VisitSourceKind::Automatic:
-        break;
-    }
-    return "automatic";
-}
 
 QVariant blob(const char *bytes) { return QByteArray(bytes); }
 
@@ -169,62 +152,9 @@ const std::pair<QDate, QDate> kPeriods[] = {
     {QDate(2024, 2, 3), QDate(2024, 2, 29)},
 };
 
-// Every field of every record, one text per record, sorted.
-QStringList recordsOf(data::Database &database, VisitSourceKind kind, const data::VisitSelection &selection,
-                      data::SourceFigures *figures, QString *error)
-{
-    QStringList records;
-    const data::VisitFields all = (data::FieldSettlement << 1) - 1;
-    const Result<void> read = data::visitSourceOf(database, kind)->read(
-        selection, all,
-        [&](const data::VisitRecord &r) -> Result<void> {
-            QStringList fields;
-            for (QStringView field : {r.category, r.subCategory, r.citizenNumber, r.birthDate, r.kind,
-                                      r.insuranceBasis, r.member, r.rowNumber, r.visitDate, r.surname, r.name,
-                                      r.doctor, r.settlement})
-                fields << field.toString();
-            fields << (r.urban ? QStringLiteral("urban") : QStringLiteral("-"));
-            records << fields.join(QChar(0x1f));
-            return {};
-        },
-        {}, figures);
-    if (!read)
-        *error = read.message();
-    records.sort();
-    return records;
-}
-
 std::vector<data::VisitSelection> selectionsOver(QDate from, QDate to)
 {
-    std::vector<data::VisitSelection> selections;
-    for (const std::optional<QString> &doctor :
-         {std::optional<QString>(), std::optional<QString>(QStringLiteral("L01")),
-          std::optional<QString>(QStringLiteral("O'Neil"))})
-        for (data::AreaFilter area : {data::AreaFilter::Both, data::AreaFilter::Urban, data::AreaFilter::Rural}) {
-            data::VisitSelection selection;
-            selection.queryName = QStringLiteral("qIzvestajDeca");
-            selection.from = from;
-            selection.to = to;
-            selection.doctorCode = doctor;
-            selection.area = area;
-            selections.push_back(selection);
-        }
-    data::VisitSelection visits;
-    visits.statement = data::VisitSelection::Statement::Visits;
-    visits.from = from;
-    visits.to = to;
-    selections.push_back(visits);
-    return selections;
-}
-
-std::string describe(const data::VisitSelection &s)
-{
-    if (s.statement == data::VisitSelection::Statement::Visits)
-        return "visit statements " + s.from.toString(Qt::ISODate).toStdString() + " to "
-            + s.to.toString(Qt::ISODate).toStdString();
-    return "morbidity " + s.from.toString(Qt::ISODate).toStdString() + " to " + s.to.toString(Qt::ISODate).toStdString()
-        + ", doctor " + s.doctorCode.value_or(QStringLiteral("all")).toStdString() + ", "
-        + data::areaText(s.area).toStdString();
+    return tarel::testing::selectionsOver(from, to, {QStringLiteral("L01"), QStringLiteral("O'Neil")});
 }
 
 class SourceEquivalence : public ::testing::TestWithParam<bool> {

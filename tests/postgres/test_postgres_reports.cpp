@@ -16,6 +16,7 @@
 #include "preparedfile.h"
 #include "loopbacksocket.h"
 #include "sourcedatabase.h"
+#include "sourcerecords.h"
 #include "statements.h"
 #include "template.h"
 
@@ -43,6 +44,7 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <thread>
 
 using namespace tarel;
 
@@ -399,6 +401,41 @@ TEST_F(SameRowsTest, EveryMorbidityReportIsTheSameOnBothEngines)
             }
 }
 
+// A cancel while the rows come stops the server's COPY and leaves the
+// connection as it was: the next run reads, and reads what it read before.
+TEST_F(SameRowsTest, ACancelWhileRowsComeStopsTheReadAndTheNextRunReads)
+{
+    engine::Request request;
+    request.report = engine::findReport(QLatin1String("visits-general-medicine"));
+    request.from = From;
+    request.to = To;
+    request.today = QDate(2024, 7, 1);
+    const Result<QByteArray> before = preparedReport(*m_postgres, request);
+    ASSERT_TRUE(before.ok()) << before.message().toStdString();
+    for (data::VisitSourceKind kind :
+         {data::VisitSourceKind::ProgramJoinAllPersons, data::VisitSourceKind::ProgramJoinPerVisit}) {
+        SCOPED_TRACE(tarel::testing::nameOf(kind));
+        std::atomic<bool> cancel{false};
+        qint64 rowsWhenCancelled = 0;
+        engine::RunOptions options;
+        options.source = kind;
+        options.control.cancel = &cancel;
+        options.control.progress = [&](qint64 read, qint64) {
+            if (read > 0 && !cancel.load()) {
+                rowsWhenCancelled = read;
+                cancel.store(true);
+            }
+        };
+        const Result<report::TfrxReport> stopped = engine::run(*m_postgres, request, options);
+        ASSERT_FALSE(stopped.ok());
+        EXPECT_EQ(stopped.error().kind, ErrorKind::Cancelled) << stopped.message().toStdString();
+        EXPECT_GT(rowsWhenCancelled, 0);
+        const Result<QByteArray> after = preparedReport(*m_postgres, request);
+        ASSERT_TRUE(after.ok()) << after.message().toStdString();
+        EXPECT_TRUE(*after == *before);
+    }
+}
+
 TEST_F(SameRowsTest, EveryVisitReportIsTheSameOnBothEngines)
 {
     for (const char *name : {"visits-school-youth", "visits-children", "visits-general-medicine"}) {
@@ -447,6 +484,256 @@ TEST(PostgresFigures, KnownValuesOnEverySource)
                     << c.what << ", source " << int(kind) << ": " << figures.repeatedPersons << " "
                     << figures.unmatchedVisits << " " << figures.noSettlementCode << " " << figures.nonIsoVisitDates;
             }
+    }
+    Admin().exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+}
+
+// ---------------------------------------------------------------------------
+// Every way of reading gives the same rows on PostgreSQL: the statements as
+// written, the server's join through the SQL layer, and the COPY reads
+// (both tables joined here, or the server's LEFT JOIN), over rows of every
+// oddity the column types allow.
+
+// A SQL literal of a text (standard strings: only the quote doubles).
+QString literal(const QString &text)
+{
+    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
+}
+
+class HostileRowsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (!serverPort())
+            return;
+        s_name = QStringLiteral("hostile_%1").arg(QCoreApplication::applicationPid());
+        Admin().recreate(s_name);
+        Admin admin(s_name);
+        for (const QString &statement : data::sourceSchemaStatements())
+            admin.exec(statement);
+        fill(admin);
+        for (const QString &statement : data::sourceIndexStatements())
+            admin.exec(statement);
+        admin.exec(QStringLiteral("ANALYZE"));
+    }
+    static void TearDownTestSuite()
+    {
+        if (serverPort() && !s_name.isEmpty())
+            Admin().exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(s_name));
+    }
+
+    // 200 persons and 3,000 visits whose values go round pools of the odd
+    // values: texts with tabs, newlines, backslashes and Cyrillic letters
+    // (which the COPY format escapes or sends as UTF-8), repeated, unknown,
+    // empty and NULL citizen numbers, dates before Christ, of five-digit
+    // years and infinite, NULL settlement codes and kinds of service.
+    static void fill(Admin &admin)
+    {
+        const QStringList numbers{QStringLiteral("0101980450012"), QStringLiteral("\u0428\u04270198045501"),
+                                  QStringLiteral("A\tB0198545502"), QStringLiteral("C\\D0198045503"),
+                                  QStringLiteral("E\nF0198545504"), QStringLiteral("0909990400077"),
+                                  QStringLiteral("0808880500088"), QString()};
+        const QStringList births{QStringLiteral("'1980-01-01'"), QStringLiteral("'2010-06-15'"),
+                                 QStringLiteral("'2019-02-28'"), QStringLiteral("'0044-03-15 BC'"),
+                                 QStringLiteral("'infinity'"), QStringLiteral("'10000-01-01'"), QStringLiteral("NULL")};
+        const QStringList settlements{QStringLiteral("400017"), QStringLiteral("412066"), QStringLiteral("300100"),
+                                      QStringLiteral("0"), QStringLiteral("-5"), QStringLiteral("NULL")};
+        const QStringList texts{QStringLiteral("'1'"), QStringLiteral("' 1 '"), QStringLiteral("NULL"),
+                                QStringLiteral("'\u0442\u0435\u0441\u0442'"), QStringLiteral("E'a\\\\b\\tc'")};
+        QStringList persons;
+        for (int i = 0; i < 200; ++i) {
+            const QString mb = i < numbers.size() ? numbers[i] : QStringLiteral("%1").arg(1000000000000LL + i * 7919);
+            const int copies = mb == u"0909990400077" ? 2 : mb == u"0808880500088" ? 3 : 1;
+            for (int k = 0; k < copies; ++k)
+                persons << QStringLiteral("(%1, %2, %3, %4, %5)")
+                               .arg(i == 7 ? QStringLiteral("NULL") : literal(mb), births[i % births.size()],
+                                    settlements[(i / 2) % settlements.size()], texts[i % texts.size()],
+                                    texts[(i / 3) % texts.size()]);
+        }
+        admin.exec(QStringLiteral("insert into osigurenici (MB, DAT_R, MESTO_S, OSNOV, CLEN) values ") + persons.join(u','));
+
+        const QStringList dates{QStringLiteral("'2024-01-01'"), QStringLiteral("'2024-01-31'"),
+                                QStringLiteral("'2024-03-15'"), QStringLiteral("'2023-06-30'"),
+                                QStringLiteral("'2024-12-31'"), QStringLiteral("NULL"), QStringLiteral("'0044-03-15 BC'"),
+                                QStringLiteral("'infinity'"), QStringLiteral("'-infinity'"), QStringLiteral("'10000-01-01'")};
+        const QStringList kinds{QStringLiteral("'1'"), QStringLiteral("'2'"), QStringLiteral("' 1'"),
+                                QStringLiteral("'3'"), QStringLiteral("NULL")};
+        const QStringList doctors{QStringLiteral("'L01'"), QStringLiteral("'O''Neil'"), QStringLiteral("'l01'"),
+                                  QStringLiteral("NULL"), QStringLiteral("E'back\\\\slash'")};
+        const QStringList categories{QStringLiteral("'A01'"), QStringLiteral("'J06'"), QStringLiteral("'I10'"),
+                                     QStringLiteral("'E11'"), QStringLiteral("NULL"), QStringLiteral("'a01'")};
+        const QStringList names{QStringLiteral("'PETROVSKI'"), QStringLiteral("'\u041f\u0435\u0442\u0440\u043e\u0432'"),
+                                QStringLiteral("NULL"), QStringLiteral("''"), QStringLiteral("E'tab\\there'"),
+                                QStringLiteral("E'new\\nline'"), QStringLiteral("E'back\\\\slash'")};
+        QStringList visits;
+        quint32 random = 20241209;
+        auto next = [&](qsizetype size) {
+            random = random * 1103515245u + 12345u;
+            return qsizetype((random >> 8) % quint32(size));
+        };
+        for (int i = 0; i < 3000; ++i) {
+            const qsizetype person = next(230);
+            const QString mb = person < 200 ? (person < numbers.size() ? literal(numbers[person])
+                                                                       : literal(QString::number(1000000000000LL + person * 7919)))
+                : person < 215 ? literal(QStringLiteral("9999999999999"))
+                : person < 222 ? QStringLiteral("NULL")
+                               : QStringLiteral("''");
+            visits << QStringLiteral("(%1, %2, %3, %4, %5, %6, %7, %8, %9)")
+                          .arg(QString::number(i + 1), mb, names[next(names.size())], names[next(names.size())],
+                               doctors[next(doctors.size())], categories[next(categories.size())],
+                               kinds[next(kinds.size())], dates[next(dates.size())],
+                               i % 3 ? QStringLiteral("NULL") : QStringLiteral("'1'"));
+        }
+        admin.exec(QStringLiteral("insert into PREGLEDI1 (RED_BR, MB, PRE, IME, LEKAR_S, S_DIJA, VidNaUsluga, DATA, "
+                                  "S_DIJA2) values ")
+                   + visits.join(u','));
+        // The visit a sink stops at, the only one of its surname.
+        admin.exec(QStringLiteral("insert into PREGLEDI1 (RED_BR, MB, PRE, IME, VidNaUsluga, DATA) values (4242, "
+                                  "'0101980450012', E'stop\\there', E'new\\nline', '1', '2024-01-31')"));
+        admin.exec(QStringLiteral("insert into PZO (naziv) values ('PZU Test')"));
+        admin.exec(QStringLiteral("insert into Lekari (lekar_s, pre, ime, aktiven) values ('L01', 'A', 'B', true), "
+                                  "('O''Neil', 'C', 'D', true)"));
+    }
+
+    void SetUp() override
+    {
+        REQUIRE_SERVER();
+        Result<std::unique_ptr<data::Database>> opened = data::Database::open(postgresAlias(s_name));
+        ASSERT_TRUE(opened.ok()) << opened.message().toStdString();
+        m_database = std::move(*opened);
+    }
+
+    static inline QString s_name;
+    std::unique_ptr<data::Database> m_database;
+};
+
+const std::pair<QDate, QDate> kHostilePeriods[] = {
+    {QDate(2023, 1, 1), QDate(2025, 12, 31)}, {QDate(2024, 1, 1), QDate(2024, 3, 31)}, {QDate(2024, 3, 15), QDate(2024, 3, 15)}};
+
+TEST_F(HostileRowsTest, EveryWayReadsTheSameRecordsAndFigures)
+{
+    bool sawRepeated = false, sawUnmatched = false, sawNoCode = false, sawNonIso = false;
+    qint64 records = 0;
+    for (const auto &[from, to] : kHostilePeriods)
+        for (const data::VisitSelection &selection :
+             tarel::testing::selectionsOver(from, to, {QStringLiteral("L01"), QStringLiteral("O'Neil"),
+                                                       QStringLiteral("back\\slash")})) {
+            SCOPED_TRACE(tarel::testing::describe(selection));
+            QString referenceError;
+            data::SourceFigures reference;
+            const QStringList expected = tarel::testing::recordsOf(*m_database, data::VisitSourceKind::Statements,
+                                                                   selection, &reference, &referenceError);
+            ASSERT_TRUE(referenceError.isEmpty()) << referenceError.toStdString();
+            records += expected.size();
+            sawRepeated |= reference.repeatedPersons > 0;
+            sawUnmatched |= reference.unmatchedVisits > 0;
+            sawNoCode |= reference.noSettlementCode > 0;
+            sawNonIso |= reference.nonIsoVisitDates > 0;
+            for (data::VisitSourceKind kind : tarel::testing::kOtherSources) {
+                SCOPED_TRACE(tarel::testing::nameOf(kind));
+                QString error;
+                data::SourceFigures figures;
+                const QStringList got = tarel::testing::recordsOf(*m_database, kind, selection, &figures, &error);
+                EXPECT_TRUE(got == expected) << tarel::testing::firstDifference(expected, got);
+                ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+                EXPECT_TRUE(figures == reference)
+                    << figures.repeatedPersons << " " << figures.unmatchedVisits << " " << figures.noSettlementCode
+                    << " " << figures.nonIsoVisitDates;
+            }
+        }
+    EXPECT_GT(records, 3000);
+    EXPECT_TRUE(sawRepeated && sawUnmatched && sawNoCode && sawNonIso);
+}
+
+TEST_F(HostileRowsTest, EveryReportIsTheSameByteForByte)
+{
+    const Result<std::vector<data::Doctor>> doctors = m_database->doctors();
+    ASSERT_TRUE(doctors.ok() && doctors->size() == 2);
+    for (const engine::ReportDefinition &report : engine::reportTable())
+        for (const auto &[from, to] : {kHostilePeriods[0], kHostilePeriods[1]})
+            for (int doctor = -1; doctor < (report.kind == engine::ReportKind::Morbidity ? 2 : 0); ++doctor) {
+                engine::Request request;
+                request.report = &report;
+                request.from = from;
+                request.to = to;
+                request.today = QDate(2026, 1, 1);
+                if (doctor >= 0)
+                    request.doctor = (*doctors)[std::size_t(doctor)];
+                SCOPED_TRACE(report.commandName().toStdString() + " " + from.toString(Qt::ISODate).toStdString() + " "
+                             + request.doctorText().toStdString());
+                QByteArray expected;
+                for (data::VisitSourceKind kind :
+                     {data::VisitSourceKind::Statements, data::VisitSourceKind::ServerJoin,
+                      data::VisitSourceKind::ProgramJoinAllPersons, data::VisitSourceKind::ProgramJoinPerVisit}) {
+                    engine::RunOptions options;
+                    options.source = kind;
+                    const Result<report::TfrxReport> filled = engine::run(*m_database, request, options);
+                    ASSERT_TRUE(filled.ok()) << tarel::testing::nameOf(kind) << ": " << filled.message().toStdString();
+                    const QByteArray prepared = report::serializePrepared(report::prepare(*filled));
+                    if (kind == data::VisitSourceKind::Statements)
+                        expected = prepared;
+                    else
+                        EXPECT_TRUE(prepared == expected) << tarel::testing::nameOf(kind) << ": the prepared reports differ";
+                }
+            }
+}
+
+// A sink that stops at a visit ends every way's read with the same line
+// naming the visit, read again in the same snapshot; the connection then
+// reads again.
+TEST_F(HostileRowsTest, AStoppedReadNamesTheVisitAndLeavesTheConnectionReady)
+{
+    data::VisitSelection selection = tarel::testing::selectionsOver(kHostilePeriods[0].first, kHostilePeriods[0].second, {}).back();
+    for (data::VisitSourceKind kind : {data::VisitSourceKind::Statements, data::VisitSourceKind::ProgramJoinAllPersons,
+                                       data::VisitSourceKind::ProgramJoinPerVisit}) {
+        SCOPED_TRACE(tarel::testing::nameOf(kind));
+        const data::ReadTransaction transaction(*m_database);
+        QString error;
+        tarel::testing::recordsOf(*m_database, kind, selection, nullptr, &error, QStringLiteral("stop\there"));
+        EXPECT_EQ(error, QStringLiteral("stopped\nVisit RED_BR 4242 of 2024-01-31, stop\\x09here new\\x0aline."));
+        QString again;
+        EXPECT_FALSE(tarel::testing::recordsOf(*m_database, kind, selection, nullptr, &again).isEmpty());
+        EXPECT_TRUE(again.isEmpty()) << again.toStdString();
+    }
+}
+
+// Columns of other types than the program's schema (citizen numbers of a
+// blank-padded type, which compares without trailing blanks; a row number
+// of a decimal type) are read by the server's join through the SQL layer,
+// with the statements' meaning.
+TEST(PostgresOtherTypes, AreReadWithTheStatementsMeaning)
+{
+    REQUIRE_SERVER();
+    const QString name = QStringLiteral("othertypes_%1").arg(QCoreApplication::applicationPid());
+    Admin().recreate(name);
+    {
+        Admin admin(name);
+        for (const QString &statement : data::sourceSchemaStatements())
+            admin.exec(statement);
+        admin.exec(QStringLiteral("alter table osigurenici alter column MB type char(14)"));
+        admin.exec(QStringLiteral("alter table PREGLEDI1 alter column RED_BR type numeric(10, 2)"));
+        admin.exec(QStringLiteral("insert into osigurenici (MB, DAT_R, MESTO_S) values ('0101980450012', '1980-01-01', "
+                                  "400017), ('0202985455023', NULL, 300100)"));
+        admin.exec(QStringLiteral("insert into PREGLEDI1 (RED_BR, MB, VidNaUsluga, DATA) values (1, '0101980450012', '1', "
+                                  "'2024-03-15'), (2.5, '0202985455023', '2', '2024-03-15'), (3, 'x', '1', '2024-03-15')"));
+    }
+    {
+        Result<std::unique_ptr<data::Database>> database = data::Database::open(postgresAlias(name));
+        ASSERT_TRUE(database.ok()) << database.message().toStdString();
+        for (const data::VisitSelection &selection :
+             tarel::testing::selectionsOver(QDate(2024, 1, 1), QDate(2024, 12, 31), {})) {
+            SCOPED_TRACE(tarel::testing::describe(selection));
+            QString error;
+            const QStringList expected =
+                tarel::testing::recordsOf(**database, data::VisitSourceKind::Statements, selection, nullptr, &error);
+            ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+            for (data::VisitSourceKind kind : tarel::testing::kOtherSources)
+                EXPECT_EQ(tarel::testing::recordsOf(**database, kind, selection, nullptr, &error), expected)
+                    << tarel::testing::nameOf(kind);
+            if (selection.statement == data::VisitSelection::Statement::Visits) {
+                EXPECT_EQ(expected.size(), 2); // the padded number matches its person
+            }
+        }
     }
     Admin().exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
 }
