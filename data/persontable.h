@@ -194,7 +194,8 @@ public:
         entry += char(flags);
     }
 
-    // Adds the entry whose bytes are given (see above) for that key.
+    // Adds the entry whose bytes are given (see above) for that key. The
+    // entries are found once finish() has been called after the last.
     Result<void> add(const char *key, std::size_t keySize, bool blob, const std::string &entry)
     {
         if (entry.size() > kBlockSize)
@@ -208,11 +209,20 @@ public:
         const quint64 place = quint64(m_blocks.size() - 1) * kBlockSize + m_used;
         std::memcpy(m_blocks.back().get() + m_used, entry.data(), entry.size());
         m_used += entry.size();
-        if (std::size_t(++m_count) > (m_slots.size() / 4) * 3)
-            rehash(std::max<std::size_t>(16, m_slots.size() * 2));
-        insert(hashKey(key, keySize, blob), place);
+        // The slots are placed in batches, each batch's slots fetched into
+        // the cache first: a person's slot lies anywhere in the table, and
+        // waiting for each in turn took most of the time of loading.
+        const quint64 hash = hashKey(key, keySize, blob);
+        if (!m_slots.empty())
+            prefetchSlot(hash);
+        m_pending[m_pendingCount++] = {hash, place};
+        if (m_pendingCount == kPending)
+            placePending();
         return {};
     }
+
+    // Places the entries added last; call it before looking keys up.
+    void finish() { placePending(); }
 
     static quint64 hashOf(const char *key, std::size_t keySize, bool blob) { return hashKey(key, keySize, blob); }
 
@@ -270,6 +280,17 @@ private:
             capacity *= 2;
         return capacity;
     }
+    static constexpr std::size_t kPending = 32;
+
+    void placePending()
+    {
+        for (std::size_t i = 0; i < m_pendingCount; ++i) {
+            if (std::size_t(++m_count) > (m_slots.size() / 4) * 3)
+                rehash(std::max<std::size_t>(16, m_slots.size() * 2));
+            insert(m_pending[i].hash, m_pending[i].place);
+        }
+        m_pendingCount = 0;
+    }
     const char *entryAt(quint64 place) const
     {
         return m_blocks[std::size_t(place / kBlockSize)].get() + place % kBlockSize;
@@ -298,6 +319,12 @@ private:
     }
 
     std::vector<quint64> m_slots;
+    struct Pending {
+        quint64 hash;
+        quint64 place;
+    };
+    Pending m_pending[kPending];
+    std::size_t m_pendingCount = 0;
     std::vector<std::unique_ptr<char[]>> m_blocks;
     std::size_t m_used = 0;
     qint64 m_count = 0;

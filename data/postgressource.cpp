@@ -47,7 +47,7 @@ namespace {
 constexpr int kWaitMilliseconds = 100;
 // A visit joined with its persons by the server costs about as much as this
 // many persons read and held here (docs/performance.md).
-constexpr qint64 kPersonsPerJoinedVisit = 4;
+constexpr qint64 kPersonsPerJoinedVisit = 6;
 
 PGconn *connectionOf(Database &database)
 {
@@ -589,6 +589,7 @@ private:
                     return added;
                 }
             }
+            m_persons.finish();
             if (!m_ticker.report())
                 return cancelledError();
             return {};

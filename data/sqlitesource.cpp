@@ -41,7 +41,7 @@ constexpr int kStepsBetweenChecks = 100000;
 
 // A visit's persons found through the MB index cost about as much as this
 // many persons read in one pass (docs/performance.md).
-constexpr qint64 kPersonsPerLookup = 4;
+constexpr qint64 kPersonsPerLookup = 8;
 
 QString sqliteMessage(sqlite3 *db) { return QString::fromUtf8(sqlite3_errmsg(db)).simplified(); }
 
@@ -698,6 +698,7 @@ private:
             }
             if (status != SQLITE_DONE)
                 return m_connection.stepError();
+            m_persons.finish();
             // The persons are read: the database answers.
             if (!m_ticker.report())
                 return cancelledError();

@@ -36,8 +36,13 @@ QStringList spreadOverFiveLines(const QString &firstPrefix, const QString &compa
 
 bool isUrbanSettlement(int code)
 {
-    return std::find(UrbanSettlementCodes.begin(), UrbanSettlementCodes.end(), code)
-        != UrbanSettlementCodes.end();
+    // Every joined row asks: the codes in order, searched by halves.
+    static const std::array<int, UrbanSettlementCodes.size()> sorted = [] {
+        std::array<int, UrbanSettlementCodes.size()> codes = UrbanSettlementCodes;
+        std::sort(codes.begin(), codes.end());
+        return codes;
+    }();
+    return std::binary_search(sorted.begin(), sorted.end(), code);
 }
 
 QString areaText(AreaFilter area)

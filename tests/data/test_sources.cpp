@@ -152,6 +152,7 @@ TEST(PersonTable, FindsEveryEntryOfAKeyAsItGrows)
     data::PersonTable::startEntry(entry, "01011", 5, data::BlobKey);
     entry += std::string("blob") + '\0';
     ASSERT_TRUE(table.add("01011", 5, true, entry).ok());
+    table.finish();
     EXPECT_EQ(table.count(), 10001);
 
     auto found = [&](const std::string &key, bool blob) {
