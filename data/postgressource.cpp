@@ -1,8 +1,10 @@
 // The PostgreSQL source of the program's join: the tables read in the COPY
 // protocol through libpq, on the SQL layer's own connection, so that the
 // read is inside the run's read transaction (its snapshot, its read-only
-// state) and under the session's lock timeout; every wait for the server
-// looks at the user's cancel and asks the server to stop.
+// state, the share locks on the tables it took when it began, waiting for
+// another session's lock as the database does) and under the session's
+// lock timeout; every wait for the server looks at the user's cancel and
+// then asks the server to stop.
 //
 // Both tables are read once and joined here (the insured persons held by MB,
 // as on SQLite), or, for a period with few visits against the persons, the
@@ -279,7 +281,7 @@ public:
     }
 
 private:
-    bool cancelled() const { return m_control.cancel && m_control.cancel->load(std::memory_order_relaxed); }
+    bool cancelled() const { return m_control.cancelled(); }
 
     Result<void> send(const QByteArray &statement)
     {
@@ -472,6 +474,7 @@ public:
     Result<void> read(const VisitSelection &selection, VisitFields fields, const VisitSink &sink,
                       const ReadControl &control, SourceFigures *figures) override
     {
+        const WaitControl waits(m_database, control);
         const ReadTransaction transaction(m_database);
         if (!transaction.begun())
             return transaction.begun().error();
