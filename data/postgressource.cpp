@@ -33,6 +33,7 @@
 
 #include <libpq-fe.h>
 
+#include <dlfcn.h>
 #include <poll.h>
 
 #include <cerrno>
@@ -44,6 +45,73 @@
 namespace tarel::data {
 
 namespace {
+
+// The functions of libpq the source calls, taken from the library that Qt's
+// PostgreSQL driver has loaded for the connection: linked to the program,
+// libpq and the twenty libraries it needs would load with every run of any
+// engine (some 4 MB and milliseconds at each start).
+struct LibPq {
+    decltype(&PQcancel) cancel = nullptr;
+    decltype(&PQclear) clear = nullptr;
+    decltype(&PQconsumeInput) consumeInput = nullptr;
+    decltype(&PQerrorMessage) errorMessage = nullptr;
+    decltype(&PQescapeLiteral) escapeLiteral = nullptr;
+    decltype(&PQfreeCancel) freeCancel = nullptr;
+    decltype(&PQfreemem) freemem = nullptr;
+    decltype(&PQgetCancel) getCancel = nullptr;
+    decltype(&PQgetCopyData) getCopyData = nullptr;
+    decltype(&PQgetResult) getResult = nullptr;
+    decltype(&PQgetvalue) getvalue = nullptr;
+    decltype(&PQisBusy) isBusy = nullptr;
+    decltype(&PQntuples) ntuples = nullptr;
+    decltype(&PQresultErrorField) resultErrorField = nullptr;
+    decltype(&PQresultErrorMessage) resultErrorMessage = nullptr;
+    decltype(&PQresultStatus) resultStatus = nullptr;
+    decltype(&PQsendQuery) sendQuery = nullptr;
+    decltype(&PQsocket) socket = nullptr;
+    decltype(&PQstatus) status = nullptr;
+};
+
+template <typename Function>
+Function function(void *library, const char *name)
+{
+    return reinterpret_cast<Function>(::dlsym(library, name));
+}
+
+// libpq's functions; nothing when no connection has loaded the library.
+const LibPq *loadedLibPq()
+{
+    static const std::optional<LibPq> loaded = []() -> std::optional<LibPq> {
+        void *library = ::dlopen("libpq.so.5", RTLD_NOW | RTLD_NOLOAD);
+        LibPq functions;
+        if (library
+            && (functions.cancel = function<decltype(&PQcancel)>(library, "PQcancel"))
+            && (functions.clear = function<decltype(&PQclear)>(library, "PQclear"))
+            && (functions.consumeInput = function<decltype(&PQconsumeInput)>(library, "PQconsumeInput"))
+            && (functions.errorMessage = function<decltype(&PQerrorMessage)>(library, "PQerrorMessage"))
+            && (functions.escapeLiteral = function<decltype(&PQescapeLiteral)>(library, "PQescapeLiteral"))
+            && (functions.freeCancel = function<decltype(&PQfreeCancel)>(library, "PQfreeCancel"))
+            && (functions.freemem = function<decltype(&PQfreemem)>(library, "PQfreemem"))
+            && (functions.getCancel = function<decltype(&PQgetCancel)>(library, "PQgetCancel"))
+            && (functions.getCopyData = function<decltype(&PQgetCopyData)>(library, "PQgetCopyData"))
+            && (functions.getResult = function<decltype(&PQgetResult)>(library, "PQgetResult"))
+            && (functions.getvalue = function<decltype(&PQgetvalue)>(library, "PQgetvalue"))
+            && (functions.isBusy = function<decltype(&PQisBusy)>(library, "PQisBusy"))
+            && (functions.ntuples = function<decltype(&PQntuples)>(library, "PQntuples"))
+            && (functions.resultErrorField = function<decltype(&PQresultErrorField)>(library, "PQresultErrorField"))
+            && (functions.resultErrorMessage = function<decltype(&PQresultErrorMessage)>(library, "PQresultErrorMessage"))
+            && (functions.resultStatus = function<decltype(&PQresultStatus)>(library, "PQresultStatus"))
+            && (functions.sendQuery = function<decltype(&PQsendQuery)>(library, "PQsendQuery"))
+            && (functions.socket = function<decltype(&PQsocket)>(library, "PQsocket"))
+            && (functions.status = function<decltype(&PQstatus)>(library, "PQstatus")))
+            return functions;
+        return std::nullopt;
+    }();
+    return loaded ? &*loaded : nullptr;
+}
+
+// libpq's functions, once a read has found them.
+const LibPq &pq() { return *loadedLibPq(); }
 
 // How long a wait for the server lasts before the cancel flag is looked at.
 constexpr int kWaitMilliseconds = 100;
@@ -173,7 +241,7 @@ int unescape(char *data, int size)
 // ---- The server --------------------------------------------------------------
 
 struct ResultDeleter {
-    void operator()(PGresult *result) const { PQclear(result); }
+    void operator()(PGresult *result) const { pq().clear(result); }
 };
 using PgResult = std::unique_ptr<PGresult, ResultDeleter>;
 
@@ -191,7 +259,7 @@ public:
     {
         if (m_copying)
             stopCopy();
-        PQfreemem(m_row);
+        pq().freemem(m_row);
     }
     Server(const Server &) = delete;
     Server &operator=(const Server &) = delete;
@@ -204,7 +272,7 @@ public:
         Result<PgResult> result = nextResult();
         if (!result)
             return result;
-        const ExecStatusType status = PQresultStatus(result->get());
+        const ExecStatusType status = pq().resultStatus(result->get());
         Result<void> rest = drain();
         if (status != PGRES_TUPLES_OK)
             return failure(result->get());
@@ -221,7 +289,7 @@ public:
         Result<PgResult> result = nextResult();
         if (!result)
             return result.error();
-        if (PQresultStatus(result->get()) != PGRES_COPY_OUT) {
+        if (pq().resultStatus(result->get()) != PGRES_COPY_OUT) {
             const Error error = failure(result->get());
             static_cast<void>(drain()); // the statement's error is the one to tell
             return error;
@@ -233,10 +301,10 @@ public:
     // The next row of the COPY in fields; false after the last.
     Result<bool> nextRow(std::vector<Field> &fields)
     {
-        PQfreemem(m_row);
+        pq().freemem(m_row);
         m_row = nullptr;
         for (;;) {
-            const int size = PQgetCopyData(m_connection, &m_row, 1);
+            const int size = pq().getCopyData(m_connection, &m_row, 1);
             if (size > 0) {
                 split(m_row, size, fields);
                 return true;
@@ -253,7 +321,7 @@ public:
             Result<PgResult> result = nextResult();
             if (!result)
                 return result.error();
-            const ExecStatusType status = PQresultStatus(result->get());
+            const ExecStatusType status = pq().resultStatus(result->get());
             Result<void> rest = drain();
             if (status != PGRES_COMMAND_OK)
                 return failure(result->get());
@@ -286,7 +354,7 @@ private:
     Result<void> send(const QByteArray &statement)
     {
         m_cancelSent = false;
-        if (!PQsendQuery(m_connection, statement.constData()))
+        if (!pq().sendQuery(m_connection, statement.constData()))
             return connectionFailure();
         return {};
     }
@@ -298,12 +366,12 @@ private:
         for (;;) {
             if (cancelled())
                 sendCancel();
-            pollfd socket{PQsocket(m_connection), POLLIN, 0};
+            pollfd socket{pq().socket(m_connection), POLLIN, 0};
             const int ready = ::poll(&socket, 1, kWaitMilliseconds);
             if (ready < 0 && errno != EINTR)
                 return connectionFailure();
             if (ready > 0) {
-                if (!PQconsumeInput(m_connection))
+                if (!pq().consumeInput(m_connection))
                     return connectionFailure();
                 return {};
             }
@@ -315,19 +383,19 @@ private:
         if (m_cancelSent)
             return;
         m_cancelSent = true;
-        if (PGcancel *cancel = PQgetCancel(m_connection)) {
+        if (PGcancel *cancel = pq().getCancel(m_connection)) {
             char message[256];
-            PQcancel(cancel, message, int(sizeof message));
-            PQfreeCancel(cancel);
+            pq().cancel(cancel, message, int(sizeof message));
+            pq().freeCancel(cancel);
         }
     }
 
     Result<PgResult> nextResult()
     {
-        while (PQisBusy(m_connection))
+        while (pq().isBusy(m_connection))
             if (Result<void> waited = wait(); !waited)
                 return waited.error();
-        PGresult *result = PQgetResult(m_connection);
+        PGresult *result = pq().getResult(m_connection);
         if (!result)
             return connectionFailure();
         return PgResult(result);
@@ -337,13 +405,13 @@ private:
     Result<void> drain()
     {
         for (;;) {
-            while (PQisBusy(m_connection))
+            while (pq().isBusy(m_connection))
                 if (Result<void> waited = wait(); !waited)
                     return waited;
-            PGresult *result = PQgetResult(m_connection);
+            PGresult *result = pq().getResult(m_connection);
             if (!result)
                 return {};
-            PQclear(result);
+            pq().clear(result);
         }
     }
 
@@ -351,17 +419,17 @@ private:
     {
         if (m_cancelSent)
             return cancelledError();
-        const char *state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-        return fail(m_database.errorText(QSqlError(QString(), QString::fromUtf8(PQresultErrorMessage(result)),
+        const char *state = pq().resultErrorField(result, PG_DIAG_SQLSTATE);
+        return fail(m_database.errorText(QSqlError(QString(), QString::fromUtf8(pq().resultErrorMessage(result)),
                                                    QSqlError::StatementError,
                                                    QString::fromLatin1(state ? state : ""))));
     }
 
     Error connectionFailure() const
     {
-        if (m_cancelSent && PQstatus(m_connection) == CONNECTION_OK)
+        if (m_cancelSent && pq().status(m_connection) == CONNECTION_OK)
             return cancelledError();
-        return fail(m_database.errorText(QSqlError(QString(), QString::fromUtf8(PQerrorMessage(m_connection)),
+        return fail(m_database.errorText(QSqlError(QString(), QString::fromUtf8(pq().errorMessage(m_connection)),
                                                    QSqlError::ConnectionError)));
     }
 
@@ -412,8 +480,8 @@ Result<std::optional<Columns>> columnsOf(Server &server, VisitFields fields)
     Result<PgResult> session = server.query("select current_setting('DateStyle'), pg_client_encoding()");
     if (!session)
         return session.error();
-    if (!QByteArray(PQgetvalue(session->get(), 0, 0)).startsWith("ISO")
-        || qstrcmp(PQgetvalue(session->get(), 0, 1), "UTF8") != 0)
+    if (!QByteArray(pq().getvalue(session->get(), 0, 0)).startsWith("ISO")
+        || qstrcmp(pq().getvalue(session->get(), 0, 1), "UTF8") != 0)
         return std::optional<Columns>();
     Result<PgResult> rows = server.query(
         "select c.relname, c.relkind, a.attname, t.typname, coalesce(o.collisdeterministic, true) "
@@ -424,19 +492,19 @@ Result<std::optional<Columns>> columnsOf(Server &server, VisitFields fields)
         return rows.error();
     Columns columns;
     bool keysComparable = true;
-    for (int i = 0; i < PQntuples(rows->get()); ++i) {
-        const QByteArray table = PQgetvalue(rows->get(), i, 0);
-        const QByteArray column = PQgetvalue(rows->get(), i, 2);
-        const QByteArray type = PQgetvalue(rows->get(), i, 3);
+    for (int i = 0; i < pq().ntuples(rows->get()); ++i) {
+        const QByteArray table = pq().getvalue(rows->get(), i, 0);
+        const QByteArray column = pq().getvalue(rows->get(), i, 2);
+        const QByteArray type = pq().getvalue(rows->get(), i, 3);
         // A partitioned table or a view would not tell its rows apart.
-        if (qstrcmp(PQgetvalue(rows->get(), i, 1), "r") != 0)
+        if (qstrcmp(pq().getvalue(rows->get(), i, 1), "r") != 0)
             return std::optional<Columns>();
         const std::optional<Conversion> conversion = conversionOf(type);
         if (!conversion)
             continue;
         // MB: texts that are equal when their bytes are (a blank-padded
         // character type compares without its trailing blanks).
-        if (column == "mb" && (type == "bpchar" || qstrcmp(PQgetvalue(rows->get(), i, 4), "t") != 0))
+        if (column == "mb" && (type == "bpchar" || qstrcmp(pq().getvalue(rows->get(), i, 4), "t") != 0))
             keysComparable = false;
         (table == "pregledi1" ? columns.visit : columns.person).insert(column, *conversion);
     }
@@ -460,9 +528,55 @@ Result<qint64> plannedRows(Server &server, const QByteArray &statement)
     Result<PgResult> plan = server.query("EXPLAIN (FORMAT JSON) " + statement);
     if (!plan)
         return plan.error();
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray(PQgetvalue(plan->get(), 0, 0)));
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray(pq().getvalue(plan->get(), 0, 0)));
     return qint64(document.array().at(0).toObject().value(QLatin1String("Plan")).toObject().value(
                                           QLatin1String("Plan Rows")).toDouble());
+}
+
+// The statement's conditions on the visit table, with the selection's
+// values written in as the SQL layer sends them: a date as its ISO text, the
+// doctor's code as a quoted literal.
+QStringList conditionsOf(PGconn *connection, const VisitSelection &selection)
+{
+    const auto date = [](QDate day) {
+        return day.isValid() ? QStringLiteral("'%1'").arg(day.toString(Qt::ISODate)) : QStringLiteral("NULL");
+    };
+    QString period = periodCondition();
+    period.replace(QLatin1String(":datumod"), date(selection.from));
+    period.replace(QLatin1String(":datumdo"), date(selection.to));
+    QStringList lines{period};
+    if (selection.statement == VisitSelection::Statement::Morbidity) {
+        lines << kindCondition();
+        if (selection.doctorCode) {
+            const QByteArray code = selection.doctorCode->toUtf8();
+            char *quoted = pq().escapeLiteral(connection, code.constData(), std::size_t(code.size()));
+            QString line = morbidityFilterLine(true, AreaFilter::Both);
+            line.replace(QLatin1Char(':') + QLatin1String(DoctorParameter), QString::fromUtf8(quoted ? quoted : "NULL"));
+            pq().freemem(quoted);
+            lines << line;
+        }
+    }
+    return lines;
+}
+
+// The persons all read, or each visit's found by the server's join: the
+// latter for fewer visits (as the planner expects them) than persons /
+// kPersonsPerJoinedVisit.
+Result<ReadPlan> planOf(Server &server, PGconn *connection, const VisitSelection &selection, PersonReading reading)
+{
+    ReadPlan plan;
+    const Result<qint64> persons = plannedRows(server, "select 1 from osigurenici");
+    if (!persons)
+        return persons.error();
+    const Result<qint64> visits = plannedRows(
+        server, "select 1 from pregledi1\n" + conditionsOf(connection, selection).join(QLatin1Char('\n')).toUtf8());
+    if (!visits)
+        return visits.error();
+    plan.persons = *persons;
+    plan.visits = *visits;
+    plan.personsPerVisit = reading == PersonReading::PerVisit
+        || (reading == PersonReading::Estimated && *visits < *persons / kPersonsPerJoinedVisit);
+    return plan;
 }
 
 // ---- The source ----------------------------------------------------------------
@@ -479,7 +593,7 @@ public:
         if (!transaction.begun())
             return transaction.begun().error();
         PGconn *connection = connectionOf(m_database);
-        if (!connection)
+        if (!connection || !loadedLibPq())
             return makeServerJoinSource(m_database)->read(selection, fields, sink, control, figures);
         Server server(connection, m_database, control);
         const Result<std::optional<Columns>> columns = columnsOf(server, fields);
@@ -515,21 +629,13 @@ private:
             m_personTexts.resize(m_join.personFields().size());
         }
 
-        // The persons all read, or each visit's found by the server's join:
-        // the latter for fewer visits (as the planner expects them) than
-        // persons / kPersonsPerJoinedVisit.
         Result<void> plan(PersonReading reading)
         {
-            const Result<qint64> persons = plannedRows(m_server, "select 1 from osigurenici");
-            if (!persons)
-                return persons.error();
-            const Result<qint64> visits =
-                plannedRows(m_server, "select 1 from pregledi1\n" + conditions().join(QLatin1Char('\n')).toUtf8());
-            if (!visits)
-                return visits.error();
-            m_perVisit = reading == PersonReading::PerVisit
-                || (reading == PersonReading::Estimated && *visits < *persons / kPersonsPerJoinedVisit);
-            m_ticker.setEstimate(*visits + (m_perVisit ? 0 : *persons));
+            const Result<ReadPlan> plan = planOf(m_server, m_connection, m_selection, reading);
+            if (!plan)
+                return plan.error();
+            m_perVisit = plan->personsPerVisit;
+            m_ticker.setEstimate(plan->visits + (m_perVisit ? 0 : plan->persons));
             return {};
         }
         bool personsPerVisit() const { return m_perVisit; }
@@ -546,7 +652,7 @@ private:
                 m_server.query("select count(*) from pregledi1 where DATA < '0001-01-01' or DATA > '9999-12-31'");
             if (!counted)
                 return counted.error();
-            m_join.figures()->nonIsoVisitDates = QByteArray(PQgetvalue(counted->get(), 0, 0)).toLongLong();
+            m_join.figures()->nonIsoVisitDates = QByteArray(pq().getvalue(counted->get(), 0, 0)).toLongLong();
             return {};
         }
 
@@ -670,29 +776,7 @@ private:
 
         // The statement's conditions on the visit table, with the
         // selection's values written in as the SQL layer sends them.
-        QStringList conditions() const
-        {
-            const auto date = [](QDate day) {
-                return day.isValid() ? QStringLiteral("'%1'").arg(day.toString(Qt::ISODate)) : QStringLiteral("NULL");
-            };
-            QString period = periodCondition();
-            period.replace(QLatin1String(":datumod"), date(m_selection.from));
-            period.replace(QLatin1String(":datumdo"), date(m_selection.to));
-            QStringList lines{period};
-            if (m_selection.statement == VisitSelection::Statement::Morbidity) {
-                lines << kindCondition();
-                if (m_selection.doctorCode) {
-                    const QByteArray code = m_selection.doctorCode->toUtf8();
-                    char *quoted = PQescapeLiteral(m_connection, code.constData(), std::size_t(code.size()));
-                    QString line = morbidityFilterLine(true, AreaFilter::Both);
-                    line.replace(QLatin1Char(':') + QLatin1String(DoctorParameter),
-                                 QString::fromUtf8(quoted ? quoted : "NULL"));
-                    PQfreemem(quoted);
-                    lines << line;
-                }
-            }
-            return lines;
-        }
+        QStringList conditions() const { return conditionsOf(m_connection, m_selection); }
 
         static QByteArray copyOf(const QString &select)
         {
@@ -777,6 +861,21 @@ private:
 std::unique_ptr<VisitSource> makeCopyJoinSource(Database &database, PersonReading persons)
 {
     return std::make_unique<CopyJoinSource>(database, persons);
+}
+
+std::optional<ReadPlan> postgresReadPlan(Database &database, const VisitSelection &selection, VisitFields fields,
+                                         PersonReading reading)
+{
+    PGconn *connection = connectionOf(database);
+    if (!connection || !loadedLibPq())
+        return std::nullopt;
+    const ReadControl control;
+    Server server(connection, database, control);
+    const Result<std::optional<Columns>> columns = columnsOf(server, fields);
+    if (!columns || !*columns)
+        return std::nullopt;
+    const Result<ReadPlan> plan = planOf(server, connection, selection, reading);
+    return plan ? std::optional<ReadPlan>(*plan) : std::nullopt;
 }
 
 } // namespace tarel::data

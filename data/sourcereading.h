@@ -104,6 +104,12 @@ struct ReadPlan {
 std::optional<ReadPlan> sqliteReadPlan(Database &database, const VisitSelection &selection,
                                        PersonReading reading = PersonReading::Estimated);
 
+// The plan of a read of that selection and fields over a PostgreSQL database
+// in the COPY protocol (only persons, visits and personsPerVisit are told);
+// nothing when the read would go through the SQL layer instead.
+std::optional<ReadPlan> postgresReadPlan(Database &database, const VisitSelection &selection, VisitFields fields,
+                                         PersonReading reading = PersonReading::Estimated);
+
 // The smallest text shaped as an ISO date "DDDD-DD-DD" (any digits) at or
 // after a text, and the largest at or before it, comparing UTF-8 bytes as
 // SQLite's BINARY collation does; empty when there is none.

@@ -16,6 +16,7 @@
 #include "preparedfile.h"
 #include "loopbacksocket.h"
 #include "sourcedatabase.h"
+#include "sourcereading.h"
 #include "sourcerecords.h"
 #include "statements.h"
 #include "template.h"
@@ -401,6 +402,23 @@ TEST_F(SameRowsTest, EveryMorbidityReportIsTheSameOnBothEngines)
             }
 }
 
+// The server's join reads a day's visits, both tables read whole a year's,
+// by the planner's estimate of the period's visits against the persons.
+TEST_F(SameRowsTest, ThePeriodsVisitsChooseTheServersJoinOrBothTables)
+{
+    m_postgres->connection().exec(QStringLiteral("ANALYZE"));
+    data::VisitSelection day;
+    day.from = day.to = QDate(2023, 11, 15);
+    data::VisitSelection year = day;
+    year.from = From;
+    year.to = To;
+    const std::optional<data::ReadPlan> dayPlan = data::postgresReadPlan(*m_postgres, day, data::FieldBirthDate);
+    const std::optional<data::ReadPlan> yearPlan = data::postgresReadPlan(*m_postgres, year, data::FieldBirthDate);
+    ASSERT_TRUE(dayPlan && yearPlan);
+    EXPECT_TRUE(dayPlan->personsPerVisit) << dayPlan->visits << " visits, " << dayPlan->persons << " persons";
+    EXPECT_FALSE(yearPlan->personsPerVisit) << yearPlan->visits << " visits, " << yearPlan->persons << " persons";
+}
+
 // A cancel while the rows come stops the server's COPY and leaves the
 // connection as it was: the next run reads, and reads what it read before.
 TEST_F(SameRowsTest, ACancelWhileRowsComeStopsTheReadAndTheNextRunReads)
@@ -619,6 +637,8 @@ TEST_F(HostileRowsTest, EveryWayReadsTheSameRecordsAndFigures)
              tarel::testing::selectionsOver(from, to, {QStringLiteral("L01"), QStringLiteral("O'Neil"),
                                                        QStringLiteral("back\\slash")})) {
             SCOPED_TRACE(tarel::testing::describe(selection));
+            // The COPY ways read these tables themselves.
+            ASSERT_TRUE(data::postgresReadPlan(*m_database, selection, tarel::testing::kAllFields).has_value());
             QString referenceError;
             data::SourceFigures reference;
             const QStringList expected = tarel::testing::recordsOf(*m_database, data::VisitSourceKind::Statements,
@@ -723,6 +743,7 @@ TEST(PostgresOtherTypes, AreReadWithTheStatementsMeaning)
         for (const data::VisitSelection &selection :
              tarel::testing::selectionsOver(QDate(2024, 1, 1), QDate(2024, 12, 31), {})) {
             SCOPED_TRACE(tarel::testing::describe(selection));
+            EXPECT_FALSE(data::postgresReadPlan(**database, selection, tarel::testing::kAllFields).has_value());
             QString error;
             const QStringList expected =
                 tarel::testing::recordsOf(**database, data::VisitSourceKind::Statements, selection, nullptr, &error);

@@ -39,6 +39,8 @@ inline constexpr data::VisitSourceKind kOtherSources[] = {data::VisitSourceKind:
                                                           data::VisitSourceKind::ProgramJoinAllPersons,
                                                           data::VisitSourceKind::ProgramJoinPerVisit};
 
+inline constexpr data::VisitFields kAllFields = (data::FieldSettlement << 1) - 1;
+
 // Every field of every record, one text per record, sorted; a failed read's
 // message in error. With stopAt, the sink fails at the first record whose
 // surname is that text.
@@ -47,9 +49,8 @@ inline QStringList recordsOf(data::Database &database, data::VisitSourceKind kin
                              const QString &stopAt = {})
 {
     QStringList records;
-    const data::VisitFields all = (data::FieldSettlement << 1) - 1;
     const Result<void> read = data::visitSourceOf(database, kind)->read(
-        selection, all,
+        selection, kAllFields,
         [&](const data::VisitRecord &r) -> Result<void> {
             if (!stopAt.isEmpty() && r.surname == stopAt)
                 return fail(QStringLiteral("stopped"));
