@@ -133,10 +133,11 @@ PGconn *connectionOf(Database &database)
 
 // How the SQL layer turns a value of a column of that type into text.
 enum class Conversion {
-    Text,    // the UTF-8 text
-    Date,    // read as an ISO date, written back as one (empty when it is none)
-    Integer, // the decimal digits as the server writes them
-    Boolean, // "1" or "0"
+    Text,       // the UTF-8 text
+    Date,       // read as a date field: an ISO date (Query::dateTextOf)
+    DateAsText, // a date column read as any other field (Query::textOf)
+    Integer,    // the decimal digits as the server writes them
+    Boolean,    // "1" or "0"
 };
 
 std::optional<Conversion> conversionOf(const QByteArray &type)
@@ -171,12 +172,13 @@ QStringView textOf(const Field &field, Conversion conversion, std::u16string &bu
         buffer.assign(field.size > 0 && field.data[0] == 't' ? u"1" : u"0");
         return QStringView(buffer.data(), qsizetype(buffer.size()));
     case Conversion::Date:
+    case Conversion::DateAsText:
         // A date of years 1 to 9999 comes as "YYYY-MM-DD", which reads back
         // as itself; any other (BC, a five-digit year, infinity) as the SQL
-        // layer reads it.
+        // layer reads the date its driver makes of the text.
         if (field.size != 10) {
-            const QString text = QDate::fromString(QString::fromLatin1(field.data, field.size), Qt::ISODate)
-                                     .toString(Qt::ISODate);
+            const QVariant date(QDate::fromString(QString::fromLatin1(field.data, field.size), Qt::ISODate));
+            const QString text = conversion == Conversion::Date ? Query::dateTextOf(date) : Query::textOf(date);
             buffer.assign(reinterpret_cast<const char16_t *>(text.utf16()), std::size_t(text.size()));
             return QStringView(buffer.data(), qsizetype(buffer.size()));
         }
@@ -688,7 +690,8 @@ private:
                     const Field &value = fields[2 + i];
                     const Conversion conversion = m_personConversions[i];
                     const bool asSent = !value.null && conversion != Conversion::Boolean
-                        && (conversion != Conversion::Date || value.size == 10);
+                        && ((conversion != Conversion::Date && conversion != Conversion::DateAsText)
+                            || value.size == 10);
                     if (!asSent
                         || !putAsciiValue(entry, reinterpret_cast<const unsigned char *>(value.data), value.size))
                         putUtf16Value(entry, textOf(value, conversion, text));
@@ -771,7 +774,9 @@ private:
     private:
         static Conversion conversionFor(const QHash<QByteArray, Conversion> &table, const NamedField *entry)
         {
-            return table.value(QString::fromUtf16(entry->name).toLower().toLatin1(), Conversion::Text);
+            const Conversion conversion =
+                table.value(QString::fromUtf16(entry->name).toLower().toLatin1(), Conversion::Text);
+            return conversion == Conversion::Date && !entry->date ? Conversion::DateAsText : conversion;
         }
 
         // The statement's conditions on the visit table, with the

@@ -553,7 +553,7 @@ protected:
                                   QStringLiteral("0808880500088"), QString()};
         const QStringList births{QStringLiteral("'1980-01-01'"), QStringLiteral("'2010-06-15'"),
                                  QStringLiteral("'2019-02-28'"), QStringLiteral("'0044-03-15 BC'"),
-                                 QStringLiteral("'infinity'"), QStringLiteral("'10000-01-01'"), QStringLiteral("NULL")};
+                                 QStringLiteral("NULL")};
         const QStringList settlements{QStringLiteral("400017"), QStringLiteral("412066"), QStringLiteral("300100"),
                                       QStringLiteral("0"), QStringLiteral("-5"), QStringLiteral("NULL")};
         const QStringList texts{QStringLiteral("'1'"), QStringLiteral("' 1 '"), QStringLiteral("NULL"),
@@ -605,6 +605,12 @@ protected:
         admin.exec(QStringLiteral("insert into PREGLEDI1 (RED_BR, MB, PRE, IME, LEKAR_S, S_DIJA, VidNaUsluga, DATA, "
                                   "S_DIJA2) values ")
                    + visits.join(u','));
+        // Persons whose birth dates read as no date, visited only in June
+        // 2022 (a report of theirs fails on every way alike).
+        admin.exec(QStringLiteral("insert into osigurenici (MB, DAT_R, MESTO_S) values ('7777777777777', 'infinity', "
+                                  "400017), ('8888888888888', '10000-01-01', 300100)"));
+        admin.exec(QStringLiteral("insert into PREGLEDI1 (RED_BR, MB, VidNaUsluga, DATA) values (5001, '7777777777777', "
+                                  "'1', '2022-06-15'), (5002, '8888888888888', '2', '2022-06-15')"));
         // The visit a sink stops at, the only one of its surname.
         admin.exec(QStringLiteral("insert into PREGLEDI1 (RED_BR, MB, PRE, IME, VidNaUsluga, DATA) values (4242, "
                                   "'0101980450012', E'stop\\there', E'new\\nline', '1', '2024-01-31')"));
@@ -625,8 +631,11 @@ protected:
     std::unique_ptr<data::Database> m_database;
 };
 
-const std::pair<QDate, QDate> kHostilePeriods[] = {
-    {QDate(2023, 1, 1), QDate(2025, 12, 31)}, {QDate(2024, 1, 1), QDate(2024, 3, 31)}, {QDate(2024, 3, 15), QDate(2024, 3, 15)}};
+// The last reads only the visits of persons whose birth dates read as no date.
+const std::pair<QDate, QDate> kHostilePeriods[] = {{QDate(2023, 1, 1), QDate(2025, 12, 31)},
+                                                   {QDate(2024, 1, 1), QDate(2024, 3, 31)},
+                                                   {QDate(2024, 3, 15), QDate(2024, 3, 15)},
+                                                   {QDate(2022, 6, 1), QDate(2022, 6, 30)}};
 
 TEST_F(HostileRowsTest, EveryWayReadsTheSameRecordsAndFigures)
 {
