@@ -12,10 +12,15 @@
 #include <QStringView>
 #include <QtGlobal>
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -147,6 +152,46 @@ inline QStringView getValue(const char *&p, std::u16string &buffer)
 
 // ---- The table -----------------------------------------------------------------
 
+// Memory of the table, zeroed. A large table's regions are laid out in huge
+// pages where the system gives them on request (2 MiB pages): a join's
+// accesses to the slots and entries go anywhere in them, and with small
+// pages most of them also missed the processor's cache of page addresses.
+class TableMemory {
+public:
+    static constexpr std::size_t kHugePage = std::size_t(2) << 20;
+
+    TableMemory() = default;
+    TableMemory(std::size_t bytes, bool huge)
+    {
+        if (huge) {
+            const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+            m_data = static_cast<char *>(std::aligned_alloc(kHugePage, rounded));
+#ifdef MADV_HUGEPAGE
+            if (m_data)
+                ::madvise(m_data, rounded, MADV_HUGEPAGE);
+#endif
+            if (m_data)
+                std::memset(m_data, 0, bytes);
+        } else {
+            m_data = static_cast<char *>(std::calloc(bytes, 1));
+        }
+        if (!m_data)
+            throw std::bad_alloc();
+    }
+    ~TableMemory() { std::free(m_data); }
+    TableMemory(TableMemory &&other) noexcept : m_data(std::exchange(other.m_data, nullptr)) {}
+    TableMemory &operator=(TableMemory &&other) noexcept
+    {
+        std::swap(m_data, other.m_data);
+        return *this;
+    }
+
+    char *data() const { return m_data; }
+
+private:
+    char *m_data = nullptr;
+};
+
 // Where the settlement code puts a person.
 enum PersonFlag : quint8 {
     BlobKey = 1,       // MB is stored as a blob (never equal to a text)
@@ -180,9 +225,15 @@ inline quint64 hashKey(const char *key, std::size_t size, bool blob)
 // person listed k times is k entries, found one after the other.
 class PersonTable {
 public:
-    static constexpr std::size_t kBlockSize = std::size_t(1) << 20;
+    static constexpr std::size_t kBlockSize = TableMemory::kHugePage;
+    // The persons from which the table asks for huge pages.
+    static constexpr qint64 kHugeFrom = 65536;
 
-    void reserve(qint64 persons) { rehash(capacityFor(std::max<qint64>(persons, 16))); }
+    void reserve(qint64 persons)
+    {
+        m_huge = persons >= kHugeFrom;
+        rehash(capacityFor(std::max<qint64>(persons, 16)));
+    }
 
     // Starts an entry: MB's length and bytes, then the flags (blob or text
     // MB, settlement code). The caller appends the values.
@@ -203,17 +254,17 @@ public:
         if (m_blocks.empty() || m_used + entry.size() > kBlockSize) {
             if (m_blocks.size() >= (std::size_t(1) << 32) / kBlockSize - 1)
                 return fail(QStringLiteral("The insured persons do not fit into the memory of a run"));
-            m_blocks.push_back(std::make_unique<char[]>(kBlockSize));
+            m_blocks.emplace_back(kBlockSize, m_huge);
             m_used = 0;
         }
         const quint64 place = quint64(m_blocks.size() - 1) * kBlockSize + m_used;
-        std::memcpy(m_blocks.back().get() + m_used, entry.data(), entry.size());
+        std::memcpy(m_blocks.back().data() + m_used, entry.data(), entry.size());
         m_used += entry.size();
         // The slots are placed in batches, each batch's slots fetched into
         // the cache first: a person's slot lies anywhere in the table, and
         // waiting for each in turn took most of the time of loading.
         const quint64 hash = hashKey(key, keySize, blob);
-        if (!m_slots.empty())
+        if (m_slotCount > 0)
             prefetchSlot(hash);
         m_pending[m_pendingCount++] = {hash, place};
         if (m_pendingCount == kPending)
@@ -227,12 +278,12 @@ public:
     static quint64 hashOf(const char *key, std::size_t keySize, bool blob) { return hashKey(key, keySize, blob); }
 
     // Brings the slot of a hash into the cache ahead of its lookup.
-    void prefetchSlot(quint64 hash) const { prefetch(&m_slots[std::size_t(hash) & (m_slots.size() - 1)]); }
+    void prefetchSlot(quint64 hash) const { prefetch(&m_slots[std::size_t(hash) & (m_slotCount - 1)]); }
     // Brings the first entry the hash may name into the cache (its slot read).
     void prefetchEntry(quint64 hash) const
     {
         const auto tag = quint32(hash >> 32);
-        const std::size_t mask = m_slots.size() - 1;
+        const std::size_t mask = m_slotCount - 1;
         for (std::size_t i = std::size_t(hash) & mask; m_slots[i] != 0; i = (i + 1) & mask)
             if (quint32(m_slots[i] >> 32) == tag) {
                 prefetch(entryAt(quint32(m_slots[i]) - 1));
@@ -246,7 +297,7 @@ public:
     void forEach(const char *key, std::size_t keySize, bool blob, quint64 hash, Found &&found) const
     {
         const auto tag = quint32(hash >> 32);
-        const std::size_t mask = m_slots.size() - 1;
+        const std::size_t mask = m_slotCount - 1;
         for (std::size_t i = std::size_t(hash) & mask; m_slots[i] != 0; i = (i + 1) & mask) {
             if (quint32(m_slots[i] >> 32) != tag)
                 continue;
@@ -260,7 +311,7 @@ public:
 
     qint64 count() const { return m_count; }
     // Bytes held: the slots and the blocks of entries.
-    qint64 bytes() const { return qint64(m_slots.size() * sizeof(quint64) + m_blocks.size() * kBlockSize); }
+    qint64 bytes() const { return qint64(m_slotCount * sizeof(quint64) + m_blocks.size() * kBlockSize); }
 
 private:
     // A prefetch the compiler keeps: a loop whose only effect is a
@@ -285,19 +336,19 @@ private:
     void placePending()
     {
         for (std::size_t i = 0; i < m_pendingCount; ++i) {
-            if (std::size_t(++m_count) > (m_slots.size() / 4) * 3)
-                rehash(std::max<std::size_t>(16, m_slots.size() * 2));
+            if (std::size_t(++m_count) > (m_slotCount / 4) * 3)
+                rehash(std::max<std::size_t>(16, m_slotCount * 2));
             insert(m_pending[i].hash, m_pending[i].place);
         }
         m_pendingCount = 0;
     }
     const char *entryAt(quint64 place) const
     {
-        return m_blocks[std::size_t(place / kBlockSize)].get() + place % kBlockSize;
+        return m_blocks[std::size_t(place / kBlockSize)].data() + place % kBlockSize;
     }
     void insert(quint64 hash, quint64 place)
     {
-        const std::size_t mask = m_slots.size() - 1;
+        const std::size_t mask = m_slotCount - 1;
         std::size_t i = std::size_t(hash) & mask;
         while (m_slots[i] != 0)
             i = (i + 1) & mask;
@@ -305,11 +356,16 @@ private:
     }
     void rehash(std::size_t capacity)
     {
-        if (capacity <= m_slots.size())
+        if (capacity <= m_slotCount)
             return;
-        std::vector<quint64> old(capacity, 0);
-        old.swap(m_slots);
-        for (const quint64 slot : old) {
+        TableMemory old(capacity * sizeof(quint64), m_huge);
+        std::swap(old, m_slotMemory);
+        const quint64 *oldSlots = m_slots;
+        const std::size_t oldCount = m_slotCount;
+        m_slots = reinterpret_cast<quint64 *>(m_slotMemory.data());
+        m_slotCount = capacity;
+        for (std::size_t i = 0; i < oldCount; ++i) {
+            const quint64 slot = oldSlots[i];
             if (slot == 0)
                 continue;
             const char *p = entryAt(quint32(slot) - 1);
@@ -318,14 +374,17 @@ private:
         }
     }
 
-    std::vector<quint64> m_slots;
+    bool m_huge = false;
+    TableMemory m_slotMemory;
+    quint64 *m_slots = nullptr; // in m_slotMemory
+    std::size_t m_slotCount = 0;
     struct Pending {
         quint64 hash;
         quint64 place;
     };
     Pending m_pending[kPending];
     std::size_t m_pendingCount = 0;
-    std::vector<std::unique_ptr<char[]>> m_blocks;
+    std::vector<TableMemory> m_blocks;
     std::size_t m_used = 0;
     qint64 m_count = 0;
 };

@@ -45,8 +45,9 @@ public:
     const std::vector<const NamedField *> &personFields() const { return m_personFields; }
     bool wantsCitizenNumber() const { return m_fields & FieldCitizenNumber; }
     // Whether the persons' settlement codes are needed: they decide the
-    // area, or the figures count them when missing.
-    bool needsSettlement() const { return m_areaMatters || m_figures; }
+    // area (and the figures count them when missing); else every person
+    // reads as having one.
+    bool needsSettlement() const { return m_areaMatters; }
     SourceFigures *figures() const { return m_figures; }
     // The record handed over; the caller sets the visit's fields.
     VisitRecord &record() { return m_record; }
