@@ -113,6 +113,12 @@ const LibPq *loadedLibPq()
 // libpq's functions, once a read has found them.
 const LibPq &pq() { return *loadedLibPq(); }
 
+// A row of a COPY as libpq hands it over.
+struct FreeCopyRow {
+    void operator()(char *row) const { pq().freemem(row); }
+};
+using CopyRow = std::unique_ptr<char, FreeCopyRow>;
+
 // How long a wait for the server lasts before the cancel flag is looked at.
 constexpr int kWaitMilliseconds = 100;
 // A visit joined with its persons by the server costs about as much as this
@@ -261,7 +267,6 @@ public:
     {
         if (m_copying)
             stopCopy();
-        pq().freemem(m_row);
     }
     Server(const Server &) = delete;
     Server &operator=(const Server &) = delete;
@@ -300,15 +305,17 @@ public:
         return {};
     }
 
-    // The next row of the COPY in fields; false after the last.
-    Result<bool> nextRow(std::vector<Field> &fields)
+    // The next row of the COPY into row, its fields (views into the row)
+    // in fields; false after the last.
+    Result<bool> nextRow(CopyRow &row, std::vector<Field> &fields)
     {
-        pq().freemem(m_row);
-        m_row = nullptr;
+        row.reset();
         for (;;) {
-            const int size = pq().getCopyData(m_connection, &m_row, 1);
+            char *data = nullptr;
+            const int size = pq().getCopyData(m_connection, &data, 1);
             if (size > 0) {
-                split(m_row, size, fields);
+                row.reset(data);
+                split(data, size, fields);
                 return true;
             }
             if (size == 0) {
@@ -337,9 +344,10 @@ public:
     // transaction goes on (after a sink's error, its visit is read again).
     void finishCopy()
     {
+        CopyRow row;
         std::vector<Field> fields;
         while (m_copying)
-            if (!nextRow(fields))
+            if (!nextRow(row, fields))
                 break;
     }
 
@@ -462,7 +470,6 @@ private:
     PGconn *m_connection;
     const Database &m_database;
     const ReadControl &m_control;
-    char *m_row = nullptr;
     bool m_copying = false;
     bool m_cancelSent = false;
 };
@@ -668,14 +675,15 @@ private:
                     copyOf(QStringLiteral("select %1 from osigurenici").arg(columns.join(QStringLiteral(", ")))));
                 !started)
                 return started;
+            CopyRow row;
             std::vector<Field> fields(std::size_t(columns.size()));
             std::string entry;
             std::u16string text;
             for (;;) {
-                const Result<bool> row = m_server.nextRow(fields);
-                if (!row)
-                    return row.error();
-                if (!*row)
+                const Result<bool> read = m_server.nextRow(row, fields);
+                if (!read)
+                    return read.error();
+                if (!*read)
                     break;
                 if (!m_ticker.row()) {
                     m_server.stopCopy();
@@ -713,15 +721,14 @@ private:
             for (const NamedField *entry : m_join.visitFields())
                 columns << QString::fromUtf16(entry->name);
             return readCopy(QStringLiteral("select %1 from pregledi1").arg(columns.join(QStringLiteral(", "))),
-                            int(columns.size()), [&](std::vector<Field> &fields) -> Result<void> {
-                                setVisitFields(fields, 2);
-                                const Field &key = fields[1];
+                            int(columns.size()), true, [&](Row &row) -> Result<void> {
+                                setVisitFields(row.fields, 2);
+                                const Field &key = row.fields[1];
                                 if (key.null) {
                                     m_join.unmatchedVisit();
                                     return {};
                                 }
-                                return m_join.joinHeld(m_persons, key.data, std::size_t(key.size), false,
-                                                       PersonTable::hashOf(key.data, std::size_t(key.size), false),
+                                return m_join.joinHeld(m_persons, key.data, std::size_t(key.size), false, row.hash,
                                                        sink);
                             });
         }
@@ -745,7 +752,8 @@ private:
             const Result<void> read = readCopy(
                 QStringLiteral("select %1 from pregledi1 left join osigurenici on osigurenici.mb = pregledi1.mb")
                     .arg(columns.join(QStringLiteral(", "))),
-                int(columns.size()), [&](std::vector<Field> &fields) -> Result<void> {
+                int(columns.size()), false, [&](Row &row) -> Result<void> {
+                    const std::vector<Field> &fields = row.fields;
                     if (fields[1].size > 0 && fields[1].data[0] == 'f') {
                         m_join.unmatchedVisit();
                         return {};
@@ -791,27 +799,63 @@ private:
         // Reads the visits of the selection through a COPY of the select
         // given (its first column the visit's ctid), a row at a time. A
         // sink's error ends the read with the line naming the visit.
+        // A row of the visits' COPY: its fields (the first the visit's
+        // ctid, the second its MB), and MB's hash where it is looked up here.
+        struct Row {
+            CopyRow data;
+            std::vector<Field> fields;
+            quint64 hash = 0;
+        };
+
+        // Reads the visits of the selection through a COPY of the select
+        // given, handing each row to take. The rows go in batches: with
+        // lookup, the slots and entries of the persons the batch's visits
+        // name are brought into the cache ahead of the join, as on SQLite.
+        // A sink's error ends the read with the line naming the visit.
         template <typename Take>
-        Result<void> readCopy(const QString &select, int columns, Take &&take)
+        Result<void> readCopy(const QString &select, int columns, bool lookup, Take &&take)
         {
             if (Result<void> started = m_server.startCopy(copyOf(select + QLatin1Char('\n') + conditions().join(QLatin1Char('\n'))));
                 !started)
                 return started;
-            std::vector<Field> fields(std::size_t(columns), Field{});
-            for (;;) {
-                const Result<bool> row = m_server.nextRow(fields);
-                if (!row)
-                    return row.error();
-                if (!*row)
-                    break;
-                if (!m_ticker.row()) {
-                    m_server.stopCopy();
-                    return cancelledError();
+            std::vector<Row> batch(kJoinBatch);
+            for (Row &row : batch)
+                row.fields.resize(std::size_t(columns));
+            const auto prefetchEntry = [&](const Row &row) {
+                if (lookup && !row.fields[1].null)
+                    m_persons.prefetchEntry(row.hash);
+            };
+            for (bool more = true; more;) {
+                std::size_t size = 0;
+                while (size < kJoinBatch) {
+                    Row &row = batch[size];
+                    const Result<bool> read = m_server.nextRow(row.data, row.fields);
+                    if (!read)
+                        return read.error();
+                    if (!*read) {
+                        more = false;
+                        break;
+                    }
+                    if (lookup && !row.fields[1].null) {
+                        row.hash = PersonTable::hashOf(row.fields[1].data, std::size_t(row.fields[1].size), false);
+                        m_persons.prefetchSlot(row.hash);
+                    }
+                    ++size;
                 }
-                if (Result<void> taken = take(fields); !taken) {
-                    const QString place = QString::fromLatin1(fields[0].data, fields[0].size);
-                    m_server.finishCopy();
-                    return namedVisit(taken.error(), place);
+                for (std::size_t i = 0; i < size && i < kJoinAhead; ++i)
+                    prefetchEntry(batch[i]);
+                for (std::size_t i = 0; i < size; ++i) {
+                    if (i + kJoinAhead < size)
+                        prefetchEntry(batch[i + kJoinAhead]);
+                    if (!m_ticker.row()) {
+                        m_server.stopCopy();
+                        return cancelledError();
+                    }
+                    if (Result<void> taken = take(batch[i]); !taken) {
+                        const QString place = QString::fromLatin1(batch[i].fields[0].data, batch[i].fields[0].size);
+                        m_server.finishCopy();
+                        return namedVisit(taken.error(), place);
+                    }
                 }
             }
             m_ticker.report();

@@ -12,6 +12,13 @@
 
 namespace tarel::data {
 
+// The visits are joined in batches of kJoinBatch: their persons' slots are
+// fetched into the cache for the whole batch, and each visit's first entry
+// kJoinAhead visits ahead of its join (a visit's persons lie anywhere in the
+// table; waiting for each in turn took most of the time of a join).
+inline constexpr std::size_t kJoinBatch = 64;
+inline constexpr std::size_t kJoinAhead = 8;
+
 // The flags of an integer settlement code: it equals an urban code when its
 // value does.
 inline quint8 settlementFlagsOf(qint64 code)

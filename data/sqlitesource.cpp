@@ -789,22 +789,19 @@ private:
                 !prepared)
                 return prepared;
 
-            // The visits go in batches: a batch's rows are copied out of the
-            // statement (their texts as the SQL layer reads them), the slots
-            // and then the entries of their persons are brought into the
-            // cache for all of them, then they are joined. A visit's persons
-            // lie anywhere in the table, and waiting for each in turn took
-            // most of the time of a read.
+            // The visits go in batches (kJoinBatch): a batch's rows are
+            // copied out of the statement (their texts as the SQL layer reads
+            // them), their persons are fetched ahead, then they are joined.
             const qint64 personRows = m_ticker.rows();
             const std::vector<const NamedField *> &visitFields = m_join.visitFields();
             const std::size_t textCount = visitFields.size() + 1; // the fields, then MB
-            std::vector<Visit> batch(kBatch);
+            std::vector<Visit> batch(kJoinBatch);
             for (Visit &visit : batch)
                 visit.texts.resize(textCount);
             int status = SQLITE_ROW;
             while (status == SQLITE_ROW) {
                 std::size_t size = 0;
-                while (size < kBatch && (status = statement.step()) == SQLITE_ROW) {
+                while (size < kJoinBatch && (status = statement.step()) == SQLITE_ROW) {
                     sqlite3_stmt *row = statement.get();
                     Visit &visit = batch[size++];
                     visit.rowid = sqlite3_column_int64(row, 0);
@@ -819,11 +816,11 @@ private:
                     if (m_join.wantsCitizenNumber())
                         copyText(row, 1, visit.texts.back());
                 }
-                for (std::size_t i = 0; i < size && i < kAhead; ++i)
+                for (std::size_t i = 0; i < size && i < kJoinAhead; ++i)
                     m_persons.prefetchEntry(batch[i].hash);
                 for (std::size_t i = 0; i < size; ++i) {
-                    if (i + kAhead < size)
-                        m_persons.prefetchEntry(batch[i + kAhead].hash);
+                    if (i + kJoinAhead < size)
+                        m_persons.prefetchEntry(batch[i + kJoinAhead].hash);
                     const Visit &visit = batch[i];
                     if (!byIndex())
                         m_ticker.setRows(personRows + visit.rowid - m_firstVisit);
@@ -911,7 +908,6 @@ private:
         }
 
     private:
-        static constexpr std::size_t kBatch = 64;
 
         // Prepares the visits' read: the select clause given, then the
         // conditions on the visit table as the statement writes them, with
@@ -929,7 +925,6 @@ private:
             bindSelection(statement, m_selection);
             return {};
         }
-        static constexpr std::size_t kAhead = 8; // entries fetched ahead of the join
 
         // A visit row copied out of the statement.
         struct Visit {
