@@ -2,9 +2,9 @@
 // timed against each other over periods from a day to half a year: every
 // insured person read once and joined here, or each visit's persons found
 // through the MB index (on PostgreSQL, the server's join). Prints, for each
-// period, its visits, both times (best of N, alternating), their ratio and,
-// on SQLite, the way the estimate takes; the estimate should take the faster
-// way wherever the two differ by much.
+// period, its visits, both times (best of N, alternating), their ratio and
+// the way the estimate takes; the estimate should take the faster way
+// wherever the two differ by much.
 //
 //   bench_person_reading DATABASE|--alias NAME [--report NAME] [--from YYYY-MM-DD] [--runs N]
 
@@ -84,7 +84,9 @@ int main(int argc, char **argv)
         selection.from = request.from;
         selection.to = request.to;
         const data::ReadTransaction transaction(database);
-        const std::optional<data::ReadPlan> plan = data::sqliteReadPlan(database, selection);
+        const std::optional<data::ReadPlan> plan = database.engine() == data::Engine::PostgreSQL
+            ? data::postgresReadPlan(database, selection, data::FieldBirthDate)
+            : data::sqliteReadPlan(database, selection);
         std::printf("%-6d %9lld %15.1f %15.1f %8.2f  %s\n", days, visits, best[0], best[1], best[1] / best[0],
                     !plan ? "-" : plan->personsPerVisit ? "per visit" : "all persons");
     }

@@ -123,7 +123,7 @@ using CopyRow = std::unique_ptr<char, FreeCopyRow>;
 constexpr int kWaitMilliseconds = 100;
 // A visit joined with its persons by the server costs about as much as this
 // many persons read and held here (docs/performance.md).
-constexpr qint64 kPersonsPerJoinedVisit = 6;
+constexpr qint64 kPersonsPerJoinedVisit = 4;
 
 PGconn *connectionOf(Database &database)
 {
