@@ -203,6 +203,18 @@ QStringView textOf(const Field &field, Conversion conversion, std::u16string &bu
     return QStringView(buffer.data(), qsizetype(buffer.size()));
 }
 
+// A row's place (ctid, "(block,offset)") as a number.
+quint64 placeOf(const Field &field)
+{
+    quint64 block = 0, offset = 0;
+    const char *end = field.data + field.size;
+    const char *comma = std::find(field.data, end, ',');
+    std::from_chars(field.data + 1, comma, block);
+    if (comma != end)
+        std::from_chars(comma + 1, end, offset);
+    return (block << 16) | offset;
+}
+
 // An integer settlement code's flags; a NULL code has none.
 quint8 settlementFlags(const Field &field)
 {
@@ -747,7 +759,7 @@ private:
             for (const NamedField *entry : m_join.personFields())
                 columns << QStringLiteral("osigurenici.") + QString::fromUtf16(entry->name);
             const int firstPersonField = 4 + int(m_join.visitFields().size());
-            QSet<QByteArray> visitsGiven;
+            QSet<quint64> visitsGiven;
             qint64 repeated = 0;
             const Result<void> read = readCopy(
                 QStringLiteral("select %1 from pregledi1 left join osigurenici on osigurenici.mb = pregledi1.mb")
@@ -767,7 +779,7 @@ private:
                             textOf(fields[std::size_t(firstPersonField) + i], m_personConversions[i], m_personTexts[i]);
                     if (Result<void> taken = sink(record); !taken)
                         return taken;
-                    const QByteArray place(fields[0].data, fields[0].size);
+                    const quint64 place = placeOf(fields[0]);
                     if (visitsGiven.contains(place))
                         ++repeated;
                     else
