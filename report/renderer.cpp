@@ -10,6 +10,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPen>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -197,20 +198,23 @@ void layoutText(const OutputCell &cell, const FontEntry &entry, const QString &t
 }
 
 // What drawing texts keeps from cell to cell: the layout's buffers and
-// widths, the font of the last cell and its drawing font, and the font the
-// painter holds (none at the start of a page).
+// widths, the font of the last cell and its drawing font, the font the
+// painter holds (none at the start of a page) and the page's transform.
 struct TextState {
     TextLayout layout;
     const Font *lastFont = nullptr;
     const FontEntry *lastEntry = nullptr;
     const FontEntry *current = nullptr;
+    QTransform page;
 };
 
-// Draws a cell's text. A text at its font's own size is drawn at its place
-// on the page in the painter's state as it is, the font set only when it
-// changes (`current`, the font the painter holds); only a scaled text changes
-// the painter's transform. A PDF writer puts every change of state into the
-// page (a saved state, a matrix, a font), which cost more than the texts.
+// Draws a cell's text with the page's transform moved to the cell (and
+// scaled for a shrunk text), set without saving the painter's state, and
+// the font set only when it changes (`current`, the font the painter
+// holds). A PDF writer puts every restored state into the page (the state,
+// the pen, the font), which cost more than the texts. The transform is the
+// one the painter's own translate and scale would make, to the last bit,
+// so each glyph lands on the same pixels.
 void drawText(const OutputCell &cell, QPainter &painter, TextState &state)
 {
     if (cell.text.isEmpty())
@@ -243,14 +247,11 @@ void drawText(const OutputCell &cell, QPainter &painter, TextState &state)
     }
 
     const bool scaled = std::abs(scale - 1) > 1e-9;
-    QPointF origin(cell.left + kHorizontalGap, cell.top);
-    if (scaled) {
-        painter.save();
-        painter.translate(origin);
-        painter.scale(scale, scale);
-        painter.setFont(entry.font);
-        origin = QPointF();
-    } else if (state.current != &entry) {
+    QTransform place = QTransform(state.page).translate(cell.left + kHorizontalGap, cell.top);
+    if (scaled)
+        place.scale(scale, scale);
+    painter.setWorldTransform(place);
+    if (state.current != &entry) {
         painter.setFont(entry.font);
         state.current = &entry;
     }
@@ -266,11 +267,9 @@ void drawText(const OutputCell &cell, QPainter &painter, TextState &state)
         case HAlign::Right: x = innerWidth - line.width; break;
         }
         if (!line.text.isEmpty())
-            painter.drawText(origin + QPointF(x, y + entry.ascent), line.text);
+            painter.drawText(QPointF(x, y + entry.ascent), line.text);
         y += lineHeight + layout.spacing;
     }
-    if (scaled)
-        painter.restore();
 }
 
 void addFrame(const OutputCell &cell, std::vector<QLineF> &lines)
@@ -386,9 +385,11 @@ void PageRenderer::paintPage(int page, QPainter &painter, const std::optional<QR
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(Qt::black));
     m_cache->text.current = nullptr;
+    m_cache->text.page = painter.worldTransform();
     for (const OutputCell &cell : p.cells)
         if (inView(cell))
             drawText(cell, painter, m_cache->text);
+    painter.setWorldTransform(m_cache->text.page);
     auto &lines = m_cache->frameLines;
     lines.clear();
     for (const OutputCell &cell : p.cells)
