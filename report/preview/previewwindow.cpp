@@ -71,6 +71,10 @@ PreviewWindow::PreviewWindow(const TfrxReport &templ, PreparedReport &prepared, 
     m_detailsButton = new QPushButton(statusBar);
     m_detailsButton->setObjectName(QStringLiteral("detailsButton"));
     m_detailsButton->setFlat(true);
+    // No button of the preview is pressed by Enter: a dialog's buttons are
+    // its default buttons unless told otherwise, and Enter in the page and
+    // zoom boxes would open the details too.
+    m_detailsButton->setAutoDefault(false);
     m_detailsButton->setVisible(false);
     connect(m_detailsButton, &QPushButton::clicked, this, [this] {
         if (m_companion)

@@ -335,6 +335,47 @@ TEST_F(PreviewWindowTest, KeyboardOfThePagesAndTheButtons)
     EXPECT_FALSE(w.isVisible());
 }
 
+// A companion with details, counting how often they are shown.
+class CountingCompanion : public ReportCompanion {
+public:
+    QString summary(const PreparedReport &) const override { return QStringLiteral("3 visits"); }
+    QString detailsCaption() const override { return QStringLiteral("Data check..."); }
+    bool hasDetails(const PreparedReport &) const override { return true; }
+    void showDetails(QWidget *, const PreparedReport &) override { ++shown; }
+    QString explainCaption() const override { return {}; }
+    bool explains(const PreparedReport &, const OutputCell &) const override { return false; }
+    void explain(QWidget *, const PreparedReport &, const OutputCell &) override {}
+    int shown = 0;
+};
+
+// Enter goes to the page box or the zoom box it is typed in, and nowhere
+// else: no button of the preview is pressed by it.
+TEST_F(PreviewWindowTest, EnterPressesNoButton)
+{
+    CountingCompanion companion;
+    PreviewWindow &w = openWindow();
+    w.setCompanion(&companion);
+    ASSERT_TRUE(w.detailsButton()->isVisible());
+
+    QTest::keyClick(w.pageView(), Qt::Key_Return);
+    EXPECT_EQ(companion.shown, 0) << "Enter on a fresh preview";
+
+    w.pageNumberBox()->setFocus();
+    w.pageNumberBox()->setText(QStringLiteral("3"));
+    QTest::keyClick(w.pageNumberBox(), Qt::Key_Return);
+    EXPECT_EQ(w.model().currentPage(), 2);
+    EXPECT_EQ(companion.shown, 0) << "Enter in the page box";
+
+    w.zoomBox()->setEditText(QStringLiteral("150"));
+    QTest::keyClick(w.zoomBox()->lineEdit(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_DOUBLE_EQ(w.model().zoom(), 1.5);
+    EXPECT_EQ(companion.shown, 0) << "Enter in the zoom box";
+
+    // The button itself still opens the details.
+    w.detailsButton()->click();
+    EXPECT_EQ(companion.shown, 1);
+}
+
 TEST_F(PreviewWindowTest, ZoomModesFitTheViewport)
 {
     PreviewWindow &w = openWindow();
