@@ -270,6 +270,46 @@ TEST_F(MainWindowTest, TypingAfterOneClickReplacesThePartClicked)
     EXPECT_EQ(picker->calendarWidget()->locale().language(), QLocale::Macedonian);
 }
 
+// One click on the first part of "Datum od", then a whole date typed as the
+// locale writes it, with or without separators, then Tab: the date typed.
+TEST_F(MainWindowTest, ADateTypedWithSeparatorsIsTakenAsTyped)
+{
+    struct Case {
+        QLocale locale;
+        const char *typed;
+        QDate expected;
+    };
+    const QLocale c = QLocale::c(), mk(QLocale::Macedonian), us(QLocale::English, QLocale::UnitedStates);
+    const Case cases[] = {
+        {c, "10.12.2024", {2024, 12, 10}},  {c, "10/12/2024", {2024, 12, 10}}, {c, "1.2.2025", {2025, 2, 1}},
+        {c, "10122024", {2024, 12, 10}},    {c, "01-02-2025", {2025, 2, 1}},   {mk, "10.12.2024", {2024, 12, 10}},
+        {mk, "1.2.2025", {2025, 2, 1}},     {mk, "10/2/2025", {2025, 2, 10}},  {mk, "3.11.2024", {2024, 11, 3}},
+        {us, "12/10/2024", {2024, 12, 10}}, {us, "2/1/2025", {2025, 2, 1}},    {us, "12.31.2024", {2024, 12, 31}},
+    };
+    const QLocale before;
+    for (const Case &typed : cases) {
+        QLocale::setDefault(typed.locale);
+        auto window = open();
+        ASSERT_TRUE(window);
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        auto *picker = child<QDateEdit>(*window, "Datefrom");
+        auto *edit = picker->findChild<QLineEdit *>();
+        std::optional<QPoint> first;
+        for (int x = 0; x < edit->width() && !first; ++x)
+            if (edit->cursorPositionAt(QPoint(x, edit->height() / 2)) == 1)
+                first = QPoint(x, edit->height() / 2);
+        ASSERT_TRUE(first.has_value());
+        QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, *first);
+        ASSERT_EQ(QApplication::focusWidget(), picker);
+        QTest::keyClicks(picker, QLatin1String(typed.typed));
+        QTest::keyClick(picker, Qt::Key_Tab);
+        EXPECT_EQ(picker->date(), typed.expected)
+            << typed.typed << " as " << picker->displayFormat().toStdString();
+    }
+    QLocale::setDefault(before);
+}
+
 TEST_F(MainWindowTest, ListsOnlyActiveDoctorsInOneSharedList)
 {
     auto window = open();
