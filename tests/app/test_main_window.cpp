@@ -451,6 +451,32 @@ TEST_F(MainWindowTest, ButtonIsEnabledAgainWhenThePreviewOpens)
     EXPECT_TRUE(enabledWhileShowing);
 }
 
+// A report run from the keyboard: while the preview shows, the window keeps
+// the focus on the button pressed, for when the preview closes, and there it
+// is after the run; never on "Site lekari", where Space would change the next
+// request.
+TEST_F(MainWindowTest, FocusReturnsToTheButtonPressed)
+{
+    auto window = open();
+    ASSERT_TRUE(window);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    child<QCheckBox>(*window, "lekari")->setChecked(true);
+    for (const char *name : {"btnIzvestaj", "dtnPosetaOrdinacija"}) {
+        auto *button = child<QPushButton>(*window, name);
+        button->setFocus(Qt::TabFocusReason);
+        QWidget *kept = nullptr;
+        ui.whileShowing = [&] { kept = window->focusWidget(); };
+        QTest::keyClick(button, Qt::Key_Return);
+        EXPECT_EQ(ui.reports.size(), 1u) << name;
+        EXPECT_EQ(kept, button) << name << ": while the preview shows, "
+                                << (kept ? kept->objectName().toStdString() : "nothing");
+        EXPECT_EQ(window->focusWidget(), button) << name;
+        ui.reports.clear();
+    }
+    EXPECT_TRUE(child<QCheckBox>(*window, "lekari")->isChecked());
+}
+
 TEST_F(MainWindowTest, VisitReportOpensTheOnePagePreview)
 {
     struct Case {
