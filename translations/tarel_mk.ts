@@ -42,6 +42,10 @@
         <source>Print</source>
         <translation>Печатење</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; names no page to print. Type page numbers or ranges separated by commas, for example 1,3,5-12; 7- prints from page 7 to the last, -3 the first three pages.</source>
+        <translation>„%1“ не означува страница за печатење. Внесете броеви на страници или опсези одделени со запирки, на пример 1,3,5-12; 7- ги печати страниците од 7 до последната, -3 првите три страници.</translation>
+    </message>
 </context>
 <context>
     <name>PreviewModel</name>

@@ -224,6 +224,47 @@ void showMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &titl
     box.exec();
 }
 
+namespace {
+
+// The print dialog, its "Pages" field read as the user means it. Qt's own
+// reading takes "7-", "5-3" or "abc" for all pages and prints the whole
+// report without a word; here the field is read against the report's pages
+// when the dialog is accepted: a text that names no page keeps the dialog
+// open with a message, any other is written back as the closed ranges it
+// means ("7-" becomes "7-13"), which Qt then reads as meant.
+class PrintDialog : public QPrintDialog {
+public:
+    PrintDialog(QPrinter *printer, int pageCount, QWidget *parent)
+        : QPrintDialog(printer, parent), m_pageCount(pageCount)
+    {
+    }
+
+    void accept() override
+    {
+        auto *pages = findChild<QRadioButton *>(QStringLiteral("pagesRadioButton"));
+        auto *field = findChild<QLineEdit *>(QStringLiteral("pagesLineEdit"));
+        if (pages && field && pages->isChecked()) {
+            const auto ranges = pageRangesTyped(field->text(), m_pageCount);
+            if (!ranges) {
+                showMessageBox(this, QMessageBox::Warning, windowTitle(),
+                               PreviewDialogs::tr("\"%1\" names no page to print. Type page numbers or ranges "
+                                                  "separated by commas, for example 1,3,5-12; 7- prints from page 7 "
+                                                  "to the last, -3 the first three pages.")
+                                   .arg(field->text()));
+                field->setFocus();
+                return;
+            }
+            field->setText(pageRangesText(*ranges));
+        }
+        QPrintDialog::accept();
+    }
+
+private:
+    int m_pageCount;
+};
+
+} // namespace
+
 PreviewDialogs PreviewDialogs::standard()
 {
     PreviewDialogs dialogs;
@@ -252,7 +293,7 @@ PreviewDialogs PreviewDialogs::standard()
         return dialog.choice();
     };
     dialogs.print = [](QWidget *parent, QPrinter &printer, int currentPage, int pageCount) {
-        QPrintDialog dialog(&printer, parent);
+        PrintDialog dialog(&printer, pageCount, parent);
         dialog.setWindowTitle(tr("Print"));
         dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCurrentPage
                           | QAbstractPrintDialog::PrintCollateCopies
