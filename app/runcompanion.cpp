@@ -31,7 +31,7 @@ void RunCompanion::showDetails(QWidget *parent, const report::PreparedReport &re
     Result<engine::DataCheck> check = engine::dataCheckOf(report.annotations);
     if (!check)
         return;
-    DataCheckDialog dialog(std::move(*check), parent);
+    DataCheckDialog dialog(std::move(*check), report, parent);
     dialog.exec();
 }
 

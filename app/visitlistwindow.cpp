@@ -2,6 +2,7 @@
 
 #include "catalogue.h"
 #include "macc.h"
+#include "printedrows.h"
 #include "recordedrequest.h"
 #include "reportrun.h"
 #include "ui.h"
@@ -50,38 +51,10 @@ QString visitsText(qint64 count)
     return count == 1 ? VisitListWindow::tr("1 visit") : VisitListWindow::tr("%1 visits").arg(QLocale().toString(count));
 }
 
-// A label as the report prints it: each of its cells read in the font the
-// report draws it with (the Latin pieces of labels such as "Hodkin-" are in
-// Arial, the rest in MAC C), the cells side by side.
-QString readableLabel(const tabulation::CatalogueRow &row, const report::PreparedReport &report)
-{
-    QString label;
-    for (const QStringList &piece : row.label) {
-        const QString stored = piece.join(u'\n');
-        report::Font font{QStringLiteral("MAC C Swiss")};
-        bool found = false;
-        for (const report::OutputPage &page : report.pages) {
-            for (const report::OutputCell &cell : page.cells)
-                if (cell.text == stored) {
-                    font = cell.font;
-                    found = true;
-                    break;
-                }
-            if (found)
-                break;
-        }
-        const QString text = report::readableText(font, stored).replace(u'\n', u' ');
-        if (!label.isEmpty() && !label.endsWith(u' ') && !label.endsWith(u'-') && !text.startsWith(u'-'))
-            label += u' ';
-        label += text;
-    }
-    return label.simplified();
-}
-
+// The ordinal the form prints for a catalogue row.
 QString printedOrdinal(const tabulation::RowCatalogue &catalogue, int row)
 {
-    const tabulation::CatalogueRow &entry = catalogue.rows()[std::size_t(row - 1)];
-    return entry.ordinal.isEmpty() ? QString::number(row) : report::maccToUnicode(entry.ordinal.trimmed());
+    return engine::PrintedRows::ordinal(catalogue.rows()[std::size_t(row - 1)]);
 }
 
 void showFailure(QWidget *parent, const QString &message)
@@ -121,7 +94,7 @@ QString cellTitle(const engine::CellListing &listing, const report::PreparedRepo
     if (counted.firstRow == counted.lastRow) {
         where = VisitListWindow::tr("Row %1, %2")
                     .arg(printedOrdinal(*cell.catalogue, counted.firstRow),
-                         readableLabel(cell.catalogue->rows()[std::size_t(counted.firstRow - 1)], report));
+                         engine::PrintedRows(report).label(cell.catalogue->rows()[std::size_t(counted.firstRow - 1)]));
     } else {
         for (const tabulation::ChapterBlock &block : cell.catalogue->blocks())
             if (block.first == counted.firstRow && block.last == counted.lastRow)

@@ -616,16 +616,9 @@ names one. The reports can be made without a window with tarel-report, for examp
         <source>The ODBC data source &apos;%1&apos; of alias &apos;%2&apos; is not defined: define it in /etc/odbc.ini or ~/.odbc.ini (&apos;odbcinst -q -s&apos; lists them), or give a connection string (DRIVER={...};SERVER=...) as the alias&apos;s database (%3)</source>
         <translation>ODBC-изворот на податоци „%1“ за алијасот „%2“ не е дефиниран: дефинирајте го во /etc/odbc.ini или ~/.odbc.ini („odbcinst -q -s“ ги наведува), или наведете низа за поврзување (DRIVER={...};SERVER=...) како база на алијасот (%3)</translation>
     </message>
-</context>
-<context>
-    <name>tarel::app::DataCheckDialog</name>
     <message>
-        <source>Data check</source>
-        <translation>Проверка на податоците</translation>
-    </message>
-    <message>
-        <source>Report %1, %2 to %3. Every visit the report selects is either counted or listed here with the reason it is not.</source>
-        <translation>Извештај %1, од %2 до %3. Секоја посета што извештајот ја избира е или избројана или наведена тука со причината зошто не е.</translation>
+        <source>%1, %2 to %3. Every visit the report selects is either counted or listed here with the reason it is not.</source>
+        <translation>%1, од %2 до %3. Секоја посета што извештајот ја избира е или избројана или наведена тука со причината зошто не е.</translation>
     </message>
     <message>
         <source>Visits selected</source>
@@ -668,8 +661,8 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>Избројани во два реда</translation>
     </message>
     <message>
-        <source>Visits whose diagnosis two rows of the list count, as the list intends: their chapter subtotal and the total count them twice.</source>
-        <translation>Посети чија дијагноза ја бројат два реда од листата, како што листата предвидува: меѓузбирот на нивното поглавје и вкупниот збир ги бројат двапати.</translation>
+        <source>Visits whose diagnosis the form lists in two rows, so each is counted in both, as the form means it; the chapter subtotal and the total count such a visit twice. Nothing to mend.</source>
+        <translation>Посети чија дијагноза обрасецот ја наведува во два реда, па секоја се брои во двата, како што обрасецот предвидува; меѓузбирот на поглавјето и вкупниот збир ја бројат таквата посета двапати. Нема што да се поправа.</translation>
     </message>
     <message>
         <source>No birth date</source>
@@ -712,6 +705,17 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>Посети во целата база на податоци чиј датум не е запишан како датум (YYYY-MM-DD): ниеден период не ги избира сигурно. Поправете го датумот на посетата.</translation>
     </message>
     <message>
+        <source>row %1 (%2)</source>
+        <translation>ред %1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>tarel::app::DataCheckDialog</name>
+    <message>
+        <source>Data check</source>
+        <translation>Проверка на податоците</translation>
+    </message>
+    <message>
         <source>Figure</source>
         <translation>Бројка</translation>
     </message>
@@ -734,10 +738,6 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>Rows its printed code suggests</source>
         <translation>Редови што ги предлага нејзината печатена шифра</translation>
-    </message>
-    <message>
-        <source>row %1 (%2)</source>
-        <translation>ред %1 (%2)</translation>
     </message>
     <message>
         <source>Save...</source>

@@ -3,12 +3,15 @@
 
 #include "datacheckdialog.h"
 #include "engine.h"
+#include "export.h"
+#include "visitreports.h"
 #include "generator.h"
 #include "pageview.h"
 #include "previewwindow.h"
 #include "runcompanion.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QTableWidget>
@@ -93,10 +96,61 @@ TEST(DataCheckView, ThePreviewShowsTheSummaryAndOpensTheDetails)
     EXPECT_FALSE(companion.hasDetails(plain));
 }
 
+// The printed general-medicine form, as the preview holds it.
+report::PreparedReport printedForm(const char *name)
+{
+    const engine::ReportDefinition *report = engine::findReport(QLatin1String(name));
+    if (report->kind == engine::ReportKind::Visits)
+        return report::prepare(reports::buildVisitTemplate(report->visit));
+    const reports::MorbidityReportDefinition morbidity = report->morbidity();
+    return report::prepare(morbidity.buildTemplate(*morbidity.catalogue().value()));
+}
+
+QStringList column(const QTableWidget *table, int index)
+{
+    QStringList texts;
+    for (int row = 0; row < table->rowCount(); ++row)
+        texts << table->item(row, index)->text();
+    return texts;
+}
+
+// The words a statistician reads: the report by its form's title, rows by
+// the numbers and code texts the form prints, and no figure that cannot
+// apply to a visit report.
+TEST(DataCheckView, TheDialogSpeaksInTheFormsWords)
+{
+    QLocale::setDefault(QLocale::c());
+    engine::DataCheck check = sampleCheck();
+    check.noRowDiagnoses = {{QStringLiteral("Z31"), QString(), 7}, {QStringLiteral("K59"), QStringLiteral("5"), 3}};
+    const report::PreparedReport form = printedForm("general-medicine");
+    app::DataCheckDialog dialog(check, form);
+    const QString heading = dialog.findChild<QLabel *>(QStringLiteral("heading"))->text();
+    EXPECT_TRUE(heading.startsWith(report::documentTitle(form) + QStringLiteral(", 01.12.2024 to 30.11.2026.")))
+        << heading.toStdString();
+    EXPECT_FALSE(heading.contains(QStringLiteral("general-medicine")));
+    // The catalogue's row 308 prints as 300; "(bez K59.3)" is in MAC C.
+    EXPECT_EQ(column(dialog.diagnoses(), 3),
+              QStringList({QStringLiteral("row 300 (Z31-Z39,Z55-Z57, Z59-Z65,Z70-Z71, Z73-Z99)"),
+                           QStringLiteral("row 195 (K59.3); row 196 (K52-K55,K58-K67 "
+                                          "(\u0431\u0435\u0437 \u041A59.3))")}));
+    EXPECT_TRUE(column(dialog.figures(), 0).contains(QStringLiteral("Counted in two rows")));
+
+    engine::DataCheck visits = check;
+    visits.report = QStringLiteral("visits-general-medicine");
+    visits.noRow = visits.countedTwice = 0;
+    visits.noRowDiagnoses.clear();
+    app::DataCheckDialog visitDialog(visits, printedForm("visits-general-medicine"));
+    const QStringList names = column(visitDialog.figures(), 0);
+    EXPECT_EQ(names.size(), 8);
+    EXPECT_FALSE(names.contains(QStringLiteral("Diagnosis in no row")));
+    EXPECT_FALSE(names.contains(QStringLiteral("Counted in two rows")));
+    EXPECT_TRUE(names.contains(QStringLiteral("Age in no band")));
+}
+
 TEST(DataCheckView, TheDialogListsTheFiguresAndTheDiagnosesAndSavesThem)
 {
     QLocale::setDefault(QLocale::c());
-    app::DataCheckDialog dialog(sampleCheck());
+    app::DataCheckDialog dialog(sampleCheck(), printedForm("general-medicine"));
     EXPECT_EQ(dialog.figures()->rowCount(), 10);
     EXPECT_EQ(dialog.figures()->item(0, 1)->text(), QLocale::c().toString(781718));
 
