@@ -708,6 +708,30 @@ names one. The reports can be made without a window with tarel-report, for examp
         <source>row %1 (%2)</source>
         <translation>ред %1 (%2)</translation>
     </message>
+    <message>
+        <source>Visits, school children and youth</source>
+        <translation>Посети, училишни деца и младина</translation>
+    </message>
+    <message>
+        <source>Visits, children</source>
+        <translation>Посети, деца</translation>
+    </message>
+    <message>
+        <source>Visits, general medicine</source>
+        <translation>Посети, општа медицина</translation>
+    </message>
+    <message>
+        <source>General medicine</source>
+        <translation>Општа медицина</translation>
+    </message>
+    <message>
+        <source>School children and youth</source>
+        <translation>Училишни деца и младина</translation>
+    </message>
+    <message>
+        <source>Children</source>
+        <translation>Деца</translation>
+    </message>
 </context>
 <context>
     <name>tarel::app::DataCheckDialog</name>
@@ -798,20 +822,8 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>село</translation>
     </message>
     <message>
-        <source>Column %1 (%2), %3: %4</source>
-        <translation>Колона %1 (%2), %3: %4</translation>
-    </message>
-    <message>
         <source>Total</source>
         <translation>Вкупно</translation>
-    </message>
-    <message>
-        <source>Row %1, %2</source>
-        <translation>Ред %1, %2</translation>
-    </message>
-    <message>
-        <source>Chapter %1 (%2)</source>
-        <translation>Поглавје %1 (%2)</translation>
     </message>
     <message>
         <source>all ages</source>
@@ -824,10 +836,6 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>men</source>
         <translation>мажи</translation>
-    </message>
-    <message>
-        <source>%1, %2, %3: %4</source>
-        <translation>%1, %2, %3: %4</translation>
     </message>
     <message>
         <source>female</source>
@@ -956,6 +964,34 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>CSV (*.csv)</source>
         <translation>CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>Column %1</source>
+        <translation>Колона %1</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>Row %1</source>
+        <translation>Ред %1</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>Chapter %1</source>
+        <translation>Поглавје %1</translation>
+    </message>
+    <message>
+        <source>%1, %2: %3</source>
+        <translation>%1, %2: %3</translation>
+    </message>
+    <message>
+        <source>%1, %2, %3</source>
+        <translation>%1, %2, %3</translation>
     </message>
 </context>
 <context>

@@ -278,6 +278,15 @@ QString withDefaultSuffix(const QString &path, const QString &suffix)
     return path + QLatin1Char('.') + suffix;
 }
 
+QString fileNameOfWords(const QString &words)
+{
+    QString name = words.simplified();
+    for (QChar &c : name)
+        if (c.category() == QChar::Other_Control || QStringView(u"/\\:*?\"<>|").contains(c))
+            c = u'-';
+    return name;
+}
+
 std::vector<int> pagesToPrint(const PrintChoice &choice, int currentPage, int pageCount)
 {
     std::vector<int> pages;

@@ -128,6 +128,10 @@ bool deletePage(PreparedReport &report, int page);
 QString withPreparedExtension(const QString &path);
 // A name without an extension gets `suffix` (no dot); others are kept.
 QString withDefaultSuffix(const QString &path, const QString &suffix);
+// Words made a file name (without folder or extension): characters that
+// file systems or their users trip over ("/", "\\", ":", "*", "?", quotes,
+// "<", ">", "|", control characters) become "-", blanks are kept.
+QString fileNameOfWords(const QString &words);
 
 // The pages a print run covers (0-based, in printing order, each once):
 // all pages, the current page, or the page ranges chosen (1-based, inclusive),
