@@ -106,6 +106,10 @@
         <source>Visits behind this number...</source>
         <translation>Посетите зад овој број...</translation>
     </message>
+    <message>
+        <source>No visits: the period is empty, because &quot;%1&quot; (%2) is later than &quot;%3&quot; (%4)</source>
+        <translation>Нема посети: периодот е празен, бидејќи „%1“ (%2) е подоцна од „%3“ (%4)</translation>
+    </message>
 </context>
 <context>
     <name>Text</name>

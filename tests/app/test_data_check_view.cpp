@@ -96,6 +96,39 @@ TEST(DataCheckView, ThePreviewShowsTheSummaryAndOpensTheDetails)
     EXPECT_FALSE(companion.hasDetails(plain));
 }
 
+// "Datum od" later than "Datum do": the run keeps the period as asked and
+// counts nothing; the status bar says why.
+TEST(DataCheckView, AReversedPeriodIsSaidToBeEmpty)
+{
+    QLocale::setDefault(QLocale::c());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("demo.sqlite"));
+    demodb::DemoOptions options;
+    options.visits = 500;
+    options.lastDay = QDate(2024, 6, 30);
+    ASSERT_TRUE(demodb::writeDemoDatabase(path, options).ok());
+    auto database = data::Database::open(data::sqliteFile(path));
+    ASSERT_TRUE(database.ok());
+    engine::Request request;
+    request.report = engine::findReport(u"visits-children");
+    request.from = QDate(2024, 6, 30);
+    request.to = QDate(2024, 1, 1);
+    const Result<report::TfrxReport> filled = engine::run(**database, request);
+    ASSERT_TRUE(filled.ok());
+    EXPECT_EQ(engine::dataCheckOf(filled->annotations)->selected, 0);
+
+    report::PreparedReport prepared;
+    app::RunCompanion companion;
+    report::PreviewWindow window(*filled, prepared);
+    window.setCompanion(&companion);
+    window.startPreparation();
+    QTRY_VERIFY(!window.model().preparing());
+    EXPECT_EQ(window.summaryStatus(),
+              QStringLiteral("No visits: the period is empty, because \"\u0414\u0430\u0442\u0443\u043C "
+                             "\u043E\u0434\" (30.06.2024) is later than \"\u0414\u0430\u0442\u0443\u043C "
+                             "\u0434\u043E\" (01.01.2024)"));
+}
+
 // The printed general-medicine form, as the preview holds it.
 report::PreparedReport printedForm(const char *name)
 {
