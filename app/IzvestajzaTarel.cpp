@@ -330,7 +330,8 @@ void TfrmTarel::runReport(Panel &panel)
     }
     const std::optional<engine::Request> request = requestOf(panel);
     if (!request) {
-        m_ui->showMessage(this, QStringLiteral("Izberete lekar"));
+        // In Cyrillic, as the window's own texts and the button beside it.
+        m_ui->showMessage(this, report::maccToUnicode(u"Izberete lekar"));
         return;
     }
     ButtonDisabledWhileRunning disabled(panel.button);

@@ -1,8 +1,9 @@
 #include "datacheckdialog.h"
 
+#include "datacheckwords.h"
 #include "engine.h"
 #include "outputfile.h"
-#include "datacheckwords.h"
+#include "previewdialogs.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -124,7 +125,7 @@ void DataCheckDialog::chooseAndSave()
     if (path.isEmpty())
         return;
     if (Result<void> saved = save(path); !saved)
-        QMessageBox::critical(this, windowTitle(), withFullStop(saved.message()));
+        report::showMessageBox(this, QMessageBox::Critical, windowTitle(), withFullStop(saved.message()));
 }
 
 } // namespace tarel::app

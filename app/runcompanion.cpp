@@ -3,7 +3,9 @@
 #include "datacheck.h"
 #include "datacheckdialog.h"
 #include "dates.h"
+#include "engine.h"
 #include "macc.h"
+#include "previewmodel.h"
 #include "visitlistwindow.h"
 
 #include <QLocale>
@@ -34,6 +36,16 @@ QString RunCompanion::summary(const report::PreparedReport &report) const
     return tr("%1 visits selected, %2 counted, %3 not counted")
         .arg(locale.toString(check->selected), locale.toString(check->counted),
              locale.toString(check->notCounted()));
+}
+
+QString RunCompanion::fileName(const report::PreparedReport &report) const
+{
+    const Result<engine::DataCheck> check = engine::dataCheckOf(report.annotations);
+    const engine::ReportDefinition *definition = check ? engine::findReport(check->report) : nullptr;
+    if (!definition)
+        return {};
+    return report::fileNameOfWords(
+        tr("%1, %2 to %3").arg(engine::reportWords(*definition), check->from, check->to));
 }
 
 QString RunCompanion::detailsCaption() const { return tr("Data check..."); }

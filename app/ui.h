@@ -36,7 +36,7 @@ class Ui {
 public:
     virtual ~Ui() = default;
 
-    // A plain message box with an OK button ("Izberete lekar").
+    // A plain message box with an OK button ("Изберете лекар").
     virtual void showMessage(QWidget *parent, const QString &text) = 0;
     // The error box; the text is shown as given (see withFullStop).
     virtual void showError(QWidget *parent, const QString &text) = 0;

@@ -4,6 +4,7 @@
 #include "export.h"
 #include "macc.h"
 #include "outputfile.h"
+#include "previewdialogs.h"
 #include "previewmodel.h"
 #include "printedrows.h"
 #include "recordedrequest.h"
@@ -63,9 +64,9 @@ QString printedOrdinal(const tabulation::RowCatalogue &catalogue, int row)
 
 void showFailure(QWidget *parent, const QString &message)
 {
-    QMessageBox::critical(parent, VisitListWindow::tr("Visits behind this number"),
-                          VisitListWindow::tr("The visits behind this number cannot be listed: %1")
-                              .arg(withFullStop(message)));
+    report::showMessageBox(parent, QMessageBox::Critical, VisitListWindow::tr("Visits behind this number"),
+                           VisitListWindow::tr("The visits behind this number cannot be listed: %1")
+                               .arg(withFullStop(message)));
 }
 
 } // namespace
@@ -370,7 +371,7 @@ void VisitListWindow::chooseAndSave()
     if (path.isEmpty())
         return;
     if (Result<void> saved = save(path); !saved)
-        QMessageBox::critical(this, windowTitle(), withFullStop(saved.message()));
+        report::showMessageBox(this, QMessageBox::Critical, windowTitle(), withFullStop(saved.message()));
 }
 
 bool hasVisitList(const report::PreparedReport &report, const report::OutputCell &cell)

@@ -27,6 +27,10 @@
         <source>Excel workbook (*.xlsx)</source>
         <translation>Работна книга на Excel (*.xlsx)</translation>
     </message>
+    <message>
+        <source>Export as %1</source>
+        <translation>Извоз како %1</translation>
+    </message>
 </context>
 <context>
     <name>PreviewDialogs</name>
@@ -109,6 +113,10 @@
     <message>
         <source>No visits: the period is empty, because &quot;%1&quot; (%2) is later than &quot;%3&quot; (%4)</source>
         <translation>Нема посети: периодот е празен, бидејќи „%1“ (%2) е подоцна од „%3“ (%4)</translation>
+    </message>
+    <message>
+        <source>%1, %2 to %3</source>
+        <translation>%1, %2 до %3</translation>
     </message>
 </context>
 <context>

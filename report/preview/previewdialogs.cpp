@@ -17,6 +17,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpacerItem>
 #include <QVBoxLayout>
 
@@ -211,11 +212,36 @@ protected:
 
 } // namespace
 
+QString withUnbrokenPaths(const QString &text)
+{
+    // A quoted text with a "/" in it, in the quotes of either language.
+    static const QRegularExpression path(
+        QStringLiteral("[\"\u201E\u201C][^\"\u201C\u201D\u201E\\n]*/[^\"\u201C\u201D\u201E\\n]*[\"\u201C\u201D]"));
+    QString result = text;
+    // From the end, so that earlier positions stay where they were.
+    std::vector<std::pair<qsizetype, qsizetype>> paths;
+    for (QRegularExpressionMatchIterator it = path.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        paths.emplace_back(match.capturedStart(), match.capturedEnd());
+    }
+    // A path too long for a box's line still breaks at its slashes, but
+    // never after its first.
+    constexpr qsizetype kLongestUnbroken = 100;
+    for (auto it = paths.rbegin(); it != paths.rend(); ++it) {
+        const bool whole = it->second - it->first <= kLongestUnbroken;
+        const qsizetype firstSlash = result.indexOf(u'/', it->first);
+        for (qsizetype i = it->second - 2; i > it->first; --i)
+            if (result[i] == u'-' || (result[i] == u'/' && (whole || i == firstSlash)))
+                result.insert(i + 1, kWordJoiner);
+    }
+    return result;
+}
+
 void showMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
 {
     // Room for a title bar's icon and its minimise, maximise and close buttons.
     constexpr int kTitleBarButtons = 160;
-    CentredMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    CentredMessageBox box(icon, title, withUnbrokenPaths(text), QMessageBox::Ok, parent);
     if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
         const int width = QFontMetrics(box.font()).horizontalAdvance(title) + kTitleBarButtons;
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
@@ -272,8 +298,9 @@ PreviewDialogs PreviewDialogs::standard()
     dialogs.openFileName = [](QWidget *parent, const QString &filter) {
         return QFileDialog::getOpenFileName(parent, tr("Open"), QString(), filter);
     };
-    dialogs.saveFileName = [](QWidget *parent, const QString &caption, const QString &filter) {
-        return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
+    dialogs.saveFileName = [](QWidget *parent, const QString &caption, const QString &filter,
+                              const QString &proposed) {
+        return QFileDialog::getSaveFileName(parent, caption, proposed, filter);
     };
     dialogs.message = [](QWidget *parent, MessageKind kind, const QString &text) {
         showMessageBox(parent, kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Information,

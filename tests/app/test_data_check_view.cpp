@@ -74,6 +74,8 @@ TEST(DataCheckView, ThePreviewShowsTheSummaryAndOpensTheDetails)
                                           .arg(check.notCounted()));
     ASSERT_TRUE(window.detailsButton()->isVisible());
     EXPECT_EQ(window.detailsButton()->text(), QStringLiteral("Data check..."));
+    // The save and export dialogs propose the report and its period.
+    EXPECT_EQ(companion.fileName(prepared), QStringLiteral("Children, 2024-01-01 to 2024-06-30"));
 
     // The dialog opens on the button; closing it returns to the preview.
     bool opened = false;

@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QSemaphore>
 #include <QStandardItemModel>
+#include <QTextLayout>
 #include <QTest>
 #include <QTimer>
 
@@ -127,6 +128,9 @@ private:
     std::atomic<bool> m_held{false};
     QObject m_timers;
 };
+
+// "Izberete lekar", in Cyrillic as the window's texts.
+const QString kChooseADoctor = QStringLiteral("\u0418\u0437\u0431\u0435\u0440\u0435\u0442\u0435 \u043B\u0435\u043A\u0430\u0440");
 
 struct MorbidityPanelNames {
     MorbidityPanel panel;
@@ -238,7 +242,7 @@ TEST_F(MainWindowTest, EnterOnAReportButtonPressesIt)
     QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
     QTest::keyClick(button, Qt::Key_Space);
     // Three presses of the button, each asking for a doctor.
-    EXPECT_EQ(ui.messages, QStringList(3, QStringLiteral("Izberete lekar")));
+    EXPECT_EQ(ui.messages, QStringList(3, kChooseADoctor));
     // A held Enter runs the report once.
     QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
     QApplication::sendEvent(button, &repeated);
@@ -361,7 +365,7 @@ TEST_F(MainWindowTest, MissingDoctorStopsTheRunAndChangesNothing)
         ui.messages.clear();
         auto *button = child<QPushButton>(*window, panel.button);
         button->click();
-        EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Izberete lekar")}) << panel.button;
+        EXPECT_EQ(ui.messages, QStringList{kChooseADoctor}) << panel.button;
         EXPECT_TRUE(button->isEnabled()) << panel.button;
         EXPECT_FALSE(window->morbidityRequest(panel.panel).has_value());
     }
@@ -406,7 +410,7 @@ TEST_F(MainWindowTest, EachPanelRunsWithItsOwnDoctor)
 
     // The middle panel has no doctor of its own.
     child<QPushButton>(*window, "btnIzvestaj1")->click();
-    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Izberete lekar")});
+    EXPECT_EQ(ui.messages, QStringList{kChooseADoctor});
     EXPECT_EQ(ui.reports.size(), 2u);
 }
 
@@ -524,7 +528,7 @@ TEST_F(MainWindowTest, ErrorEndsTheRunAndLeavesTheWindowUsable)
     EXPECT_TRUE(window->isEnabled());
     // Still answering: the doctor check of another panel.
     child<QPushButton>(*window, "btnIzvestaj1")->click();
-    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Izberete lekar")});
+    EXPECT_EQ(ui.messages, QStringList{kChooseADoctor});
 }
 
 // While a run counts, the window handles its events: the run's progress
@@ -677,9 +681,46 @@ TEST(MessageBoxes, LeaveRoomForTheirTitleBesideTheTitleBarButtons)
         }
     });
     poll.start(20);
-    windows.showMessage(nullptr, QStringLiteral("Izberete lekar"));
+    windows.showMessage(nullptr, kChooseADoctor);
     ASSERT_FALSE(title.isEmpty());
     EXPECT_GE(width, QFontMetrics(QApplication::font()).horizontalAdvance(title) + 150) << title.toStdString();
+}
+
+// A file's path in an error box is kept on one line (not "/" at a line's end
+// and "tmp/..." on the next, nor "general-" and "medicine.pdf").
+TEST(MessageBoxes, KeepAQuotedPathOnOneLine)
+{
+    app::WindowUi windows;
+    const QString path = QStringLiteral("/tmp/no-such-folder/general-medicine.pdf");
+    const QString message = QStringLiteral("Cannot write \"%1\": the folder \"/tmp/no-such-folder\" does not exist. "
+                                           "Choose a folder that exists.")
+                                .arg(path);
+    QStringList lines;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll.stop();
+        for (QLabel *label : box->findChildren<QLabel *>()) {
+            if (!label->text().contains(u"Cannot"))
+                continue;
+            // The label's text laid out at the label's width, as it draws it.
+            QTextLayout layout(label->text(), label->font());
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(label->contentsRect().width());
+                lines << label->text().mid(line.textStart(), line.textLength()).remove(QChar(0x2060));
+            }
+            layout.endLayout();
+        }
+        box->accept();
+    });
+    poll.start(20);
+    windows.showError(nullptr, message);
+    ASSERT_GT(lines.size(), 1) << "a message of several lines";
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const QString &line) { return line.contains(path); }))
+        << lines.join(u'|').toStdString();
 }
 
 TEST(FullStop, AppendedOnce)
