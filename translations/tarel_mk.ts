@@ -29,7 +29,7 @@
     </message>
     <message>
         <source>Export as %1</source>
-        <translation>Извоз како %1</translation>
+        <translation>Извези како %1</translation>
     </message>
 </context>
 <context>
