@@ -525,14 +525,6 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>Извршувањето се запира...</translation>
     </message>
     <message>
-        <source>Reading the visits: %1 of %2 rows</source>
-        <translation>Се читаат посетите: %1 од %2 редови</translation>
-    </message>
-    <message>
-        <source>Reading the visits: %1 rows</source>
-        <translation>Се читаат посетите: %1 редови</translation>
-    </message>
-    <message>
         <source>Waiting for the database: another program is writing to it...</source>
         <translation>Се чека базата на податоци: друга програма запишува во неа...</translation>
     </message>
@@ -743,6 +735,22 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>Children</source>
         <translation>Деца</translation>
+    </message>
+    <message>
+        <source>Reading the insured persons: %1 of %2</source>
+        <translation>Се читаат осигурениците: %1 од %2</translation>
+    </message>
+    <message>
+        <source>Reading the insured persons: %1</source>
+        <translation>Се читаат осигурениците: %1</translation>
+    </message>
+    <message>
+        <source>Reading the visits of the period: %1 of about %2</source>
+        <translation>Се читаат посетите од периодот: %1 од околу %2</translation>
+    </message>
+    <message>
+        <source>Reading the visits of the period: %1</source>
+        <translation>Се читаат посетите од периодот: %1</translation>
     </message>
 </context>
 <context>
