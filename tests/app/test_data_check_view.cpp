@@ -40,25 +40,33 @@ engine::DataCheck sampleCheck()
     return check;
 }
 
-} // namespace
-
-TEST(DataCheckView, ThePreviewShowsTheSummaryAndOpensTheDetails)
+// A report run over a demo database of 3,000 visits up to 30 June 2024.
+Result<report::TfrxReport> runOnDemoData(QStringView name, QDate from, QDate to)
 {
-    QLocale::setDefault(QLocale::c());
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("demo.sqlite"));
     demodb::DemoOptions options;
     options.visits = 3000;
     options.lastDay = QDate(2024, 6, 30);
-    ASSERT_TRUE(demodb::writeDemoDatabase(path, options).ok());
+    if (Result<demodb::DemoStats> written = demodb::writeDemoDatabase(path, options); !written)
+        return written.error();
     auto database = data::Database::open(data::sqliteFile(path));
-    ASSERT_TRUE(database.ok());
+    if (!database)
+        return database.error();
     engine::Request request;
-    request.report = engine::findReport(u"children");
-    request.from = QDate(2024, 1, 1);
-    request.to = QDate(2024, 6, 30);
-    const Result<report::TfrxReport> filled = engine::run(**database, request);
-    ASSERT_TRUE(filled.ok());
+    request.report = engine::findReport(name);
+    request.from = from;
+    request.to = to;
+    return engine::run(**database, request);
+}
+
+} // namespace
+
+TEST(DataCheckView, ThePreviewShowsTheSummaryAndOpensTheDetails)
+{
+    QLocale::setDefault(QLocale::c());
+    const Result<report::TfrxReport> filled = runOnDemoData(u"children", QDate(2024, 1, 1), QDate(2024, 6, 30));
+    ASSERT_TRUE(filled.ok()) << filled.message().toStdString();
     const engine::DataCheck check = engine::dataCheckOf(filled->annotations).value();
 
     report::PreparedReport prepared;
@@ -103,20 +111,9 @@ TEST(DataCheckView, ThePreviewShowsTheSummaryAndOpensTheDetails)
 TEST(DataCheckView, AReversedPeriodIsSaidToBeEmpty)
 {
     QLocale::setDefault(QLocale::c());
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("demo.sqlite"));
-    demodb::DemoOptions options;
-    options.visits = 500;
-    options.lastDay = QDate(2024, 6, 30);
-    ASSERT_TRUE(demodb::writeDemoDatabase(path, options).ok());
-    auto database = data::Database::open(data::sqliteFile(path));
-    ASSERT_TRUE(database.ok());
-    engine::Request request;
-    request.report = engine::findReport(u"visits-children");
-    request.from = QDate(2024, 6, 30);
-    request.to = QDate(2024, 1, 1);
-    const Result<report::TfrxReport> filled = engine::run(**database, request);
-    ASSERT_TRUE(filled.ok());
+    const Result<report::TfrxReport> filled =
+        runOnDemoData(u"visits-children", QDate(2024, 6, 30), QDate(2024, 1, 1));
+    ASSERT_TRUE(filled.ok()) << filled.message().toStdString();
     EXPECT_EQ(engine::dataCheckOf(filled->annotations)->selected, 0);
 
     report::PreparedReport prepared;
