@@ -12,12 +12,12 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QSqlDatabase>
 #include <QStandardItemModel>
-#include <QPointer>
 #include <QWindow>
 
 namespace tarel::app {

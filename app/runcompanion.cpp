@@ -12,13 +12,6 @@
 
 namespace tarel::app {
 
-namespace {
-
-// A date of the request as the form prints it.
-QString printedDate(const QString &iso) { return tabulation::shortDateText(QDate::fromString(iso, Qt::ISODate)); }
-
-} // namespace
-
 QString RunCompanion::summary(const report::PreparedReport &report) const
 {
     const Result<engine::DataCheck> check = engine::dataCheckOf(report.annotations);
@@ -30,8 +23,8 @@ QString RunCompanion::summary(const report::PreparedReport &report) const
     const QDate to = QDate::fromString(check->to, Qt::ISODate);
     if (from.isValid() && to.isValid() && from > to)
         return tr("No visits: the period is empty, because \"%1\" (%2) is later than \"%3\" (%4)")
-            .arg(report::maccToUnicode(u"Datum od"), printedDate(check->from), report::maccToUnicode(u"Datum do"),
-                 printedDate(check->to));
+            .arg(report::maccToUnicode(u"Datum od"), tabulation::shortDateText(from),
+                 report::maccToUnicode(u"Datum do"), tabulation::shortDateText(to));
     const QLocale locale;
     return tr("%1 visits selected, %2 counted, %3 not counted")
         .arg(locale.toString(check->selected), locale.toString(check->counted),

@@ -5,7 +5,7 @@
 // interface, so that the tests can replace them with recorders that never
 // block.
 
-#include "visitsource.h"
+#include "readcontrol.h"
 
 #include <QString>
 

@@ -168,6 +168,8 @@ Result<report::TfrxReport> runVisits(data::Database &database, const Request &re
 
 } // namespace
 
+namespace {
+
 // The reports in words, by command-line name.
 constexpr std::pair<const char *, const char *> kReportWords[] = {
     {"visits-school-youth", QT_TRANSLATE_NOOP("Text", "Visits, school children and youth")},
@@ -177,6 +179,8 @@ constexpr std::pair<const char *, const char *> kReportWords[] = {
     {"school-youth", QT_TRANSLATE_NOOP("Text", "School children and youth")},
     {"children", QT_TRANSLATE_NOOP("Text", "Children")},
 };
+
+} // namespace
 
 std::span<const ReportDefinition> reportTable() { return kReports; }
 

@@ -217,16 +217,16 @@ QString withUnbrokenPaths(const QString &text)
     // A quoted text with a "/" in it, in the quotes of either language.
     static const QRegularExpression path(
         QStringLiteral("[\"\u201E\u201C][^\"\u201C\u201D\u201E\\n]*/[^\"\u201C\u201D\u201E\\n]*[\"\u201C\u201D]"));
-    QString result = text;
-    // From the end, so that earlier positions stay where they were.
     std::vector<std::pair<qsizetype, qsizetype>> paths;
     for (QRegularExpressionMatchIterator it = path.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
         paths.emplace_back(match.capturedStart(), match.capturedEnd());
     }
     // A path too long for a box's line still breaks at its slashes, but
-    // never after its first.
+    // never after its first. The joiners go in from the end, so that the
+    // positions found stay where they were.
     constexpr qsizetype kLongestUnbroken = 100;
+    QString result = text;
     for (auto it = paths.rbegin(); it != paths.rend(); ++it) {
         const bool whole = it->second - it->first <= kLongestUnbroken;
         const qsizetype firstSlash = result.indexOf(u'/', it->first);

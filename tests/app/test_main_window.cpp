@@ -723,21 +723,6 @@ TEST(MessageBoxes, KeepAQuotedPathOnOneLine)
         << lines.join(u'|').toStdString();
 }
 
-// The progress window says what the read reads: the insured persons, then
-// the visits of the period, of the estimate for the period.
-TEST(ProgressWindow, SaysWhatItReads)
-{
-    const QLocale before;
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    using Stage = data::ReadProgress::Stage;
-    EXPECT_EQ(app::progressText({Stage::Persons, 120000, 250500}),
-              QStringLiteral("Reading the insured persons: 120,000 of 250,500"));
-    EXPECT_EQ(app::progressText({Stage::Visits, 40000, 125000}),
-              QStringLiteral("Reading the visits of the period: 40,000 of about 125,000"));
-    EXPECT_EQ(app::progressText({Stage::Visits, 0, 0}), QStringLiteral("Reading the visits of the period: 0"));
-    QLocale::setDefault(before);
-}
-
 TEST(FullStop, AppendedOnce)
 {
     struct Case {
