@@ -399,6 +399,32 @@ TEST_F(SameRowsTest, EveryMorbidityReportIsTheSameOnBothEngines)
             }
 }
 
+// The progress of a read on the server estimates the period's visits from
+// the server's statistics (not the table's rows), and ends with all of them.
+TEST_F(SameRowsTest, TheProgressEstimatesThePeriodsVisits)
+{
+    data::VisitSelection selection;
+    selection.statement = data::VisitSelection::Statement::Visits;
+    selection.from = LastDay.addMonths(-3).addDays(1);
+    selection.to = LastDay;
+    std::vector<data::ReadProgress> reports;
+    data::ReadControl control;
+    control.progress = [&](const data::ReadProgress &progress) { reports.push_back(progress); };
+    qint64 rows = 0;
+    const Result<void> read = data::visitSourceOf(*m_postgres)->read(
+        selection, data::FieldBirthDate,
+        [&](const data::VisitRecord &) -> Result<void> {
+            ++rows;
+            return {};
+        },
+        control);
+    ASSERT_TRUE(read.ok()) << read.message().toStdString();
+    ASSERT_GE(reports.size(), 2u);
+    EXPECT_GE(reports.front().estimated, rows * 2 / 3);
+    EXPECT_LE(reports.front().estimated, rows * 3 / 2);
+    EXPECT_EQ(reports.back(), (data::ReadProgress{data::ReadProgress::Stage::Visits, rows, rows}));
+}
+
 TEST_F(SameRowsTest, EveryVisitReportIsTheSameOnBothEngines)
 {
     for (const char *name : {"visits-school-youth", "visits-children", "visits-general-medicine"}) {
