@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
@@ -46,6 +47,39 @@ constexpr const char *kFromPickers[] = {"Datefrom", "datefrom1", "datefrom2"};
 constexpr const char *kToPickers[] = {"Dateto", "dateto1", "dateto2"};
 constexpr const char *kVisitFromPickers[] = {"datumod", "datumod1", "datumod2"};
 constexpr const char *kVisitToPickers[] = {"datumdo", "datumdo1", "datumdo2"};
+
+// A report button disabled while its run lasts. Disabling a focused button
+// moves the focus on to the next control of the tab chain ("Site lekari", or
+// another panel's date), where Space or typing would silently change the
+// next request; enabled again, the button takes the focus back, before a
+// preview or a message opens, so it is there when they close (unless the
+// user has put the focus elsewhere meanwhile).
+class ButtonDisabledWhileRunning {
+public:
+    explicit ButtonDisabledWhileRunning(QWidget *button) : m_button(button), m_hadFocus(button->hasFocus())
+    {
+        button->setEnabled(false);
+        m_movedTo = button->window()->focusWidget();
+    }
+    ~ButtonDisabledWhileRunning() { enable(); }
+    ButtonDisabledWhileRunning(const ButtonDisabledWhileRunning &) = delete;
+    ButtonDisabledWhileRunning &operator=(const ButtonDisabledWhileRunning &) = delete;
+
+    void enable()
+    {
+        if (!m_button || m_button->isEnabled())
+            return;
+        m_button->setEnabled(true);
+        const QWidget *now = m_button->window()->focusWidget();
+        if (m_hadFocus && (!now || now == m_movedTo))
+            m_button->setFocus(Qt::OtherFocusReason);
+    }
+
+private:
+    QPointer<QWidget> m_button;
+    QPointer<QWidget> m_movedTo;
+    bool m_hadFocus;
+};
 
 report::Font windowFont()
 {
@@ -296,10 +330,11 @@ void TfrmTarel::runReport(Panel &panel)
     }
     const std::optional<engine::Request> request = requestOf(panel);
     if (!request) {
-        m_ui->showMessage(this, QStringLiteral("Izberete lekar"));
+        // In Cyrillic, as the window's own texts and the button beside it.
+        m_ui->showMessage(this, report::maccToUnicode(u"Izberete lekar"));
         return;
     }
-    panel.button->setEnabled(false);
+    ButtonDisabledWhileRunning disabled(panel.button);
     setCursor(Qt::BusyCursor);
     std::atomic<bool> cancel{false};
     m_runCancel = &cancel;
@@ -310,7 +345,7 @@ void TfrmTarel::runReport(Panel &panel)
     m_runCancel = nullptr;
     unsetCursor();
     // Enabled again also after an error, so the report can be run again.
-    panel.button->setEnabled(true);
+    disabled.enable();
     if (!filled) {
         // A cancelled run shows nothing, and the panel keeps its last report.
         if (filled.error().kind != ErrorKind::Cancelled)

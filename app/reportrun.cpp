@@ -17,8 +17,9 @@ namespace {
 // What the run's thread tells the calling thread.
 template <typename T>
 struct RunState {
-    std::atomic<qint64> rowsRead{-1}; // -1: no rows yet, the database has not answered
+    std::atomic<qint64> rowsRead{-1}; // of the stage; -1: no rows yet, the database has not answered
     std::atomic<qint64> rowsEstimated{0};
+    std::atomic<data::ReadProgress::Stage> stage{data::ReadProgress::Stage::Persons};
     std::atomic<int> lockWaits{0};    // waits for a lock told so far
     std::optional<Result<T>> result;
     std::atomic<bool> done{false};    // result is set
@@ -33,9 +34,10 @@ void runThere(const data::AliasSettings &settings, RunState<T> &state, std::atom
 {
     data::ReadControl control;
     control.cancel = &cancel;
-    control.progress = [&](qint64 read, qint64 estimated) {
-        state.rowsEstimated.store(estimated);
-        state.rowsRead.store(read);
+    control.progress = [&](const data::ReadProgress &progress) {
+        state.stage.store(progress.stage);
+        state.rowsEstimated.store(progress.estimated);
+        state.rowsRead.store(progress.read);
         if (whileReading)
             whileReading();
     };
@@ -71,7 +73,7 @@ Result<T> inBackground(const data::AliasSettings &settings, RunProgress *progres
         if (rows != shownRows) {
             shownRows = rows;
             if (rows >= 0)
-                progress->setRows(rows, state.rowsEstimated.load());
+                progress->setProgress({state.stage.load(), rows, state.rowsEstimated.load()});
         } else if (waits != shownWaits) {
             progress->setLocked();
         }

@@ -2,6 +2,10 @@
 
 #include "datacheck.h"
 #include "datacheckdialog.h"
+#include "dates.h"
+#include "engine.h"
+#include "macc.h"
+#include "previewmodel.h"
 #include "visitlistwindow.h"
 
 #include <QLocale>
@@ -13,10 +17,28 @@ QString RunCompanion::summary(const report::PreparedReport &report) const
     const Result<engine::DataCheck> check = engine::dataCheckOf(report.annotations);
     if (!check)
         return {};
+    // The run keeps the period as asked; a reversed one selects nothing, and
+    // the user is told why (the pickers' labels as the window shows them).
+    const QDate from = QDate::fromString(check->from, Qt::ISODate);
+    const QDate to = QDate::fromString(check->to, Qt::ISODate);
+    if (from.isValid() && to.isValid() && from > to)
+        return tr("No visits: the period is empty, because \"%1\" (%2) is later than \"%3\" (%4)")
+            .arg(report::maccToUnicode(u"Datum od"), tabulation::shortDateText(from),
+                 report::maccToUnicode(u"Datum do"), tabulation::shortDateText(to));
     const QLocale locale;
     return tr("%1 visits selected, %2 counted, %3 not counted")
         .arg(locale.toString(check->selected), locale.toString(check->counted),
              locale.toString(check->notCounted()));
+}
+
+QString RunCompanion::fileName(const report::PreparedReport &report) const
+{
+    const Result<engine::DataCheck> check = engine::dataCheckOf(report.annotations);
+    const engine::ReportDefinition *definition = check ? engine::findReport(check->report) : nullptr;
+    if (!definition)
+        return {};
+    return report::fileNameOfWords(
+        tr("%1, %2 to %3").arg(engine::reportWords(*definition), check->from, check->to));
 }
 
 QString RunCompanion::detailsCaption() const { return tr("Data check..."); }
@@ -31,7 +53,7 @@ void RunCompanion::showDetails(QWidget *parent, const report::PreparedReport &re
     Result<engine::DataCheck> check = engine::dataCheckOf(report.annotations);
     if (!check)
         return;
-    DataCheckDialog dialog(std::move(*check), parent);
+    DataCheckDialog dialog(std::move(*check), report, parent);
     dialog.exec();
 }
 

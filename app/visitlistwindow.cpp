@@ -1,13 +1,19 @@
 #include "visitlistwindow.h"
 
 #include "catalogue.h"
+#include "export.h"
 #include "macc.h"
+#include "outputfile.h"
+#include "previewdialogs.h"
+#include "previewmodel.h"
+#include "printedrows.h"
 #include "recordedrequest.h"
 #include "reportrun.h"
 #include "ui.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCollator>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -50,45 +56,17 @@ QString visitsText(qint64 count)
     return count == 1 ? VisitListWindow::tr("1 visit") : VisitListWindow::tr("%1 visits").arg(QLocale().toString(count));
 }
 
-// A label as the report prints it: each of its cells read in the font the
-// report draws it with (the Latin pieces of labels such as "Hodkin-" are in
-// Arial, the rest in MAC C), the cells side by side.
-QString readableLabel(const tabulation::CatalogueRow &row, const report::PreparedReport &report)
-{
-    QString label;
-    for (const QStringList &piece : row.label) {
-        const QString stored = piece.join(u'\n');
-        report::Font font{QStringLiteral("MAC C Swiss")};
-        bool found = false;
-        for (const report::OutputPage &page : report.pages) {
-            for (const report::OutputCell &cell : page.cells)
-                if (cell.text == stored) {
-                    font = cell.font;
-                    found = true;
-                    break;
-                }
-            if (found)
-                break;
-        }
-        const QString text = report::readableText(font, stored).replace(u'\n', u' ');
-        if (!label.isEmpty() && !label.endsWith(u' ') && !label.endsWith(u'-') && !text.startsWith(u'-'))
-            label += u' ';
-        label += text;
-    }
-    return label.simplified();
-}
-
+// The ordinal the form prints for a catalogue row.
 QString printedOrdinal(const tabulation::RowCatalogue &catalogue, int row)
 {
-    const tabulation::CatalogueRow &entry = catalogue.rows()[std::size_t(row - 1)];
-    return entry.ordinal.isEmpty() ? QString::number(row) : report::maccToUnicode(entry.ordinal.trimmed());
+    return engine::PrintedRows::ordinal(catalogue.rows()[std::size_t(row - 1)]);
 }
 
 void showFailure(QWidget *parent, const QString &message)
 {
-    QMessageBox::critical(parent, VisitListWindow::tr("Visits behind this number"),
-                          VisitListWindow::tr("The visits behind this number cannot be listed: %1")
-                              .arg(withFullStop(message)));
+    report::showMessageBox(parent, QMessageBox::Critical, VisitListWindow::tr("Visits behind this number"),
+                           VisitListWindow::tr("The visits behind this number cannot be listed: %1")
+                               .arg(withFullStop(message)));
 }
 
 } // namespace
@@ -102,36 +80,54 @@ Result<engine::CellListing> runCellListing(QWidget *parent, const data::Database
     return listInBackground(database.settings(), request, cell, progress.get(), cancel);
 }
 
-QString cellTitle(const engine::CellListing &listing, const report::PreparedReport &report)
+CellWords cellWords(const engine::CellListing &listing, const report::PreparedReport &report)
 {
     const engine::CountCell &cell = listing.cell;
-    const QString visits = visitsText(listing.lines.size());
+    CellWords words;
     if (!cell.isMorbidity()) {
         const reports::VisitColumnCaption caption = reports::visitColumnCaption(cell.report->visit, cell.visit.column);
-        QString area = VisitListWindow::tr("total");
+        words.place = VisitListWindow::tr("Column %1").arg(caption.number);
+        words.placeInFull = VisitListWindow::tr("%1 (%2)").arg(words.place, report::maccToUnicode(caption.heading));
+        words.column = VisitListWindow::tr("total");
         if (cell.visit.area == reports::VisitCell::Area::Urban)
-            area = VisitListWindow::tr("urban");
+            words.column = VisitListWindow::tr("urban");
         else if (cell.visit.area == reports::VisitCell::Area::Rural)
-            area = VisitListWindow::tr("rural");
-        return VisitListWindow::tr("Column %1 (%2), %3: %4")
-            .arg(caption.number, report::maccToUnicode(caption.heading), area, visits);
+            words.column = VisitListWindow::tr("rural");
+        return words;
     }
     const reports::MorbidityCell &counted = cell.morbidity;
-    QString where = VisitListWindow::tr("Total");
+    words.place = words.placeInFull = VisitListWindow::tr("Total");
     if (counted.firstRow == counted.lastRow) {
-        where = VisitListWindow::tr("Row %1, %2")
-                    .arg(printedOrdinal(*cell.catalogue, counted.firstRow),
-                         readableLabel(cell.catalogue->rows()[std::size_t(counted.firstRow - 1)], report));
+        const tabulation::CatalogueRow &row = cell.catalogue->rows()[std::size_t(counted.firstRow - 1)];
+        words.place = VisitListWindow::tr("Row %1").arg(engine::PrintedRows::ordinal(row));
+        words.placeInFull = VisitListWindow::tr("%1, %2").arg(words.place, engine::PrintedRows(report).label(row));
     } else {
         for (const tabulation::ChapterBlock &block : cell.catalogue->blocks())
-            if (block.first == counted.firstRow && block.last == counted.lastRow)
-                where = VisitListWindow::tr("Chapter %1 (%2)").arg(block.numeral.trimmed(), block.codeRange.trimmed());
+            if (block.first == counted.firstRow && block.last == counted.lastRow) {
+                words.place = VisitListWindow::tr("Chapter %1").arg(block.numeral.trimmed());
+                words.placeInFull = VisitListWindow::tr("%1 (%2)").arg(words.place, block.codeRange.trimmed());
+            }
     }
     const QString band = counted.total()
         ? VisitListWindow::tr("all ages")
         : report::maccToUnicode(cell.profile->bands->bands[std::size_t(counted.band())].heading);
     const QString sex = counted.female() ? VisitListWindow::tr("women") : VisitListWindow::tr("men");
-    return VisitListWindow::tr("%1, %2, %3: %4").arg(where, band, sex, visits);
+    words.column = VisitListWindow::tr("%1, %2").arg(band, sex);
+    return words;
+}
+
+QString cellTitle(const engine::CellListing &listing, const report::PreparedReport &report)
+{
+    const CellWords words = cellWords(listing, report);
+    return VisitListWindow::tr("%1, %2: %3").arg(words.placeInFull, words.column, visitsText(listing.lines.size()));
+}
+
+QString visitListFileName(const engine::CellListing &listing, const report::PreparedReport &report)
+{
+    const CellWords words = cellWords(listing, report);
+    return report::fileNameOfWords(VisitListWindow::tr("%1, %2, %3")
+                                       .arg(engine::reportWords(*listing.cell.report), words.place, words.column))
+        + QStringLiteral(".csv");
 }
 
 VisitListModel::VisitListModel(const engine::CellListing &listing, QObject *parent)
@@ -221,13 +217,18 @@ void VisitListModel::sort(int column, Qt::SortOrder order)
     for (const QModelIndex &index : before)
         linesBefore.push_back(lineOf(index.row()));
 
-    // Each line's entry is read once; numbers compare as numbers. A stable
-    // sort from the list's order keeps equal entries in the list's order.
+    // Each line's entry is read once; numbers compare as numbers, texts in
+    // Macedonian alphabetical order (Ѓ after Д, Ј after И, Џ after Ч)
+    // through their collation keys: the names are Macedonian whatever the
+    // language of the program's own words, as the main window's texts are.
+    // A stable sort from the list's order keeps equal entries in the list's
+    // order.
     std::vector<qsizetype> byList(m_order.size());
     for (std::size_t i = 0; i < byList.size(); ++i)
         byList[i] = qsizetype(i);
     const bool numeric = column == int(VisitText::RowNumber) || column == RowColumn;
-    std::vector<QString> texts;
+    const QCollator collator{QLocale(QLocale::Macedonian)};
+    std::vector<QCollatorSortKey> texts;
     std::vector<qint64> numbers;
     for (qsizetype line = 0; line < qsizetype(byList.size()); ++line) {
         if (column == RowColumn)
@@ -235,10 +236,11 @@ void VisitListModel::sort(int column, Qt::SortOrder order)
         else if (numeric)
             numbers.push_back(m_listing.lines.text(line, VisitText::RowNumber).toLongLong());
         else
-            texts.push_back(text(line, column));
+            texts.push_back(collator.sortKey(text(line, column)));
     }
     auto less = [&](qsizetype a, qsizetype b) {
-        return numeric ? numbers[std::size_t(a)] < numbers[std::size_t(b)] : texts[std::size_t(a)] < texts[std::size_t(b)];
+        return numeric ? numbers[std::size_t(a)] < numbers[std::size_t(b)]
+                       : texts[std::size_t(a)].compare(texts[std::size_t(b)]) < 0;
     };
     if (order == Qt::AscendingOrder)
         std::stable_sort(byList.begin(), byList.end(), less);
@@ -256,9 +258,9 @@ void VisitListModel::sort(int column, Qt::SortOrder order)
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-VisitListWindow::VisitListWindow(engine::CellListing listing, const QString &title, std::optional<qint64> shown,
-                                 QWidget *parent)
-    : QDialog(parent), m_listing(std::move(listing))
+VisitListWindow::VisitListWindow(engine::CellListing listing, const QString &title, const QString &fileName,
+                                 std::optional<qint64> shown, QWidget *parent)
+    : QDialog(parent), m_listing(std::move(listing)), m_fileName(fileName)
 {
     setObjectName(QStringLiteral("visitListWindow"));
     setWindowTitle(title);
@@ -339,21 +341,37 @@ QString VisitListWindow::copyText() const
 
 Result<void> VisitListWindow::save(const QString &path) const
 {
-    return engine::saveCellVisitsCsv(m_listing.cell, m_listing.lines, path);
+    OutputFile file(path);
+    if (Result<void> opened = file.open(); !opened)
+        return opened;
+    QIODevice &device = file.device();
+    // A byte order mark, so that spreadsheet programs read the file as UTF-8.
+    device.write("\xEF\xBB\xBF");
+    auto writeLine = [&](auto textOf) {
+        QString line;
+        for (int column = 0; column < m_model->columnCount(); ++column) {
+            if (column)
+                line += u',';
+            report::appendCsvField(line, textOf(column));
+        }
+        line += QLatin1String("\r\n");
+        device.write(line.toUtf8());
+    };
+    writeLine([&](int column) { return m_model->headerData(column, Qt::Horizontal).toString(); });
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        writeLine([&](int column) { return m_model->data(m_model->index(row, column)).toString(); });
+    return file.commit();
 }
 
 void VisitListWindow::copy() { QApplication::clipboard()->setText(copyText()); }
 
 void VisitListWindow::chooseAndSave()
 {
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("Save the visits as CSV"),
-        QStringLiteral("%1-%2.csv").arg(m_listing.cell.report->commandName(), m_listing.cell.name),
-        tr("CSV (*.csv)"));
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save the visits as CSV"), m_fileName, tr("CSV (*.csv)"));
     if (path.isEmpty())
         return;
     if (Result<void> saved = save(path); !saved)
-        QMessageBox::critical(this, windowTitle(), withFullStop(saved.message()));
+        report::showMessageBox(this, QMessageBox::Critical, windowTitle(), withFullStop(saved.message()));
 }
 
 bool hasVisitList(const report::PreparedReport &report, const report::OutputCell &cell)
@@ -384,7 +402,8 @@ void openVisitList(QWidget *parent, data::Database *own, const report::PreparedR
         return;
     }
     const QString title = cellTitle(*listing, report);
-    auto *window = new VisitListWindow(std::move(*listing), title, engine::cellNumber(cell.text), parent);
+    const QString fileName = visitListFileName(*listing, report);
+    auto *window = new VisitListWindow(std::move(*listing), title, fileName, engine::cellNumber(cell.text), parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
 }

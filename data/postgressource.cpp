@@ -640,7 +640,8 @@ private:
         Run(Database &database, PGconn *connection, Server &server, const Columns &columns,
             const VisitSelection &selection, VisitFields fields, const ReadControl &control, SourceFigures *figures)
             : m_database(database), m_connection(connection), m_server(server), m_columns(columns),
-              m_selection(selection), m_join(selection, fields, figures), m_ticker(control, 0)
+              m_selection(selection), m_join(selection, fields, figures),
+              m_ticker(control, ReadProgress::Stage::Persons, 0)
         {
             for (const NamedField *entry : m_join.visitFields())
                 m_visitConversions.push_back(conversionFor(m_columns.visit, entry));
@@ -656,7 +657,8 @@ private:
             if (!plan)
                 return plan.error();
             m_perVisit = plan->personsPerVisit;
-            m_ticker.setEstimate(plan->visits + (m_perVisit ? 0 : plan->persons));
+            m_visitEstimate = plan->visits;
+            m_ticker.setEstimate(plan->persons);
             return {};
         }
         bool personsPerVisit() const { return m_perVisit; }
@@ -827,6 +829,8 @@ private:
         template <typename Take>
         Result<void> readCopy(const QString &select, int columns, bool lookup, Take &&take)
         {
+            if (!m_ticker.startStage(ReadProgress::Stage::Visits, m_visitEstimate))
+                return cancelledError();
             if (Result<void> started = m_server.startCopy(copyOf(select + QLatin1Char('\n') + conditions().join(QLatin1Char('\n'))));
                 !started)
                 return started;
@@ -870,8 +874,7 @@ private:
                     }
                 }
             }
-            m_ticker.report();
-            if (m_ticker.cancelled())
+            if (!m_ticker.finish())
                 return cancelledError();
             return {};
         }
@@ -906,6 +909,7 @@ private:
         PersonJoin m_join;
         ReadTicker m_ticker;
         bool m_perVisit = false;
+        qint64 m_visitEstimate = 0; // the period's visits, as the planner expects them
         PersonTable m_persons;
         std::vector<Conversion> m_visitConversions;
         std::vector<Conversion> m_personConversions;

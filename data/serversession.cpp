@@ -51,6 +51,7 @@ const ServerSession &genericSession()
         never,
         QString(),
         QString(),
+        QString(),
         QStringLiteral("select 'text', cast(DATA as varchar(40)), count(*) from PREGLEDI1 group by DATA"),
     };
     return session;

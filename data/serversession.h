@@ -39,6 +39,11 @@ struct ServerSession {
     // The rows of PREGLEDI1 as the engine's statistics tell (0 when unknown),
     // for the progress of a read; empty: none.
     QString visitEstimate;
+    // The first and the last visit date (two texts "YYYY-MM-DD") as the
+    // engine's statistics tell, without reading the table, which another
+    // session may hold locked, and without an error that would end the read
+    // transaction; empty: none (the estimate is then the table's rows).
+    QString visitDateSpan;
     // One row per distinct visit date: its stored text, as the figures of
     // non-ISO visit dates read it, and its rows.
     QString visitDates;

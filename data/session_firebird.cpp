@@ -54,6 +54,7 @@ const ServerSession &firebirdSession()
         // The record's key, unique among a table's rows for a transaction.
         QStringLiteral("pregledi1.RDB$DB_KEY"),
         QString(),
+        QString(),
         QStringLiteral("select 'text', cast(DATA as varchar(10)), count(*) from PREGLEDI1 group by DATA"),
     };
     return session;

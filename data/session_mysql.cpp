@@ -47,6 +47,7 @@ const ServerSession &mysqlSession()
         QString(),
         QStringLiteral("select coalesce(max(table_rows), 0) from information_schema.tables "
                        "where table_schema = database() and table_name = 'pregledi1'"),
+        QString(),
         // A zero date ('0000-00-00') reads as its text, which is no date.
         QStringLiteral("select 'text', cast(DATA as char), count(*) from PREGLEDI1 group by DATA"),
     };

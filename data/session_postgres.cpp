@@ -36,6 +36,10 @@ const ServerSession &postgresSession()
         [](const QSqlError &) { return false; },
         QStringLiteral("pregledi1.ctid"),
         QStringLiteral("select cast(coalesce(max(reltuples), 0) as bigint) from pg_class where relname = 'pregledi1'"),
+        // The bounds of the dates' histogram, "{2024-12-10,...,2026-12-09}".
+        QStringLiteral("select split_part(btrim(cast(histogram_bounds as text), '{}'), ',', 1), "
+                       "reverse(split_part(reverse(btrim(cast(histogram_bounds as text), '{}')), ',', 1)) "
+                       "from pg_stats where tablename = 'pregledi1' and attname = 'data'"),
         QStringLiteral("select 'text', cast(DATA as text), count(*) from PREGLEDI1 group by DATA"),
     };
     return session;

@@ -375,19 +375,17 @@ std::optional<int> outermostIsoDay(sqlite3 *db, bool first)
 }
 
 // The share of the visits the period covers, from the first and last ISO
-// visit date the DATA index gives; 1 when there is no such index or no ISO
-// visit date.
-double periodShare(sqlite3 *db, bool dateIndex, QDate from, QDate to)
+// visit date the DATA index gives; nothing when there is no such index or
+// no ISO visit date.
+std::optional<double> indexedPeriodShare(sqlite3 *db, bool dateIndex, QDate from, QDate to)
 {
-    if (!dateIndex || !from.isValid() || !to.isValid())
-        return 1;
+    if (!dateIndex)
+        return std::nullopt;
     const std::optional<int> first = outermostIsoDay(db, true);
     const std::optional<int> last = outermostIsoDay(db, false);
     if (!first || !last || *last < *first)
-        return 1;
-    const int start = std::max(*first, dayNumberOf(from));
-    const int end = std::min(*last, dayNumberOf(to));
-    return end < start ? 0 : double(end - start + 1) / double(*last - *first + 1);
+        return std::nullopt;
+    return periodShare(*first, *last, from, to);
 }
 
 // Whether osigurenici has an index that starts with MB in its BINARY
@@ -442,14 +440,14 @@ ReadPlan planOf(sqlite3 *db, const VisitSelection &selection, PersonReading read
     const qint64 fileRows = singleInteger(db, QStringLiteral("PRAGMA page_count"))
         * singleInteger(db, QStringLiteral("PRAGMA page_size")) / 8;
     plan.persons = std::min({rowSpan(db, "osigurenici"), fileRows, qint64(1) << 22});
-    const qint64 visits = rowSpan(db, "PREGLEDI1");
+    plan.visitRows = rowSpan(db, "PREGLEDI1");
     plan.dateIndex = hasDateIndex(db);
     // Short periods read the visits through the DATA index; the rest scans
     // the table, which reads each page once (visits stored out of date order
     // would make the index read pages many times).
-    const double share = periodShare(db, plan.dateIndex, selection.from, selection.to);
-    plan.visitsByIndex = plan.dateIndex && share < 0.5;
-    plan.visits = plan.visitsByIndex ? qint64(double(visits) * share) : visits;
+    plan.share = indexedPeriodShare(db, plan.dateIndex, selection.from, selection.to);
+    plan.visitsByIndex = plan.share && *plan.share < 0.5;
+    plan.visits = plan.visitsByIndex ? qint64(double(plan.visitRows) * *plan.share) : plan.visitRows;
     switch (reading) {
     case PersonReading::AllPersons:
         break;
@@ -641,7 +639,7 @@ private:
         Run(sqlite3 *db, const ConnectionForRead &connection, const VisitSelection &selection, VisitFields fields,
             const ReadControl &control, SourceFigures *figures)
             : m_db(db), m_connection(connection), m_selection(selection), m_join(selection, fields, figures),
-              m_ticker(control, 0)
+              m_ticker(control, ReadProgress::Stage::Persons, 0)
         {
             m_morbidity = selection.statement == VisitSelection::Statement::Morbidity;
             m_visitTexts.resize(m_join.visitFields().size() + 1);
@@ -656,7 +654,7 @@ private:
         {
             m_plan = planOf(m_db, m_selection, reading);
             m_firstVisit = singleInteger(m_db, QStringLiteral("select min(rowid) from PREGLEDI1"));
-            m_ticker.setEstimate(m_plan.personsPerVisit ? m_plan.visits : m_plan.persons + m_plan.visits);
+            m_ticker.setEstimate(m_plan.persons);
         }
         bool personsPerVisit() const { return m_plan.personsPerVisit; }
 
@@ -792,7 +790,8 @@ private:
             // The visits go in batches (kJoinBatch): a batch's rows are
             // copied out of the statement (their texts as the SQL layer reads
             // them), their persons are fetched ahead, then they are joined.
-            const qint64 personRows = m_ticker.rows();
+            if (!m_ticker.startStage(ReadProgress::Stage::Visits, periodVisits()))
+                return cancelledError();
             const std::vector<const NamedField *> &visitFields = m_join.visitFields();
             const std::size_t textCount = visitFields.size() + 1; // the fields, then MB
             std::vector<Visit> batch(kJoinBatch);
@@ -822,8 +821,7 @@ private:
                     if (i + kJoinAhead < size)
                         m_persons.prefetchEntry(batch[i + kJoinAhead].hash);
                     const Visit &visit = batch[i];
-                    if (!byIndex())
-                        m_ticker.setRows(personRows + visit.rowid - m_firstVisit);
+                    estimateAsScanned(visit.rowid);
                     if (!m_ticker.row())
                         return cancelledError();
                     if (Result<void> joined = join(visit, sink); !joined)
@@ -832,8 +830,7 @@ private:
             }
             if (status != SQLITE_DONE)
                 return m_connection.stepError();
-            m_ticker.report();
-            if (m_ticker.cancelled())
+            if (!m_ticker.finish())
                 return cancelledError();
             return {};
         }
@@ -862,6 +859,8 @@ private:
                                         byIndex() ? QString() : QStringLiteral(" not indexed")));
                 !prepared)
                 return prepared;
+            if (!m_ticker.startStage(ReadProgress::Stage::Visits, periodVisits()))
+                return cancelledError();
             constexpr int kFirstVisitField = 4;
             const int firstPersonField = kFirstVisitField + int(visitFields.size());
             VisitRecord &record = m_join.record();
@@ -877,8 +876,7 @@ private:
                     started = true;
                     visit = rowid;
                     rows = 0;
-                    if (!byIndex())
-                        m_ticker.setRows(rowid - m_firstVisit);
+                    estimateAsScanned(rowid);
                     if (!m_ticker.row())
                         return cancelledError();
                 }
@@ -901,8 +899,7 @@ private:
             if (status != SQLITE_DONE)
                 return m_connection.stepError();
             m_join.visitGave(rows);
-            m_ticker.report();
-            if (m_ticker.cancelled())
+            if (!m_ticker.finish())
                 return cancelledError();
             return {};
         }
@@ -968,6 +965,27 @@ private:
         }
 
         bool byIndex() const { return m_plan.visitsByIndex; }
+
+        // The period's visits, for the progress: counted for a read of each
+        // visit's persons, else as the dates' index tells; 0 when it does not
+        // (see estimateAsScanned).
+        qint64 periodVisits() const
+        {
+            if (m_plan.personsPerVisit && m_plan.visitsByIndex)
+                return m_plan.visits;
+            return m_plan.share ? qint64(double(m_plan.visitRows) * *m_plan.share) : 0;
+        }
+        // Without the dates' index the period's visits are estimated as the
+        // table is scanned: those found so far over the share of the table
+        // scanned, once a fiftieth of it is.
+        void estimateAsScanned(qint64 rowid)
+        {
+            if (m_plan.share || m_plan.visitRows <= 0)
+                return;
+            const double scanned = double(rowid - m_firstVisit + 1) / double(m_plan.visitRows);
+            if (scanned >= 0.02)
+                m_ticker.setEstimate(qint64(double(m_ticker.rows() + 1) / std::min(1.0, scanned)));
+        }
 
         // The sink's error with the line that names the visit, read again by
         // its rowid.

@@ -97,12 +97,14 @@ public:
         const ReadTransaction transaction(m_database);
         if (!transaction.begun())
             return transaction.begun().error();
-        ReadTicker ticker(control, 0);
+        ReadTicker ticker(control, ReadProgress::Stage::Visits, 0);
         if (selection.statement == VisitSelection::Statement::Morbidity) {
             Query query(m_database, selection.queryName,
                         morbidityStatementFor(selection.doctorCode.has_value(), selection.area));
             if (Result<void> walked = walkStatement(query, selection, fields, false, sink, ticker); !walked)
                 return walked;
+            if (!ticker.finish())
+                return cancelledError();
             return fillFigures(m_database, selection, figures);
         }
         const std::pair<const char *, QStringList> passes[] = {
@@ -113,6 +115,8 @@ public:
                 !walked)
                 return walked;
         }
+        if (!ticker.finish())
+            return cancelledError();
         return fillFigures(m_database, selection, figures);
     }
 
@@ -182,30 +186,40 @@ public:
         lines[0] = QStringLiteral("select %1 from  PREGLEDI1 inner join osigurenici on osigurenici.mb = pregledi1.mb")
                        .arg(selectList.join(QStringLiteral(", ")));
 
-        ReadTicker ticker(control, visitEstimate());
+        ReadTicker ticker(control, ReadProgress::Stage::Visits, periodVisitEstimate(selection));
         Query query(m_database, morbidity ? selection.queryName : QStringLiteral("qPosetaDeca"), lines);
         if (Result<void> opened = query.open(selection.from, selection.to, doctorParameter(selection)); !opened)
             return opened;
         if (Result<void> walked = walk(query, columns, identity, false, urbanColumn, sink, ticker); !walked)
             return walked;
+        if (!ticker.finish())
+            return cancelledError();
         return fillFigures(m_database, selection, figures);
     }
 
 private:
-    // The rows of PREGLEDI1 as the engine's statistics or the last row
-    // number tell; 0 when unknown.
-    qint64 visitEstimate()
+    // The visits of the period: the rows of PREGLEDI1 as the engine's
+    // statistics or the last row number tell, times the share of the visit
+    // dates' span the period covers, where the first and last date are known
+    // at once (SQLite's dates' index, a server's statistics); 0 when unknown.
+    qint64 periodVisitEstimate(const VisitSelection &selection)
     {
-        const QString text = m_database.engine() == Engine::SQLite
-            ? QStringLiteral("select max(rowid) from PREGLEDI1")
-            : serverSessionOf(m_database.engine())->visitEstimate;
-        if (text.isEmpty())
+        const Engine engine = m_database.engine();
+        const ServerSession *server = serverSessionOf(engine);
+        const QString rows = server ? server->visitEstimate : QStringLiteral("select max(rowid) from PREGLEDI1");
+        if (rows.isEmpty())
             return 0;
         QSqlQuery query(m_database.connection());
         query.setForwardOnly(true);
-        if (query.exec(adaptStatement(text, m_database.engine())) && query.next())
-            return std::max<qint64>(0, query.value(0).toLongLong());
-        return 0;
+        if (!query.exec(adaptStatement(rows, engine)) || !query.next())
+            return 0;
+        const qint64 visits = std::max<qint64>(0, query.value(0).toLongLong());
+        const QString span = server ? server->visitDateSpan : QStringLiteral("select min(DATA), max(DATA) from PREGLEDI1");
+        int first = 0, last = 0;
+        if (span.isEmpty() || !query.exec(adaptStatement(span, engine)) || !query.next()
+            || !parseIsoDay(query.value(0).toString(), &first) || !parseIsoDay(query.value(1).toString(), &last))
+            return visits;
+        return qint64(double(visits) * periodShare(first, last, selection.from, selection.to));
     }
 
     Database &m_database;

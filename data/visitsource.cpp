@@ -108,8 +108,17 @@ bool ReadTicker::report()
 {
     m_nextReport = m_rows + kProgressEvery;
     if (m_control.progress)
-        m_control.progress(m_rows, std::max(m_estimate, m_rows));
+        m_control.progress({m_stage, m_rows, m_estimate > 0 ? std::max(m_estimate, m_rows) : 0});
     return !cancelled();
+}
+
+double periodShare(int firstDay, int lastDay, QDate from, QDate to)
+{
+    if (lastDay < firstDay || !from.isValid() || !to.isValid())
+        return 1;
+    const int start = std::max(firstDay, dayNumberOf(from));
+    const int end = std::min(lastDay, dayNumberOf(to));
+    return end < start ? 0 : double(end - start + 1) / double(lastDay - firstDay + 1);
 }
 
 bool isNonIsoVisitDate(StoredKind kind, QStringView text)

@@ -26,9 +26,9 @@ std::vector<std::pair<QString, QString>> printedRanges(const QString &text)
 
 } // namespace
 
-std::vector<SuggestedRow> suggestedRows(const tabulation::RowCatalogue &catalogue, QStringView category)
+std::vector<int> suggestedRows(const tabulation::RowCatalogue &catalogue, QStringView category)
 {
-    std::vector<SuggestedRow> rows;
+    std::vector<int> rows;
     if (category.size() < 3)
         return rows;
     // Codes of one letter and two digits sort as text.
@@ -40,7 +40,7 @@ std::vector<SuggestedRow> suggestedRows(const tabulation::RowCatalogue &catalogu
         const QString text = lines.join(QLatin1Char(' '));
         for (const auto &[first, last] : printedRanges(text)) {
             if (first <= code && code <= last) {
-                rows.push_back({row.number, text});
+                rows.push_back(row.number);
                 break;
             }
         }

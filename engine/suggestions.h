@@ -15,13 +15,9 @@ class RowCatalogue;
 
 namespace tarel::engine {
 
-struct SuggestedRow {
-    int row = 0;
-    QString codeText; // the row's printed code text, its lines joined by blanks
-};
-
-// The rows whose printed code text names the category or a range holding it
-// ("M87-M89", "A00,A04,A07-A08", "A18.0+"), in row order.
-std::vector<SuggestedRow> suggestedRows(const tabulation::RowCatalogue &catalogue, QStringView category);
+// The rows (catalogue numbers, 1-based) whose printed code text names the
+// category or a range holding it ("M87-M89", "A00,A04,A07-A08", "A18.0+"),
+// in row order.
+std::vector<int> suggestedRows(const tabulation::RowCatalogue &catalogue, QStringView category);
 
 } // namespace tarel::engine

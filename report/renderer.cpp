@@ -26,6 +26,13 @@ constexpr double kVerticalGap = 1;
 constexpr double kLineSpacing = 2;   // extra space between lines
 constexpr double kEpsilon = 0.01;
 constexpr double kSmallestScale = 0.05;
+// A one-line text too wide for its cell (a six-digit total in a count
+// column) keeps its font's height and is drawn condensed, down to this
+// width, rather than in a smaller font; and it keeps this much more room
+// from each side of the frame than a text that fits, so its digits stay
+// clear of the rules.
+constexpr double kNarrowestStretch = 0.6;
+constexpr double kCondensedGap = 1.5;
 
 // A drawing font and its metrics, made once per resolved font.
 struct FontEntry {
@@ -139,13 +146,16 @@ double widest(const std::vector<Line> &lines)
 struct TextLayout {
     std::vector<Line> lines;
     double scale = 1;   // shrink factor of the font
+    double stretch = 1; // width factor of a condensed line
     double spacing = kLineSpacing;
     double gap = kVerticalGap;
     TextWidths widths;
 };
 
 // Lays the text out at its font if it fits; else reduces the line spacing,
-// then the vertical gap, then the font size, just enough to fit the cell.
+// then the vertical gap, then the font size, just enough to fit the cell. A
+// single line that is only too wide is condensed instead, at its font's
+// height, just enough to fit with room to the frame.
 void layoutText(const OutputCell &cell, const FontEntry &entry, const QString &text,
                 TextLayout &layout)
 {
@@ -154,8 +164,18 @@ void layoutText(const OutputCell &cell, const FontEntry &entry, const QString &t
     const double cellHeight = std::max(0.0, cell.height) / entry.scale;
 
     layout.scale = 1;
+    layout.stretch = 1;
     wrap(text, entry, layout.widths, innerWidth, layout.lines);
     const double n = double(layout.lines.size());
+    if (n == 1 && widest(layout.lines) > innerWidth + kEpsilon && lineHeight <= cellHeight + kEpsilon) {
+        const double stretch = (innerWidth - 2 * kCondensedGap / entry.scale) / widest(layout.lines);
+        if (stretch >= kNarrowestStretch) {
+            layout.stretch = stretch;
+            layout.spacing = 0;
+            layout.gap = std::min(kVerticalGap, (cellHeight - lineHeight) / 2);
+            return;
+        }
+    }
     if (widest(layout.lines) <= innerWidth + kEpsilon) {
         const double available = cellHeight - 2 * kVerticalGap;
         if (n * lineHeight + (n - 1) * kLineSpacing <= available + kEpsilon) {
@@ -230,9 +250,10 @@ void drawText(const OutputCell &cell, QPainter &painter, TextState &state)
         return;
     layoutText(cell, entry, text, layout);
 
-    // Work in font units: the cell scaled by the font's own and the shrink scale.
+    // Work in font units: the cell scaled by the font's own and the shrink
+    // scale, its width also by the stretch of a condensed line.
     const double scale = entry.scale * layout.scale;
-    const double innerWidth = std::max(0.0, cell.width - 2 * kHorizontalGap) / scale;
+    const double innerWidth = std::max(0.0, cell.width - 2 * kHorizontalGap) / scale / layout.stretch;
     const double cellHeight = std::max(0.0, cell.height) / scale;
     const double lineHeight = entry.height;
     const double n = double(layout.lines.size());
@@ -246,10 +267,10 @@ void drawText(const OutputCell &cell, QPainter &painter, TextState &state)
     case VAlign::Bottom: y = cellHeight - gap - textHeight; break;
     }
 
-    const bool scaled = std::abs(scale - 1) > 1e-9;
+    const bool scaled = std::abs(scale - 1) > 1e-9 || layout.stretch != 1;
     QTransform place = QTransform(state.page).translate(cell.left + kHorizontalGap, cell.top);
     if (scaled)
-        place.scale(scale, scale);
+        place.scale(scale * layout.stretch, scale);
     painter.setWorldTransform(place);
     if (state.current != &entry) {
         painter.setFont(entry.font);

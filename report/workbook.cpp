@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QJsonArray>
 
 #include <cerrno>
@@ -201,6 +202,29 @@ private:
 const char *kCountFormat = "0";
 const char *kDashZeroFormat = "0;-0;\"-\"";
 
+// The room a spreadsheet program keeps between a cell's text and its
+// rules, on each side, in pixels: with less, the digits touch the frame.
+constexpr double kCellPadding = 3.5;
+
+// The columns' widths, those of counts grown where their widest count needs
+// more at the form's font: a six-digit total keeps the form's font rather
+// than being shrunk to a small one, and five digits stay clear of the
+// rules. Every other column keeps the form's width; shrinking to fit stays
+// for a font that measures wider on another machine.
+std::vector<double> columnWidthsForCounts(const SheetLayout &layout)
+{
+    std::vector<double> widths = layout.columnWidths;
+    for (const SheetBlock &block : layout.blocks) {
+        if (!block.count || block.columns != 1 || std::size_t(block.column) >= widths.size())
+            continue;
+        const QFont font = displayFont(block.font);
+        const double needed = QFontMetricsF(font).horizontalAdvance(block.text) * block.font.height / font.pixelSize()
+            + 2 * kCellPadding;
+        widths[std::size_t(block.column)] = std::max(widths[std::size_t(block.column)], needed);
+    }
+    return widths;
+}
+
 Result<void> writeFormSheet(lxw_worksheet *sheet, Formats &formats, const PreparedReport &report)
 {
     const Result<SheetLayout> laidOut = sheetLayout(report);
@@ -210,8 +234,9 @@ Result<void> writeFormSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
     formats.setDefaultFont(sheetFontName(mainFont(layout)));
     // Within what a spreadsheet takes: columns up to 255 characters (1790
     // pixels), rows and fonts up to 409 points.
-    for (std::size_t c = 0; c < layout.columnWidths.size(); ++c) {
-        const auto pixels = uint32_t(std::clamp(std::lround(layout.columnWidths[c]), 1L, 1790L));
+    const std::vector<double> widths = columnWidthsForCounts(layout);
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        const auto pixels = uint32_t(std::clamp(std::lround(widths[c]), 1L, 1790L));
         if (lxw_error error = worksheet_set_column_pixels(sheet, lxw_col_t(c), lxw_col_t(c), pixels, nullptr))
             return libraryError(error);
     }

@@ -626,7 +626,7 @@ TEST_F(Failures, ASessionEndedDuringARunFailsItAndTheNextRunConnectsAgain)
     request.today = QDate(2025, 1, 1);
     engine::RunOptions options;
     bool ended = false;
-    options.control.progress = [&](qint64, qint64) {
+    options.control.progress = [&](const data::ReadProgress &) {
         if (!ended)
             endSession(admin, session);
         ended = true;

@@ -438,9 +438,9 @@ TEST_F(SameRowsTest, ACancelWhileRowsComeStopsTheReadAndTheNextRunReads)
         engine::RunOptions options;
         options.source = kind;
         options.control.cancel = &cancel;
-        options.control.progress = [&](qint64 read, qint64) {
-            if (read > 0 && !cancel.load()) {
-                rowsWhenCancelled = read;
+        options.control.progress = [&](const data::ReadProgress &progress) {
+            if (progress.read > 0 && !cancel.load()) {
+                rowsWhenCancelled = progress.read;
                 cancel.store(true);
             }
         };
@@ -452,6 +452,41 @@ TEST_F(SameRowsTest, ACancelWhileRowsComeStopsTheReadAndTheNextRunReads)
         ASSERT_TRUE(after.ok()) << after.message().toStdString();
         EXPECT_TRUE(*after == *before);
     }
+}
+
+// The progress of a read on the server estimates the period's visits from
+// the server's statistics (not the table's rows), and ends with all of them,
+// whichever way the persons are read.
+TEST_F(SameRowsTest, TheProgressEstimatesThePeriodsVisits)
+{
+    m_postgres->connection().exec(QStringLiteral("ANALYZE"));
+    data::VisitSelection selection;
+    selection.statement = data::VisitSelection::Statement::Visits;
+    selection.from = LastDay.addMonths(-3).addDays(1);
+    selection.to = LastDay;
+    std::vector<data::ReadProgress> reports;
+    data::ReadControl control;
+    control.progress = [&](const data::ReadProgress &progress) { reports.push_back(progress); };
+    qint64 rows = 0;
+    const Result<void> read = data::visitSourceOf(*m_postgres)->read(
+        selection, data::FieldBirthDate,
+        [&](const data::VisitRecord &) -> Result<void> {
+            ++rows;
+            return {};
+        },
+        control);
+    ASSERT_TRUE(read.ok()) << read.message().toStdString();
+    // The visits' stage goes through every visit of the period (also those
+    // of no area or without a person, which give no row).
+    const auto visits = std::find_if(reports.begin(), reports.end(), [](const data::ReadProgress &progress) {
+        return progress.stage == data::ReadProgress::Stage::Visits;
+    });
+    ASSERT_NE(visits, reports.end());
+    const qint64 all = reports.back().read;
+    EXPECT_GE(all, rows);
+    EXPECT_GE(visits->estimated, all * 2 / 3);
+    EXPECT_LE(visits->estimated, all * 3 / 2);
+    EXPECT_EQ(reports.back(), (data::ReadProgress{data::ReadProgress::Stage::Visits, all, all}));
 }
 
 TEST_F(SameRowsTest, EveryVisitReportIsTheSameOnBothEngines)

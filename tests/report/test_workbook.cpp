@@ -178,6 +178,33 @@ D8 = 7 [0;-0;"-"] Arial 9.75 shrink frame LRTB
 )"_s);
 }
 
+// A count column grows to its widest count at the form's font (a six-digit
+// total is not shrunk to a small font, nor five digits set against the
+// rules); the other columns keep the form's widths.
+TEST(Workbook, ACountColumnGrowsToItsWidestCount)
+{
+    PreparedReport report = smallForm();
+    for (OutputCell &cell : report.pages[0].cells)
+        if (cell.text == u"12")
+            cell.text = u"260003"_s;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"form.xlsx"_s);
+    ASSERT_TRUE(writeWorkbook(report, path).ok());
+    const auto workbook = readXlsx(path);
+    ASSERT_TRUE(workbook);
+    const XlsxSheet &sheet = workbook->sheets[0];
+    const std::map<int, double> &widths = sheet.columnWidths;
+    ASSERT_TRUE(widths.contains(0) && widths.contains(2) && widths.contains(3));
+    EXPECT_DOUBLE_EQ(widths.at(2), widths.at(0)) << "columns of 10 mm, small counts";
+    // Six digits of the form's 13 pixels and the room beside them, in
+    // characters of the default font (7 pixels a character, 5 of padding).
+    const double needed = (6 * 13 * 0.556 + 7 - 5) / 7;
+    EXPECT_GT(widths.at(3), widths.at(2));
+    EXPECT_GE(widths.at(3), needed);
+    EXPECT_LE(widths.at(3), needed + 1);
+    EXPECT_EQ(sheet.at(5, 3)->size, 9.75) << "the form's size";
+}
+
 // The run's annotations as rows under Macedonian labels: objects and lists
 // one level deeper, numbers as numbers, the period as dates, the doctor's
 // name in Cyrillic as the form prints it, the area as the form names it, and
