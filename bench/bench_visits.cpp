@@ -143,7 +143,11 @@ int main(int argc, char **argv)
     data::Database &database = **opened;
 
     QSqlQuery span(database.connection());
-    if (!span.exec(QStringLiteral("select min(DATA), max(DATA) from PREGLEDI1")) || !span.next()) {
+    // The span of the ISO dates: visit dates an old import wrote otherwise
+    // ("15.03.2025") sort outside it.
+    if (!span.exec(QStringLiteral("select min(DATA), max(DATA) from PREGLEDI1 "
+                                  "where DATA glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'"))
+        || !span.next()) {
         std::fprintf(stderr, "Cannot read the period of the visits.\n");
         return 1;
     }
