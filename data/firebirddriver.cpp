@@ -600,10 +600,17 @@ bool FirebirdResult::fetchNext()
     return true;
 }
 
+// The character set of texts that are bytes: compared byte for byte, and
+// read as they are (not every sequence of bytes is UTF-8).
+constexpr int OctetsCharacterSet = 1;
+
+bool isOctets(const XSQLVAR &var) { return (var.sqltype & ~1) == SQL_VARYING && (var.sqlsubtype & 0xff) == OctetsCharacterSet; }
+
 QMetaType typeOf(const XSQLVAR &var)
 {
     switch (var.sqltype & ~1) {
     case SQL_VARYING:
+        return isOctets(var) ? QMetaType::fromType<QByteArray>() : QMetaType::fromType<QString>();
     case SQL_TEXT:
         return QMetaType::fromType<QString>();
     case SQL_SHORT:
@@ -640,6 +647,9 @@ QVariant FirebirdResult::valueOf(const XSQLVAR &var)
     case SQL_VARYING: {
         short length = 0;
         std::memcpy(&length, data, sizeof length);
+        // Bytes read as text become their UTF-8 text (QVariant::toString).
+        if (isOctets(var))
+            return QByteArray(data + sizeof(short), length);
         return QString::fromUtf8(data + sizeof(short), length);
     }
     case SQL_TEXT: {

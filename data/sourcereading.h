@@ -107,6 +107,9 @@ bool isNonIsoVisitDate(StoredKind kind, QStringView text);
 // "pregledi1.rowid", PostgreSQL "pregledi1.ctid").
 Result<SourceFigures> figuresByStatements(Database &database, const VisitSelection &selection,
                                           const QString &rowIdentity);
+// The figure of visit dates that are not ISO texts (SourceFigures), over the
+// whole visit table, by one statement in the open read transaction.
+Result<qint64> nonIsoVisitDatesOf(Database &database);
 
 // How the program's join reaches the persons of the visits it reads.
 enum class PersonReading {
@@ -147,5 +150,6 @@ std::unique_ptr<VisitSource> makeStatementsSource(Database &database);
 std::unique_ptr<VisitSource> makeServerJoinSource(Database &database);
 std::unique_ptr<VisitSource> makeProgramJoinSource(Database &database, PersonReading persons);
 std::unique_ptr<VisitSource> makeCopyJoinSource(Database &database, PersonReading persons);
+std::unique_ptr<VisitSource> makeDriverJoinSource(Database &database);
 
 } // namespace tarel::data

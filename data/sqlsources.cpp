@@ -1,11 +1,17 @@
 // The sources that read through the SQL layer: the statements as written,
-// and one statement of the needed columns that the database engine joins.
+// one statement of the needed columns that the database engine joins, and
+// the program's join of the two tables read through the engine's driver.
 
 #include "database.h"
+#include "programjoin.h"
 #include "serversession.h"
 #include "sourcereading.h"
 
+#include <QHash>
+#include <QSqlError>
 #include <QSqlQuery>
+
+#include <algorithm>
 
 namespace tarel::data {
 
@@ -82,6 +88,30 @@ Result<void> fillFigures(Database &database, const VisitSelection &selection, So
         return counted.error();
     *figures = *counted;
     return {};
+}
+
+// The visits of the period: the rows of PREGLEDI1 as the engine's
+// statistics or the last row number tell, times the share of the visit
+// dates' span the period covers, where the first and last date are known at
+// once (SQLite's dates' index, a server's statistics); 0 when unknown.
+qint64 periodVisitEstimate(Database &database, const VisitSelection &selection)
+{
+    const Engine engine = database.engine();
+    const ServerSession *server = serverSessionOf(engine);
+    const QString rows = server ? server->visitEstimate : QStringLiteral("select max(rowid) from PREGLEDI1");
+    if (rows.isEmpty())
+        return 0;
+    QSqlQuery query(database.connection());
+    query.setForwardOnly(true);
+    if (!query.exec(adaptStatement(rows, engine)) || !query.next())
+        return 0;
+    const qint64 visits = std::max<qint64>(0, query.value(0).toLongLong());
+    const QString span = server ? server->visitDateSpan : QStringLiteral("select min(DATA), max(DATA) from PREGLEDI1");
+    int first = 0, last = 0;
+    if (span.isEmpty() || !query.exec(adaptStatement(span, engine)) || !query.next()
+        || !parseIsoDay(query.value(0).toString(), &first) || !parseIsoDay(query.value(1).toString(), &last))
+        return visits;
+    return qint64(double(visits) * periodShare(first, last, selection.from, selection.to));
 }
 
 // The statements as the program writes them: select * over the join, every
@@ -186,7 +216,7 @@ public:
         lines[0] = QStringLiteral("select %1 from  PREGLEDI1 inner join osigurenici on osigurenici.mb = pregledi1.mb")
                        .arg(selectList.join(QStringLiteral(", ")));
 
-        ReadTicker ticker(control, ReadProgress::Stage::Visits, periodVisitEstimate(selection));
+        ReadTicker ticker(control, ReadProgress::Stage::Visits, periodVisitEstimate(m_database, selection));
         Query query(m_database, morbidity ? selection.queryName : QStringLiteral("qPosetaDeca"), lines);
         if (Result<void> opened = query.open(selection.from, selection.to, doctorParameter(selection)); !opened)
             return opened;
@@ -198,28 +228,312 @@ public:
     }
 
 private:
-    // The visits of the period: the rows of PREGLEDI1 as the engine's
-    // statistics or the last row number tell, times the share of the visit
-    // dates' span the period covers, where the first and last date are known
-    // at once (SQLite's dates' index, a server's statistics); 0 when unknown.
-    qint64 periodVisitEstimate(const VisitSelection &selection)
+    Database &m_database;
+};
+
+
+// ---- The program's join over the SQL layer -----------------------------------
+
+// How the server compares MB of a visit with MB of a person, as far as the
+// program's join can follow it.
+enum class KeyComparison {
+    Other,          // by a collation (case, trailing blanks, ...) or a type the join does not follow
+    Bytes,          // byte for byte: equal when the bytes are
+    BytesNulPadded, // byte for byte, the shorter padded with NUL bytes (Firebird's OCTETS)
+};
+
+// The types and collations of the key and settlement columns, by lower-case
+// "table.column", as the catalogue of the engine tells them.
+struct CatalogueColumn {
+    QString type;
+    QString collation;
+};
+
+QHash<QString, CatalogueColumn> catalogueColumns(Database &database, const QString &statement)
+{
+    QHash<QString, CatalogueColumn> columns;
+    QSqlQuery query(database.connection());
+    query.setForwardOnly(true);
+    if (!query.exec(statement))
+        return {};
+    while (query.next())
+        columns.insert(query.value(0).toString().trimmed().toLower() + QLatin1Char('.')
+                           + query.value(1).toString().trimmed().toLower(),
+                       {query.value(2).toString().trimmed().toLower(), query.value(3).toString().trimmed().toLower()});
+    return columns;
+}
+
+// How both tables' MB compare, from the catalogue (two small reads, once a
+// run); and, where the area matters, whether MESTO_S is an integer, which
+// the join compares with the urban codes. Anything the catalogue does not
+// tell, or tells otherwise, is Other: the server then joins.
+KeyComparison keyComparisonOf(Database &database, bool settlement)
+{
+    // Through ODBC only MySQL's keys, which come as hex() (see keyColumn).
+    if (database.connection().driverName() == u"QODBC" && database.engine() != Engine::MySQL)
+        return KeyComparison::Other;
+    switch (database.engine()) {
+    case Engine::MySQL: {
+        const QHash<QString, CatalogueColumn> columns = catalogueColumns(
+            database, QStringLiteral("select table_name, column_name, data_type, coalesce(collation_name, '') "
+                                     "from information_schema.columns where table_schema = database() "
+                                     "and table_name in ('pregledi1', 'osigurenici') "
+                                     "and lower(column_name) in ('mb', 'mesto_s')"));
+        const CatalogueColumn visit = columns.value(QStringLiteral("pregledi1.mb"));
+        const CatalogueColumn person = columns.value(QStringLiteral("osigurenici.mb"));
+        static const QStringList texts{QStringLiteral("varchar"), QStringLiteral("tinytext"), QStringLiteral("text"),
+                                       QStringLiteral("mediumtext"), QStringLiteral("longtext")};
+        static const QStringList bytes{QStringLiteral("varbinary"), QStringLiteral("tinyblob"), QStringLiteral("blob"),
+                                       QStringLiteral("mediumblob"), QStringLiteral("longblob")};
+        static const QStringList integers{QStringLiteral("tinyint"), QStringLiteral("smallint"),
+                                          QStringLiteral("mediumint"), QStringLiteral("int"), QStringLiteral("bigint")};
+        // A binary collation without padding (MariaDB's *_nopad_bin,
+        // MySQL 8's utf8mb4_0900_bin) compares the bytes; the *_bin
+        // collations of older versions pad with blanks, CHAR drops them.
+        const auto binaryText = [](const CatalogueColumn &column) {
+            return texts.contains(column.type)
+                && (column.collation.endsWith(QLatin1String("_nopad_bin")) || column.collation == u"utf8mb4_0900_bin");
+        };
+        const bool keys = (bytes.contains(visit.type) && bytes.contains(person.type))
+            || (binaryText(visit) && binaryText(person) && visit.collation == person.collation);
+        if (!keys || (settlement && !integers.contains(columns.value(QStringLiteral("osigurenici.mesto_s")).type)))
+            return KeyComparison::Other;
+        return KeyComparison::Bytes;
+    }
+    case Engine::Firebird: {
+        // Types: 37 VARCHAR, 7 SMALLINT, 8 INTEGER, 16 BIGINT; character
+        // set 1 OCTETS.
+        const QHash<QString, CatalogueColumn> columns = catalogueColumns(
+            database, QStringLiteral("select rf.rdb$relation_name, rf.rdb$field_name, "
+                                     "f.rdb$field_type || '/' || coalesce(f.rdb$field_scale, 0), "
+                                     "coalesce(f.rdb$character_set_id, -1) "
+                                     "from rdb$relation_fields rf join rdb$fields f on f.rdb$field_name = rf.rdb$field_source "
+                                     "where rf.rdb$relation_name in ('PREGLEDI1', 'OSIGURENICI') "
+                                     "and rf.rdb$field_name in ('MB', 'MESTO_S')"));
+        const auto octets = [&](const QString &name) {
+            const CatalogueColumn column = columns.value(name);
+            return column.type == u"37/0" && column.collation == u"1";
+        };
+        const QString code = columns.value(QStringLiteral("osigurenici.mesto_s")).type;
+        if (!octets(QStringLiteral("pregledi1.mb")) || !octets(QStringLiteral("osigurenici.mb"))
+            || (settlement && code != u"7/0" && code != u"8/0" && code != u"16/0"))
+            return KeyComparison::Other;
+        return KeyComparison::BytesNulPadded;
+    }
+    case Engine::SQLite:
+    case Engine::PostgreSQL:
+    case Engine::Other:
+        break;
+    }
+    return KeyComparison::Other;
+}
+
+// MB as the join compares it: bytes as they are, a text as its UTF-16 units
+// (equal when the texts the server compared are); padded with NUL bytes,
+// without its trailing NULs. The view is valid until the buffers change.
+std::pair<const char *, std::size_t> keyOf(const QVariant &value, KeyComparison comparison, QByteArray &bytes,
+                                           QString &text)
+{
+    const char *data = nullptr;
+    std::size_t size = 0;
+    std::size_t unit = 1;
+    if (value.typeId() == QMetaType::QByteArray) {
+        bytes = value.toByteArray();
+        data = bytes.constData();
+        size = std::size_t(bytes.size());
+    } else {
+        text = value.toString();
+        data = reinterpret_cast<const char *>(text.utf16());
+        size = std::size_t(text.size()) * 2;
+        unit = 2;
+    }
+    if (comparison == KeyComparison::BytesNulPadded)
+        while (size >= unit && std::all_of(data + size - unit, data + size, [](char c) { return c == 0; }))
+            size -= unit;
+    return {data, size};
+}
+
+// Appends a value's text to a person's entry: as its bytes where it is
+// ASCII, else as UTF-16.
+void putText(std::string &entry, const QString &text, std::string &narrow)
+{
+    narrow.resize(std::size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text.utf16()[i];
+        if (unit >= 0x80) {
+            putUtf16Value(entry, text);
+            return;
+        }
+        narrow[std::size_t(i)] = char(unit);
+    }
+    putAsciiValue(entry, reinterpret_cast<const unsigned char *>(narrow.data()), int(narrow.size()));
+}
+
+// The program's join for the engines read through a driver of the SQL layer
+// (Firebird, MariaDB/MySQL, and these behind ODBC): the persons' needed
+// columns read once and held by MB, then the visits that meet the
+// statement's own conditions on the visit table (the period, the kinds of
+// service, the doctor; as the statement writes them, so the server selects
+// the same visits), each joined with its persons here, where the figures are
+// counted as on SQLite. Only where the server compares the two MB columns
+// byte for byte (keyComparisonOf); else the server joins.
+class DriverJoinSource final : public VisitSource {
+public:
+    explicit DriverJoinSource(Database &database) : m_database(database) {}
+
+    Result<void> read(const VisitSelection &selection, VisitFields fields, const VisitSink &sink,
+                      const ReadControl &control, SourceFigures *figures) override
     {
-        const Engine engine = m_database.engine();
-        const ServerSession *server = serverSessionOf(engine);
-        const QString rows = server ? server->visitEstimate : QStringLiteral("select max(rowid) from PREGLEDI1");
-        if (rows.isEmpty())
-            return 0;
+        const WaitControl waits(m_database, control);
+        const ReadTransaction transaction(m_database);
+        if (!transaction.begun())
+            return transaction.begun().error();
+        PersonJoin join(selection, fields, figures);
+        const KeyComparison comparison = keyComparisonOf(m_database, join.needsSettlement());
+        if (comparison == KeyComparison::Other)
+            return makeServerJoinSource(m_database)->read(selection, fields, sink, control, figures);
+        ReadTicker ticker(control, ReadProgress::Stage::Persons, 0);
+        PersonTable persons;
+        if (Result<void> loaded = loadPersons(join, comparison, persons, ticker); !loaded)
+            return loaded;
+        if (!ticker.startStage(ReadProgress::Stage::Visits, periodVisitEstimate(m_database, selection)))
+            return cancelledError();
+        if (Result<void> joined = joinVisits(selection, join, comparison, persons, sink, ticker); !joined)
+            return joined;
+        if (!ticker.finish())
+            return cancelledError();
+        if (figures) {
+            const Result<qint64> nonIso = nonIsoVisitDatesOf(m_database);
+            if (!nonIso)
+                return nonIso.error();
+            figures->nonIsoVisitDates = *nonIso;
+        }
+        return {};
+    }
+
+private:
+    // The column of MB the join compares. Qt's ODBC driver reads a text
+    // only up to its first NUL character: there MB comes as the hexadecimal
+    // digits of its bytes (MySQL's hex()).
+    QString keyColumn() const
+    {
+        return m_database.connection().driverName() == u"QODBC" ? QStringLiteral("hex(MB)") : QStringLiteral("MB");
+    }
+
+    Result<void> loadPersons(const PersonJoin &join, KeyComparison comparison, PersonTable &persons,
+                             ReadTicker &ticker)
+    {
+        const bool settlement = join.needsSettlement();
+        QStringList columns{keyColumn()};
+        if (settlement)
+            columns << QStringLiteral("MESTO_S");
+        const int firstValue = int(columns.size());
+        std::vector<bool> dates;
+        for (const NamedField *entry : join.personFields()) {
+            columns << QString::fromUtf16(entry->name);
+            dates.push_back(entry->date);
+        }
+        // Prepared as the statements are, so each value comes as the SQL
+        // layer reads it in a run's statement.
         QSqlQuery query(m_database.connection());
         query.setForwardOnly(true);
-        if (!query.exec(adaptStatement(rows, engine)) || !query.next())
-            return 0;
-        const qint64 visits = std::max<qint64>(0, query.value(0).toLongLong());
-        const QString span = server ? server->visitDateSpan : QStringLiteral("select min(DATA), max(DATA) from PREGLEDI1");
-        int first = 0, last = 0;
-        if (span.isEmpty() || !query.exec(adaptStatement(span, engine)) || !query.next()
-            || !parseIsoDay(query.value(0).toString(), &first) || !parseIsoDay(query.value(1).toString(), &last))
-            return visits;
-        return qint64(double(visits) * periodShare(first, last, selection.from, selection.to));
+        if (!query.prepare(adaptStatement(
+                QStringLiteral("select %1 from osigurenici").arg(columns.join(QStringLiteral(", "))), m_database.engine()))
+            || !query.exec())
+            return m_database.failure(query.lastError());
+        if (!ticker.report())
+            return cancelledError();
+        std::string entry, narrow;
+        QByteArray keyBytes;
+        QString keyText;
+        while (query.next()) {
+            if (!ticker.row())
+                return cancelledError();
+            const QVariant mb = query.value(0);
+            if (mb.isNull())
+                continue; // matches no visit
+            quint8 flags = HasSettlement;
+            if (settlement) {
+                const QVariant code = query.value(1);
+                flags = code.isNull() ? 0 : settlementFlagsOf(code.toLongLong());
+            }
+            const auto [key, size] = keyOf(mb, comparison, keyBytes, keyText);
+            PersonTable::startEntry(entry, key, size, flags);
+            for (std::size_t i = 0; i < dates.size(); ++i) {
+                const QVariant value = query.value(firstValue + int(i));
+                putText(entry, dates[i] ? Query::dateTextOf(value) : Query::textOf(value), narrow);
+            }
+            if (Result<void> added = persons.add(key, size, false, entry); !added)
+                return added;
+        }
+        if (query.lastError().isValid())
+            return m_database.failure(query.lastError());
+        persons.finish();
+        return {};
+    }
+
+    Result<void> joinVisits(const VisitSelection &selection, PersonJoin &join, KeyComparison comparison,
+                            const PersonTable &persons, const VisitSink &sink, ReadTicker &ticker)
+    {
+        // MB, then the four values that name a visit in an error, then the
+        // record's other fields of the visit.
+        QStringList select{keyColumn(), QStringLiteral("RED_BR"), QStringLiteral("DATA"), QStringLiteral("PRE"),
+                           QStringLiteral("IME")};
+        qsizetype citizenColumn = select.indexOf(QStringLiteral("MB"));
+        if (join.wantsCitizenNumber() && citizenColumn < 0) {
+            citizenColumn = select.size();
+            select << QStringLiteral("MB");
+        }
+        std::vector<Column> columns;
+        for (const NamedField *entry : join.visitFields()) {
+            const QString name = QString::fromUtf16(entry->name);
+            qsizetype index = select.indexOf(name);
+            if (index < 0) {
+                index = select.size();
+                select << name;
+            }
+            columns.push_back({int(index), entry->member, entry->date});
+        }
+        const bool morbidity = selection.statement == VisitSelection::Statement::Morbidity;
+        QStringList lines{QStringLiteral("select %1 from PREGLEDI1").arg(select.join(QStringLiteral(", "))),
+                          periodCondition()};
+        if (morbidity) {
+            lines << kindCondition();
+            if (selection.doctorCode)
+                lines << morbidityFilterLine(true, AreaFilter::Both);
+        }
+        Query query(m_database, morbidity ? selection.queryName : QStringLiteral("qPosetaDeca"), lines);
+        if (Result<void> opened = query.open(selection.from, selection.to, doctorParameter(selection)); !opened)
+            return opened;
+        std::vector<QString> texts(columns.size());
+        QString citizenNumber;
+        QByteArray keyBytes;
+        QString keyText;
+        VisitRecord &record = join.record();
+        while (query.next()) {
+            if (!ticker.row())
+                return cancelledError();
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                texts[i] = columns[i].date ? query.dateText(columns[i].index) : query.text(columns[i].index);
+                record.*columns[i].member = texts[i];
+            }
+            const QVariant mb = query.value(0);
+            if (join.wantsCitizenNumber()) {
+                citizenNumber = query.text(int(citizenColumn));
+                record.citizenNumber = citizenNumber;
+            }
+            if (mb.isNull()) {
+                join.unmatchedVisit();
+                continue;
+            }
+            const auto [key, size] = keyOf(mb, comparison, keyBytes, keyText);
+            if (Result<void> taken = join.joinHeld(persons, key, size, false, PersonTable::hashOf(key, size, false), sink);
+                !taken)
+                return atVisit(taken.error(), query.text(1), query.dateText(2), query.text(3), query.text(4));
+        }
+        if (query.error())
+            return *query.error();
+        return {};
     }
 
     Database &m_database;
@@ -235,6 +549,11 @@ std::unique_ptr<VisitSource> makeStatementsSource(Database &database)
 std::unique_ptr<VisitSource> makeServerJoinSource(Database &database)
 {
     return std::make_unique<ServerJoinSource>(database);
+}
+
+std::unique_ptr<VisitSource> makeDriverJoinSource(Database &database)
+{
+    return std::make_unique<DriverJoinSource>(database);
 }
 
 } // namespace tarel::data

@@ -24,12 +24,10 @@ std::unique_ptr<VisitSource> visitSourceOf(Database &database, VisitSourceKind k
             kind = VisitSourceKind::ProgramJoin;
             break;
         case Engine::PostgreSQL:
-            kind = VisitSourceKind::ProgramJoin;
-            break;
         case Engine::Firebird:
         case Engine::MySQL:
         case Engine::Other:
-            kind = VisitSourceKind::ServerJoin;
+            kind = VisitSourceKind::ProgramJoin;
             break;
         }
     }
@@ -51,7 +49,7 @@ std::unique_ptr<VisitSource> visitSourceOf(Database &database, VisitSourceKind k
         case Engine::Other:
             break;
         }
-        return makeServerJoinSource(database);
+        return makeDriverJoinSource(database);
     }
     case VisitSourceKind::ServerJoin:
         return makeServerJoinSource(database);
@@ -147,6 +145,32 @@ Result<qint64> countOf(Database &database, const VisitSelection &selection, cons
 
 } // namespace
 
+Result<qint64> nonIsoVisitDatesOf(Database &database)
+{
+    // Every distinct visit date once, with its rows.
+    const bool sqlite = database.engine() == Engine::SQLite;
+    QSqlQuery dates(database.connection());
+    dates.setForwardOnly(true);
+    const QString datesText = sqlite
+        ? QStringLiteral("select typeof(DATA), DATA, count(*) from PREGLEDI1 group by DATA")
+        : serverSessionOf(database.engine())->visitDates;
+    if (!dates.exec(adaptStatement(datesText, database.engine())))
+        return database.failure(dates.lastError());
+    qint64 count = 0;
+    while (dates.next()) {
+        const QVariant value = dates.value(1);
+        const QString type = dates.value(0).toString();
+        const StoredKind kind = value.isNull() ? StoredKind::Null
+            : type == u"text"                  ? StoredKind::Text
+                                               : StoredKind::Other;
+        if (isNonIsoVisitDate(kind, value.toString()))
+            count += dates.value(2).toLongLong();
+    }
+    if (dates.lastError().isValid())
+        return database.failure(dates.lastError());
+    return count;
+}
+
 Result<SourceFigures> figuresByStatements(Database &database, const VisitSelection &selection,
                                           const QString &rowIdentity)
 {
@@ -211,26 +235,10 @@ Result<SourceFigures> figuresByStatements(Database &database, const VisitSelecti
         figures.noSettlementCode = *noCode;
     }
 
-    // Every distinct visit date once, with its rows.
-    const bool sqlite = database.engine() == Engine::SQLite;
-    QSqlQuery dates(database.connection());
-    dates.setForwardOnly(true);
-    const QString datesText = sqlite
-        ? QStringLiteral("select typeof(DATA), DATA, count(*) from PREGLEDI1 group by DATA")
-        : serverSessionOf(database.engine())->visitDates;
-    if (!dates.exec(adaptStatement(datesText, database.engine())))
-        return database.failure(dates.lastError());
-    while (dates.next()) {
-        const QVariant value = dates.value(1);
-        const QString type = dates.value(0).toString();
-        const StoredKind kind = value.isNull() ? StoredKind::Null
-            : type == u"text"                  ? StoredKind::Text
-                                               : StoredKind::Other;
-        if (isNonIsoVisitDate(kind, value.toString()))
-            figures.nonIsoVisitDates += dates.value(2).toLongLong();
-    }
-    if (dates.lastError().isValid())
-        return database.failure(dates.lastError());
+    const Result<qint64> nonIso = nonIsoVisitDatesOf(database);
+    if (!nonIso)
+        return nonIso.error();
+    figures.nonIsoVisitDates = *nonIso;
     return figures;
 }
 
