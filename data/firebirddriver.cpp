@@ -604,14 +604,19 @@ bool FirebirdResult::fetchNext()
 // read as they are (not every sequence of bytes is UTF-8).
 constexpr int OctetsCharacterSet = 1;
 
-bool isOctets(const XSQLVAR &var) { return (var.sqltype & ~1) == SQL_VARYING && (var.sqlsubtype & 0xff) == OctetsCharacterSet; }
+bool isOctets(const XSQLVAR &var)
+{
+    const int type = var.sqltype & ~1;
+    return (type == SQL_VARYING || type == SQL_TEXT) && (var.sqlsubtype & 0xff) == OctetsCharacterSet;
+}
 
 QMetaType typeOf(const XSQLVAR &var)
 {
     switch (var.sqltype & ~1) {
     case SQL_VARYING:
-        return isOctets(var) ? QMetaType::fromType<QByteArray>() : QMetaType::fromType<QString>();
     case SQL_TEXT:
+        if (isOctets(var))
+            return QMetaType::fromType<QByteArray>();
         return QMetaType::fromType<QString>();
     case SQL_SHORT:
     case SQL_LONG:
@@ -655,6 +660,8 @@ QVariant FirebirdResult::valueOf(const XSQLVAR &var)
     case SQL_TEXT: {
         // CHAR(n): n characters, padded with blanks to the buffer's bytes
         // (four a character in UTF8, three in UNICODE_FSS).
+        if (isOctets(var))
+            return QByteArray(data, var.sqllen);
         const int charset = var.sqlsubtype & 0xff;
         const int perCharacter = charset == 4 ? 4 : charset == 3 ? 3 : 1;
         return QString::fromUtf8(data, var.sqllen).left(var.sqllen / perCharacter);

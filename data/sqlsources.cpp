@@ -263,15 +263,23 @@ QHash<QString, CatalogueColumn> catalogueColumns(Database &database, const QStri
     return columns;
 }
 
-// How both tables' MB compare, from the catalogue (two small reads, once a
+// What the catalogue tells of the columns the program's join depends on.
+struct JoinColumns {
+    KeyComparison keys = KeyComparison::Other;
+    // DATA holds only real days (Firebird's DATE: the years 1 to 9999),
+    // which read as ISO texts: no visit date is anything else.
+    bool datesAreDays = false;
+};
+
+// How both tables' MB compare, from the catalogue (one small read, once a
 // run); and, where the area matters, whether MESTO_S is an integer, which
 // the join compares with the urban codes. Anything the catalogue does not
 // tell, or tells otherwise, is Other: the server then joins.
-KeyComparison keyComparisonOf(Database &database, bool settlement)
+JoinColumns joinColumnsOf(Database &database, bool settlement)
 {
     // Through ODBC only MySQL's keys, which come as hex() (see keyColumn).
     if (database.connection().driverName() == u"QODBC" && database.engine() != Engine::MySQL)
-        return KeyComparison::Other;
+        return {};
     switch (database.engine()) {
     case Engine::MySQL: {
         const QHash<QString, CatalogueColumn> columns = catalogueColumns(
@@ -297,19 +305,19 @@ KeyComparison keyComparisonOf(Database &database, bool settlement)
         const bool keys = (bytes.contains(visit.type) && bytes.contains(person.type))
             || (binaryText(visit) && binaryText(person) && visit.collation == person.collation);
         if (!keys || (settlement && !integers.contains(columns.value(QStringLiteral("osigurenici.mesto_s")).type)))
-            return KeyComparison::Other;
-        return KeyComparison::Bytes;
+            return {};
+        return {KeyComparison::Bytes, false};
     }
     case Engine::Firebird: {
-        // Types: 37 VARCHAR, 7 SMALLINT, 8 INTEGER, 16 BIGINT; character
-        // set 1 OCTETS.
+        // Types: 37 VARCHAR, 7 SMALLINT, 8 INTEGER, 16 BIGINT, 12 DATE;
+        // character set 1 OCTETS.
         const QHash<QString, CatalogueColumn> columns = catalogueColumns(
             database, QStringLiteral("select rf.rdb$relation_name, rf.rdb$field_name, "
                                      "f.rdb$field_type || '/' || coalesce(f.rdb$field_scale, 0), "
                                      "coalesce(f.rdb$character_set_id, -1) "
                                      "from rdb$relation_fields rf join rdb$fields f on f.rdb$field_name = rf.rdb$field_source "
                                      "where rf.rdb$relation_name in ('PREGLEDI1', 'OSIGURENICI') "
-                                     "and rf.rdb$field_name in ('MB', 'MESTO_S')"));
+                                     "and rf.rdb$field_name in ('MB', 'MESTO_S', 'DATA')"));
         const auto octets = [&](const QString &name) {
             const CatalogueColumn column = columns.value(name);
             return column.type == u"37/0" && column.collation == u"1";
@@ -317,15 +325,15 @@ KeyComparison keyComparisonOf(Database &database, bool settlement)
         const QString code = columns.value(QStringLiteral("osigurenici.mesto_s")).type;
         if (!octets(QStringLiteral("pregledi1.mb")) || !octets(QStringLiteral("osigurenici.mb"))
             || (settlement && code != u"7/0" && code != u"8/0" && code != u"16/0"))
-            return KeyComparison::Other;
-        return KeyComparison::BytesNulPadded;
+            return {};
+        return {KeyComparison::BytesNulPadded, columns.value(QStringLiteral("pregledi1.data")).type == u"12/0"};
     }
     case Engine::SQLite:
     case Engine::PostgreSQL:
     case Engine::Other:
         break;
     }
-    return KeyComparison::Other;
+    return {};
 }
 
 // MB as the join compares it: bytes as they are, a text as its UTF-16 units
@@ -389,7 +397,8 @@ public:
         if (!transaction.begun())
             return transaction.begun().error();
         PersonJoin join(selection, fields, figures);
-        const KeyComparison comparison = keyComparisonOf(m_database, join.needsSettlement());
+        const JoinColumns catalogue = joinColumnsOf(m_database, join.needsSettlement());
+        const KeyComparison comparison = catalogue.keys;
         if (comparison == KeyComparison::Other)
             return makeServerJoinSource(m_database)->read(selection, fields, sink, control, figures);
         ReadTicker ticker(control, ReadProgress::Stage::Persons, 0);
@@ -402,7 +411,7 @@ public:
             return joined;
         if (!ticker.finish())
             return cancelledError();
-        if (figures) {
+        if (figures && !catalogue.datesAreDays) {
             const Result<qint64> nonIso = nonIsoVisitDatesOf(m_database);
             if (!nonIso)
                 return nonIso.error();
@@ -475,10 +484,15 @@ private:
     Result<void> joinVisits(const VisitSelection &selection, PersonJoin &join, KeyComparison comparison,
                             const PersonTable &persons, const VisitSink &sink, ReadTicker &ticker)
     {
-        // MB, then the four values that name a visit in an error, then the
-        // record's other fields of the visit.
-        QStringList select{keyColumn(), QStringLiteral("RED_BR"), QStringLiteral("DATA"), QStringLiteral("PRE"),
-                           QStringLiteral("IME")};
+        // MB, then what names a visit in an error (Firebird: the record's
+        // key, by which the four values are read again; else the four
+        // values), then the record's other fields of the visit.
+        const bool byRecordKey = m_database.engine() == Engine::Firebird;
+        QStringList select{keyColumn()};
+        if (byRecordKey)
+            select << QStringLiteral("RDB$DB_KEY");
+        else
+            select << QStringLiteral("RED_BR") << QStringLiteral("DATA") << QStringLiteral("PRE") << QStringLiteral("IME");
         qsizetype citizenColumn = select.indexOf(QStringLiteral("MB"));
         if (join.wantsCitizenNumber() && citizenColumn < 0) {
             citizenColumn = select.size();
@@ -529,11 +543,26 @@ private:
             const auto [key, size] = keyOf(mb, comparison, keyBytes, keyText);
             if (Result<void> taken = join.joinHeld(persons, key, size, false, PersonTable::hashOf(key, size, false), sink);
                 !taken)
-                return atVisit(taken.error(), query.text(1), query.dateText(2), query.text(3), query.text(4));
+                return byRecordKey ? namedByRecordKey(taken.error(), query.value(1).toByteArray())
+                                   : atVisit(taken.error(), query.text(1), query.dateText(2), query.text(3), query.text(4));
         }
         if (query.error())
             return *query.error();
         return {};
+    }
+
+    // The sink's error with the line that names the visit, read again by its
+    // record key in the same snapshot.
+    Error namedByRecordKey(Error error, const QByteArray &recordKey) const
+    {
+        QSqlQuery query(m_database.connection());
+        query.setForwardOnly(true);
+        if (query.exec(QStringLiteral("select RED_BR, DATA, PRE, IME from PREGLEDI1 where RDB$DB_KEY = x'%1'")
+                           .arg(QString::fromLatin1(recordKey.toHex())))
+            && query.next())
+            return atVisit(std::move(error), Query::textOf(query.value(0)), Query::dateTextOf(query.value(1)),
+                           Query::textOf(query.value(2)), Query::textOf(query.value(3)));
+        return atVisit(std::move(error), {}, {}, {}, {});
     }
 
     Database &m_database;

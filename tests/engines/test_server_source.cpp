@@ -621,6 +621,34 @@ TEST_F(SameRows, ACancelEndsTheProgramsJoinInEitherStage)
     }
 }
 
+// An error of the run at a visit names that visit, as the visit reads.
+TEST_F(SameRows, AnErrorAtAVisitNamesIt)
+{
+    tarel::testing::SourceDatabase source;
+    fillHostile(source);
+    load(source.path(), QStringLiteral("named_%1").arg(QCoreApplication::applicationPid()));
+    ASSERT_TRUE(m_server);
+    data::VisitSelection selection;
+    selection.queryName = QStringLiteral("qMorbidity");
+    selection.from = QDate(2023, 1, 1);
+    selection.to = QDate(2025, 12, 31);
+    for (int stopAt : {1, 150}) {
+        int rows = 0;
+        QString named;
+        const Result<void> read = data::visitSourceOf(*m_server)->read(
+            selection, data::FieldRowNumber | data::FieldVisitDate | data::FieldSurname | data::FieldName,
+            [&](const data::VisitRecord &r) -> Result<void> {
+                if (++rows < stopAt)
+                    return {};
+                named = data::visitLine(r.rowNumber, r.visitDate, r.surname, r.name);
+                return fail(QStringLiteral("stopped"));
+            });
+        ASSERT_FALSE(read.ok());
+        EXPECT_EQ(read.message(), QStringLiteral("stopped\n") + named);
+        EXPECT_TRUE(named.startsWith(QLatin1String("Visit RED_BR "))) << named.toStdString();
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Connections that fail.
 
