@@ -484,30 +484,29 @@ private:
     Result<void> joinVisits(const VisitSelection &selection, PersonJoin &join, KeyComparison comparison,
                             const PersonTable &persons, const VisitSink &sink, ReadTicker &ticker)
     {
-        // MB, then what names a visit in an error (Firebird: the record's
-        // key, by which the four values are read again; else the four
-        // values), then the record's other fields of the visit.
-        const bool byRecordKey = m_database.engine() == Engine::Firebird;
+        // MB, the record's fields of the visit, then what names a visit in
+        // an error (Firebird: the record's key, by which the four values are
+        // read again; else the four values), read only then: last, since
+        // Qt's ODBC driver takes a row's values from the driver as far as
+        // the last one asked for.
         QStringList select{keyColumn()};
-        if (byRecordKey)
-            select << QStringLiteral("RDB$DB_KEY");
-        else
-            select << QStringLiteral("RED_BR") << QStringLiteral("DATA") << QStringLiteral("PRE") << QStringLiteral("IME");
-        qsizetype citizenColumn = select.indexOf(QStringLiteral("MB"));
-        if (join.wantsCitizenNumber() && citizenColumn < 0) {
-            citizenColumn = select.size();
-            select << QStringLiteral("MB");
-        }
-        std::vector<Column> columns;
-        for (const NamedField *entry : join.visitFields()) {
-            const QString name = QString::fromUtf16(entry->name);
+        const auto columnOf = [&](const QString &name) {
             qsizetype index = select.indexOf(name);
             if (index < 0) {
                 index = select.size();
                 select << name;
             }
-            columns.push_back({int(index), entry->member, entry->date});
-        }
+            return int(index);
+        };
+        std::vector<Column> columns;
+        for (const NamedField *entry : join.visitFields())
+            columns.push_back({columnOf(QString::fromUtf16(entry->name)), entry->member, entry->date});
+        const int citizenColumn = join.wantsCitizenNumber() ? columnOf(QStringLiteral("MB")) : -1;
+        const bool byRecordKey = m_database.engine() == Engine::Firebird;
+        const IdentityColumns identity = byRecordKey
+            ? IdentityColumns{columnOf(QStringLiteral("RDB$DB_KEY"))}
+            : IdentityColumns{columnOf(QStringLiteral("RED_BR")), columnOf(QStringLiteral("DATA")),
+                              columnOf(QStringLiteral("PRE")), columnOf(QStringLiteral("IME"))};
         const bool morbidity = selection.statement == VisitSelection::Statement::Morbidity;
         QStringList lines{QStringLiteral("select %1 from PREGLEDI1").arg(select.join(QStringLiteral(", "))),
                           periodCondition()};
@@ -533,7 +532,7 @@ private:
             }
             const QVariant mb = query.value(0);
             if (join.wantsCitizenNumber()) {
-                citizenNumber = query.text(int(citizenColumn));
+                citizenNumber = query.text(citizenColumn);
                 record.citizenNumber = citizenNumber;
             }
             if (mb.isNull()) {
@@ -543,8 +542,10 @@ private:
             const auto [key, size] = keyOf(mb, comparison, keyBytes, keyText);
             if (Result<void> taken = join.joinHeld(persons, key, size, false, PersonTable::hashOf(key, size, false), sink);
                 !taken)
-                return byRecordKey ? namedByRecordKey(taken.error(), query.value(1).toByteArray())
-                                   : atVisit(taken.error(), query.text(1), query.dateText(2), query.text(3), query.text(4));
+                return byRecordKey ? namedByRecordKey(taken.error(), query.value(identity.rowNumber).toByteArray())
+                                   : atVisit(taken.error(), query.text(identity.rowNumber),
+                                             query.dateText(identity.visitDate), query.text(identity.surname),
+                                             query.text(identity.name));
         }
         if (query.error())
             return *query.error();
