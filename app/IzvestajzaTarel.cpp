@@ -166,7 +166,7 @@ Result<void> TfrmTarel::openLookups()
 
     // The doctor boxes draw in "MAC C Swiss": the names read as Cyrillic.
     report::Font font;
-    font.name = QStringLiteral("MAC C Swiss");
+    font.name = QString::fromLatin1(report::kMaccSwiss);
     font.height = 11;
     m_doctors->clear();
     for (const data::Doctor &doctor : *doctors) {

@@ -58,7 +58,7 @@ QString readableLabel(const tabulation::CatalogueRow &row, const report::Prepare
     QString label;
     for (const QStringList &piece : row.label) {
         const QString stored = piece.join(u'\n');
-        report::Font font{QStringLiteral("MAC C Swiss")};
+        report::Font font{QString::fromLatin1(report::kMaccSwiss)};
         bool found = false;
         for (const report::OutputPage &page : report.pages) {
             for (const report::OutputCell &cell : page.cells)

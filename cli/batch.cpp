@@ -181,10 +181,7 @@ Result<BatchOutcome> runBatch(data::Database &database, const BatchRequest &requ
         } else {
             const Result<engine::DataCheck> check = engine::dataCheckOf(filled->annotations);
             noVisits = check && check->selected == 0;
-            report::PreparationErrors errors;
-            prepared = report::prepare(*filled, &errors);
-            if (!errors.isEmpty())
-                failure = fail(report::preparationErrorText(errors));
+            prepared = report::prepare(*filled);
         }
         if (noVisits)
             outcome.emptyReports << (asked.doctor ? asked.report->commandName() + QLatin1Char(' ') + asked.doctor->code

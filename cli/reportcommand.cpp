@@ -516,10 +516,7 @@ int writeReport(const Command &command, QTextStream &err, QDate today, const Run
     const Result<engine::DataCheck> check = engine::dataCheckOf(filled->annotations);
     if (!check)
         return failed(err, check.error());
-    report::PreparationErrors errors;
-    const report::PreparedReport prepared = report::prepare(*filled, &errors);
-    if (!errors.isEmpty())
-        return failed(err, fail(report::preparationErrorText(errors)));
+    const report::PreparedReport prepared = report::prepare(*filled);
     // The report and its data check are written both or neither; a stop
     // while they are written leaves neither.
     OutputSet together;

@@ -26,7 +26,6 @@ struct OutputCell {
     VAlign vAlign = VAlign::Top;
     Font font;         // resolved: never inherited any more
     QString text;      // as stored in the template, lines joined by "\n"
-    Delimiters delimiters;
 
     bool operator==(const OutputCell &other) const;
 };
@@ -54,22 +53,10 @@ struct PreparedReport {
     bool operator==(const PreparedReport &) const = default;
 };
 
-// Errors collected while preparing, shown together after preparation.
-using PreparationErrors = QStringList;
-
-// "The following error(s) have occured:", a line break, one error per line.
-QString preparationErrorText(const PreparationErrors &errors);
-
-// The errors that stop a template from being prepared: data sources it lists
-// that do not exist. Every template lists none.
-PreparationErrors checkPreparation(const TfrxReport &report);
-
 // One output page per template page, in order. Cells lying directly on a page
 // keep their stored positions; the title band is placed at the top of the
 // printable area with its cells inside it. The template is not changed.
-// When checkPreparation finds errors, no pages are produced and the errors
-// are stored in *errors (if given).
-PreparedReport prepare(const TfrxReport &report, PreparationErrors *errors = nullptr);
+PreparedReport prepare(const TfrxReport &report);
 
 // The output page of one template page.
 OutputPage preparePage(const TfrxReport &report, const TfrxReportPage &page);
@@ -81,11 +68,8 @@ class Preparer {
 public:
     explicit Preparer(const TfrxReport &report);
 
-    // Errors found before the first page; when not empty, no page is produced.
-    const PreparationErrors &errors() const { return m_errors; }
-
-    // Produces the next output page; false when there is none left (finished,
-    // cancelled or stopped by errors).
+    // Produces the next output page; false when there is none left (finished
+    // or cancelled).
     bool prepareNext();
     bool atEnd() const;
     void cancel() { m_cancelled = true; }
@@ -100,7 +84,6 @@ public:
 private:
     const TfrxReport *m_report; // not owned
     PreparedReport m_result;
-    PreparationErrors m_errors;
     std::size_t m_next = 0;
     bool m_cancelled = false;
 };

@@ -137,15 +137,8 @@ void appendCell(QByteArray &out, const OutputCell &cell)
     out += "{";
     appendKey(out, "name"); appendString(out, cell.font.name); out += ", ";
     appendKey(out, "height"); appendNumber(out, cell.font.height); out += ", ";
-    appendKey(out, "bold"); out += cell.font.bold ? "true" : "false"; out += ", ";
-    appendKey(out, "charset"); out += QByteArray::number(cell.font.charset);
+    appendKey(out, "bold"); out += cell.font.bold ? "true" : "false";
     out += "}, ";
-    appendKey(out, "delimiters");
-    out += '[';
-    appendString(out, cell.delimiters.open);
-    out += ", ";
-    appendString(out, cell.delimiters.close);
-    out += "], ";
     appendKey(out, "text"); appendString(out, cell.text);
     out += "}";
 }
@@ -268,7 +261,6 @@ Font readFont(Reader &r, const QJsonObject &cell)
     if (!r.problem && !(font.height > 0))
         r.failWith(Text::tr("the font height is not above 0"));
     font.bold = r.boolean(object, "bold", false);
-    font.charset = r.integer(object, "charset", 0, 255, 1);
     return font;
 }
 
@@ -317,14 +309,6 @@ OutputCell readCell(Reader &r, const QJsonObject &object)
     else r.failWith(Text::tr("\"vAlign\" is not top, center or bottom"));
 
     cell.font = readFont(r, object);
-
-    if (const auto value = r.field(object, "delimiters", false)) {
-        const QJsonArray pair = value->toArray();
-        if (!value->isArray() || pair.size() != 2 || !pair[0].isString() || !pair[1].isString())
-            r.failWith(Text::tr("\"delimiters\" is not a pair of texts"));
-        else
-            cell.delimiters = {pair[0].toString(), pair[1].toString()};
-    }
     cell.text = r.string(object, "text");
     return cell;
 }

@@ -92,9 +92,9 @@ struct Look {
 // they take the fonts those families stand in for.
 QString sheetFontName(const Font &font)
 {
-    if (font.name.compare(QLatin1String("MAC C Swiss"), Qt::CaseInsensitive) == 0)
+    if (font.name.compare(QLatin1String(kMaccSwiss), Qt::CaseInsensitive) == 0)
         return QStringLiteral("Arial");
-    if (font.name.compare(QLatin1String("MAC C Times"), Qt::CaseInsensitive) == 0)
+    if (font.name.compare(QLatin1String(kMaccTimes), Qt::CaseInsensitive) == 0)
         return QStringLiteral("Times New Roman");
     return font.name;
 }

@@ -316,14 +316,6 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>PNG-сликата не можеше да се кодира</translation>
     </message>
     <message>
-        <source>The following error(s) have occured:</source>
-        <translation>Се појавија следниве грешки:</translation>
-    </message>
-    <message>
-        <source>Cannot find data set &quot;%1&quot;</source>
-        <translation>Не е пронајдено множеството податоци „%1“</translation>
-    </message>
-    <message>
         <source>&quot;%1&quot; is missing</source>
         <translation>„%1“ недостасува</translation>
     </message>
@@ -366,10 +358,6 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>&quot;vAlign&quot; is not top, center or bottom</source>
         <translation>„vAlign“ не е top, center или bottom</translation>
-    </message>
-    <message>
-        <source>&quot;delimiters&quot; is not a pair of texts</source>
-        <translation>„delimiters“ не е пар текстови</translation>
     </message>
     <message>
         <source>%1 cells, more than the %2 a page may hold</source>

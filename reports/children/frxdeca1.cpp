@@ -52,7 +52,7 @@ struct PageFont {
 };
 // Every other page prints its unfonted cells in the report default, Arial 13.
 const PageFont kPageFonts[] = {
-    {1, kMixedSwiss13},
+    {1, kSwiss13},
     {3, kSwiss12},
     {10, kArial16},
 };
@@ -87,15 +87,15 @@ constexpr const char *kTitle = "UTVRDENI ZABOLUVAWA - SOSTOJBI SPORED VOZRASTA I
 const CellSpec kTitleBand[] = {
     // name      left  top   width height font          h               v               frame      text
     {"Memo989",  1,    0,    17.3, 7,     kSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data od:"},
-    {"dataod",   18,   0,    33,   7,     kSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, "", true},
+    {"dataod",   18,   0,    33,   7,     kSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, ""},
     {"Memo990",  1,    7,    17.3, 7,     kSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data do:"},
-    {"datado",   18,   7,    33,   7,     kSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, "", true},
+    {"datado",   18,   7,    33,   7,     kSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, ""},
     {"Memo991",  140,  0,    10,   5,     kSwiss13Bold, HAlign::Left,   VAlign::Top,    FrameNone, "PZU:"},
-    {"pzu",      150,  0,    124,  5,     kInherited,   HAlign::Left,   VAlign::Top,    FrameNone, "", true},
+    {"pzu",      150,  0,    124,  5,     kInherited,   HAlign::Left,   VAlign::Top,    FrameNone, ""},
     {"Memo1",    64.5, 9,    146,  10,    kSwiss16Bold, HAlign::Center, VAlign::Center, FrameNone,
-     kTitle, false, Placement::Center},
+     kTitle, Placement::Center},
     {"Memo988",  1,    18,   17.3, 7,     kSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Lekar:"},
-    {"lekar",    18.3, 18.3, 192,  7,     kSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, "", true},
+    {"lekar",    18.3, 18.3, 192,  7,     kSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, ""},
     {"GradSelo", 250,  21,   25,   5,     kInherited,   HAlign::Left,   VAlign::Top,    FrameNone, ""},
 };
 
@@ -389,14 +389,6 @@ constexpr int kFirstFreeCellNumber = 5184;
 // ---------------------------------------------------------------------------
 
 
-// A stored text holding "[" (a letter of the Macedonian texts) is never read
-// as an expression.
-void guardBrackets(TfrxMemoView &cell)
-{
-    if (cell.text().contains(QLatin1Char('[')))
-        cell.delimiters = report::percentDelimiters();
-}
-
 Margins marginsOf(int number)
 {
     Margins found{};
@@ -453,7 +445,6 @@ private:
     TfrxMemoView cellFrom(const CellSpec &stated)
     {
         TfrxMemoView cell = layout::cellFrom(stated, m_names);
-        guardBrackets(cell);
         return cell;
     }
 
@@ -473,11 +464,7 @@ private:
 
     report::TfrxReportTitle titleBand()
     {
-        report::TfrxReportTitle band =
-            layout::titleBand(kTitleBandWidth, kTitleBandHeight, kInherited, kTitleBand, m_names);
-        for (TfrxMemoView &cell : band.cells)
-            guardBrackets(cell);
-        return band;
+        return layout::titleBand(kTitleBandWidth, kTitleBandHeight, kInherited, kTitleBand, m_names);
     }
 
     void addPage1Head(std::vector<TfrxMemoView> &cells)
@@ -530,7 +517,6 @@ private:
         ordinal.font = toFont(ordinalFont ? *ordinalFont : kOrdinalFont);
         ordinal.hAlign = HAlign::Center;
         ordinal.vAlign = VAlign::Center;
-        guardBrackets(ordinal);
         cells.push_back(std::move(ordinal));
 
         const FontSpec *labelFont = fontOf(kLabelFonts, row);
@@ -563,7 +549,6 @@ private:
             cell.memo = joinedLines(text);
             cell.font = toFont(font);
             cell.vAlign = VAlign::Center;
-            guardBrackets(cell);
             cells.push_back(std::move(cell));
             return;
         }
@@ -576,7 +561,6 @@ private:
             cell.vAlign = piece.vAlign;
             cell.frame = piece.frame;
             cell.memo = pieceLines(*composite, index, text);
-            guardBrackets(cell);
             cells.push_back(std::move(cell));
         }
     }

@@ -36,7 +36,7 @@ struct PageFont {
 };
 // Every other page prints its unfonted cells in the report default, Arial 13.
 const PageFont kPageFonts[] = {
-    {1, kMixedSwiss13},
+    {1, kSwiss13},
     {3, kSwiss12},
 };
 
@@ -70,7 +70,7 @@ constexpr Column gridColumn(int number)
 
 constexpr double kTitleBandWidth = 287;
 constexpr double kTitleBandHeight = 26;
-constexpr FontSpec kTitleBandFont = kMixedSwiss13;
+constexpr FontSpec kTitleBandFont = kSwiss13;
 
 // The report's heading, printed in Memo1 and carried as the report's title.
 constexpr const char *kTitle = "UTVRDENI ZABOLUVAWA - SOSTOJBI SPORED VOZRASTA I POLOT VO DEJNOST 3 OP[TA MEDICINA";
@@ -78,15 +78,15 @@ constexpr const char *kTitle = "UTVRDENI ZABOLUVAWA - SOSTOJBI SPORED VOZRASTA I
 const CellSpec kTitleBand[] = {
     // name       left  top   width height font               h               v               frame      text
     {"Memo1",     49.5, 9,    188,  10,    kSwiss16Bold,      HAlign::Center, VAlign::Center, FrameNone,
-     kTitle, true, Placement::Center},
-    {"Memo6172",  0,    0,    17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data od:"},
-    {"dataod",    17,   0,    33,   7,     kMixedSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, "", true},
-    {"Memo6173",  0,    7,    17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data do:"},
-    {"datado",    17,   7,    33,   7,     kMixedSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, "", true},
-    {"Memo6174",  150,  1,    10,   5,     kMixedSwiss13Bold, HAlign::Left,   VAlign::Top,    FrameNone, "PZU:"},
-    {"pzu",       160,  1,    127,  5,     kInherited,        HAlign::Left,   VAlign::Top,    FrameNone, "", true},
-    {"Memo6171",  0.3,  19.3, 17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Lekar:"},
-    {"lekar",     17.7, 18.7, 145,  7,     kMixedSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, "", true},
+     kTitle, Placement::Center},
+    {"Memo6172",  0,    0,    17.3, 7,     kSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data od:"},
+    {"dataod",    17,   0,    33,   7,     kSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, ""},
+    {"Memo6173",  0,    7,    17.3, 7,     kSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data do:"},
+    {"datado",    17,   7,    33,   7,     kSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, ""},
+    {"Memo6174",  150,  1,    10,   5,     kSwiss13Bold, HAlign::Left,   VAlign::Top,    FrameNone, "PZU:"},
+    {"pzu",       160,  1,    127,  5,     kInherited,        HAlign::Left,   VAlign::Top,    FrameNone, ""},
+    {"Memo6171",  0.3,  19.3, 17.3, 7,     kSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Lekar:"},
+    {"lekar",     17.7, 18.7, 145,  7,     kSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, ""},
     {"GradSelo",  250,  20,   36,   5,     kInherited,        HAlign::Left,   VAlign::Top,    FrameNone, ""},
 };
 
@@ -102,10 +102,10 @@ constexpr double kHeadLineHeight = 5;
 const CellSpec kPage1Head[] = {
     // name     left top          width height font               h               v               frame     text
     {"Memo2",   0,   kLineAY,     10,   10,    kInherited,        HAlign::Left,   VAlign::Top,    FrameAll, ""},
-    {"Memo3",   10,  kLineAY,     81,   10,    kMixedSwiss13Bold, HAlign::Center, VAlign::Center, FrameAll,
+    {"Memo3",   10,  kLineAY,     81,   10,    kSwiss13Bold, HAlign::Center, VAlign::Center, FrameAll,
      "Zaboluvawa sostojbi (skratena lista)"},
-    {"Memo4",   91,  kLineAY,     35,   10,    kMixedSwiss13Bold, HAlign::Center, VAlign::Center, FrameAll,
-     "{ifra po MKB - 10", true},
+    {"Memo4",   91,  kLineAY,     35,   10,    kSwiss13Bold, HAlign::Center, VAlign::Center, FrameAll,
+     "{ifra po MKB - 10"},
     {nullptr,   126, kLineAY,     20,   5,     kSwiss13Bold,      HAlign::Center, VAlign::Top,    FrameAll, "Vkupno"},
     {nullptr,   146, kLineAY,     20,   5,     kSwiss13,          HAlign::Center, VAlign::Top,    FrameAll, "20-24g."},
     {nullptr,   166, kLineAY,     20,   5,     kSwiss13,          HAlign::Center, VAlign::Top,    FrameAll, "25-34 g."},
@@ -255,7 +255,7 @@ const Composite kComposites[] = {
                           {91, 5, 35, kToRowBottom, kMacTimes13, HAlign::Left, FrameLeft | FrameRight}}},
     {206, RowText::Code, {{91, 0, 9, kToRowBottom, kTimes13, HAlign::Left, kLTB},
                           {100, 1, 6, kToRowBottom, kMacTimes13, HAlign::Left, FrameNone},
-                          {106, 0, 20, kToRowBottom, kTimes13, HAlign::Left, FrameRight | FrameTop, true}}},
+                          {106, 0, 20, kToRowBottom, kTimes13, HAlign::Left, FrameRight | FrameTop}}},
 };
 
 const Composite *compositeOf(int row, RowText text)
@@ -438,8 +438,6 @@ private:
             cell.memo = joinedLines(text);
             cell.font = toFont(font);
             cell.vAlign = align;
-            if (percent)
-                cell.delimiters = report::percentDelimiters();
             cells.push_back(std::move(cell));
             return;
         }
@@ -452,8 +450,6 @@ private:
             cell.hAlign = piece.hAlign;
             cell.vAlign = pieceAlign;
             cell.frame = piece.frame;
-            if (piece.percentDelimiters)
-                cell.delimiters = report::percentDelimiters();
             // A text of more cells than pieces keeps its surplus in the last piece.
             if (index < int(text.size()))
                 cell.memo = index + 1 < pieceCount ? text[index] : joinedLines(text.mid(index));

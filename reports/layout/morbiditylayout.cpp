@@ -15,8 +15,6 @@ TfrxMemoView cellFrom(const CellSpec &stated, FreeNames &names)
     cell.align = stated.align;
     if (stated.text && *stated.text)
         cell.memo = QStringList{QString::fromLatin1(stated.text)};
-    if (stated.percentDelimiters)
-        cell.delimiters = report::percentDelimiters();
     return cell;
 }
 

@@ -74,7 +74,6 @@ struct CellSpec {
     report::VAlign vAlign;
     std::uint8_t frame;
     const char *text;
-    bool percentDelimiters = false; // the cell holds "[" or receives names from the database
     report::Placement align = report::Placement::None;
 };
 report::TfrxMemoView cellFrom(const CellSpec &stated, FreeNames &names);

@@ -37,7 +37,7 @@ struct PageSpec {
     FontSpec font;
 };
 const PageSpec kPages[kPageCount] = {
-    /* Page1  */ {10, kMixedSwiss13},
+    /* Page1  */ {10, kSwiss13},
     /* Page2  */ {12, kInherited},
     /* Page3  */ {12, kSwiss12},
     /* Page4  */ {12, kInherited},
@@ -93,16 +93,16 @@ constexpr const char *kTitle = "UTVRDENI ZABOLUVAWA - SOSTOJBI SPORED VOZRASTA I
 
 const CellSpec kTitleBand[] = {
     // name       left  top   width height font               h               v               frame      text
-    {"Memo66",    0,    0,    17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data od:"},
-    {"dataod",    17,   0,    33,   7,     kMixedSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, "", true},
-    {"Memo256",   0,    7,    17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data do:"},
-    {"datado",    17,   7,    33,   7,     kMixedSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, "", true},
-    {"Memo274",   150,  0,    10,   5,     kMixedSwiss13Bold, HAlign::Left,   VAlign::Top,    FrameNone, "PZU:"},
-    {"pzu",       160,  0,    116,  5,     kInherited,        HAlign::Left,   VAlign::Top,    FrameNone, "", true},
+    {"Memo66",    0,    0,    17.3, 7,     kSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data od:"},
+    {"dataod",    17,   0,    33,   7,     kSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, ""},
+    {"Memo256",   0,    7,    17.3, 7,     kSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Data do:"},
+    {"datado",    17,   7,    33,   7,     kSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, ""},
+    {"Memo274",   150,  0,    10,   5,     kSwiss13Bold, HAlign::Left,   VAlign::Top,    FrameNone, "PZU:"},
+    {"pzu",       160,  0,    116,  5,     kInherited,        HAlign::Left,   VAlign::Top,    FrameNone, ""},
     {"Memo1",     54,   9,    169,  10,    kSwiss16Bold,      HAlign::Center, VAlign::Center, FrameNone,
-     kTitle, true, Placement::Center},
-    {"Memo65",    1,    18,   17.3, 7,     kMixedSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Lekar:"},
-    {"lekar",     18.3, 18.3, 205,  7,     kMixedSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, "", true},
+     kTitle, Placement::Center},
+    {"Memo65",    1,    18,   17.3, 7,     kSwiss15Bold, HAlign::Left,   VAlign::Top,    FrameNone, "Lekar:"},
+    {"lekar",     18.3, 18.3, 205,  7,     kSwiss15,     HAlign::Left,   VAlign::Top,    FrameNone, ""},
     {"GradSelo",  240,  21,   36,   5,     kInherited,        HAlign::Left,   VAlign::Top,    FrameNone, ""},
 };
 
@@ -133,7 +133,7 @@ const HeadCell kPage1LineA[] = {
     // name    columns  top      height font        h               v               text
     {"Memo2",  1, 1,    kLineAY, 10,    kInherited, HAlign::Left,   VAlign::Top,    ""},
     {"Memo3",  2, 2,    kLineAY, 10,    kInherited, HAlign::Center, VAlign::Center, "Zaboluvawa sostojbi (skratena lista)"},
-    {"Memo4",  3, 3,    kLineAY, 10,    kInherited, HAlign::Center, VAlign::Center, "{ifra po MKB - 10", true},
+    {"Memo4",  3, 3,    kLineAY, 10,    kInherited, HAlign::Center, VAlign::Center, "{ifra po MKB - 10"},
     {"Memo5",  4, 5,    kLineAY, 5,     kInherited, HAlign::Center, VAlign::Center, "Vkupno"},
     {"Memo6",  6, 7,    kLineAY, 5,     kInherited, HAlign::Center, VAlign::Top,    "do 7 g."},
     {"Memo7",  8, 9,    kLineAY, 5,     kInherited, HAlign::Center, VAlign::Top,    "7-9 g."},
@@ -395,7 +395,6 @@ public:
                 kPageContents[number - 1], y, [&](int row, double top) { return addRow(page.cells, row, top); },
                 [&](int block, double top) { return addSubtotalLine(page.cells, block, top); });
         }
-        protectBrackets(report);
         return report;
     }
 
@@ -420,8 +419,6 @@ private:
                                      stated.height, {stated.font, stated.hAlign, stated.vAlign});
         if (*stated.text)
             cell.memo = QStringList{QString::fromLatin1(stated.text)};
-        if (stated.percentDelimiters)
-            cell.delimiters = report::percentDelimiters();
         return cell;
     }
 
@@ -564,23 +561,6 @@ private:
             cells.push_back(gridCell(std::move(name), column, column, y, height, kSubtotalCellStyle));
         }
         return height;
-    }
-
-    // A "[" is a letter of the MAC C texts: every cell whose text holds one
-    // takes the delimiters "[%" and "%]", so its text never reads as an
-    // expression.
-    static void protectBrackets(report::TfrxReport &report)
-    {
-        const auto protect = [](std::vector<TfrxMemoView> &cells) {
-            for (TfrxMemoView &cell : cells)
-                if (cell.text().contains(QLatin1Char('[')))
-                    cell.delimiters = report::percentDelimiters();
-        };
-        for (report::TfrxReportPage &page : report.pages) {
-            if (page.title)
-                protect(page.title->cells);
-            protect(page.cells);
-        }
     }
 
     const RowCatalogue &m_catalogue;

@@ -4,6 +4,7 @@
 
 #include "visitreports.h"
 
+#include "macc.h"
 #include "template.h"
 
 namespace tarel::reports {
@@ -19,7 +20,6 @@ using report::HAlign;
 using report::VAlign;
 
 enum class FontSpec { Page, Regular13, Bold16, Title27 };
-enum class Marks { Default, Percent, Angle };
 
 // One cell of a template. Texts use "\n" between lines.
 struct CellRow {
@@ -30,7 +30,6 @@ struct CellRow {
     VAlign vAlign;
     FontSpec font;
     const char *text;
-    Marks marks = Marks::Default;
 };
 
 constexpr auto L = HAlign::Left;
@@ -42,15 +41,13 @@ constexpr std::uint8_t Box = FrameAll;
 constexpr auto Page = FontSpec::Page;
 
 // The header block, the same on the three templates; each adds its own title.
-// The six particulars cells receive names from the database, which may hold
-// "[" or "]": their expression marks are "<%" and "%>".
 const CellRow headerBlock[] = {
-    {"naziv",       0,   0,  129, 5, FrameNone, L, Top, FontSpec::Regular13, "Naziv na zdravstvenata ustanova: ", Marks::Angle},
-    {"adresa",      0,   5,  129, 5, FrameNone, L, Top, FontSpec::Regular13, "Adresa: ",      Marks::Angle},
-    {"mesto",       0,   10, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "Mesto:",        Marks::Angle},
-    {"danocenbroj", 0,   15, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "Dano~en broj:", Marks::Angle},
-    {"zirosmetka",  0,   20, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "@iro smetka:",  Marks::Angle},
-    {"deponent",    0,   25, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "Deponent: ",    Marks::Angle},
+    {"naziv",       0,   0,  129, 5, FrameNone, L, Top, FontSpec::Regular13, "Naziv na zdravstvenata ustanova: "},
+    {"adresa",      0,   5,  129, 5, FrameNone, L, Top, FontSpec::Regular13, "Adresa: "},
+    {"mesto",       0,   10, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "Mesto:"},
+    {"danocenbroj", 0,   15, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "Dano~en broj:"},
+    {"zirosmetka",  0,   20, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "@iro smetka:"},
+    {"deponent",    0,   25, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "Deponent: "},
     {"Memo15",      252, 0,  25,  5, FrameNone, L, Top, FontSpec::Regular13, "Datum"},
     {"datum",       252, 5,  25,  5, FrameNone, L, Top, FontSpec::Regular13, ""},
     {"Memo2",       0,   35, 24,  5, FrameNone, L, Top, FontSpec::Bold16,    "Datum od :"},
@@ -67,14 +64,14 @@ const CellRow posetaMladinaTitle =
 const CellRow posetaDecaTitle =
     {"title", 43.5, 45, 190, 20, FrameNone, C, Top, FontSpec::Title27, "Izve{taj za poseta na ordinacija za deca "};
 
-// Heading cells of the tables. "[" in "DOMA[NI" and "ZA[TITA" is a letter of
-// the MAC C font: those cells' expression marks are "[%" and "%]".
+// Heading cells of the tables ("[" in "DOMA[NI" and "ZA[TITA" is a letter of
+// the MAC C font).
 const CellRow posetaOrdinacijaHeadings[] = {
     {"Memo1",  10,    75,    260,  10,   Box, C, Mid, Page, "POSETI "},
     {"Memo6",  10,    85,    20,   45.0, Box, C, Bot, Page, "MESTO"},
     {"Memo31", 30,    85,    65,   10,   Box, C, Mid, Page, "VO ORDINACIJA"},
-    {"Memo12", 95,    85,    45,   10,   Box, C, Mid, Page, "DOMA[NI", Marks::Percent},
-    {"Memo37", 140,   85,    130,  10,   Box, C, Mid, Page, "POSETI OD KOLONA 5 SPREMA KATEG. KORISIK NA ZDRAV. ZA[TITA", Marks::Percent},
+    {"Memo12", 95,    85,    45,   10,   Box, C, Mid, Page, "DOMA[NI"},
+    {"Memo37", 140,   85,    130,  10,   Box, C, Mid, Page, "POSETI OD KOLONA 5 SPREMA KATEG. KORISIK NA ZDRAV. ZA[TITA"},
     {"Memo4",  30,    95,    40,   10,   Box, C, Mid, Page, "KAJ LEKAROT"},
     {"Memo11", 70,    95.1,  25,   35.0, Box, C, Bot, Page, "Kaj ostanati medicinski rabotnici"},
     {"Memo13", 95,    95.1,  20,   35.0, Box, C, Bot, Page, "Od lekarot"},
@@ -199,7 +196,7 @@ const ColumnRow posetaDecaColumns[] = {
 
 report::Font pageFont()
 {
-    return report::Font{QStringLiteral("MAC C Swiss"), 13, false};
+    return report::Font{QString::fromLatin1(report::kMaccSwiss), 13, false};
 }
 
 std::optional<report::Font> fontOf(FontSpec stated)
@@ -210,9 +207,9 @@ std::optional<report::Font> fontOf(FontSpec stated)
     case FontSpec::Regular13:
         return pageFont();
     case FontSpec::Bold16:
-        return report::Font{QStringLiteral("MAC C Swiss"), 16, true};
+        return report::Font{QString::fromLatin1(report::kMaccSwiss), 16, true};
     case FontSpec::Title27:
-        return report::Font{QStringLiteral("MAC C Swiss"), 27, true};
+        return report::Font{QString::fromLatin1(report::kMaccSwiss), 27, true};
     }
     return std::nullopt;
 }
@@ -230,16 +227,6 @@ report::TfrxMemoView cellOf(const CellRow &row)
     cell.vAlign = row.vAlign;
     cell.font = fontOf(row.font);
     cell.setText(QString::fromLatin1(row.text));
-    switch (row.marks) {
-    case Marks::Default:
-        break;
-    case Marks::Percent:
-        cell.delimiters = report::percentDelimiters();
-        break;
-    case Marks::Angle:
-        cell.delimiters = report::anglePercentDelimiters();
-        break;
-    }
     return cell;
 }
 
@@ -268,8 +255,6 @@ report::TfrxReport buildTemplate(const Layout &layout)
     page.landscape = true;
     page.leftMargin = page.rightMargin = page.topMargin = page.bottomMargin = 10;
     page.font = pageFont();
-    // No data set of this name exists, so the page prints once.
-    page.dataSetName = QStringLiteral("frxDBPregledi");
 
     report::TfrxReportTitle band;
     band.name = QStringLiteral("ReportTitle1");

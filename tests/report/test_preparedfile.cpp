@@ -29,7 +29,6 @@ PreparedReport sample()
                                   u"Dr. [Petrov] \"A\"\\\n\tline 2 ж"_s, u"MAC C Swiss"_s, 13.5,
                                   FrameLeft | FrameTop);
     lekar.font.bold = true;
-    lekar.delimiters = percentDelimiters();
     report.pages.push_back(a4Page({memo, lekar}));
     OutputPage portrait = a4Page();
     portrait.paperWidth = 210;

@@ -45,8 +45,6 @@ TfrxMemoView cell(const QString &name, double left, double top, const QString &t
     memo.frame = FrameAll;
     memo.font = std::move(font);
     memo.setText(text);
-    if (text.contains(QLatin1Char('[')))
-        memo.delimiters = percentDelimiters();
     return memo;
 }
 
@@ -67,10 +65,10 @@ TfrxReport smallTemplate()
     title.width = report.pages[0].printableWidth();
     title.height = 60;
     title.cells.push_back(cell(QStringLiteral("Naslov"), 300, 10, QStringLiteral("IZVE[TAJ"),
-                               Font{QStringLiteral("MAC C Swiss"), 16, true, 1}));
+                               Font{QStringLiteral("MAC C Swiss"), 16, true}));
     report.pages[0].title = title;
     report.pages[1].cells.push_back(cell(QStringLiteral("lekar"), 400, 300, QStringLiteral("[Test]"),
-                                         Font{QStringLiteral("Arial"), 13, false, 1}));
+                                         Font{QStringLiteral("Arial"), 13, false}));
     report.pages[2].cells.push_back(cell(QStringLiteral("pzu"), 400, 500, QStringLiteral("[test] 2")));
     return report;
 }
@@ -676,17 +674,6 @@ TEST_F(PreviewWindowTest, EscapeClosesAndCancelsPreparation)
     w.zoomBox()->lineEdit()->setFocus();
     QTest::keyClick(w.zoomBox()->lineEdit(), Qt::Key_Escape);
     EXPECT_FALSE(w.isVisible()) << "Escape in the zoom box closes too";
-}
-
-TEST_F(PreviewWindowTest, PreparationErrorsAreShownTogether)
-{
-    templ.dataSets = {QStringLiteral("frxDBPregledi"), QStringLiteral("frxDBDrugi")};
-    openWindow();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].kind, MessageKind::Error);
-    EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("The following error(s) have occured:\n")));
-    EXPECT_EQ(messages[0].text.count(QLatin1Char('\n')), 2);
-    EXPECT_TRUE(prepared.pages.empty());
 }
 
 TEST_F(PreviewWindowTest, AddDeleteEditAndMargins)

@@ -103,8 +103,6 @@ TEST(FrxDeca1, PagesMarginsAndFonts)
         EXPECT_EQ(page.font, c.font) << c.page;
         EXPECT_EQ(page.title.has_value(), c.page == 1) << c.page;
     }
-    // The stored page-1 spelling of the font name is kept.
-    EXPECT_EQ(report.pages[0].font->name, QStringLiteral("maC C Swiss"));
 
     const report::TfrxReportTitle &band = *report.pages[0].title;
     EXPECT_NEAR(band.width, report.pages[0].printableWidth(), 1e-6);
@@ -500,26 +498,6 @@ TEST(FrxDeca1, SubtotalLines)
         for (const TfrxMemoView *cell : line)
             EXPECT_NEAR(cell->height, mm(c.height), 1e-4) << c.chapter;
     }
-}
-
-TEST(FrxDeca1, ExpressionDelimiters)
-{
-    const TfrxReport &report = frxDeca1();
-    for (const char *name : {"lekar", "pzu", "dataod", "datado"})
-        EXPECT_EQ(report.findCell(QString::fromLatin1(name))->delimiters, report::percentDelimiters()) << name;
-    // Labels beginning with "[", a letter of the Macedonian texts.
-    for (int row : {3, 18, 55})
-        EXPECT_EQ(rowCell(row, 2)->delimiters, report::percentDelimiters()) << row;
-    EXPECT_EQ(rowCell(4, 2)->delimiters, report::Delimiters{});
-
-    int percentCells = 0;
-    for (const auto &[page, inBand, cell] : allCells(report)) {
-        if (cell->text().contains(QLatin1Char('['))) {
-            EXPECT_EQ(cell->delimiters, report::percentDelimiters()) << cell->name.toStdString();
-        }
-        percentCells += cell->delimiters == report::percentDelimiters() ? 1 : 0;
-    }
-    EXPECT_EQ(percentCells, 7);
 }
 
 // A catalogue of plain rows in the shape of the pages: the split and stacked

@@ -59,9 +59,7 @@ TEST(FrxDeca1Output, TheRunFillsTheTemplateAndTenPagesPrint)
     const Result<void> written = reports::writeMorbidityCells(profile, *catalogue.value(), grid, kHeader, filled);
     ASSERT_TRUE(written.ok()) << written.message().toStdString();
 
-    report::PreparationErrors errors;
-    const report::PreparedReport prepared = report::prepare(filled, &errors);
-    EXPECT_TRUE(errors.isEmpty()) << report::preparationErrorText(errors).toStdString();
+    const report::PreparedReport prepared = report::prepare(filled);
     ASSERT_EQ(prepared.pages.size(), 10u);
 
     struct Case {

@@ -1,5 +1,5 @@
 // The template frxDeca built from the general-medicine catalogue: page order,
-// line positions, the names the run looks up, fonts, frames and delimiters.
+// line positions, the names the run looks up, fonts and frames.
 
 #include "catalogue.h"
 #include "frxdeca.h"
@@ -359,7 +359,6 @@ TEST(FrxDeca, CompositeTexts)
         EXPECT_NEAR(piece->width, mm(c.width), 1e-4) << c.what;
         EXPECT_NEAR(piece->height, mm(c.height), 1e-4) << c.what;
         EXPECT_EQ(piece->frame, c.frame) << c.what;
-        EXPECT_EQ(piece->delimiters == percentDelimiters(), c.percent) << c.what;
         EXPECT_TRUE(piece->name.startsWith(QStringLiteral("Memo"))) << c.what;
         EXPECT_GT(piece->name.mid(4).toInt(), 5918) << c.what;
     }
@@ -377,34 +376,6 @@ TEST(FrxDeca, SubtotalLineOfChapterXI)
     EXPECT_EQ(captions, (QStringList{"", "SUBTOTAL - GLAVA", "XI", "K00 - K93"}));
     EXPECT_NEAR(first.cell->height, mm(9), 1e-4);
     EXPECT_EQ(report.findCell(u"s0114")->text(), QString());
-}
-
-TEST(FrxDeca, ExpressionDelimiters)
-{
-    const TfrxReport &report = frxDeca();
-    for (const char *name : {"Memo1", "Memo4", "lekar", "pzu", "dataod", "datado"})
-        EXPECT_EQ(report.findCell(QString::fromLatin1(name))->delimiters, report::percentDelimiters()) << name;
-    for (int row : {3, 48, 117, 157})
-        EXPECT_EQ(report.findCell(rowCell(row, 2))->delimiters, report::percentDelimiters()) << row;
-    EXPECT_EQ(report.findCell(rowCell(4, 2))->delimiters, report::Delimiters{});
-
-    // A "[" in a stored text is a letter: its cell never reads it as an expression.
-    int percentCells = 0;
-    for (const TfrxReportPage &page : report.pages) {
-        std::vector<const TfrxMemoView *> cells;
-        if (page.title)
-            for (const TfrxMemoView &cell : page.title->cells)
-                cells.push_back(&cell);
-        for (const TfrxMemoView &cell : page.cells)
-            cells.push_back(&cell);
-        for (const TfrxMemoView *cell : cells) {
-            if (cell->text().contains(QLatin1Char('['))) {
-                EXPECT_EQ(cell->delimiters, report::percentDelimiters()) << cell->name.toStdString();
-            }
-            percentCells += cell->delimiters == report::percentDelimiters() ? 1 : 0;
-        }
-    }
-    EXPECT_EQ(percentCells, 11);
 }
 
 // A catalogue of plain rows in the shape of the pages: composite texts get

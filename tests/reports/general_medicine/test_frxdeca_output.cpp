@@ -50,9 +50,7 @@ report::TfrxReport filledFrxDeca()
 TEST(FrxDecaOutput, PreparesThirteenPagesAndWritesThePdf)
 {
     const report::TfrxReport filled = filledFrxDeca();
-    report::PreparationErrors errors;
-    const report::PreparedReport prepared = report::prepare(filled, &errors);
-    EXPECT_TRUE(errors.isEmpty()) << report::preparationErrorText(errors).toStdString();
+    const report::PreparedReport prepared = report::prepare(filled);
     ASSERT_EQ(prepared.pages.size(), 13u);
 
     // The title band prints at the top of the printable area; the institution's

@@ -50,7 +50,6 @@ TEST(VisitTemplates, PageBandAndCellCount)
         EXPECT_TRUE(page.landscape) << c.what;
         EXPECT_EQ(page.leftMargin, 10) << c.what;
         EXPECT_EQ(page.bottomMargin, 10) << c.what;
-        EXPECT_EQ(page.dataSetName, QStringLiteral("frxDBPregledi")) << c.what;
         ASSERT_TRUE(page.font.has_value()) << c.what;
         EXPECT_EQ(*page.font, (report::Font{QStringLiteral("MAC C Swiss"), 13, false})) << c.what;
         EXPECT_TRUE(page.cells.empty()) << c.what << ": every cell lies in the title band";
@@ -74,25 +73,6 @@ TEST(VisitTemplates, NamesAreUniqueAndCellsLieInsideTheBand)
             EXPECT_LE(cell.left + cell.width, band.width + 1e-6) << c.what << ": " << cell.name.toStdString();
             EXPECT_LE(cell.top + cell.height, band.height + 1e-6) << c.what << ": " << cell.name.toStdString();
         }
-    }
-}
-
-// A "[" in a text is a letter of the MAC C font; it must never open an
-// expression, and the particulars cells must print database names literally.
-TEST(VisitTemplates, ExpressionMarks)
-{
-    const char *particulars[] = {"naziv", "adresa", "mesto", "danocenbroj", "zirosmetka", "deponent"};
-    for (const TemplateCase &c : templates) {
-        const TfrxReport templ = buildVisitTemplate(c.report);
-        for (const TfrxMemoView &cell : bandOf(templ).cells) {
-            if (cell.text().contains(QLatin1Char('['))) {
-                EXPECT_NE(cell.delimiters.open, QStringLiteral("[")) << c.what << ": " << cell.name.toStdString();
-            }
-        }
-        for (const char *name : particulars)
-            EXPECT_EQ(templ.findCell(QString::fromLatin1(name))->delimiters, report::anglePercentDelimiters())
-                << c.what << ": " << name;
-        EXPECT_EQ(templ.findCell(u"datumod")->delimiters, report::Delimiters{}) << c.what;
     }
 }
 
