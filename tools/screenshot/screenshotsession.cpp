@@ -1,4 +1,4 @@
-#include "screenshots.h"
+#include "screenshotsession.h"
 
 #include "Loading.h"
 #include "previewwindow.h"
@@ -22,7 +22,6 @@ namespace tarel::app {
 
 namespace {
 
-constexpr const char *kFolderVariable = "TAREL_SCREENSHOT_DIR";
 // Long enough for the preview to prepare and paint its pages.
 constexpr int kPreviewSettleMs = 2000;
 constexpr int kMainWindowSettleMs = 800;
@@ -55,14 +54,6 @@ bool showPrintTip(QWidget *preview)
 }
 
 } // namespace
-
-std::unique_ptr<ScreenshotSession> ScreenshotSession::fromEnvironment()
-{
-    const QString folder = qEnvironmentVariable(kFolderVariable);
-    if (folder.isEmpty())
-        return nullptr;
-    return std::make_unique<ScreenshotSession>(folder);
-}
 
 ScreenshotSession::ScreenshotSession(QString folder) : m_folder(std::move(folder))
 {

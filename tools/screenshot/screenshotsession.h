@@ -1,10 +1,10 @@
 #pragma once
 
-// Screenshots for the documentation, taken by the program itself when the
-// environment variable TAREL_SCREENSHOT_DIR names a folder (tools/screenshots
-// sets it): the splash window during start-up and the main window once shown,
-// both taken from the screen as the window system shows them (with a window
-// manager's frame), the preview of every report that can be run, with "Site
+// Screenshots for the documentation, taken by tarel-screenshots: the program
+// with this session in place of its message boxes and preview (run by
+// tools/screenshots). The splash window during start-up and the main window
+// once shown, both taken from the screen as the window system shows them
+// (with a window manager's frame), the preview of every report that can be run, with "Site
 // lekari" checked, the data check and the visits behind a number of the
 // general-medicine report. An error at start-up is shown in its real box,
 // taken from the screen and closed; later message boxes are written to
@@ -23,8 +23,7 @@ namespace tarel::app {
 
 class ScreenshotSession : public Ui {
 public:
-    // A session when TAREL_SCREENSHOT_DIR is set, else nothing.
-    static std::unique_ptr<ScreenshotSession> fromEnvironment();
+    // Pictures go into the folder, made when missing.
     explicit ScreenshotSession(QString folder);
 
     // Hooks the session into the start-up: grabs the splash window.
