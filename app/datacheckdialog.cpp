@@ -156,7 +156,7 @@ DataCheckDialog::DataCheckDialog(engine::DataCheck check, QWidget *parent)
 Result<void> DataCheckDialog::save(const QString &path) const
 {
     const bool csv = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
-    return writeOutputFile(path, csv ? engine::dataCheckCsv(m_check) : m_check.toJsonText());
+    return writeOutputFile(path, csv ? result::dataCheckCsv(m_check) : m_check.toJsonText());
 }
 
 void DataCheckDialog::chooseAndSave()

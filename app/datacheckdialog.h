@@ -4,7 +4,7 @@
 // what it means and what to do, the uncounted diagnoses with the rows their
 // printed codes suggest, and "Save..." as JSON or CSV.
 
-#include "datacheck.h"
+#include "datacheckcounter.h"
 #include "result.h"
 
 #include <QDialog>

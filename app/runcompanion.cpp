@@ -1,6 +1,6 @@
 #include "runcompanion.h"
 
-#include "datacheck.h"
+#include "datacheckcounter.h"
 #include "datacheckdialog.h"
 #include "visitlistwindow.h"
 

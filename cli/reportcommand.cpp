@@ -3,7 +3,7 @@
 #include "batch.h"
 #include "cellvisits.h"
 #include "database.h"
-#include "datacheck.h"
+#include "datacheckcounter.h"
 #include "outputfile.h"
 #include "prepared.h"
 #include "preparedfile.h"

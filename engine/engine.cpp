@@ -1,6 +1,6 @@
 #include "engine.h"
 
-#include "datacheck.h"
+#include "datacheckcounter.h"
 #include "observer.h"
 #include "recordedrequest.h"
 

@@ -568,6 +568,46 @@ names one. The reports can be made without a window with tarel-report, for examp
         <source>the workbook could not be made in the folder &quot;%1&quot;: %2</source>
         <translation>работната книга не можеше да се направи во папката „%1“: %2</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; holds %2, not a number of the table</source>
+        <translation>„%1“ содржи %2, а не број од табелата</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds something other than texts</source>
+        <translation>„%1“ содржи нешто друго освен текстови</translation>
+    </message>
+    <message>
+        <source>The report&apos;s request names no report</source>
+        <translation>Барањето на извештајот не именува извештај</translation>
+    </message>
+    <message>
+        <source>&quot;printedOn&quot; is not a date</source>
+        <translation>„printedOn“ не е датум</translation>
+    </message>
+    <message>
+        <source>the count table is larger than any form&apos;s</source>
+        <translation>табелата со бројки е поголема од табелата на кој било образец</translation>
+    </message>
+    <message>
+        <source>a row of the count table has no kind</source>
+        <translation>еден ред од табелата со бројки нема вид</translation>
+    </message>
+    <message>
+        <source>a column of the count table has an unknown sex</source>
+        <translation>една колона од табелата со бројки има непознат пол</translation>
+    </message>
+    <message>
+        <source>the count table has %1 rows of counts for %2 rows</source>
+        <translation>табелата со бројки има %1 редови со бројки за %2 редови</translation>
+    </message>
+    <message>
+        <source>row %1 of the count table has %2 counts for %3 columns</source>
+        <translation>редот %1 од табелата со бројки има %2 бројки за %3 колони</translation>
+    </message>
+    <message>
+        <source>row %1 of the count table holds something other than a count</source>
+        <translation>редот %1 од табелата со бројки содржи нешто друго освен бројка</translation>
+    </message>
 </context>
 <context>
     <name>tarel::app::DataCheckDialog</name>

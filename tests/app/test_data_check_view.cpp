@@ -114,7 +114,7 @@ TEST(DataCheckView, TheDialogListsTheFiguresAndTheDiagnosesAndSavesThem)
         ASSERT_TRUE(dialog.save(path).ok());
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_EQ(file.readAll(), QByteArray(name).endsWith(".csv") ? engine::dataCheckCsv(sampleCheck())
+        EXPECT_EQ(file.readAll(), QByteArray(name).endsWith(".csv") ? result::dataCheckCsv(sampleCheck())
                                                                     : sampleCheck().toJsonText());
     }
 }

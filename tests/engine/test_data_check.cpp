@@ -3,7 +3,7 @@
 
 #include "catalogue.h"
 #include "database.h"
-#include "datacheck.h"
+#include "datacheckcounter.h"
 #include "engine.h"
 #include "generalmedicine.h"
 #include "generator.h"

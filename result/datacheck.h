@@ -1,22 +1,18 @@
 #pragma once
 
 // The data check of a run: how every visit the report's statements select
-// was counted, or why it was not, and what the statements leave out. Every
-// run produces one; the counting rules are not changed by it.
+// was counted, or why it was not, and what the statements leave out; as
+// JSON (docs/data-check.md) and CSV.
 
-#include "observer.h"
 #include "result.h"
 
-#include <QHash>
+#include <QByteArray>
 #include <QJsonObject>
-#include <QPair>
 #include <QString>
 
 #include <vector>
 
-namespace tarel::engine {
-
-struct Request;
+namespace tarel::result {
 
 struct DataCheck {
     struct Diagnosis {
@@ -62,28 +58,4 @@ struct DataCheck {
 // per uncounted diagnosis.
 QByteArray dataCheckCsv(const DataCheck &check);
 
-// The request part of an account.
-void describeRequest(const Request &request, DataCheck &check);
-
-// The account of a prepared report or a filled template: its "check"
-// annotation read back.
-Result<DataCheck> dataCheckOf(const QJsonObject &annotations);
-
-// Keeps the account of a run as the counting reports each visit.
-class DataCheckCounter final : public RunObserver {
-public:
-    void morbidityVisit(const data::VisitRecord &record, const tabulation::MorbidityOutcome &outcome) override;
-    void visitReportVisit(const data::VisitRecord &record, const reports::VisitOutcome &outcome) override;
-    // What only the source sees: persons listed twice, unknown citizen
-    // numbers, settlement codes, visit dates.
-    void addSourceFigures(const data::SourceFigures &figures);
-
-    // The account so far, its uncounted diagnoses in order.
-    DataCheck result() const;
-
-private:
-    DataCheck m_check;
-    QHash<QPair<QString, QString>, qint64> m_diagnoses;
-};
-
-} // namespace tarel::engine
+} // namespace tarel::result
