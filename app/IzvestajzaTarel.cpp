@@ -2,7 +2,6 @@
 
 #include "controls.h"
 #include "runcompanion.h"
-#include "dates.h"
 #include "macc.h"
 #include "reportrun.h"
 #include "ui.h"
@@ -26,19 +25,21 @@ namespace {
 constexpr QPoint kWindowPosition{210, 117};
 constexpr QSize kWindowOuterSize{998, 596};
 
-// The controls of a report panel, found by its report button.
+// The six report panels: the report each runs (by its command-line name)
+// and its controls, found by their names.
 struct PanelControls {
+    const char *report;
     const char *button, *from, *to;
     // Morbidity panels only.
     const char *doctor = nullptr, *allDoctors = nullptr, *urban = nullptr, *rural = nullptr;
 };
 constexpr PanelControls kPanels[] = {
-    {"btnIzvestaj", "Datefrom", "Dateto", "cbLekar", "lekari", "grad", "selo"},
-    {"btnIzvestaj1", "datefrom1", "dateto1", "cbLekar1", "lekari1", "grad1", "selo1"},
-    {"btnIzvestaj2", "datefrom2", "dateto2", "cbLekar2", "lekari2", "grad2", "selo2"},
-    {"btnPosetaDecaMladina", "datumod", "datumdo"},
-    {"btnPosetaMladina", "datumod1", "datumdo1"},
-    {"dtnPosetaOrdinacija", "datumod2", "datumdo2"},
+    {"general-medicine", "btnIzvestaj", "Datefrom", "Dateto", "cbLekar", "lekari", "grad", "selo"},
+    {"school-youth", "btnIzvestaj1", "datefrom1", "dateto1", "cbLekar1", "lekari1", "grad1", "selo1"},
+    {"children", "btnIzvestaj2", "datefrom2", "dateto2", "cbLekar2", "lekari2", "grad2", "selo2"},
+    {"visits-school-youth", "btnPosetaDecaMladina", "datumod", "datumdo"},
+    {"visits-children", "btnPosetaMladina", "datumod1", "datumdo1"},
+    {"visits-general-medicine", "dtnPosetaOrdinacija", "datumod2", "datumdo2"},
 };
 
 // The order in which the window sets the default dates when first shown.
@@ -58,6 +59,7 @@ report::Font windowFont()
 } // namespace
 
 struct TfrmTarel::Panel {
+    const PanelControls *names = nullptr;
     const engine::ReportDefinition *report = nullptr;
     QPushButton *button = nullptr;
     QDateEdit *from = nullptr;
@@ -104,13 +106,12 @@ TfrmTarel::TfrmTarel(MainWindowOptions options, std::unique_ptr<data::Database> 
     m_controls = buildControls(this, mainWindowControls());
 
     m_doctors = new QStandardItemModel(this);
-    for (const engine::ReportDefinition &report : m_options.reports) {
-        const auto names = std::find_if(std::begin(kPanels), std::end(kPanels), [&](const PanelControls &panel) {
-            return qstrcmp(panel.button, report.button) == 0;
-        });
-        Q_ASSERT(names != std::end(kPanels));
+    for (const PanelControls &controls : kPanels) {
+        const PanelControls *names = &controls;
         auto panel = std::make_unique<Panel>();
-        panel->report = &report;
+        panel->names = names;
+        panel->report = engine::findReport(QLatin1String(names->report));
+        Q_ASSERT(panel->report);
         panel->button = qobject_cast<QPushButton *>(control(names->button));
         panel->from = qobject_cast<QDateEdit *>(control(names->from));
         panel->to = qobject_cast<QDateEdit *>(control(names->to));
@@ -147,7 +148,7 @@ QWidget *TfrmTarel::control(const char *name) const
 TfrmTarel::Panel &TfrmTarel::panelOf(const char *button)
 {
     for (const auto &panel : m_panels)
-        if (qstrcmp(panel->report->button, button) == 0)
+        if (qstrcmp(panel->names->button, button) == 0)
             return *panel;
     Q_UNREACHABLE();
 }
@@ -219,7 +220,7 @@ void TfrmTarel::FormShow()
     }
 
     const QDate now = today();
-    const QDate threeMonthsBack = tabulation::addMonthsClamped(now, -3);
+    const QDate threeMonthsBack = now.addMonths(-3);
     for (const char *name : kFromPickers)
         qobject_cast<QDateEdit *>(control(name))->setDate(threeMonthsBack);
     for (const char *name : kToPickers)
@@ -247,11 +248,7 @@ void TfrmTarel::FormClose()
 
 std::optional<engine::Request> TfrmTarel::morbidityRequest(MorbidityPanel which) const
 {
-    const char *buttons[] = {"btnIzvestaj", "btnIzvestaj1", "btnIzvestaj2"};
-    for (const auto &panel : m_panels)
-        if (qstrcmp(panel->report->button, buttons[int(which)]) == 0)
-            return requestOf(*panel);
-    return std::nullopt;
+    return requestOf(*m_panels[std::size_t(which)]);
 }
 
 // The panel read into a request; nothing when a morbidity panel has neither

@@ -42,8 +42,6 @@ struct MainWindowOptions {
     QString alias = QString::fromLatin1(data::DefaultAlias);
     Ui *ui = nullptr;                  // not owned; nullptr: message boxes and the preview window
     std::function<QDate()> today;      // empty: the local date
-    // The reports behind the six buttons, found by button name.
-    std::span<const engine::ReportDefinition> reports = engine::reportTable();
     // Tests: called in a run's own thread at every progress report.
     std::function<void()> whileReading;
 };
@@ -115,7 +113,7 @@ private:
     bool m_lookupsOpen = false;
     bool m_shown = false;
     QHash<QString, QWidget *> m_controls;
-    std::vector<std::unique_ptr<Panel>> m_panels; // in the order of the engine's report table
+    std::vector<std::unique_ptr<Panel>> m_panels; // the three morbidity panels first
 };
 
 } // namespace tarel::app

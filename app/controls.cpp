@@ -1,6 +1,6 @@
 #include "controls.h"
 
-#include "dates.h"
+#include "dateformat.h"
 
 #include "macc.h"
 
@@ -288,7 +288,7 @@ QString pickerDisplayFormat()
 {
     // The same short date format the report headers print, with the century
     // always shown so a typed year never lands in the wrong century.
-    return tabulation::shortDateFormat();
+    return shortDateFormat();
 }
 
 QHash<QString, QWidget *> buildControls(QWidget *window, std::span<const ControlSpec> controls)

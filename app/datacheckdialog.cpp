@@ -45,7 +45,7 @@ QTableWidgetItem *textItem(const QString &text)
 
 } // namespace
 
-DataCheckDialog::DataCheckDialog(engine::DataCheck check, QWidget *parent)
+DataCheckDialog::DataCheckDialog(result::DataCheck check, QWidget *parent)
     : QDialog(parent), m_check(std::move(check))
 {
     setObjectName(QStringLiteral("dataCheckDialog"));
@@ -117,16 +117,12 @@ DataCheckDialog::DataCheckDialog(engine::DataCheck check, QWidget *parent)
     m_diagnoses->setHorizontalHeaderLabels(
         {tr("Category"), tr("Sub-category"), tr("Visits"), tr("Rows its printed code suggests")});
     m_diagnoses->verticalHeader()->hide();
-    const tabulation::RowCatalogue *catalogue = nullptr;
-    if (morbidity)
-        if (Result<const tabulation::RowCatalogue *> loaded = report->morbidity().catalogue(); loaded)
-            catalogue = *loaded;
     for (int i = 0; i < int(m_check.noRowDiagnoses.size()); ++i) {
-        const engine::DataCheck::Diagnosis &diagnosis = m_check.noRowDiagnoses[std::size_t(i)];
+        const result::DataCheck::Diagnosis &diagnosis = m_check.noRowDiagnoses[std::size_t(i)];
         QStringList suggested;
-        if (catalogue)
-            for (const engine::SuggestedRow &row : engine::suggestedRows(*catalogue, diagnosis.category))
-                suggested << tr("row %1 (%2)").arg(row.row).arg(row.codeText);
+        if (morbidity)
+            for (const engine::SuggestedRow &row : engine::suggestedRows(*report, diagnosis.category))
+                suggested << tr("row %1 (%2)").arg(row.number, row.codeText);
         m_diagnoses->setItem(i, 0, textItem(diagnosis.category));
         m_diagnoses->setItem(i, 1, textItem(diagnosis.subcategory));
         m_diagnoses->setItem(i, 2, new CountItem(diagnosis.visits));

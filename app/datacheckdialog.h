@@ -4,7 +4,7 @@
 // what it means and what to do, the uncounted diagnoses with the rows their
 // printed codes suggest, and "Save..." as JSON or CSV.
 
-#include "datacheckcounter.h"
+#include "datacheck.h"
 #include "result.h"
 
 #include <QDialog>
@@ -16,7 +16,7 @@ namespace tarel::app {
 class DataCheckDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit DataCheckDialog(engine::DataCheck check, QWidget *parent = nullptr);
+    explicit DataCheckDialog(result::DataCheck check, QWidget *parent = nullptr);
 
     QTableWidget *figures() const { return m_figures; }
     QTableWidget *diagnoses() const { return m_diagnoses; }
@@ -27,7 +27,7 @@ public:
 private:
     void chooseAndSave();
 
-    engine::DataCheck m_check;
+    result::DataCheck m_check;
     QTableWidget *m_figures = nullptr;
     QTableWidget *m_diagnoses = nullptr;
 };

@@ -104,7 +104,10 @@ Result<report::TfrxReport> runInBackground(const data::AliasSettings &settings, 
         [&](data::Database &database, const data::ReadControl &control) -> Result<report::TfrxReport> {
             engine::RunOptions options;
             options.control = control;
-            return engine::run(database, request, options);
+            const Result<result::RunResult> counted = engine::run(database, request, options);
+            if (!counted)
+                return counted.error();
+            return engine::filledForm(*counted);
         });
 }
 

@@ -1,6 +1,5 @@
 #include "runcompanion.h"
 
-#include "datacheckcounter.h"
 #include "datacheckdialog.h"
 #include "visitlistwindow.h"
 
@@ -10,9 +9,9 @@ namespace tarel::app {
 
 QString RunCompanion::summary(const report::PreparedReport &report) const
 {
-    const Result<engine::DataCheck> check = engine::dataCheckOf(report.annotations);
-    if (!check)
+    if (!report.result || !report.result->check)
         return {};
+    const result::DataCheck *check = &*report.result->check;
     const QLocale locale;
     return tr("%1 visits selected, %2 counted, %3 not counted")
         .arg(locale.toString(check->selected), locale.toString(check->counted),
@@ -23,15 +22,14 @@ QString RunCompanion::detailsCaption() const { return tr("Data check..."); }
 
 bool RunCompanion::hasDetails(const report::PreparedReport &report) const
 {
-    return engine::dataCheckOf(report.annotations).ok();
+    return report.result && report.result->check;
 }
 
 void RunCompanion::showDetails(QWidget *parent, const report::PreparedReport &report)
 {
-    Result<engine::DataCheck> check = engine::dataCheckOf(report.annotations);
-    if (!check)
+    if (!hasDetails(report))
         return;
-    DataCheckDialog dialog(std::move(*check), parent);
+    DataCheckDialog dialog(*report.result->check, parent);
     dialog.exec();
 }
 

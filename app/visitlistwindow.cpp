@@ -1,6 +1,5 @@
 #include "visitlistwindow.h"
 
-#include "catalogue.h"
 #include "macc.h"
 #include "recordedrequest.h"
 #include "reportrun.h"
@@ -50,40 +49,6 @@ QString visitsText(qint64 count)
     return count == 1 ? VisitListWindow::tr("1 visit") : VisitListWindow::tr("%1 visits").arg(QLocale().toString(count));
 }
 
-// A label as the report prints it: each of its cells read in the font the
-// report draws it with (the Latin pieces of labels such as "Hodkin-" are in
-// Arial, the rest in MAC C), the cells side by side.
-QString readableLabel(const tabulation::CatalogueRow &row, const report::PreparedReport &report)
-{
-    QString label;
-    for (const QStringList &piece : row.label) {
-        const QString stored = piece.join(u'\n');
-        report::Font font{QString::fromLatin1(report::kMaccSwiss)};
-        bool found = false;
-        for (const report::OutputPage &page : report.pages) {
-            for (const report::OutputCell &cell : page.cells)
-                if (cell.text == stored) {
-                    font = cell.font;
-                    found = true;
-                    break;
-                }
-            if (found)
-                break;
-        }
-        const QString text = report::readableText(font, stored).replace(u'\n', u' ');
-        if (!label.isEmpty() && !label.endsWith(u' ') && !label.endsWith(u'-') && !text.startsWith(u'-'))
-            label += u' ';
-        label += text;
-    }
-    return label.simplified();
-}
-
-QString printedOrdinal(const tabulation::RowCatalogue &catalogue, int row)
-{
-    const tabulation::CatalogueRow &entry = catalogue.rows()[std::size_t(row - 1)];
-    return entry.ordinal.isEmpty() ? QString::number(row) : report::maccToUnicode(entry.ordinal.trimmed());
-}
-
 void showFailure(QWidget *parent, const QString &message)
 {
     QMessageBox::critical(parent, VisitListWindow::tr("Visits behind this number"),
@@ -102,35 +67,27 @@ Result<engine::CellListing> runCellListing(QWidget *parent, const data::Database
     return listInBackground(database.settings(), request, cell, progress.get(), cancel);
 }
 
-QString cellTitle(const engine::CellListing &listing, const report::PreparedReport &report)
+QString cellTitle(const engine::CellListing &listing)
 {
     const engine::CountCell &cell = listing.cell;
+    const result::RowIdentity &row = cell.rowIdentity();
+    const result::ColumnIdentity &column = cell.columnIdentity();
     const QString visits = visitsText(listing.lines.size());
     if (!cell.isMorbidity()) {
-        const reports::VisitColumnCaption caption = reports::visitColumnCaption(cell.report->visit, cell.visit.column);
         QString area = VisitListWindow::tr("total");
-        if (cell.visit.area == reports::VisitCell::Area::Urban)
+        if (row.key == u"urban")
             area = VisitListWindow::tr("urban");
-        else if (cell.visit.area == reports::VisitCell::Area::Rural)
+        else if (row.key == u"rural")
             area = VisitListWindow::tr("rural");
-        return VisitListWindow::tr("Column %1 (%2), %3: %4")
-            .arg(caption.number, report::maccToUnicode(caption.heading), area, visits);
+        return VisitListWindow::tr("Column %1 (%2), %3: %4").arg(column.number, column.headings.value(column.headings.size() - 1), area, visits);
     }
-    const reports::MorbidityCell &counted = cell.morbidity;
     QString where = VisitListWindow::tr("Total");
-    if (counted.firstRow == counted.lastRow) {
-        where = VisitListWindow::tr("Row %1, %2")
-                    .arg(printedOrdinal(*cell.catalogue, counted.firstRow),
-                         readableLabel(cell.catalogue->rows()[std::size_t(counted.firstRow - 1)], report));
-    } else {
-        for (const tabulation::ChapterBlock &block : cell.catalogue->blocks())
-            if (block.first == counted.firstRow && block.last == counted.lastRow)
-                where = VisitListWindow::tr("Chapter %1 (%2)").arg(block.numeral.trimmed(), block.codeRange.trimmed());
-    }
-    const QString band = counted.total()
-        ? VisitListWindow::tr("all ages")
-        : report::maccToUnicode(cell.profile->bands->bands[std::size_t(counted.band())].heading);
-    const QString sex = counted.female() ? VisitListWindow::tr("women") : VisitListWindow::tr("men");
+    if (row.kind == result::RowKind::Counted)
+        where = VisitListWindow::tr("Row %1, %2").arg(row.number, row.label);
+    else if (row.kind == result::RowKind::Subtotal)
+        where = VisitListWindow::tr("Chapter %1 (%2)").arg(row.label.section(u' ', -1), row.codes);
+    const QString band = column.band < 0 ? VisitListWindow::tr("all ages") : column.headings.value(0);
+    const QString sex = column.sex == result::Sex::Female ? VisitListWindow::tr("women") : VisitListWindow::tr("men");
     return VisitListWindow::tr("%1, %2, %3: %4").arg(where, band, sex, visits);
 }
 
@@ -161,13 +118,14 @@ QString VisitListModel::text(qsizetype line, int column) const
         return isMaccText(column) ? report::maccToUnicode(stored) : stored;
     }
     const engine::CellVisitList::Line &entry = lines.line(line);
+    const result::ColumnIdentity &counted = m_listing.cell.shape->columns()[std::size_t(entry.column)];
     switch (column) {
     case RowColumn:
-        return printedOrdinal(*m_listing.cell.catalogue, entry.row);
+        return m_listing.cell.shape->rows()[std::size_t(entry.row)].number;
     case BandColumn:
-        return report::maccToUnicode(engine::bandHeading(m_listing.cell, entry));
+        return counted.band < 0 ? QString() : counted.headings.value(0);
     case SexColumn:
-        return entry.female ? VisitListWindow::tr("female") : VisitListWindow::tr("male");
+        return counted.sex == result::Sex::Female ? VisitListWindow::tr("female") : VisitListWindow::tr("male");
     default:
         break;
     }
@@ -358,14 +316,18 @@ void VisitListWindow::chooseAndSave()
 
 bool hasVisitList(const report::PreparedReport &report, const report::OutputCell &cell)
 {
-    const Result<engine::RecordedRequest> recorded = engine::recordedRequestOf(report.annotations);
+    if (!report.result)
+        return false;
+    const Result<engine::RecordedRequest> recorded = engine::recordedRequestOf(*report.result);
     return recorded && engine::countCellOf(*recorded->request.report, cell.name).ok();
 }
 
 void openVisitList(QWidget *parent, data::Database *own, const report::PreparedReport &report,
                    const report::OutputCell &cell)
 {
-    const Result<engine::RecordedRequest> recorded = engine::recordedRequestOf(report.annotations);
+    if (!report.result)
+        return showFailure(parent, VisitListWindow::tr("the report does not say what it was asked"));
+    const Result<engine::RecordedRequest> recorded = engine::recordedRequestOf(*report.result);
     if (!recorded)
         return showFailure(parent, recorded.message());
     std::unique_ptr<data::Database> opened;
@@ -383,8 +345,12 @@ void openVisitList(QWidget *parent, data::Database *own, const report::PreparedR
             showFailure(parent, listing.message());
         return;
     }
-    const QString title = cellTitle(*listing, report);
-    auto *window = new VisitListWindow(std::move(*listing), title, engine::cellNumber(cell.text), parent);
+    // The number the report shows in the cell, from its counts.
+    std::optional<qint64> shown;
+    if (const Result<std::shared_ptr<const result::RunResult>> counted = engine::resultOf(report); counted)
+        shown = (*counted)->counts.value(listing->cell.row, listing->cell.column);
+    const QString title = cellTitle(*listing);
+    auto *window = new VisitListWindow(std::move(*listing), title, shown, parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
 }

@@ -29,10 +29,10 @@ namespace tarel::app {
 Result<engine::CellListing> runCellListing(QWidget *parent, const data::Database &database,
                                            const engine::Request &request, const QString &cell);
 
-// The cell in words, from the texts the report prints: "Row 9, <label>,
-// 45-54 г., women: 13 visits", "Chapter I (A00 - B99), all ages, men: ...",
-// "Total, ...", "Column 5 (Вкупно), urban: ...".
-QString cellTitle(const engine::CellListing &listing, const report::PreparedReport &report);
+// The cell in words, as the result names its row and column: "Row 9,
+// <label>, 45-54 г., women: 13 visits", "Chapter I (A00 - B99), all ages,
+// men: ...", "Total, ...", "Column 5 (Вкупно), urban: ...".
+QString cellTitle(const engine::CellListing &listing);
 
 // The lines of a list as a table; sorting orders the rows shown, never the
 // list, and equal entries keep the list's order.

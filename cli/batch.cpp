@@ -172,16 +172,17 @@ Result<BatchOutcome> runBatch(data::Database &database, const BatchRequest &requ
         report::PreparedReport prepared;
         engine::RunOptions options;
         options.control = request.control;
-        if (Result<report::TfrxReport> filled = engine::run(database, asked, options); !filled) {
-            if (filled.error().kind == ErrorKind::Cancelled) {
-                outcome.stopped = filled.error();
-                return;
-            }
-            failure = filled.error();
-        } else {
-            const Result<engine::DataCheck> check = engine::dataCheckOf(filled->annotations);
-            noVisits = check && check->selected == 0;
+        const Result<result::RunResult> counted = engine::run(database, asked, options);
+        if (!counted && counted.error().kind == ErrorKind::Cancelled) {
+            outcome.stopped = counted.error();
+            return;
+        }
+        const Result<report::TfrxReport> filled = counted ? engine::filledForm(*counted) : counted.error();
+        if (filled) {
+            noVisits = counted->check && counted->check->selected == 0;
             prepared = report::prepare(*filled);
+        } else {
+            failure = filled.error();
         }
         if (noVisits)
             outcome.emptyReports << (asked.doctor ? asked.report->commandName() + QLatin1Char(' ') + asked.doctor->code

@@ -3,7 +3,6 @@
 #include "batch.h"
 #include "cellvisits.h"
 #include "database.h"
-#include "datacheckcounter.h"
 #include "outputfile.h"
 #include "prepared.h"
 #include "preparedfile.h"
@@ -499,7 +498,7 @@ int writeReport(const Command &command, QTextStream &err, QDate today, const Run
 {
     if (!command.cell.isEmpty())
         return writeCellVisits(command, err, today, control);
-    Result<report::TfrxReport> filled = [&]() -> Result<report::TfrxReport> {
+    const Result<result::RunResult> counted = [&]() -> Result<result::RunResult> {
         auto opened = openRequest(command, today, control);
         if (!opened)
             return opened.error();
@@ -509,13 +508,13 @@ int writeReport(const Command &command, QTextStream &err, QDate today, const Run
     }();
     if (control.readEnded)
         control.readEnded();
-    if (!filled && filled.error().kind == ErrorKind::Cancelled)
+    if (!counted && counted.error().kind == ErrorKind::Cancelled)
         return stoppedRun(err, control);
+    if (!counted)
+        return failed(err, counted.error());
+    const Result<report::TfrxReport> filled = engine::filledForm(*counted);
     if (!filled)
         return failed(err, filled.error());
-    const Result<engine::DataCheck> check = engine::dataCheckOf(filled->annotations);
-    if (!check)
-        return failed(err, check.error());
     const report::PreparedReport prepared = report::prepare(*filled);
     // The report and its data check are written both or neither; a stop
     // while they are written leaves neither.
@@ -523,13 +522,13 @@ int writeReport(const Command &command, QTextStream &err, QDate today, const Run
     if (Result<void> written = writeOutput(prepared, command.format, command.output); !written)
         return failed(err, written.error());
     if (!command.checkOutput.isEmpty())
-        if (Result<void> written = writeOutputFile(command.checkOutput, check->toJsonText()); !written)
+        if (Result<void> written = writeOutputFile(command.checkOutput, counted->check->toJsonText()); !written)
             return failed(err, written.error());
     if (cancelled(control))
         return stoppedRun(err, control);
     if (Result<void> committed = together.commit(); !committed)
         return failed(err, committed.error());
-    if (check->selected == 0 && !command.allowEmpty)
+    if (counted->check->selected == 0 && !command.allowEmpty)
         err << noVisitsText({command.report->commandName()}, command.from, command.to) << Qt::endl;
     return ExitSuccess;
 }
@@ -539,14 +538,10 @@ int runCheck(const Command &command, QTextStream &out, QTextStream &err)
     const Result<report::PreparedReport> loaded = report::loadPrepared(command.input);
     if (!loaded)
         return failed(err, loaded.error());
-    if (!loaded->annotations.contains(QStringLiteral("check")))
+    if (!loaded->result || !loaded->result->check)
         return failed(err, fail(QStringLiteral("\"%1\" holds no data check: it was saved before reports kept one")
                                     .arg(command.input)));
-    const Result<engine::DataCheck> check = engine::dataCheckOf(loaded->annotations);
-    if (!check)
-        return failed(err, fail(QStringLiteral("\"%1\" is damaged: its data check cannot be read (%2)")
-                                    .arg(command.input, check.message())));
-    out << QString::fromUtf8(check->toJsonText());
+    out << QString::fromUtf8(loaded->result->check->toJsonText());
     out.flush();
     return ExitSuccess;
 }
@@ -648,6 +643,14 @@ int runConvert(const Command &command, QTextStream &err)
     Result<report::PreparedReport> loaded = report::loadPrepared(command.input);
     if (!loaded)
         return failed(err, loaded.error());
+    // A table is written from the result's counts: a report saved before
+    // results kept them has them read back from its pages.
+    if (command.format != OutputFormat::Pdf && !loaded->pages.empty()) {
+        Result<std::shared_ptr<const result::RunResult>> counted = engine::resultOf(*loaded);
+        if (!counted)
+            return failed(err, fail(QStringLiteral("Cannot convert \"%1\": %2").arg(command.input, counted.message())));
+        loaded->result = *counted;
+    }
     if (Result<void> written = writeOutput(*loaded, command.format, command.output); !written)
         return failed(err, written.error());
     return ExitSuccess;

@@ -6,14 +6,6 @@
 
 namespace tarel::engine {
 
-Result<DataCheck> dataCheckOf(const QJsonObject &annotations)
-{
-    const QJsonValue check = annotations.value(QStringLiteral("check"));
-    if (!check.isObject())
-        return fail(QStringLiteral("The report holds no data check"), ErrorKind::File);
-    return DataCheck::fromJson(check.toObject());
-}
-
 void DataCheckCounter::morbidityVisit(const data::VisitRecord &record, const tabulation::MorbidityOutcome &outcome)
 {
     ++m_check.selected;

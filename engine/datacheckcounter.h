@@ -18,10 +18,6 @@ using result::DataCheck;
 // The request part of an account.
 void describeRequest(const Request &request, DataCheck &check);
 
-// The account of a prepared report or a filled template: its "check"
-// annotation read back.
-Result<DataCheck> dataCheckOf(const QJsonObject &annotations);
-
 // Keeps the account of a run as the counting reports each visit.
 class DataCheckCounter final : public RunObserver {
 public:

@@ -1,6 +1,7 @@
 #include "suggestions.h"
 
 #include "catalogue.h"
+#include "reportparts.h"
 
 #include <QRegularExpression>
 
@@ -40,10 +41,28 @@ std::vector<SuggestedRow> suggestedRows(const tabulation::RowCatalogue &catalogu
         const QString text = lines.join(QLatin1Char(' '));
         for (const auto &[first, last] : printedRanges(text)) {
             if (first <= code && code <= last) {
-                rows.push_back({row.number, text});
+                rows.push_back({row.number, QString::number(row.number), text});
                 break;
             }
         }
+    }
+    return rows;
+}
+
+std::vector<SuggestedRow> suggestedRows(const ReportDefinition &report, QStringView category)
+{
+    const reports::MorbidityReport *morbidity = morbidityOf(report);
+    if (!morbidity)
+        return {};
+    const Result<const reports::MorbidityForm *> form = morbidity->form();
+    if (!form)
+        return {};
+    std::vector<SuggestedRow> rows = suggestedRows(**morbidity->catalogue(), category);
+    for (SuggestedRow &row : rows) {
+        const result::RowIdentity &printed =
+            (*form)->form.shape->rows()[std::size_t((*form)->tableRow[std::size_t(row.row)])];
+        row.number = printed.number;
+        row.codeText = printed.codes;
     }
     return rows;
 }

@@ -10,6 +10,12 @@ bool OutputCell::operator==(const OutputCell &other) const
         && text == other.text;
 }
 
+bool PreparedReport::operator==(const PreparedReport &other) const
+{
+    const bool sameResult = result == other.result || (result && other.result && *result == *other.result);
+    return templateName == other.templateName && title == other.title && pages == other.pages && sameResult;
+}
+
 namespace {
 
 OutputCell place(const TfrxReport &report, const TfrxReportPage &page,
@@ -66,7 +72,7 @@ PreparedReport prepare(const TfrxReport &report)
 Preparer::Preparer(const TfrxReport &report) : m_report(&report)
 {
     m_result.templateName = report.name;
-    m_result.annotations = report.annotations;
+    m_result.result = report.result;
     m_result.title = report.title;
     m_result.pages.reserve(report.pages.size());
 }

@@ -6,11 +6,11 @@
 
 #include "template.h"
 
-#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace tarel::report {
@@ -48,9 +48,11 @@ struct PreparedReport {
     QString templateName;
     QString title; // the template's title (MAC C text); may be empty
     std::vector<OutputPage> pages;
-    QJsonObject annotations; // the template's annotations, as the run left them
+    // The result of the run the pages show (null for pages no run filled;
+    // without counts in a file saved before results kept them).
+    std::shared_ptr<const result::RunResult> result;
 
-    bool operator==(const PreparedReport &) const = default;
+    bool operator==(const PreparedReport &other) const;
 };
 
 // One output page per template page, in order. Cells lying directly on a page

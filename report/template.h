@@ -5,8 +5,8 @@
 // pixels at 96 per inch (1 mm = 3.77953 px); paper and margins are in mm.
 
 #include "result.h"
+#include "runresult.h"
 
-#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
@@ -104,10 +104,9 @@ public:
     // titled. Empty: the template's name stands in.
     QString title;
     std::vector<TfrxReportPage> pages;
-    // What the run that filled the report records of itself (what was asked,
-    // its data check), carried into the prepared report and its file. Keys
-    // and values are the run's own; the report model does not read them.
-    QJsonObject annotations;
+    // The result of the run the form shows (null for a form no run filled),
+    // carried into the prepared report and its file.
+    std::shared_ptr<const result::RunResult> result;
 
     // The first cell of that name in template order (title band before the
     // page's own cells), compared without regard to case; nullptr if none.

@@ -3,13 +3,15 @@
 // Writing a prepared report as a spreadsheet workbook (.xlsx), for the
 // offices that work on the reports in spreadsheets.
 //
-// The first sheet, named after the report, is the form as a worksheet (see
-// sheetlayout.h): the lines above the table, the table on the form's grid
-// with its merged headings and frame lines, counts as numbers (a "-" is the
-// number 0 shown as "-"), Cyrillic texts; printed on the form's paper and
-// margins, one page wide, the table head repeated on every page. The second
-// sheet, "Podatoci", lists the report's template and the run's annotations
-// (what was asked, the data check) as key and value rows.
+// The first sheet, named after the report, is the run's result as a table
+// (resulttable.h): its heading and header lines, the column headings merged
+// over the columns they span, the column numbers, then one line per row of
+// the result with its number, label and code range and its counts as numbers
+// (where the form prints zero as "-", the number 0 shown as "-"), sums in
+// bold, Cyrillic texts; printed on the form's paper and margins, one page
+// wide, the head repeated on every page. The second sheet, "Podatoci", lists
+// the report's template and what the run recorded (what was asked, the data
+// check) as key and value rows. A report that keeps no counts is refused.
 //
 // The file is replaced completely or left as it was; an error names the
 // file and the problem.

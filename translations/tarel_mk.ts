@@ -437,10 +437,6 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>Печатачот „%1“ не успеа да ја заврши задачата за печатење</translation>
     </message>
     <message>
-        <source>the report&apos;s table is too large for a worksheet</source>
-        <translation>табелата на извештајот е преголема за работен лист</translation>
-    </message>
-    <message>
         <source>out of memory</source>
         <translation>нема доволно меморија</translation>
     </message>
@@ -455,14 +451,6 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>&apos;%1&apos; is not a valid integer value</source>
         <translation>„%1“ не е валидна целобројна вредност</translation>
-    </message>
-    <message>
-        <source>The visits behind cell %1 make %2 lines, but the run printed %3 in it</source>
-        <translation>Посетите зад ќелијата %1 даваат %2 редови, а извршувањето испечати %3 во неа</translation>
-    </message>
-    <message>
-        <source>nothing</source>
-        <translation>ништо</translation>
     </message>
     <message>
         <source>The report does not say what it was asked: it was saved before reports kept their request</source>
@@ -607,6 +595,46 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>row %1 of the count table holds something other than a count</source>
         <translation>редот %1 од табелата со бројки содржи нешто друго освен бројка</translation>
+    </message>
+    <message>
+        <source>The visits behind cell %1 make %2 lines, but the run counted %3 in it</source>
+        <translation>Посетите зад ќелијата %1 даваат %2 редови, а извршувањето изброи %3 во неа</translation>
+    </message>
+    <message>
+        <source>The counts of the result are not those of the form %1</source>
+        <translation>Бројките на резултатот не се тие на образецот %1</translation>
+    </message>
+    <message>
+        <source>The pages are not those of a form of this program (&apos;%1&apos;)</source>
+        <translation>Страниците не се од образец на оваа програма („%1“)</translation>
+    </message>
+    <message>
+        <source>The pages are not those of the form %1 of the report %2</source>
+        <translation>Страниците не се од образецот %1 на извештајот %2</translation>
+    </message>
+    <message>
+        <source>The count cell %1 of the saved report prints &apos;%2&apos;, not a number</source>
+        <translation>Ќелијата со бројка %1 на зачуваниот извештај печати „%2“, а не број</translation>
+    </message>
+    <message>
+        <source>the report keeps no counts to write as a table</source>
+        <translation>извештајот не чува бројки што би се запишале како табела</translation>
+    </message>
+    <message>
+        <source>it keeps a run&apos;s result but not what the run was asked</source>
+        <translation>чува резултат на извршување, но не и што е побарано</translation>
+    </message>
+    <message>
+        <source>its request is damaged: %1</source>
+        <translation>неговото барање е оштетено: %1</translation>
+    </message>
+    <message>
+        <source>its data check is damaged: %1</source>
+        <translation>неговата проверка на податоците е оштетена: %1</translation>
+    </message>
+    <message>
+        <source>its counts are damaged: %1</source>
+        <translation>неговите бројки се оштетени: %1</translation>
     </message>
 </context>
 <context>
@@ -948,6 +976,10 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>CSV (*.csv)</source>
         <translation>CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>the report does not say what it was asked</source>
+        <translation>извештајот не кажува што е побарано</translation>
     </message>
 </context>
 <context>

@@ -310,7 +310,7 @@ void PreviewWindow::beginPreparation()
     m_preparer = std::make_unique<Preparer>(m_template);
     m_prepared.pages.clear();
     m_prepared.templateName = m_template.name;
-    m_prepared.annotations = m_template.annotations;
+    m_prepared.result = m_template.result;
     m_prepared.title = m_template.title;
     pagesReplaced();
     if (m_preparer->atEnd())

@@ -1,6 +1,7 @@
 // The data check as the user meets it: the status line and the button of the
 // preview, and the dialog with its figures, diagnoses and Save.
 
+#include "runform.h"
 #include "datacheckdialog.h"
 #include "engine.h"
 #include "generator.h"
@@ -21,9 +22,9 @@ using namespace tarel;
 
 namespace {
 
-engine::DataCheck sampleCheck()
+result::DataCheck sampleCheck()
 {
-    engine::DataCheck check;
+    result::DataCheck check;
     check.report = QStringLiteral("general-medicine");
     check.from = QStringLiteral("2024-12-01");
     check.to = QStringLiteral("2026-11-30");
@@ -54,9 +55,9 @@ TEST(DataCheckView, ThePreviewShowsTheSummaryAndOpensTheDetails)
     request.report = engine::findReport(u"children");
     request.from = QDate(2024, 1, 1);
     request.to = QDate(2024, 6, 30);
-    const Result<report::TfrxReport> filled = engine::run(**database, request);
+    const Result<report::TfrxReport> filled = tarel::testing::runForm(**database, request);
     ASSERT_TRUE(filled.ok());
-    const engine::DataCheck check = engine::dataCheckOf(filled->annotations).value();
+    const result::DataCheck check = *filled->result->check;
 
     report::PreparedReport prepared;
     app::RunCompanion companion;
@@ -88,7 +89,7 @@ TEST(DataCheckView, ThePreviewShowsTheSummaryAndOpensTheDetails)
 
     // A report without a data check (an old file) has neither.
     report::PreparedReport plain = prepared;
-    plain.annotations = {};
+    plain.result = {};
     EXPECT_TRUE(companion.summary(plain).isEmpty());
     EXPECT_FALSE(companion.hasDetails(plain));
 }

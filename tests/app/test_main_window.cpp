@@ -58,13 +58,11 @@ protected:
         db.addVisit(rural);
     }
 
-    std::unique_ptr<TfrmTarel> open(QDate today = QDate(2024, 5, 31), bool oneRowReports = true)
+    std::unique_ptr<TfrmTarel> open(QDate today = QDate(2024, 5, 31))
     {
         app::MainWindowOptions options;
         options.ui = &ui;
         options.today = [today] { return today; };
-        if (oneRowReports)
-            options.reports = fixture::oneRowReports();
         options.whileReading = whileReading;
         auto window = TfrmTarel::create(options);
         EXPECT_TRUE(window.ok()) << (window ? "" : window.message().toStdString());
@@ -333,13 +331,13 @@ TEST_F(MainWindowTest, SiteLekariIgnoresTheDoctorBox)
 {
     auto window = open();
     ASSERT_TRUE(window);
-    child<QCheckBox>(*window, "lekari1")->setChecked(true);
-    const auto request = window->morbidityRequest(MorbidityPanel::SchoolYouth);
+    child<QCheckBox>(*window, "lekari")->setChecked(true);
+    const auto request = window->morbidityRequest(MorbidityPanel::GeneralMedicine);
     ASSERT_TRUE(request.has_value());
     EXPECT_FALSE(request->doctor.has_value());
     EXPECT_EQ(request->doctorText(), QStringLiteral("Site lekari"));
 
-    child<QPushButton>(*window, "btnIzvestaj1")->click();
+    child<QPushButton>(*window, "btnIzvestaj")->click();
     ASSERT_EQ(ui.reports.size(), 1u);
     EXPECT_TRUE(ui.messages.isEmpty());
     const auto &cells = ui.reports[0].cells;
@@ -362,7 +360,9 @@ TEST_F(MainWindowTest, EachPanelRunsWithItsOwnDoctor)
     EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("lekar")), QStringLiteral("Petrovski Marko"));
     EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("v4")), QStringLiteral("1"));
     EXPECT_EQ(ui.reports[1].cells.value(QStringLiteral("lekar")), QStringLiteral("Nikolova Ana"));
-    EXPECT_EQ(ui.reports[1].cells.value(QStringLiteral("v4")), QStringLiteral("1"));
+    // The children's report selects the doctor's one visit, an adult's it counts nowhere.
+    EXPECT_EQ(ui.reports[1].selected, 1);
+    EXPECT_EQ(ui.reports[1].cells.value(QStringLiteral("v4")), QStringLiteral("-"));
 
     // The middle panel has no doctor of its own.
     child<QPushButton>(*window, "btnIzvestaj1")->click();
@@ -485,7 +485,7 @@ TEST_F(MainWindowTest, TheWindowAnswersWhileARunCounts)
     EXPECT_EQ(ui.messages, QStringList{QStringLiteral("A report is being prepared. Wait until it is shown, or cancel "
                                                       "it, before you ask for another.")});
     ASSERT_EQ(ui.reports.size(), 1u); // the held run, and no other
-    EXPECT_EQ(ui.reports[0].templateName, QStringLiteral("frxTest"));
+    EXPECT_EQ(ui.reports[0].templateName, QStringLiteral("frxDeca"));
     EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("v4")), QStringLiteral("2"));
     EXPECT_GT(ui.progress.estimated, 0);
     EXPECT_FALSE(ui.progress.shown);
@@ -654,7 +654,7 @@ TEST_F(MainWindowTest, BuiltInMorbidityReportsRunFromTheirButtons)
         {"btnIzvestaj1", "lekari1", "grad1", "frxMladina", 13, "-"}, // adults are outside its bands
         {"btnIzvestaj2", "lekari2", "grad2", "frxDeca1", 10, "-"},
     };
-    auto window = open(QDate(2024, 5, 31), false);
+    auto window = open(QDate(2024, 5, 31));
     ASSERT_TRUE(window);
     for (const Case &c : cases) {
         ui.reports.clear();

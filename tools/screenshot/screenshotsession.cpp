@@ -204,13 +204,22 @@ void ScreenshotSession::showVisitList(QWidget *preview, const report::PreparedRe
 {
     // A row's band cell of a few visits, so that the whole list fits the picture.
     const report::OutputCell *chosen = nullptr;
-    for (const report::OutputPage &page : prepared.pages)
-        for (const report::OutputCell &cell : page.cells) {
-            const std::optional<qint64> number = engine::cellNumber(cell.text);
-            if (!chosen && number && *number >= 8 && *number <= 14 && cell.name.startsWith(u"Memo")
-                && hasVisitList(prepared, cell))
-                chosen = &cell;
+    const engine::ReportDefinition *definition =
+        prepared.result ? engine::findReport(prepared.result->request.report) : nullptr;
+    const Result<std::vector<engine::FormCellOf>> cells =
+        definition ? engine::countCells(*definition) : Result<std::vector<engine::FormCellOf>>(fail(QString()));
+    QString name;
+    if (cells)
+        for (const engine::FormCellOf &cell : *cells) {
+            const qint64 number = prepared.result->counts.value(cell.row, cell.column);
+            const bool counted = prepared.result->counts.shape().rows()[std::size_t(cell.row)].sums.empty();
+            if (name.isEmpty() && counted && number >= 8 && number <= 14)
+                name = cell.name;
         }
+    for (const report::OutputPage &page : prepared.pages)
+        for (const report::OutputCell &cell : page.cells)
+            if (!chosen && !name.isEmpty() && cell.name == name)
+                chosen = &cell;
     if (!chosen) {
         report(QStringLiteral("no cell for the list of visits"));
         return;
