@@ -53,11 +53,11 @@ Result<void> writeThroughFileName(const QString &path,
 
 Error libraryError(lxw_error error) { return fail(QString::fromUtf8(lxw_strerror(error))); }
 
-// A failure of the library while it wrote its files: the system's reason
-// where there is one (a full disk), and the folder it wrote in.
-Error writingError(lxw_error error, int systemError, const QString &fileName)
+// A failure of the library while it wrote its files (the workbook, or the
+// temporary files it keeps beside it): the system's reason where there is
+// one (a full disk), and the folder it wrote in.
+Error writingError(lxw_error error, int systemError, const QString &folder)
 {
-    const QString folder = QFileInfo(fileName).absolutePath();
     QString library = QString::fromUtf8(lxw_strerror(error));
     if (library.endsWith(QLatin1Char('.')))
         library.chop(1);
@@ -97,7 +97,10 @@ constexpr double kMaxPoints = 409;
 
 class Formats {
 public:
-    explicit Formats(lxw_workbook *workbook) : m_workbook(workbook) {}
+    Formats(lxw_workbook *workbook, QString folder) : m_workbook(workbook), m_folder(std::move(folder)) {}
+
+    // The folder the workbook and its temporary files are written in.
+    const QString &folder() const { return m_folder; }
 
     lxw_format *of(const Look &look)
     {
@@ -156,6 +159,7 @@ public:
 
 private:
     lxw_workbook *m_workbook;
+    QString m_folder;
     std::map<Look, lxw_format *> m_formats;
 };
 
@@ -212,8 +216,10 @@ public:
         lxw_rich_string_tuple fragments[] = {{strong, const_cast<char *>(first.constData())},
                                              {plain, const_cast<char *>(second.constData())}};
         lxw_rich_string_tuple *list[] = {&fragments[0], &fragments[1], nullptr};
+        // The library lays a rich string out in a temporary file.
+        errno = 0;
         if (lxw_error error = worksheet_write_rich_string(m_sheet, lxw_row_t(row), 0, list, plain))
-            return libraryError(error);
+            return writingError(error, errno, m_formats.folder());
         return {};
     }
 
@@ -602,13 +608,14 @@ Result<void> writeDataSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
 Result<void> writeWorkbookFile(const PreparedReport &report, const QString &fileName)
 {
     const QByteArray name = QFile::encodeName(fileName);
-    QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const QString folder = QFileInfo(fileName).absolutePath();
+    QByteArray tmpdir = QFile::encodeName(folder);
     lxw_workbook_options options{};
-    options.tmpdir = folder.data();
+    options.tmpdir = tmpdir.data();
     lxw_workbook *workbook = workbook_new_opt(name.constData(), &options);
     if (!workbook)
         return fail(Text::tr("the workbook could not be started"));
-    Formats formats(workbook);
+    Formats formats(workbook, folder);
     Result<void> result;
     const QByteArray formName = utf8(workbookSheetName(report));
     lxw_worksheet *form = workbook_add_worksheet(workbook, formName.constData());
@@ -624,7 +631,7 @@ Result<void> writeWorkbookFile(const PreparedReport &report, const QString &file
     const lxw_error closed = workbook_close(workbook);
     const int systemError = errno;
     if (result && closed)
-        result = writingError(closed, systemError, fileName);
+        result = writingError(closed, systemError, folder);
     return result;
 }
 

@@ -3,6 +3,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <cmath>
+
 namespace tarel::result {
 
 namespace {
@@ -103,7 +105,8 @@ Result<DataCheck> DataCheck::fromJson(const QJsonObject &object)
     auto count = [&](const QJsonObject &from, const char *name, qint64 &into) {
         const QJsonValue value = from.value(QLatin1String(name));
         const double number = value.toDouble(-1);
-        if (!value.isDouble() || number < 0 || number != double(qint64(number)))
+        // Whole numbers a double holds exactly, and so a qint64 too.
+        if (!value.isDouble() || number < 0 || number > 9007199254740992.0 || number != std::floor(number))
             return false;
         into = qint64(number);
         return true;

@@ -479,7 +479,8 @@ TEST_F(ReportCommandRun, CheckTellsAMissingCheckFromADamagedOne)
               QStringLiteral("\"%1\" holds no data check: it was saved before reports kept one.\n").arg(none));
     EXPECT_EQ(check(wrongType).err,
               QStringLiteral("Cannot read \"%1\": it is damaged: \"check\" is not an object.\n").arg(wrongType));
+    // A part of the run's result that cannot be read refuses the whole file.
     EXPECT_TRUE(check(incomplete).err.startsWith(
-        QStringLiteral("\"%1\" is damaged: its data check cannot be read (").arg(incomplete)));
+        QStringLiteral("Cannot read \"%1\": its data check is damaged: ").arg(incomplete)));
     EXPECT_EQ(check(file("saved.fp3")).exit, ExitSuccess);
 }

@@ -136,3 +136,23 @@ TEST(RunResult, ReadsBackWhatItWrites)
     EXPECT_EQ(readCountsJson(damaged, refused).message(),
               QStringLiteral("the count table has 6 rows of counts for 7 rows"));
 }
+
+// A data check read back: its figures as written; a figure that is no whole
+// number a count can be (too large for one, negative) is refused.
+TEST(DataCheck, ReadsBackItsFiguresAndRefusesImpossibleOnes)
+{
+    DataCheck check;
+    check.report = QStringLiteral("general-medicine");
+    check.selected = 781;
+    check.counted = 770;
+    check.noRow = 11;
+    check.noRowDiagnoses = {{QStringLiteral("Z99"), QStringLiteral("9"), 11}};
+    const Result<DataCheck> back = DataCheck::fromJson(check.toJson());
+    ASSERT_TRUE(back.ok()) << back.message().toStdString();
+    EXPECT_EQ(back->toJsonText(), check.toJsonText());
+    for (const double impossible : {6.66667e+76, -1.0, 2.5}) {
+        QJsonObject damaged = check.toJson();
+        damaged[QStringLiteral("selected")] = impossible;
+        EXPECT_FALSE(DataCheck::fromJson(damaged).ok()) << impossible;
+    }
+}
