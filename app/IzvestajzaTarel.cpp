@@ -234,8 +234,8 @@ void TfrmTarel::FormShow()
 void TfrmTarel::closeEvent(QCloseEvent *event)
 {
     // A report being run stops and shows nothing.
-    if (m_runCancel)
-        m_runCancel->store(true);
+    if (m_run)
+        m_run->cancel();
     FormClose();
     QWidget::closeEvent(event);
 }
@@ -286,7 +286,7 @@ void TfrmTarel::dtnPosetaOrdinacijaClick() { runReport(panelOf("dtnPosetaOrdinac
 void TfrmTarel::runReport(Panel &panel)
 {
     // One run at a time: a click while one goes on is answered, not queued.
-    if (m_runCancel) {
+    if (m_run) {
         m_ui->showMessage(this, tr("A report is being prepared. Wait until it is shown, or cancel it, "
                                     "before you ask for another."));
         return;
@@ -298,16 +298,25 @@ void TfrmTarel::runReport(Panel &panel)
     }
     panel.button->setEnabled(false);
     setCursor(Qt::BusyCursor);
-    std::atomic<bool> cancel{false};
-    m_runCancel = &cancel;
-    std::unique_ptr<RunProgress> progress = m_ui->showProgress(this, [&cancel] { cancel.store(true); });
-    Result<report::TfrxReport> filled =
-        runInBackground(m_db->settings(), *request, progress.get(), cancel, m_options.whileReading);
-    progress.reset();
-    m_runCancel = nullptr;
+    auto *run = reportRun(m_db->settings(), *request, m_options.whileReading, this);
+    m_run = run;
+    m_runProgress = m_ui->showProgress(this, [run] { run->cancel(); });
+    run->follow(m_runProgress.get());
+    connect(run, &BackgroundRun::finished, this, [this, run, &panel] { reportRunEnded(*run, panel); });
+    run->start();
+}
+
+void TfrmTarel::reportRunEnded(RunOf<result::RunResult> &run, Panel &panel)
+{
+    const Result<result::RunResult> counted = run.takeResult();
+    m_runProgress.reset();
+    m_run = nullptr;
+    run.deleteLater();
     unsetCursor();
     // Enabled again also after an error, so the report can be run again.
     panel.button->setEnabled(true);
+    Q_EMIT runEnded();
+    Result<report::TfrxReport> filled = counted ? engine::filledForm(*counted) : Result<report::TfrxReport>(counted.error());
     if (!filled) {
         // A cancelled run shows nothing, and the panel keeps its last report.
         if (filled.error().kind != ErrorKind::Cancelled)

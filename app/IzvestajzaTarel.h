@@ -11,6 +11,7 @@
 #include "database.h"
 #include "engine.h"
 #include "prepared.h"
+#include "reportrun.h"
 #include "result.h"
 #include "template.h"
 
@@ -19,7 +20,6 @@
 #include <QWidget>
 
 #include <array>
-#include <atomic>
 #include <span>
 #include <functional>
 #include <memory>
@@ -36,6 +36,7 @@ class QStandardItemModel;
 namespace tarel::app {
 
 class RunCompanion;
+class RunProgress;
 class Ui;
 
 struct MainWindowOptions {
@@ -70,9 +71,14 @@ public:
 
     data::Database &database() { return *m_db; }
     // Whether a report is being run.
-    bool running() const { return m_runCancel != nullptr; }
+    bool running() const { return m_run != nullptr; }
     const data::Institution &institution() const { return m_institution; }
     bool lookupsOpen() const { return m_lookupsOpen; }
+
+Q_SIGNALS:
+    // A report's run has ended (its report, error or nothing after Cancel
+    // follows at once).
+    void runEnded();
 
 public Q_SLOTS:
     void btnIzvestajClick();
@@ -95,13 +101,15 @@ private:
     void FormClose();
     std::optional<engine::Request> requestOf(const Panel &panel) const;
     void runReport(Panel &panel);
+    void reportRunEnded(RunOf<result::RunResult> &run, Panel &panel);
     Panel &panelOf(const char *button);
     QDate today() const;
     QWidget *control(const char *name) const;
 
     MainWindowOptions m_options;
     std::unique_ptr<RunCompanion> m_companion;
-    std::atomic<bool> *m_runCancel = nullptr; // the running report's cancel flag
+    BackgroundRun *m_run = nullptr;             // the report being run (a child of the window)
+    std::unique_ptr<RunProgress> m_runProgress; // its progress
     std::unique_ptr<Ui> m_ownUi;
     Ui *m_ui = nullptr;
     // The doctor list and the institution are read here; every run opens a

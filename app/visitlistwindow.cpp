@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <atomic>
+#include <memory>
 
 namespace tarel::app {
 
@@ -35,13 +35,12 @@ enum Column { RowColumn = engine::kVisitTextCount, BandColumn, SexColumn, Morbid
 // as it shows them.
 bool isMaccText(int column) { return column == int(VisitText::Surname) || column == int(VisitText::Name); }
 
-// The busy cursor for as long as a list runs.
-class BusyCursor {
+// The busy cursor while a list runs: it goes when the run ends, or with the
+// run (its parent) if that goes first.
+class BusyCursor final : public QObject {
 public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
+    explicit BusyCursor(QObject *run) : QObject(run) { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() override { QApplication::restoreOverrideCursor(); }
 };
 
 QString visitsText(qint64 count)
@@ -57,15 +56,6 @@ void showFailure(QWidget *parent, const QString &message)
 }
 
 } // namespace
-
-Result<engine::CellListing> runCellListing(QWidget *parent, const data::Database &database,
-                                           const engine::Request &request, const QString &cell)
-{
-    const BusyCursor busy;
-    std::atomic<bool> cancel{false};
-    const std::unique_ptr<RunProgress> progress = WindowUi().showProgress(parent, [&cancel] { cancel.store(true); });
-    return listInBackground(database.settings(), request, cell, progress.get(), cancel);
-}
 
 QString cellTitle(const engine::CellListing &listing)
 {
@@ -339,20 +329,35 @@ void openVisitList(QWidget *parent, data::Database *own, const report::PreparedR
         opened = std::move(*reopened);
         database = opened.get();
     }
-    Result<engine::CellListing> listing = runCellListing(parent, *database, recorded->request, cell.name);
-    if (!listing) {
-        if (listing.error().kind != ErrorKind::Cancelled)
-            showFailure(parent, listing.message());
-        return;
-    }
     // The number the report shows in the cell, from its counts.
-    std::optional<qint64> shown;
-    if (const Result<std::shared_ptr<const result::RunResult>> counted = engine::resultOf(report); counted)
-        shown = (*counted)->counts.value(listing->cell.row, listing->cell.column);
-    const QString title = cellTitle(*listing);
-    auto *window = new VisitListWindow(std::move(*listing), title, shown, parent);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
+    const Result<std::shared_ptr<const result::RunResult>> counted = engine::resultOf(report);
+    const std::shared_ptr<const result::RunResult> shownCounts = counted ? *counted : nullptr;
+
+    // The list runs as the reports run, with the busy cursor and, when it
+    // lasts, the progress window with Cancel; its window opens when it ends.
+    auto *run = listingRun(database->settings(), recorded->request, cell.name, parent);
+    auto *busy = new BusyCursor(run);
+    auto progress = std::shared_ptr<RunProgress>(WindowUi().showProgress(parent, [run] { run->cancel(); }));
+    run->follow(progress.get());
+    QObject::connect(run, &BackgroundRun::finished, run, [run, busy, progress, shownCounts, parent]() mutable {
+        Result<engine::CellListing> listing = run->takeResult();
+        delete busy;
+        progress.reset();
+        run->deleteLater();
+        if (!listing) {
+            if (listing.error().kind != ErrorKind::Cancelled)
+                showFailure(parent, listing.message());
+            return;
+        }
+        std::optional<qint64> shown;
+        if (shownCounts)
+            shown = shownCounts->counts.value(listing->cell.row, listing->cell.column);
+        const QString title = cellTitle(*listing);
+        auto *window = new VisitListWindow(std::move(*listing), title, shown, parent);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+    });
+    run->start();
 }
 
 } // namespace tarel::app

@@ -22,13 +22,6 @@ class QTableView;
 
 namespace tarel::app {
 
-// Runs the list of one cell's visits as the report runs are run: on a
-// connection of its own in another thread, with the busy cursor and, when it
-// lasts, the progress window with Cancel. Every list the window shows runs
-// here.
-Result<engine::CellListing> runCellListing(QWidget *parent, const data::Database &database,
-                                           const engine::Request &request, const QString &cell);
-
 // The cell in words, as the result names its row and column: "Row 9,
 // <label>, 45-54 г., women: 13 visits", "Chapter I (A00 - B99), all ages,
 // men: ...", "Total, ...", "Column 5 (Вкупно), urban: ...".
@@ -88,7 +81,9 @@ private:
 // What the preview's companion asks of a cell: whether it holds a number
 // whose visits can be listed (a count cell of a report that recorded its
 // request), and the list in its window. own: the program's database, used
-// when the report was read from it; any other is opened for the list.
+// when the report was read from it; any other is opened for the list. The
+// list runs in the background (reportrun.h) as the reports do: the window
+// opens when it ends, or its failure is said; Cancel ends it with nothing.
 bool hasVisitList(const report::PreparedReport &report, const report::OutputCell &cell);
 void openVisitList(QWidget *parent, data::Database *own, const report::PreparedReport &report,
                    const report::OutputCell &cell);

@@ -80,6 +80,20 @@ protected:
         return widget;
     }
 
+    // A report button clicked as the user does; then the window's events are
+    // handled until the run it began has ended (its report, error or nothing
+    // shown).
+    static void runFrom(TfrmTarel &window, const char *button)
+    {
+        child<QPushButton>(window, button)->click();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window.running(); }, 30000)) << button;
+    }
+    static void runFrom(TfrmTarel &window, QPushButton *button)
+    {
+        button->click();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window.running(); }, 30000));
+    }
+
     // A doctor chosen as the user does: the box shows it and the list's
     // current entry follows.
     static void choose(QComboBox *box, int row)
@@ -318,7 +332,7 @@ TEST_F(MainWindowTest, MissingDoctorStopsTheRunAndChangesNothing)
     for (const MorbidityPanelNames &panel : kPanels) {
         ui.messages.clear();
         auto *button = child<QPushButton>(*window, panel.button);
-        button->click();
+        runFrom(*window, button);
         EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Izberete lekar")}) << panel.button;
         EXPECT_TRUE(button->isEnabled()) << panel.button;
         EXPECT_FALSE(window->morbidityRequest(panel.panel).has_value());
@@ -337,7 +351,7 @@ TEST_F(MainWindowTest, SiteLekariIgnoresTheDoctorBox)
     EXPECT_FALSE(request->doctor.has_value());
     EXPECT_EQ(request->doctorText(), QStringLiteral("Site lekari"));
 
-    child<QPushButton>(*window, "btnIzvestaj")->click();
+    runFrom(*window, "btnIzvestaj");
     ASSERT_EQ(ui.reports.size(), 1u);
     EXPECT_TRUE(ui.messages.isEmpty());
     const auto &cells = ui.reports[0].cells;
@@ -354,8 +368,8 @@ TEST_F(MainWindowTest, EachPanelRunsWithItsOwnDoctor)
     choose(child<QComboBox>(*window, "cbLekar"), 0);
     choose(child<QComboBox>(*window, "cbLekar2"), 1);
 
-    child<QPushButton>(*window, "btnIzvestaj")->click();
-    child<QPushButton>(*window, "btnIzvestaj2")->click();
+    runFrom(*window, "btnIzvestaj");
+    runFrom(*window, "btnIzvestaj2");
     ASSERT_EQ(ui.reports.size(), 2u);
     EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("lekar")), QStringLiteral("Petrovski Marko"));
     EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("v4")), QStringLiteral("1"));
@@ -365,7 +379,7 @@ TEST_F(MainWindowTest, EachPanelRunsWithItsOwnDoctor)
     EXPECT_EQ(ui.reports[1].cells.value(QStringLiteral("v4")), QStringLiteral("-"));
 
     // The middle panel has no doctor of its own.
-    child<QPushButton>(*window, "btnIzvestaj1")->click();
+    runFrom(*window, "btnIzvestaj1");
     EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Izberete lekar")});
     EXPECT_EQ(ui.reports.size(), 2u);
 }
@@ -392,7 +406,7 @@ TEST_F(MainWindowTest, AreaChoiceReachesTheRequest)
         const auto request = window->morbidityRequest(MorbidityPanel::GeneralMedicine);
         ASSERT_TRUE(request.has_value());
         EXPECT_EQ(request->area, c.area) << c.radio;
-        child<QPushButton>(*window, "btnIzvestaj")->click();
+        runFrom(*window, "btnIzvestaj");
         ASSERT_EQ(ui.reports.size(), 1u) << c.radio;
         EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("GradSelo")), QString::fromLatin1(c.text));
         EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("v4")), QString::fromLatin1(c.maleTotal)) << c.radio;
@@ -407,7 +421,7 @@ TEST_F(MainWindowTest, ButtonIsEnabledAgainWhenThePreviewOpens)
     child<QCheckBox>(*window, "lekari")->setChecked(true);
     bool enabledWhileShowing = false;
     ui.whileShowing = [&] { enabledWhileShowing = button->isEnabled(); };
-    button->click();
+    runFrom(*window, button);
     EXPECT_TRUE(enabledWhileShowing);
 }
 
@@ -426,7 +440,7 @@ TEST_F(MainWindowTest, VisitReportOpensTheOnePagePreview)
     ASSERT_TRUE(window);
     for (const Case &c : cases) {
         ui.reports.clear();
-        child<QPushButton>(*window, c.button)->click();
+        runFrom(*window, c.button);
         ASSERT_TRUE(ui.errors.isEmpty()) << c.button << ": " << ui.errors.join(u'\n').toStdString();
         ASSERT_EQ(ui.reports.size(), 1u) << c.button;
         EXPECT_EQ(ui.reports[0].templateName, QString::fromLatin1(c.templateName));
@@ -449,7 +463,7 @@ TEST_F(MainWindowTest, ErrorEndsTheRunAndLeavesTheWindowUsable)
     for (const char *name : {"btnIzvestaj", "dtnPosetaOrdinacija"}) {
         ui.errors.clear();
         auto *button = child<QPushButton>(*window, name);
-        button->click();
+        runFrom(*window, button);
         ASSERT_EQ(ui.errors.size(), 1) << name;
         EXPECT_TRUE(ui.errors[0].endsWith(u'.')) << ui.errors[0].toStdString();
         EXPECT_TRUE(button->isEnabled()) << name;
@@ -457,7 +471,7 @@ TEST_F(MainWindowTest, ErrorEndsTheRunAndLeavesTheWindowUsable)
     EXPECT_TRUE(ui.reports.empty());
     EXPECT_TRUE(window->isEnabled());
     // Still answering: the doctor check of another panel.
-    child<QPushButton>(*window, "btnIzvestaj1")->click();
+    runFrom(*window, "btnIzvestaj1");
     EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Izberete lekar")});
 }
 
@@ -480,7 +494,7 @@ TEST_F(MainWindowTest, TheWindowAnswersWhileARunCounts)
         letTheRunGo();
         return true;
     });
-    child<QPushButton>(*window, "btnIzvestaj")->click();
+    runFrom(*window, "btnIzvestaj");
     EXPECT_TRUE(answered);
     EXPECT_EQ(ui.messages, QStringList{QStringLiteral("A report is being prepared. Wait until it is shown, or cancel "
                                                       "it, before you ask for another.")});
@@ -507,16 +521,39 @@ TEST_F(MainWindowTest, ACancelledRunShowsNothing)
         return true;
     });
     auto *button = child<QPushButton>(*window, "dtnPosetaOrdinacija");
-    button->click();
+    runFrom(*window, button);
     EXPECT_TRUE(ui.reports.empty());
     EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(u'\n').toStdString();
     EXPECT_TRUE(button->isEnabled());
     EXPECT_FALSE(window->running());
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
 
-    button->click();
+    runFrom(*window, button);
     ASSERT_EQ(ui.reports.size(), 1u);
     EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("vkupno")), QStringLiteral("2"));
+}
+
+// The window goes while a run counts: the run is cancelled and its thread
+// awaited; nothing is shown, nothing is left running.
+TEST_F(MainWindowTest, AWindowThatGoesStopsItsRun)
+{
+    holdTheRunOnce();
+    auto window = open();
+    ASSERT_TRUE(window);
+    bool gone = false;
+    every([&] {
+        if (!runIsHeld())
+            return false;
+        letTheRunGo();
+        window.reset();
+        gone = true;
+        return true;
+    });
+    child<QPushButton>(*window, "dtnPosetaOrdinacija")->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gone; }, 30000));
+    QTest::qWait(50);
+    EXPECT_TRUE(ui.reports.empty());
+    EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(u'\n').toStdString();
 }
 
 // While another program holds the database locked, the run waits and the
@@ -537,7 +574,7 @@ TEST_F(MainWindowTest, ARunWaitsVisiblyForALockedDatabase)
         aliased.source.exec(QStringLiteral("COMMIT"));
         return true;
     });
-    child<QPushButton>(*window, "dtnPosetaOrdinacija")->click();
+    runFrom(*window, "dtnPosetaOrdinacija");
     EXPECT_TRUE(waitingShown);
     EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(u'\n').toStdString();
     EXPECT_EQ(ui.reports.size(), 1u);
@@ -574,7 +611,7 @@ TEST_F(MainWindowTest, CancelEndsTheWaitForALockAtOnce)
         dialog->findChild<QPushButton *>()->click();
         return true;
     });
-    child<QPushButton>(**window, "dtnPosetaOrdinacija")->click();
+    runFrom(**window, "dtnPosetaOrdinacija");
     const qint64 afterCancel = sinceCancel.isValid() ? sinceCancel.elapsed() : -1;
     aliased.source.exec(QStringLiteral("COMMIT"));
 
@@ -659,7 +696,7 @@ TEST_F(MainWindowTest, BuiltInMorbidityReportsRunFromTheirButtons)
     for (const Case &c : cases) {
         ui.reports.clear();
         child<QCheckBox>(*window, c.allDoctors)->setChecked(true);
-        child<QPushButton>(*window, c.button)->click();
+        runFrom(*window, c.button);
         ASSERT_TRUE(ui.errors.isEmpty()) << c.button << ": " << ui.errors.join(u'\n').toStdString();
         ASSERT_EQ(ui.reports.size(), 1u) << c.button;
         EXPECT_EQ(ui.reports[0].templateName, QString::fromLatin1(c.templateName));
@@ -671,7 +708,7 @@ TEST_F(MainWindowTest, BuiltInMorbidityReportsRunFromTheirButtons)
         // Urban only: the rural visit drops out.
         ui.reports.clear();
         child<QRadioButton>(*window, c.grad)->setChecked(true);
-        child<QPushButton>(*window, c.button)->click();
+        runFrom(*window, c.button);
         ASSERT_EQ(ui.reports.size(), 1u) << c.button;
         EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("GradSelo")), QStringLiteral("Grad")) << c.button;
         if (c.total == std::string("2")) {

@@ -39,12 +39,19 @@ engine::Request requestFor(const char *report)
     return request;
 }
 
-app::VisitListWindow *openList()
+app::VisitListWindow *shownList()
 {
     for (QWidget *top : QApplication::topLevelWidgets())
         if (auto *window = qobject_cast<app::VisitListWindow *>(top); window && window->isVisible())
             return window;
     return nullptr;
+}
+
+// The list window once its run in the background has ended and opened it.
+app::VisitListWindow *openList()
+{
+    QTest::qWaitFor([] { return shownList() != nullptr; }, 30000);
+    return shownList();
 }
 
 // Three men aged 44 with typhoid fever, one of them with Hodgkin's disease
@@ -145,7 +152,7 @@ TEST(VisitListWindow, TitlesSayWhatTheCellIs)
     ASSERT_TRUE(database.ok());
     auto titleOf = [&](const char *report, const QString &cell) {
         const engine::Request request = requestFor(report);
-        const Result<engine::CellListing> listing = app::runCellListing(nullptr, **database, request, cell);
+        const Result<engine::CellListing> listing = engine::listCellVisits(**database, request, cell);
         EXPECT_TRUE(listing.ok()) << listing.message().toStdString();
         return listing ? app::cellTitle(*listing) : QString();
     };

@@ -102,26 +102,48 @@ void ScreenshotSession::install(StartupOptions &options)
 void ScreenshotSession::start(TfrmTarel &window)
 {
     m_started = true;
+    m_window = &window;
     m_database = &window.database();
     QTimer::singleShot(kMainWindowSettleMs, &window, [this, &window] {
         saveFromScreen(&window, QStringLiteral("main"));
         for (const char *name : kAllDoctorBoxes)
             if (auto *box = window.findChild<QCheckBox *>(QString::fromLatin1(name)))
                 box->setChecked(true);
-        for (const char *name : kReportButtons) {
-            m_currentButton = QString::fromLatin1(name);
-            if (auto *button = window.findChild<QPushButton *>(m_currentButton))
-                button->click();
-        }
-        window.close();
+        runNext();
     });
 }
 
-void ScreenshotSession::showMessage(QWidget *, const QString &text) { report(m_currentButton + QStringLiteral(": ") + text); }
+void ScreenshotSession::runNext()
+{
+    if (m_next == std::size(kReportButtons)) {
+        m_window->close();
+        return;
+    }
+    m_currentButton = QString::fromLatin1(kReportButtons[m_next++]);
+    auto *button = m_window->findChild<QPushButton *>(m_currentButton);
+    if (!button)
+        return runNext();
+    // The run goes on in the background; its preview, error or message
+    // moves on to the next.
+    button->click();
+}
+
+void ScreenshotSession::runNextSoon()
+{
+    QTimer::singleShot(0, m_window, [this] { runNext(); });
+}
+
+void ScreenshotSession::showMessage(QWidget *, const QString &text)
+{
+    report(m_currentButton + QStringLiteral(": ") + text);
+    runNextSoon();
+}
+
 void ScreenshotSession::showError(QWidget *parent, const QString &text)
 {
     if (m_started) {
         report(m_currentButton + QStringLiteral(": error: ") + text);
+        runNextSoon();
         return;
     }
     // An error at start-up: the real box, taken from the screen with what
@@ -198,6 +220,7 @@ void ScreenshotSession::showReport(QWidget *parent, const report::TfrxReport &te
     poll->start(100);
     report::showReport(templ, prepared, parent, &m_companion);
     delete poll;
+    runNextSoon();
 }
 
 void ScreenshotSession::showVisitList(QWidget *preview, const report::PreparedReport &prepared)
@@ -224,10 +247,17 @@ void ScreenshotSession::showVisitList(QWidget *preview, const report::PreparedRe
         report(QStringLiteral("no cell for the list of visits"));
         return;
     }
+    // The list runs in the background and opens its window when it ends.
     openVisitList(preview, m_database, prepared, *chosen);
-    VisitListWindow *list = preview->findChild<VisitListWindow *>();
-    if (!list)
+    VisitListWindow *list = nullptr;
+    QElapsedTimer running;
+    running.start();
+    while (!(list = preview->findChild<VisitListWindow *>()) && running.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    if (!list) {
+        report(QStringLiteral("the list of visits did not open"));
         return;
+    }
     list->resize(1270, 470);
     QElapsedTimer settle;
     settle.start();

@@ -43,10 +43,16 @@ private:
     // The part of the screen a window covers, frame included, as shown.
     void saveFromScreen(QWidget *window, const QString &name, int margin = 0);
     void savePicture(const QPixmap &picture, const QString &name);
+    // Clicks the next report's button, or closes the window after the last.
+    void runNext();
+    // The same once the event that asks for it has been handled.
+    void runNextSoon();
     // Opens the visits behind a count cell of a few lines and grabs them.
     void showVisitList(QWidget *preview, const report::PreparedReport &prepared);
     QString m_folder;
+    TfrmTarel *m_window = nullptr;
     data::Database *m_database = nullptr; // the main window's
+    std::size_t m_next = 0;               // the next report button to click
     QString m_currentButton;
     RunCompanion m_companion;
     bool m_started = false;
