@@ -35,22 +35,6 @@ Error fileError(const QString &path, const QString &problem)
     return fail(Text::tr("Cannot write \"%1\": %2").arg(path, problem), ErrorKind::File);
 }
 
-// libxlsxwriter writes only to a file name: it writes the new file beside
-// the target that OutputFile makes, and keeps its own temporary files in the
-// same folder, so a workbook needs room only where it goes; only when it has
-// finished without an error is that file synced and renamed over the
-// target, so the target is replaced completely or left as it was.
-Result<void> writeThroughFileName(const QString &path,
-                                  const std::function<Result<void>(const QString &fileName)> &write)
-{
-    OutputFile file(path);
-    if (Result<void> opened = file.open(); !opened)
-        return opened;
-    if (Result<void> result = write(file.temporaryPath()); !result)
-        return fileError(path, result.message());
-    return file.commit();
-}
-
 Error libraryError(lxw_error error) { return fail(QString::fromUtf8(lxw_strerror(error))); }
 
 // A failure of the library while it wrote its files (the workbook, or the
@@ -662,6 +646,21 @@ Result<void> writeWorkbook(const PreparedReport &report, const QString &path)
     if (Result<void> counted = checkHasCounts(report, path); !counted)
         return counted;
     return writeThroughFileName(path, [&](const QString &fileName) { return writeWorkbookFile(report, fileName); });
+}
+
+// libxlsxwriter writes only to a file name: it writes the new file beside
+// the target that OutputFile makes, and keeps its own temporary files in the
+// same folder, so a workbook needs room only where it goes; only when it has
+// finished without an error is that file synced and renamed over the target.
+Result<void> writeThroughFileName(const QString &path,
+                                  const std::function<Result<void>(const QString &fileName)> &write)
+{
+    OutputFile file(path);
+    if (Result<void> opened = file.open(); !opened)
+        return opened;
+    if (Result<void> result = write(file.temporaryPath()); !result)
+        return fileError(path, result.message());
+    return file.commit();
 }
 
 } // namespace tarel::report

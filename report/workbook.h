@@ -22,12 +22,22 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace tarel::report {
 
 // The name of the second sheet.
 inline constexpr const char *kDataSheetName = "Podatoci";
 
 Result<void> writeWorkbook(const PreparedReport &report, const QString &path);
+
+// Writes a file through a writer that writes only to a file name (such as
+// libxlsxwriter): the writer writes the new file beside the target, and only
+// when it has finished without an error is that file synced and renamed over
+// the target, so the target is replaced completely or left as it was. The
+// target is checked before anything is made.
+Result<void> writeThroughFileName(const QString &path,
+                                  const std::function<Result<void>(const QString &fileName)> &write);
 
 // The first sheet's name: the report asked for (the "report" of the run's
 // request), else the template's name, made fit for a sheet name.

@@ -41,6 +41,7 @@ struct DoctorVisits {
 
 struct Trend {
     QString report;                       // the report's command-line name
+    QString title;                        // the form's heading, read as Unicode
     std::optional<result::Doctor> doctor; // morbidity reports: none for all doctors
     result::Area area = result::Area::Both;
     std::vector<Period> periods;            // oldest first, the requested last
