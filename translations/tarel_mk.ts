@@ -636,6 +636,34 @@ names one. The reports can be made without a window with tarel-report, for examp
         <source>its counts are damaged: %1</source>
         <translation>неговите бројки се оштетени: %1</translation>
     </message>
+    <message>
+        <source>The history must be from 1 to %1 periods, not %2</source>
+        <translation>Историјата мора да има од 1 до %1 периоди, а не %2</translation>
+    </message>
+    <message>
+        <source>The period ends before it begins</source>
+        <translation>Периодот завршува пред да започне</translation>
+    </message>
+    <message>
+        <source>The period must lie in the years 1 to 9999</source>
+        <translation>Периодот мора да биде во годините од 1 до 9999</translation>
+    </message>
+    <message>
+        <source>the workbook could not be read back to add its sparklines</source>
+        <translation>работната книга не можеше повторно да се прочита за да се додадат малите графици</translation>
+    </message>
+    <message>
+        <source>the workbook lacks its sheet of rows</source>
+        <translation>во работната книга го нема листот со редови</translation>
+    </message>
+    <message>
+        <source>the workbook&apos;s sheet of rows could not be read back</source>
+        <translation>листот со редови на работната книга не можеше повторно да се прочита</translation>
+    </message>
+    <message>
+        <source>the workbook could not be made</source>
+        <translation>работната книга не можеше да се направи</translation>
+    </message>
 </context>
 <context>
     <name>tarel::app::DataCheckDialog</name>
@@ -785,6 +813,109 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>A report is being prepared. Wait until it is shown, or cancel it, before you ask for another.</source>
         <translation>Се подготвува извештај. Почекајте додека не се прикаже или откажете го пред да побарате друг.</translation>
+    </message>
+</context>
+<context>
+    <name>tarel::app::TrendWindow</name>
+    <message>
+        <source>gone</source>
+        <translation>исчезна</translation>
+    </message>
+    <message>
+        <source>new</source>
+        <translation>нова</translation>
+    </message>
+    <message>
+        <source>extreme</source>
+        <translation>екстремно</translation>
+    </message>
+    <message>
+        <source>moderate</source>
+        <translation>умерено</translation>
+    </message>
+    <message>
+        <source>silent</source>
+        <translation>без посети</translation>
+    </message>
+    <message>
+        <source>Row</source>
+        <translation>Ред</translation>
+    </message>
+    <message>
+        <source>Label</source>
+        <translation>Назив</translation>
+    </message>
+    <message>
+        <source>Column</source>
+        <translation>Колона</translation>
+    </message>
+    <message>
+        <source>This period</source>
+        <translation>Овој период</translation>
+    </message>
+    <message>
+        <source>Mean</source>
+        <translation>Просек</translation>
+    </message>
+    <message>
+        <source>Ratio to the mean</source>
+        <translation>Однос кон просекот</translation>
+    </message>
+    <message>
+        <source>Flag</source>
+        <translation>Ознака</translation>
+    </message>
+    <message>
+        <source>Code</source>
+        <translation>Шифра</translation>
+    </message>
+    <message>
+        <source>Doctor</source>
+        <translation>Лекар</translation>
+    </message>
+    <message>
+        <source>Compare with earlier periods: %1</source>
+        <translation>Споредба со претходните периоди: %1</translation>
+    </message>
+    <message>
+        <source>Period %1, %2, %3; earlier periods: %4.</source>
+        <translation>Период %1, %2, %3; претходни периоди: %4.</translation>
+    </message>
+    <message>
+        <source>Nothing is flagged with fewer than %1 earlier periods.</source>
+        <translation>Со помалку од %1 претходни периоди ништо не се означува.</translation>
+    </message>
+    <message>
+        <source>No number is flagged.</source>
+        <translation>Ниту еден број не е означен.</translation>
+    </message>
+    <message>
+        <source>Flagged numbers: %1.</source>
+        <translation>Означени броеви: %1.</translation>
+    </message>
+    <message>
+        <source>The doctors are compared in the morbidity reports over all doctors.</source>
+        <translation>Лекарите се споредуваат во извештаите за заболувања за сите лекари.</translation>
+    </message>
+    <message>
+        <source>Selected visits per doctor and period:</source>
+        <translation>Избрани посети по лекар и период:</translation>
+    </message>
+    <message>
+        <source>Select a flagged number to see its periods.</source>
+        <translation>Изберете означен број за да ги видите неговите периоди.</translation>
+    </message>
+    <message>
+        <source>Mean ± 3 sd</source>
+        <translation>Просек ± 3 ст. дев.</translation>
+    </message>
+    <message>
+        <source>Mean ± 2 sd</source>
+        <translation>Просек ± 2 ст. дев.</translation>
+    </message>
+    <message>
+        <source>Count</source>
+        <translation>Број</translation>
     </message>
 </context>
 <context>
