@@ -664,6 +664,14 @@ names one. The reports can be made without a window with tarel-report, for examp
         <source>the workbook could not be made</source>
         <translation>работната книга не можеше да се направи</translation>
     </message>
+    <message>
+        <source>the names of the doctors compared over periods</source>
+        <translation>имињата на лекарите што се споредуваат по периоди</translation>
+    </message>
+    <message>
+        <source>the earliest visit date</source>
+        <translation>најраниот датум на посета</translation>
+    </message>
 </context>
 <context>
     <name>tarel::app::DataCheckDialog</name>
