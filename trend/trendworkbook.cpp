@@ -96,6 +96,14 @@ public:
         worksheet_set_column(m_sheet, lxw_col_t(first), lxw_col_t(last), characters, nullptr);
     }
     lxw_worksheet *sheet() const { return m_sheet; }
+    // Printed on A4 across, one page wide, the headings repeated on every page.
+    void printed(int headingRow)
+    {
+        worksheet_set_paper(m_sheet, 9);
+        worksheet_set_landscape(m_sheet);
+        worksheet_fit_to_pages(m_sheet, 1, 0);
+        worksheet_repeat_rows(m_sheet, lxw_row_t(headingRow), lxw_row_t(headingRow));
+    }
 
 private:
     lxw_worksheet *m_sheet;
@@ -135,6 +143,7 @@ void writeFlagged(Sheet sheet, const Trend &trend, const std::vector<CellSeries>
                                       QStringLiteral("Ознака")}
                               + periodLabels(trend));
     worksheet_freeze_panes(sheet.sheet(), lxw_row_t(row), 2);
+    sheet.printed(row - 1);
     if (flagged.empty())
         sheet.text(row, 1, QStringLiteral("Нема означени броеви."));
     for (const CellSeries &one : flagged) {
@@ -171,6 +180,7 @@ void writeRows(Sheet sheet, const Trend &trend, const std::vector<TotalLine> &li
                                   QStringLiteral("Колона")}
                           + periodLabels(trend) + QStringList{QStringLiteral("Движење")});
     worksheet_freeze_panes(sheet.sheet(), 1, 2);
+    sheet.printed(0);
     int row = 1;
     for (const TotalLine &line : lines) {
         const result::RowIdentity &identity = shape.rows()[std::size_t(line.row)];
@@ -193,6 +203,7 @@ void writeDoctors(Sheet sheet, const Trend &trend)
 {
     sheet.headings(0, QStringList{QStringLiteral("Шифра"), QStringLiteral("Лекар")} + periodLabels(trend)
                           + QStringList{QStringLiteral("Ознака")});
+    sheet.printed(0);
     int row = 1;
     for (const DoctorVisits &doctor : trend.doctors) {
         sheet.text(row, 0, doctor.code);
