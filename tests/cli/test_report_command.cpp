@@ -52,7 +52,7 @@ TEST(ReportCommand, UsageErrors)
         const char *message;
     };
     const Case cases[] = {
-        {"nothing", "", "Name a report, 'convert', 'check' or 'batch'"},
+        {"nothing", "", "Name a report, 'trend', 'convert', 'check' or 'batch'"},
         {"unknown report", "no-such --from 2024-01-01 --to 2024-02-01 --output a.csv", "Unknown report 'no-such'"},
         {"unknown option", "visits-children --form 2024-01-01", "Unknown option '--form'"},
         {"single-dash option", "visits-children -o a.csv", "Unknown option '-o'"},
@@ -103,6 +103,27 @@ TEST(ReportCommand, UsageErrors)
         {"cell with a data check", "visits-children --from 2024-01-01 --to 2024-02-01 --cell vkupno --output a.csv --check c.json",
          "The option '--check' is not for '--cell'"},
         {"cell on a batch", "batch --month 2024-01 --folder d --cell vkupno", "The option '--cell' is not for 'batch'"},
+        {"trend without a report", "trend --from 2024-01-01 --to 2024-01-31 --output a.json",
+         "Name the report of 'trend'"},
+        {"trend into a saved report", "trend visits-children --from 2024-01-01 --to 2024-01-31 --output a.fp3",
+         "The output file 'a.fp3' of 'trend' must end in .json, .csv, .xlsx or .pdf"},
+        {"trend without a doctor choice", "trend children --from 2024-01-01 --to 2024-01-31 --output a.json",
+         "Izberete lekar"},
+        {"trend history 0", "trend visits-children --from 2024-01-01 --to 2024-01-31 --history 0 --output a.json",
+         "--history must be a whole number from 1 to 60, not '0'"},
+        {"trend history 61", "trend visits-children --from 2024-01-01 --to 2024-01-31 --history 61 --output a.json",
+         "--history must be a whole number from 1 to 60, not '61'"},
+        {"trend of a backward period", "trend visits-children --from 2024-02-01 --to 2024-01-31 --output a.json",
+         "The period ends before it begins"},
+        {"trend with a data check",
+         "trend visits-children --from 2024-01-01 --to 2024-01-31 --output a.json --check c.json",
+         "The option '--check' is not for 'trend'"},
+        {"trend of a cell", "trend visits-children --from 2024-01-01 --to 2024-01-31 --output a.csv --cell vkupno",
+         "The option '--cell' is not for 'trend'"},
+        {"history on a report", "visits-children --from 2024-01-01 --to 2024-01-31 --history 3 --output a.csv",
+         "The option '--history' is only for 'trend' and 'batch --trend'"},
+        {"history on a batch without trends", "batch --month 2024-01 --folder d --history 3",
+         "The option '--history' is only for 'trend' and 'batch --trend'"},
     };
     for (const Case &c : cases) {
         const auto parsed = parseCommand(args(c.line));
