@@ -1,7 +1,9 @@
 #include "reportrun.h"
 
+#include "trendrun.h"
 #include "ui.h"
 
+#include <QApplication>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace tarel::app {
@@ -49,6 +51,9 @@ void BackgroundRun::start()
         [task = std::move(m_task), control = std::move(control), cancel = m_cancel] { task(control); }));
 }
 
+BusyCursor::BusyCursor(QObject *run) : QObject(run) { QApplication::setOverrideCursor(Qt::WaitCursor); }
+BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }
+
 RunOf<result::RunResult> *reportRun(const data::AliasSettings &settings, const engine::Request &request,
                                     std::function<void()> whileReading, QObject *parent)
 {
@@ -69,6 +74,19 @@ RunOf<engine::CellListing> *listingRun(const data::AliasSettings &settings, cons
         settings,
         [request, cell](data::Database &database, const data::ReadControl &control) {
             return engine::listCellVisits(database, request, cell, control);
+        },
+        {}, parent);
+}
+
+RunOf<trend::Trend> *trendRun(const data::AliasSettings &settings, const engine::Request &request, int history,
+                              QObject *parent)
+{
+    return new RunOf<trend::Trend>(
+        settings,
+        [request, history](data::Database &database, const data::ReadControl &control) {
+            engine::RunOptions options;
+            options.control = control;
+            return engine::runTrend(database, request, history, options);
         },
         {}, parent);
 }

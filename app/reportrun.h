@@ -15,6 +15,7 @@
 #include "engine.h"
 #include "result.h"
 #include "runresult.h"
+#include "trend.h"
 
 #include <QFutureWatcher>
 #include <QObject>
@@ -104,6 +105,14 @@ private:
     const Kept m_result;
 };
 
+// The busy cursor for as long as it lives: made a child of a run, it goes
+// with the run.
+class BusyCursor final : public QObject {
+public:
+    explicit BusyCursor(QObject *run);
+    ~BusyCursor() override;
+};
+
 // A report's run, not yet started: the result of the request on the
 // database of the settings.
 RunOf<result::RunResult> *reportRun(const data::AliasSettings &settings, const engine::Request &request,
@@ -113,5 +122,10 @@ RunOf<result::RunResult> *reportRun(const data::AliasSettings &settings, const e
 // request, not yet started.
 RunOf<engine::CellListing> *listingRun(const data::AliasSettings &settings, const engine::Request &request,
                                        const QString &cell, QObject *parent);
+
+// A report beside its history (engine/trendrun.h), run the same way, not
+// yet started.
+RunOf<trend::Trend> *trendRun(const data::AliasSettings &settings, const engine::Request &request, int history,
+                              QObject *parent);
 
 } // namespace tarel::app

@@ -1,6 +1,8 @@
 #include "runcompanion.h"
 
 #include "datacheckdialog.h"
+#include "recordedrequest.h"
+#include "trendwindow.h"
 #include "visitlistwindow.h"
 
 #include <QLocale>
@@ -43,6 +45,18 @@ bool RunCompanion::explains(const report::PreparedReport &report, const report::
 void RunCompanion::explain(QWidget *parent, const report::PreparedReport &report, const report::OutputCell &cell)
 {
     openVisitList(parent, m_database, report, cell);
+}
+
+QString RunCompanion::compareCaption() const { return tr("Compare with earlier periods..."); }
+
+bool RunCompanion::comparable(const report::PreparedReport &report) const
+{
+    return report.result && engine::recordedRequestOf(*report.result).ok();
+}
+
+void RunCompanion::compare(QWidget *parent, const report::PreparedReport &report)
+{
+    openTrend(parent, m_database, report);
 }
 
 } // namespace tarel::app

@@ -1,7 +1,12 @@
 #include "trendwindow.h"
 
 #include "macc.h"
+#include "recordedrequest.h"
+#include "reportrun.h"
+#include "trendrun.h"
 #include "trendtexts.h"
+#include "ui.h"
+#include "visitlistwindow.h"
 
 #include <QAreaSeries>
 #include <QBarCategoryAxis>
@@ -11,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineSeries>
+#include <QMessageBox>
 #include <QScatterSeries>
 #include <QSplitter>
 #include <QTableView>
@@ -51,6 +57,13 @@ const QColor kSeriesColour(31, 78, 121);
 const QColor kRequestedColour(192, 0, 0);
 const QColor kTwoSdColour(222, 235, 247);
 const QColor kThreeSdColour(253, 236, 206);
+
+void showFailure(QWidget *parent, const QString &message)
+{
+    QMessageBox::critical(parent, TrendWindow::tr("Compare with earlier periods"),
+                          TrendWindow::tr("The report cannot be compared with earlier periods: %1")
+                              .arg(withFullStop(message)));
+}
 
 } // namespace
 
@@ -347,6 +360,61 @@ void TrendWindow::requestVisitsAt(double x)
     if (period < 0 || period >= int(m_trend.periods.size()))
         return;
     Q_EMIT visitsRequested(m_flaggedModel->series(m_shownRow).cell, period);
+}
+
+namespace {
+
+// The window of a trend; a period's point lists that period's visits.
+void showTrendWindow(QWidget *parent, data::Database *own, const engine::RecordedRequest &asked, trend::Trend counted)
+{
+    auto *window = new TrendWindow(std::move(counted), parent);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(window, &TrendWindow::visitsRequested, window, [window, own, asked](int cell, int period) {
+        const trend::Trend &trend = window->trend();
+        const trend::Period &days = trend.periods[std::size_t(period)];
+        engine::RecordedRequest inPeriod = asked;
+        inPeriod.request = engine::periodRequest(asked.request, days);
+        const trend::CountCell &named = trend.cells[std::size_t(cell)];
+        openVisitList(window, own, inPeriod, named.name, trend.tables[std::size_t(period)].value(named.row, named.column),
+                      trend::periodLabel(days));
+    });
+    window->show();
+}
+
+} // namespace
+
+void openTrend(QWidget *parent, data::Database *own, const report::PreparedReport &report)
+{
+    if (!report.result)
+        return showFailure(parent, TrendWindow::tr("the report does not say what it was asked"));
+    const Result<engine::RecordedRequest> recorded = engine::recordedRequestOf(*report.result);
+    if (!recorded)
+        return showFailure(parent, recorded.message());
+    std::unique_ptr<data::Database> opened;
+    const Result<data::Database *> database = databaseOf(own, *recorded, opened);
+    if (!database)
+        return showFailure(parent, database.message());
+
+    // The comparison runs as the reports run, with the busy cursor and, when
+    // it lasts, the progress window with Cancel; its window opens when it ends.
+    auto *run = trendRun((*database)->settings(), recorded->request, trend::kDefaultHistory, parent);
+    auto *busy = new BusyCursor(run);
+    auto progress = std::shared_ptr<RunProgress>(WindowUi().showProgress(parent, [run] { run->cancel(); }));
+    run->follow(progress.get());
+    QObject::connect(run, &BackgroundRun::finished, run,
+                     [run, busy, progress, parent, own, asked = *recorded]() mutable {
+                         Result<trend::Trend> counted = run->takeResult();
+                         delete busy;
+                         progress.reset();
+                         run->deleteLater();
+                         if (!counted) {
+                             if (counted.error().kind != ErrorKind::Cancelled)
+                                 showFailure(parent, counted.message());
+                             return;
+                         }
+                         showTrendWindow(parent, own, asked, std::move(*counted));
+                     });
+    run->start();
 }
 
 } // namespace tarel::app

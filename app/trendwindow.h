@@ -8,6 +8,7 @@
 // number in that period; and the doctors' selected visits per period beside
 // them. What it shows is drawn from a trend (trend/), which the engine made.
 
+#include "prepared.h"
 #include "trend.h"
 
 #include <QAbstractTableModel>
@@ -19,6 +20,10 @@ class QLabel;
 class QTableView;
 class QChartView;
 class QChart;
+
+namespace tarel::data {
+class Database;
+}
 
 namespace tarel::app {
 
@@ -88,5 +93,13 @@ private:
     QLabel *m_summary = nullptr;
     int m_shownRow = -1;
 };
+
+// "Compare with earlier periods..." of the preview: the report's recorded
+// request beside its kDefaultHistory earlier periods, run as a report runs
+// (on a connection of its own, the progress window with Cancel when it
+// lasts), in a window beside the preview. A double-click on a period's point
+// lists the visits behind that number in that period. own: the program's
+// database, used when the report was read from it.
+void openTrend(QWidget *parent, data::Database *own, const report::PreparedReport &report);
 
 } // namespace tarel::app

@@ -35,14 +35,6 @@ enum Column { RowColumn = engine::kVisitTextCount, BandColumn, SexColumn, Morbid
 // as it shows them.
 bool isMaccText(int column) { return column == int(VisitText::Surname) || column == int(VisitText::Name); }
 
-// The busy cursor while a list runs: it goes when the run ends, or with the
-// run (its parent) if that goes first.
-class BusyCursor final : public QObject {
-public:
-    explicit BusyCursor(QObject *run) : QObject(run) { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() override { QApplication::restoreOverrideCursor(); }
-};
-
 QString visitsText(qint64 count)
 {
     return count == 1 ? VisitListWindow::tr("1 visit") : VisitListWindow::tr("%1 visits").arg(QLocale().toString(count));
@@ -312,34 +304,33 @@ bool hasVisitList(const report::PreparedReport &report, const report::OutputCell
     return recorded && engine::countCellOf(*recorded->request.report, cell.name).ok();
 }
 
-void openVisitList(QWidget *parent, data::Database *own, const report::PreparedReport &report,
-                   const report::OutputCell &cell)
+Result<data::Database *> databaseOf(data::Database *own, const engine::RecordedRequest &recorded,
+                                    std::unique_ptr<data::Database> &opened)
 {
-    if (!report.result)
-        return showFailure(parent, VisitListWindow::tr("the report does not say what it was asked"));
-    const Result<engine::RecordedRequest> recorded = engine::recordedRequestOf(*report.result);
-    if (!recorded)
-        return showFailure(parent, recorded.message());
+    if (own && engine::readsFrom(*own, recorded))
+        return own;
+    Result<std::unique_ptr<data::Database>> reopened = engine::openRecordedDatabase(recorded);
+    if (!reopened)
+        return reopened.error();
+    opened = std::move(*reopened);
+    return opened.get();
+}
+
+void openVisitList(QWidget *parent, data::Database *own, const engine::RecordedRequest &recorded,
+                   const QString &cellName, std::optional<qint64> shown, const QString &titleEnd)
+{
     std::unique_ptr<data::Database> opened;
-    data::Database *database = own && engine::readsFrom(*own, *recorded) ? own : nullptr;
-    if (!database) {
-        Result<std::unique_ptr<data::Database>> reopened = engine::openRecordedDatabase(*recorded);
-        if (!reopened)
-            return showFailure(parent, reopened.message());
-        opened = std::move(*reopened);
-        database = opened.get();
-    }
-    // The number the report shows in the cell, from its counts.
-    const Result<std::shared_ptr<const result::RunResult>> counted = engine::resultOf(report);
-    const std::shared_ptr<const result::RunResult> shownCounts = counted ? *counted : nullptr;
+    const Result<data::Database *> database = databaseOf(own, recorded, opened);
+    if (!database)
+        return showFailure(parent, database.message());
 
     // The list runs as the reports run, with the busy cursor and, when it
     // lasts, the progress window with Cancel; its window opens when it ends.
-    auto *run = listingRun(database->settings(), recorded->request, cell.name, parent);
+    auto *run = listingRun((*database)->settings(), recorded.request, cellName, parent);
     auto *busy = new BusyCursor(run);
     auto progress = std::shared_ptr<RunProgress>(WindowUi().showProgress(parent, [run] { run->cancel(); }));
     run->follow(progress.get());
-    QObject::connect(run, &BackgroundRun::finished, run, [run, busy, progress, shownCounts, parent]() mutable {
+    QObject::connect(run, &BackgroundRun::finished, run, [run, busy, progress, shown, titleEnd, parent]() mutable {
         Result<engine::CellListing> listing = run->takeResult();
         delete busy;
         progress.reset();
@@ -349,15 +340,31 @@ void openVisitList(QWidget *parent, data::Database *own, const report::PreparedR
                 showFailure(parent, listing.message());
             return;
         }
-        std::optional<qint64> shown;
-        if (shownCounts)
-            shown = shownCounts->counts.value(listing->cell.row, listing->cell.column);
-        const QString title = cellTitle(*listing);
+        QString title = cellTitle(*listing);
+        if (!titleEnd.isEmpty())
+            title += QStringLiteral(" (") + titleEnd + u')';
         auto *window = new VisitListWindow(std::move(*listing), title, shown, parent);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
     });
     run->start();
+}
+
+void openVisitList(QWidget *parent, data::Database *own, const report::PreparedReport &report,
+                   const report::OutputCell &cell)
+{
+    if (!report.result)
+        return showFailure(parent, VisitListWindow::tr("the report does not say what it was asked"));
+    const Result<engine::RecordedRequest> recorded = engine::recordedRequestOf(*report.result);
+    if (!recorded)
+        return showFailure(parent, recorded.message());
+    // The number the report shows in the cell, from its counts.
+    std::optional<qint64> shown;
+    const Result<std::shared_ptr<const result::RunResult>> counted = engine::resultOf(report);
+    const Result<engine::CountCell> counting = engine::countCellOf(*recorded->request.report, cell.name);
+    if (counted && counting)
+        shown = (*counted)->counts.value(counting->row, counting->column);
+    openVisitList(parent, own, *recorded, cell.name, shown);
 }
 
 } // namespace tarel::app

@@ -9,6 +9,7 @@
 
 #include "cellvisits.h"
 #include "prepared.h"
+#include "recordedrequest.h"
 #include "result.h"
 
 #include <QAbstractTableModel>
@@ -87,5 +88,15 @@ private:
 bool hasVisitList(const report::PreparedReport &report, const report::OutputCell &cell);
 void openVisitList(QWidget *parent, data::Database *own, const report::PreparedReport &report,
                    const report::OutputCell &cell);
+// The list of the cell named of the recorded request (which may be another
+// period than the report's), titled by the cell and what is given after it
+// ("03.2024"); shown: the number the caller shows for it, when known.
+void openVisitList(QWidget *parent, data::Database *own, const engine::RecordedRequest &recorded,
+                   const QString &cellName, std::optional<qint64> shown, const QString &titleEnd = {});
+
+// The database a recorded request was read from: own, when it is that one;
+// else opened into `opened`.
+Result<data::Database *> databaseOf(data::Database *own, const engine::RecordedRequest &recorded,
+                                    std::unique_ptr<data::Database> &opened);
 
 } // namespace tarel::app

@@ -102,6 +102,10 @@
         <source>Visits behind this number...</source>
         <translation>Посетите зад овој број...</translation>
     </message>
+    <message>
+        <source>Compare with earlier periods...</source>
+        <translation>Споредба со претходните периоди...</translation>
+    </message>
 </context>
 <context>
     <name>Text</name>
@@ -924,6 +928,18 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>Count</source>
         <translation>Број</translation>
+    </message>
+    <message>
+        <source>Compare with earlier periods</source>
+        <translation>Споредба со претходните периоди</translation>
+    </message>
+    <message>
+        <source>The report cannot be compared with earlier periods: %1</source>
+        <translation>Извештајот не може да се спореди со претходните периоди: %1</translation>
+    </message>
+    <message>
+        <source>the report does not say what it was asked</source>
+        <translation>извештајот не кажува што е побарано</translation>
     </message>
 </context>
 <context>

@@ -76,10 +76,19 @@ PreviewWindow::PreviewWindow(const TfrxReport &templ, PreparedReport &prepared, 
         if (m_companion)
             m_companion->showDetails(this, m_prepared);
     });
+    m_compareButton = new QPushButton(statusBar);
+    m_compareButton->setObjectName(QStringLiteral("compareButton"));
+    m_compareButton->setFlat(true);
+    m_compareButton->setVisible(false);
+    connect(m_compareButton, &QPushButton::clicked, this, [this] {
+        if (m_companion)
+            m_companion->compare(this, m_prepared);
+    });
     statusBar->addWidget(m_pageLabel);
     statusBar->addWidget(m_messageLabel, 1);
     statusBar->addPermanentWidget(m_summaryLabel);
     statusBar->addPermanentWidget(m_detailsButton);
+    statusBar->addPermanentWidget(m_compareButton);
 
     auto *middle = new QHBoxLayout;
     middle->setContentsMargins(0, 0, 0, 0);
@@ -354,6 +363,8 @@ void PreviewWindow::updateCompanion()
     m_summaryLabel->setVisible(!summary.isEmpty());
     m_detailsButton->setText(m_companion ? m_companion->detailsCaption() : QString());
     m_detailsButton->setVisible(m_companion && m_companion->hasDetails(m_prepared));
+    m_compareButton->setText(m_companion ? m_companion->compareCaption() : QString());
+    m_compareButton->setVisible(m_companion && m_companion->comparable(m_prepared));
 }
 
 const OutputCell *PreviewWindow::cellOf(CellPosition position) const

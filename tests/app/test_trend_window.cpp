@@ -4,7 +4,19 @@
 // doctors beside them, and what it says when nothing can be flagged.
 
 #include "smalltrend.h"
+#include "trendtexts.h"
 #include "trendwindow.h"
+
+#include "generator.h"
+#include "previewwindow.h"
+#include "runcompanion.h"
+#include "runform.h"
+#include "visitlistwindow.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include <QAreaSeries>
 #include <QChart>
@@ -25,6 +37,15 @@ namespace {
 QString textAt(const QTableView *table, int row, int column)
 {
     return table->model()->index(row, column).data().toString();
+}
+
+template <typename Window>
+Window *shownWindow()
+{
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *window = qobject_cast<Window *>(top); window && window->isVisible())
+            return window;
+    return nullptr;
 }
 
 } // namespace
@@ -94,4 +115,58 @@ TEST(TrendWindow, WithTooLittleHistoryNothingIsFlaggedAndNothingAsked)
     window.requestVisitsAt(1);
     EXPECT_TRUE(asked.isEmpty());
     EXPECT_TRUE(window.findChild<QLabel *>()->text().contains(QStringLiteral("fewer than 3 earlier periods")));
+}
+
+// From the preview of a report the window ran: the status bar's command
+// compares it with its earlier periods, and a double-click on a period's
+// point lists the visits behind that number in that period, as many as the
+// trend shows there.
+TEST(TrendWindow, FromThePreviewToAPeriodsVisits)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("demo.sqlite"));
+    demodb::DemoOptions options;
+    options.visits = 6000;
+    options.months = 14;
+    options.lastDay = QDate(2025, 6, 30);
+    options.anomalies = true;
+    ASSERT_TRUE(demodb::writeDemoDatabase(path, options).ok());
+    auto database = data::Database::open(data::sqliteFile(path));
+    ASSERT_TRUE(database.ok());
+    engine::Request request;
+    request.report = engine::findReport("general-medicine");
+    request.from = QDate(2025, 6, 1);
+    request.to = QDate(2025, 6, 30);
+    const Result<report::TfrxReport> filled = tarel::testing::runForm(**database, request);
+    ASSERT_TRUE(filled.ok());
+
+    report::PreparedReport prepared;
+    app::RunCompanion companion(database->get());
+    report::PreviewWindow preview(*filled, prepared);
+    preview.setCompanion(&companion);
+    preview.startPreparation();
+    preview.show();
+    QTRY_VERIFY(!preview.model().preparing() && preview.model().pageCount() > 0);
+    ASSERT_TRUE(preview.compareButton()->isVisible());
+    EXPECT_EQ(preview.compareButton()->text(), QStringLiteral("Compare with earlier periods..."));
+    preview.compareButton()->click();
+
+    // It runs beside the window; its window opens when it ends.
+    QTRY_VERIFY_WITH_TIMEOUT(shownWindow<app::TrendWindow>() != nullptr, 30000);
+    app::TrendWindow *window = shownWindow<app::TrendWindow>();
+    ASSERT_EQ(window->trend().periods.size(), 13u);
+    ASSERT_GT(window->flaggedTable()->model()->rowCount(), 0);
+    ASSERT_EQ(window->shownRow(), 0);
+    const trend::CellSeries &first = window->flaggedModel().series(0);
+    const int period = 10;
+    window->requestVisitsAt(period);
+    QTRY_VERIFY_WITH_TIMEOUT(shownWindow<app::VisitListWindow>() != nullptr, 30000);
+    app::VisitListWindow *list = shownWindow<app::VisitListWindow>();
+    EXPECT_EQ(list->model().rowCount(), first.values[std::size_t(period)]);
+    EXPECT_TRUE(list->note().isEmpty());
+    EXPECT_TRUE(list->windowTitle().endsWith(QStringLiteral("(") + trend::periodLabel(window->trend().periods[period])
+                                             + u')'))
+        << list->windowTitle().toStdString();
+    list->close();
+    window->close();
 }
