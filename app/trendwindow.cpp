@@ -53,6 +53,13 @@ QString flagText(trend::Flag flag)
 
 QString decimal(double value) { return QLocale().toString(value, 'f', 2); }
 
+// A period under the chart, short enough for a dozen side by side: a month
+// as "03.24".
+QString chartLabel(const trend::Period &period)
+{
+    return trend::wholeMonths(period) == 1 ? period.from.toString(QStringLiteral("MM.yy")) : trend::periodLabel(period);
+}
+
 const QColor kSeriesColour(31, 78, 121);
 const QColor kRequestedColour(192, 0, 0);
 const QColor kTwoSdColour(222, 235, 247);
@@ -146,10 +153,13 @@ int DoctorsModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_trend.doctors.size());
 }
 
-// Code, name, the periods, the flag.
+// Code, name and flag, then the periods from this one back: what a reader
+// looks for first stays in view however many periods there are.
+constexpr int kFirstDoctorPeriod = 3;
+
 int DoctorsModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : 3 + int(m_trend.periods.size());
+    return parent.isValid() ? 0 : kFirstDoctorPeriod + int(m_trend.periods.size());
 }
 
 QVariant DoctorsModel::data(const QModelIndex &index, int role) const
@@ -157,8 +167,8 @@ QVariant DoctorsModel::data(const QModelIndex &index, int role) const
     if (!index.isValid())
         return {};
     const trend::DoctorVisits &doctor = m_trend.doctors[std::size_t(index.row())];
-    const int periods = int(m_trend.periods.size());
-    if (role == Qt::TextAlignmentRole && index.column() >= 2 && index.column() < 2 + periods)
+    const int back = index.column() - kFirstDoctorPeriod; // periods before this one
+    if (role == Qt::TextAlignmentRole && back >= 0)
         return int(Qt::AlignRight | Qt::AlignVCenter);
     if (role == Qt::ForegroundRole && doctor.flag() == trend::Flag::Silent)
         return QColor(kRequestedColour);
@@ -168,23 +178,22 @@ QVariant DoctorsModel::data(const QModelIndex &index, int role) const
         return doctor.code;
     if (index.column() == 1)
         return report::maccToUnicode(doctor.name);
-    if (index.column() < 2 + periods)
-        return QLocale().toString(doctor.values[std::size_t(index.column() - 2)]);
-    return flagText(doctor.flag());
+    if (index.column() == 2)
+        return flagText(doctor.flag());
+    return QLocale().toString(doctor.values[doctor.values.size() - 1 - std::size_t(back)]);
 }
 
 QVariant DoctorsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    const int periods = int(m_trend.periods.size());
     if (section == 0)
         return TrendWindow::tr("Code");
     if (section == 1)
         return TrendWindow::tr("Doctor");
-    if (section < 2 + periods)
-        return trend::periodLabel(m_trend.periods[std::size_t(section - 2)]);
-    return TrendWindow::tr("Flag");
+    if (section == 2)
+        return TrendWindow::tr("Flag");
+    return trend::periodLabel(m_trend.periods[m_trend.periods.size() - 1 - std::size_t(section - kFirstDoctorPeriod)]);
 }
 
 TrendWindow::TrendWindow(trend::Trend trend, QWidget *parent) : QDialog(parent), m_trend(std::move(trend))
@@ -269,7 +278,7 @@ void TrendWindow::showFlagged(int row)
     chart->legend()->setAlignment(Qt::AlignBottom);
     QStringList labels;
     for (const trend::Period &period : m_trend.periods)
-        labels << trend::periodLabel(period);
+        labels << chartLabel(period);
     if (row < 0 || row >= m_flaggedModel->rowCount()) {
         chart->setTitle(tr("Select a flagged number to see its periods."));
         m_chartView->setChart(chart);
@@ -329,6 +338,8 @@ void TrendWindow::showFlagged(int row)
 
     auto *axisX = new QBarCategoryAxis;
     axisX->append(labels);
+    if (labels.size() > 13 || trend::wholeMonths(m_trend.periods.back()) != 1)
+        axisX->setLabelsAngle(-60);
     // Whole counts on the axis: a step of 1, 2 or 5 times a power of ten,
     // about five of them.
     const double rough = std::max(1.0, high / 5);
@@ -365,7 +376,8 @@ void TrendWindow::requestVisitsAt(double x)
 namespace {
 
 // The window of a trend; a period's point lists that period's visits.
-void showTrendWindow(QWidget *parent, data::Database *own, const engine::RecordedRequest &asked, trend::Trend counted)
+TrendWindow *showTrendWindow(QWidget *parent, data::Database *own, const engine::RecordedRequest &asked,
+                             trend::Trend counted)
 {
     auto *window = new TrendWindow(std::move(counted), parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -379,11 +391,13 @@ void showTrendWindow(QWidget *parent, data::Database *own, const engine::Recorde
                       trend::periodLabel(days));
     });
     window->show();
+    return window;
 }
 
 } // namespace
 
-void openTrend(QWidget *parent, data::Database *own, const report::PreparedReport &report)
+void openTrend(QWidget *parent, data::Database *own, const report::PreparedReport &report,
+               const std::function<void(TrendWindow *)> &shown)
 {
     if (!report.result)
         return showFailure(parent, TrendWindow::tr("the report does not say what it was asked"));
@@ -402,7 +416,7 @@ void openTrend(QWidget *parent, data::Database *own, const report::PreparedRepor
     auto progress = std::shared_ptr<RunProgress>(WindowUi().showProgress(parent, [run] { run->cancel(); }));
     run->follow(progress.get());
     QObject::connect(run, &BackgroundRun::finished, run,
-                     [run, busy, progress, parent, own, asked = *recorded]() mutable {
+                     [run, busy, progress, parent, own, asked = *recorded, shown]() mutable {
                          Result<trend::Trend> counted = run->takeResult();
                          delete busy;
                          progress.reset();
@@ -412,7 +426,9 @@ void openTrend(QWidget *parent, data::Database *own, const report::PreparedRepor
                                  showFailure(parent, counted.message());
                              return;
                          }
-                         showTrendWindow(parent, own, asked, std::move(*counted));
+                         TrendWindow *window = showTrendWindow(parent, own, asked, std::move(*counted));
+                         if (shown)
+                             shown(window);
                      });
     run->start();
 }

@@ -14,6 +14,7 @@
 #include <QAbstractTableModel>
 #include <QDialog>
 
+#include <functional>
 #include <vector>
 
 class QLabel;
@@ -99,7 +100,11 @@ private:
 // (on a connection of its own, the progress window with Cancel when it
 // lasts), in a window beside the preview. A double-click on a period's point
 // lists the visits behind that number in that period. own: the program's
-// database, used when the report was read from it.
-void openTrend(QWidget *parent, data::Database *own, const report::PreparedReport &report);
+// database, used when the report was read from it. shown, when given, is
+// called with the window once it is shown (which deletes itself when
+// closed); not when the comparison failed (said in a message box) or was
+// cancelled.
+void openTrend(QWidget *parent, data::Database *own, const report::PreparedReport &report,
+               const std::function<void(TrendWindow *)> &shown = {});
 
 } // namespace tarel::app

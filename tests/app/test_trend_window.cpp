@@ -98,9 +98,12 @@ TEST(TrendWindow, FlaggedCellsChartedAndTheirPeriodsOpened)
     const QTableView *doctors = window.doctorsTable();
     ASSERT_EQ(doctors->model()->rowCount(), 2);
     EXPECT_EQ(textAt(doctors, 0, 1), QString::fromUtf8("Петровски Марко"));
-    EXPECT_EQ(textAt(doctors, 0, 5), QStringLiteral("0"));
-    EXPECT_EQ(textAt(doctors, 0, 6), QStringLiteral("silent"));
-    EXPECT_EQ(doctors->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("01.2024"));
+    // The flag, then this period and the ones before it.
+    EXPECT_EQ(textAt(doctors, 0, 2), QStringLiteral("silent"));
+    EXPECT_EQ(textAt(doctors, 0, 3), QStringLiteral("0"));
+    EXPECT_EQ(textAt(doctors, 0, 6), QStringLiteral("5"));
+    EXPECT_EQ(doctors->model()->headerData(3, Qt::Horizontal).toString(), QStringLiteral("04.2024"));
+    EXPECT_EQ(doctors->model()->headerData(6, Qt::Horizontal).toString(), QStringLiteral("01.2024"));
 }
 
 TEST(TrendWindow, WithTooLittleHistoryNothingIsFlaggedAndNothingAsked)

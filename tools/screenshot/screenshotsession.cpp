@@ -2,13 +2,17 @@
 
 #include "Loading.h"
 #include "previewwindow.h"
+#include "trendwindow.h"
 #include "visitlistwindow.h"
+
+#include <QTableView>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -213,8 +217,12 @@ void ScreenshotSession::showReport(QWidget *parent, const report::TfrxReport &te
             });
             window->detailsButton()->click();
         }
-        if (withList)
+        if (withList) {
             showVisitList(preview, prepared);
+            // The row that tripled and the doctor who stopped, then the code that appeared.
+            showTrend(preview, "general-medicine", trend::Flag::Extreme, QStringLiteral("trend"));
+            showTrend(preview, "children", trend::Flag::New, QStringLiteral("trend-children"));
+        }
         preview->close();
     });
     poll->start(100);
@@ -265,6 +273,57 @@ void ScreenshotSession::showVisitList(QWidget *preview, const report::PreparedRe
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     save(list, QStringLiteral("visit-list"));
     list->close();
+}
+
+void ScreenshotSession::showTrend(QWidget *preview, const char *name, trend::Flag flag, const QString &picture)
+{
+    // Last month, which tools/screenshots ends its demo database with and
+    // plants the anomalies in.
+    engine::Request request;
+    request.report = engine::findReport(name);
+    request.to = QDate(QDate::currentDate().year(), QDate::currentDate().month(), 1).addDays(-1);
+    request.from = QDate(request.to.year(), request.to.month(), 1);
+    const Result<result::RunResult> counted = engine::run(*m_database, request);
+    const Result<report::TfrxReport> filled = counted ? engine::filledForm(*counted) : counted.error();
+    if (!filled) {
+        report(QStringLiteral("no report to compare: ") + filled.message());
+        return;
+    }
+    const report::PreparedReport prepared = report::prepare(*filled);
+    // The comparison runs in the background and opens its window when it ends.
+    const auto opened = std::make_shared<QPointer<TrendWindow>>();
+    openTrend(preview, m_database, prepared, [opened](TrendWindow *shown) { *opened = shown; });
+    QElapsedTimer running;
+    running.start();
+    while (!*opened && running.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    TrendWindow *window = *opened;
+    if (!window) {
+        report(QStringLiteral("the comparison did not open: ") + picture);
+        return;
+    }
+    // The catalogue row's cell of that flag that lies farthest above its mean.
+    int shown = -1;
+    double farthest = 0;
+    const trend::Trend &trend = window->trend();
+    for (int row = 0; row < window->flaggedModel().rowCount(); ++row) {
+        const trend::CellSeries &one = window->flaggedModel().series(row);
+        const trend::CountCell &cell = trend.cells[std::size_t(one.cell)];
+        const bool counted = trend.shape().rows()[std::size_t(cell.row)].kind == result::RowKind::Counted;
+        if (counted && one.statistics.flag == flag && double(one.value()) - *one.statistics.mean > farthest) {
+            farthest = double(one.value()) - *one.statistics.mean;
+            shown = row;
+        }
+    }
+    if (shown >= 0)
+        window->flaggedTable()->selectRow(shown);
+    window->resize(1270, 820);
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < kPreviewSettleMs)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    saveFromScreen(window, picture);
+    window->close();
 }
 
 } // namespace tarel::app

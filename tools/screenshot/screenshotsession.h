@@ -5,7 +5,8 @@
 // tools/screenshots). The splash window during start-up and the main window
 // once shown, both taken from the screen as the window system shows them
 // (with a window manager's frame), the preview of every report that can be run, with "Site
-// lekari" checked, the data check and the visits behind a number of the
+// lekari" checked, the data check, the visits behind a number and the
+// comparison with earlier periods (of the last whole month) of the
 // general-medicine report. An error at start-up is shown in its real box,
 // taken from the screen and closed; later message boxes are written to
 // standard error instead of shown, so nothing waits for a user. Then the
@@ -13,6 +14,7 @@
 
 #include "runcompanion.h"
 #include "startup.h"
+#include "statistics.h"
 #include "ui.h"
 
 #include <QString>
@@ -49,6 +51,10 @@ private:
     void runNextSoon();
     // Opens the visits behind a count cell of a few lines and grabs them.
     void showVisitList(QWidget *preview, const report::PreparedReport &prepared);
+    // Compares the report of last month with its earlier months and takes
+    // the window from the screen, selecting the catalogue row's cell of the
+    // flag given that grew most.
+    void showTrend(QWidget *preview, const char *report, trend::Flag flag, const QString &name);
     QString m_folder;
     TfrmTarel *m_window = nullptr;
     data::Database *m_database = nullptr; // the main window's
