@@ -6,10 +6,11 @@
 // once shown, both taken from the screen as the window system shows them
 // (with a window manager's frame), the preview of every report that can be run, with "Site
 // lekari" checked, the data check and the visits behind a number of the
-// general-medicine report. An error at start-up is shown in its real box,
-// taken from the screen and closed; later message boxes are written to
-// standard error instead of shown, so nothing waits for a user. Then the
-// program closes its main window and ends.
+// general-medicine report (and the list saved as CSV, visit-list.csv). An
+// error at start-up is shown in its real box, taken from the screen and
+// closed; later message boxes are written to standard error instead of
+// shown, so nothing waits for a user. Then the program closes its main
+// window and ends.
 
 #include "runcompanion.h"
 #include "startup.h"
