@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
@@ -47,6 +48,39 @@ constexpr const char *kFromPickers[] = {"Datefrom", "datefrom1", "datefrom2"};
 constexpr const char *kToPickers[] = {"Dateto", "dateto1", "dateto2"};
 constexpr const char *kVisitFromPickers[] = {"datumod", "datumod1", "datumod2"};
 constexpr const char *kVisitToPickers[] = {"datumdo", "datumdo1", "datumdo2"};
+
+// A report button disabled while its run lasts. Disabling a focused button
+// moves the focus on to the next control of the tab chain ("Site lekari", or
+// another panel's date), where Space or typing would silently change the
+// next request; enabled again, the button takes the focus back, before a
+// preview or a message opens, so it is there when they close (unless the
+// user has put the focus elsewhere meanwhile).
+class ButtonDisabledWhileRunning {
+public:
+    explicit ButtonDisabledWhileRunning(QWidget *button) : m_button(button), m_hadFocus(button->hasFocus())
+    {
+        button->setEnabled(false);
+        m_movedTo = button->window()->focusWidget();
+    }
+    ~ButtonDisabledWhileRunning() { enable(); }
+    ButtonDisabledWhileRunning(const ButtonDisabledWhileRunning &) = delete;
+    ButtonDisabledWhileRunning &operator=(const ButtonDisabledWhileRunning &) = delete;
+
+    void enable()
+    {
+        if (!m_button || m_button->isEnabled())
+            return;
+        m_button->setEnabled(true);
+        const QWidget *now = m_button->window()->focusWidget();
+        if (m_hadFocus && (!now || now == m_movedTo))
+            m_button->setFocus(Qt::OtherFocusReason);
+    }
+
+private:
+    QPointer<QWidget> m_button;
+    QPointer<QWidget> m_movedTo;
+    bool m_hadFocus;
+};
 
 report::Font windowFont()
 {
@@ -293,20 +327,23 @@ void TfrmTarel::runReport(Panel &panel)
     }
     const std::optional<engine::Request> request = requestOf(panel);
     if (!request) {
-        m_ui->showMessage(this, QStringLiteral("Izberete lekar"));
+        // In Cyrillic, as the window's own texts and the button beside it.
+        m_ui->showMessage(this, report::maccToUnicode(u"Izberete lekar"));
         return;
     }
-    panel.button->setEnabled(false);
+    // Kept by the run's end, which enables the button again.
+    auto disabled = std::make_shared<ButtonDisabledWhileRunning>(panel.button);
     setCursor(Qt::BusyCursor);
     auto *run = reportRun(m_db->settings(), *request, m_options.whileReading, this);
     m_run = run;
     m_runProgress = m_ui->showProgress(this, [run] { run->cancel(); });
     run->follow(m_runProgress.get());
-    connect(run, &BackgroundRun::finished, this, [this, run, &panel] { reportRunEnded(*run, panel); });
+    connect(run, &BackgroundRun::finished, this,
+            [this, run, &panel, disabled] { reportRunEnded(*run, panel, [disabled] { disabled->enable(); }); });
     run->start();
 }
 
-void TfrmTarel::reportRunEnded(RunOf<result::RunResult> &run, Panel &panel)
+void TfrmTarel::reportRunEnded(RunOf<result::RunResult> &run, Panel &panel, const std::function<void()> &enableButton)
 {
     const Result<result::RunResult> counted = run.takeResult();
     m_runProgress.reset();
@@ -314,7 +351,7 @@ void TfrmTarel::reportRunEnded(RunOf<result::RunResult> &run, Panel &panel)
     run.deleteLater();
     unsetCursor();
     // Enabled again also after an error, so the report can be run again.
-    panel.button->setEnabled(true);
+    enableButton();
     Q_EMIT runEnded();
     Result<report::TfrxReport> filled = counted ? engine::filledForm(*counted) : Result<report::TfrxReport>(counted.error());
     if (!filled) {

@@ -101,7 +101,8 @@ private:
     void FormClose();
     std::optional<engine::Request> requestOf(const Panel &panel) const;
     void runReport(Panel &panel);
-    void reportRunEnded(RunOf<result::RunResult> &run, Panel &panel);
+    // enableButton: gives the pressed button back its focus, before the report or its error shows.
+    void reportRunEnded(RunOf<result::RunResult> &run, Panel &panel, const std::function<void()> &enableButton);
     Panel &panelOf(const char *button);
     QDate today() const;
     QWidget *control(const char *name) const;

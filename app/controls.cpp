@@ -169,7 +169,9 @@ protected:
 
 // A date picker: a single click into its date selects the part clicked (day,
 // month or year), so that typing replaces it, as after a double click or
-// after tabbing in. Its calendar names months and days in Macedonian.
+// after tabbing in. A date is typed as it is written: digits alone, or with
+// ".", "/", "-" or a blank between day, month and year, whatever separator
+// the display shows. Its calendar names months and days in Macedonian.
 class DatePicker : public QDateEdit {
 public:
     explicit DatePicker(QWidget *parent) : QDateEdit(parent)
@@ -186,10 +188,43 @@ protected:
         // The press has placed the cursor, and with it the current part; a
         // drag has selected text of its own.
         if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease
-            && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && !lineEdit()->hasSelectedText())
+            && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton && !lineEdit()->hasSelectedText()) {
             setSelectedSection(currentSection());
+            m_movedOn = false;
+        }
         return QDateEdit::eventFilter(watched, event);
     }
+
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const QString typed = event->text();
+        if (typed.size() == 1 && isSeparator(typed.front())) {
+            // The part before is complete: the cursor moves to the next
+            // part, unless its last digit already moved it there.
+            if (!m_movedOn && currentSectionIndex() + 1 < sectionCount()) {
+                setCurrentSectionIndex(currentSectionIndex() + 1);
+                setSelectedSection(currentSection());
+            }
+            m_movedOn = false;
+            event->accept();
+            return;
+        }
+        const int before = currentSectionIndex();
+        QDateEdit::keyPressEvent(event);
+        // A part full of digits (two for the day) moves the cursor on by itself.
+        m_movedOn = typed.size() == 1 && typed.front().isDigit() && currentSectionIndex() != before;
+    }
+
+    void focusInEvent(QFocusEvent *event) override
+    {
+        m_movedOn = false;
+        QDateEdit::focusInEvent(event);
+    }
+
+private:
+    static bool isSeparator(QChar c) { return c.isPrint() && !c.isLetterOrNumber(); }
+
+    bool m_movedOn = false; // the last digit typed completed its part and moved on
 };
 
 // A panel: an etched frame whose top line runs at the middle of the
@@ -287,8 +322,9 @@ std::span<const ControlSpec> mainWindowControls() { return kControls; }
 QString pickerDisplayFormat()
 {
     // The same short date format the report headers print, with the century
-    // always shown so a typed year never lands in the wrong century.
-    return shortDateFormat();
+    // always shown so a typed year never lands in the wrong century. The
+    // program's locale is the system's (tests set another).
+    return shortDateFormat(QLocale());
 }
 
 QHash<QString, QWidget *> buildControls(QWidget *window, std::span<const ControlSpec> controls)

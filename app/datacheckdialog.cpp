@@ -1,8 +1,9 @@
 #include "datacheckdialog.h"
 
+#include "datacheckwords.h"
 #include "engine.h"
 #include "outputfile.h"
-#include "suggestions.h"
+#include "previewdialogs.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -45,7 +46,7 @@ QTableWidgetItem *textItem(const QString &text)
 
 } // namespace
 
-DataCheckDialog::DataCheckDialog(result::DataCheck check, QWidget *parent)
+DataCheckDialog::DataCheckDialog(result::DataCheck check, const report::PreparedReport &printed, QWidget *parent)
     : QDialog(parent), m_check(std::move(check))
 {
     setObjectName(QStringLiteral("dataCheckDialog"));
@@ -54,58 +55,21 @@ DataCheckDialog::DataCheckDialog(result::DataCheck check, QWidget *parent)
 
     const engine::ReportDefinition *report = engine::findReport(m_check.report);
     const bool morbidity = report && report->kind == engine::ReportKind::Morbidity;
-    auto *heading = new QLabel(this);
+    auto *heading = new QLabel(engine::dataCheckHeading(m_check, printed), this);
+    heading->setObjectName(QStringLiteral("heading"));
     heading->setWordWrap(true);
-    heading->setText(tr("Report %1, %2 to %3. Every visit the report selects is either counted or listed here with "
-                        "the reason it is not.")
-                         .arg(m_check.report, m_check.from, m_check.to));
 
-    struct Figure {
-        QString name;
-        qint64 value;
-        QString meaning;
-    };
-    const Figure figures[] = {
-        {tr("Visits selected"), m_check.selected,
-         tr("Rows the report's statements return for the period and the request (the visit reports: urban and "
-            "rural together).")},
-        {tr("Counted"), m_check.counted,
-         morbidity ? tr("Visits that add to at least one number of the form.")
-                   : tr("Visits counted in the column of all visits.")},
-        {tr("Diagnosis in no row"), m_check.noRow,
-         tr("The visit's diagnosis is in no row of the report's list, so it counts nowhere. The table below "
-            "names them; correct a wrong diagnosis in the patient-administration program.")},
-        {tr("Age in no band"), m_check.outsideBands,
-         tr("The patient's age at the last day of the period is in none of the report's age bands (an adult in a "
-            "children's report). Nothing to mend unless the birth date is wrong.")},
-        {tr("Counted in two rows"), m_check.countedTwice,
-         tr("Visits whose diagnosis two rows of the list count, as the list intends: their chapter subtotal and "
-            "the total count them twice.")},
-        {tr("No birth date"), m_check.emptyBirthDate,
-         tr("Counted visits of patients without a birth date: they count as born on 30 December 1899. Enter the "
-            "birth date.")},
-        {tr("Person listed twice"), m_check.repeatedPersons,
-         tr("Extra rows of visits whose citizen number belongs to more than one insured person: such a visit counts "
-            "once for each. Remove the duplicate insured person.")},
-        {tr("Citizen number unknown"), m_check.unmatchedVisits,
-         tr("Visits of the period whose citizen number matches no insured person: no report selects them. Correct "
-            "the citizen number or register the person.")},
-        {tr("No settlement code"), m_check.noSettlementCode,
-         tr("Rows left out only because the insured person has no settlement code, so neither urban nor rural "
-            "takes them. Enter the settlement code.")},
-        {tr("Visit date not YYYY-MM-DD"), m_check.nonIsoVisitDates,
-         tr("Visits in the whole database whose date is not written as a date (YYYY-MM-DD): no period selects "
-            "them reliably. Correct the visit date.")},
-    };
-    m_figures = new QTableWidget(int(std::size(figures)), 3, this);
+    const std::vector<engine::DataCheckFigure> figures = engine::dataCheckFigures(m_check);
+    m_figures = new QTableWidget(int(figures.size()), 3, this);
     m_figures->setObjectName(QStringLiteral("figures"));
     m_figures->setHorizontalHeaderLabels({tr("Figure"), tr("Visits"), tr("What it means")});
     m_figures->verticalHeader()->hide();
     m_figures->setWordWrap(true);
-    for (int i = 0; i < int(std::size(figures)); ++i) {
-        m_figures->setItem(i, 0, textItem(figures[i].name));
-        m_figures->setItem(i, 1, new CountItem(figures[i].value));
-        m_figures->setItem(i, 2, textItem(figures[i].meaning));
+    for (int i = 0; i < int(figures.size()); ++i) {
+        const engine::DataCheckFigure &figure = figures[std::size_t(i)];
+        m_figures->setItem(i, 0, textItem(figure.name));
+        m_figures->setItem(i, 1, new CountItem(figure.visits));
+        m_figures->setItem(i, 2, textItem(figure.meaning));
     }
     m_figures->resizeColumnsToContents();
     m_figures->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
@@ -117,16 +81,13 @@ DataCheckDialog::DataCheckDialog(result::DataCheck check, QWidget *parent)
     m_diagnoses->setHorizontalHeaderLabels(
         {tr("Category"), tr("Sub-category"), tr("Visits"), tr("Rows its printed code suggests")});
     m_diagnoses->verticalHeader()->hide();
+    const std::vector<QString> suggested = engine::suggestedRowsText(m_check, printed);
     for (int i = 0; i < int(m_check.noRowDiagnoses.size()); ++i) {
         const result::DataCheck::Diagnosis &diagnosis = m_check.noRowDiagnoses[std::size_t(i)];
-        QStringList suggested;
-        if (morbidity)
-            for (const engine::SuggestedRow &row : engine::suggestedRows(*report, diagnosis.category))
-                suggested << tr("row %1 (%2)").arg(row.number, row.codeText);
         m_diagnoses->setItem(i, 0, textItem(diagnosis.category));
         m_diagnoses->setItem(i, 1, textItem(diagnosis.subcategory));
         m_diagnoses->setItem(i, 2, new CountItem(diagnosis.visits));
-        m_diagnoses->setItem(i, 3, textItem(suggested.join(QStringLiteral("; "))));
+        m_diagnoses->setItem(i, 3, textItem(suggested[std::size_t(i)]));
     }
     m_diagnoses->setSortingEnabled(true);
     m_diagnoses->sortItems(2, Qt::DescendingOrder);
@@ -164,7 +125,7 @@ void DataCheckDialog::chooseAndSave()
     if (path.isEmpty())
         return;
     if (Result<void> saved = save(path); !saved)
-        QMessageBox::critical(this, windowTitle(), withFullStop(saved.message()));
+        report::showMessageBox(this, QMessageBox::Critical, windowTitle(), withFullStop(saved.message()));
 }
 
 } // namespace tarel::app

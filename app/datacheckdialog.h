@@ -1,10 +1,12 @@
 #pragma once
 
-// The data check of a report in words: every figure with a sentence saying
-// what it means and what to do, the uncounted diagnoses with the rows their
-// printed codes suggest, and "Save..." as JSON or CSV.
+// The data check of a report in words (engine/datacheckwords.h): every
+// figure that applies to the report with a sentence saying what it means and
+// what to do, the uncounted diagnoses with the rows their printed codes
+// suggest, and "Save..." as JSON or CSV.
 
 #include "datacheck.h"
+#include "prepared.h"
 #include "result.h"
 
 #include <QDialog>
@@ -16,7 +18,8 @@ namespace tarel::app {
 class DataCheckDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit DataCheckDialog(result::DataCheck check, QWidget *parent = nullptr);
+    // printed: the report the check belongs to, whose title and rows it names.
+    DataCheckDialog(result::DataCheck check, const report::PreparedReport &printed, QWidget *parent = nullptr);
 
     QTableWidget *figures() const { return m_figures; }
     QTableWidget *diagnoses() const { return m_diagnoses; }

@@ -28,9 +28,8 @@ void BackgroundRun::cancel() { m_cancel->store(true); }
 void BackgroundRun::follow(RunProgress *progress)
 {
     // The rows take the place of a wait for a lock once they come again.
-    connect(this, &BackgroundRun::rowsRead, this, [progress](qint64 read, qint64 estimated) {
-        progress->setRows(read, estimated);
-    });
+    connect(this, &BackgroundRun::progressed, this,
+            [progress](const data::ReadProgress &read) { progress->setProgress(read); });
     connect(this, &BackgroundRun::waitingForLock, this, [progress] { progress->setLocked(); });
 }
 
@@ -41,8 +40,8 @@ void BackgroundRun::start()
     // queued, as its receivers live there.
     data::ReadControl control;
     control.cancel = m_cancel.get();
-    control.progress = [this, whileReading = std::move(m_whileReading)](qint64 read, qint64 estimated) {
-        Q_EMIT rowsRead(read, estimated);
+    control.progress = [this, whileReading = std::move(m_whileReading)](const data::ReadProgress &read) {
+        Q_EMIT progressed(read);
         if (whileReading)
             whileReading();
     };

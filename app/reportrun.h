@@ -47,8 +47,8 @@ public:
     void follow(RunProgress *progress);
 
 Q_SIGNALS:
-    // The rows read so far of those estimated (0: not known).
-    void rowsRead(qint64 read, qint64 estimated);
+    // What the run reads now, and how much of it so far.
+    void progressed(const data::ReadProgress &read);
     // The run waits while another program writes to the database.
     void waitingForLock();
     // The run has ended (also when cancelled); its result is there to take.

@@ -1,6 +1,10 @@
 #include "runcompanion.h"
 
 #include "datacheckdialog.h"
+#include "dateformat.h"
+#include "engine.h"
+#include "macc.h"
+#include "previewmodel.h"
 #include "recordedrequest.h"
 #include "trendwindow.h"
 #include "visitlistwindow.h"
@@ -14,10 +18,28 @@ QString RunCompanion::summary(const report::PreparedReport &report) const
     if (!report.result || !report.result->check)
         return {};
     const result::DataCheck *check = &*report.result->check;
+    // The run keeps the period as asked; a reversed one selects nothing, and
+    // the user is told why (the pickers' labels as the window shows them).
+    const QDate from = QDate::fromString(check->from, Qt::ISODate);
+    const QDate to = QDate::fromString(check->to, Qt::ISODate);
+    if (from.isValid() && to.isValid() && from > to)
+        return tr("No visits: the period is empty, because \"%1\" (%2) is later than \"%3\" (%4)")
+            .arg(report::maccToUnicode(u"Datum od"), shortDateText(from),
+                 report::maccToUnicode(u"Datum do"), shortDateText(to));
     const QLocale locale;
     return tr("%1 visits selected, %2 counted, %3 not counted")
         .arg(locale.toString(check->selected), locale.toString(check->counted),
              locale.toString(check->notCounted()));
+}
+
+QString RunCompanion::fileName(const report::PreparedReport &report) const
+{
+    const result::DataCheck *check = report.result && report.result->check ? &*report.result->check : nullptr;
+    const engine::ReportDefinition *definition = check ? engine::findReport(check->report) : nullptr;
+    if (!definition)
+        return {};
+    return report::fileNameOfWords(
+        tr("%1, %2 to %3").arg(engine::reportWords(*definition), check->from, check->to));
 }
 
 QString RunCompanion::detailsCaption() const { return tr("Data check..."); }
@@ -31,7 +53,7 @@ void RunCompanion::showDetails(QWidget *parent, const report::PreparedReport &re
 {
     if (!hasDetails(report))
         return;
-    DataCheckDialog dialog(*report.result->check, parent);
+    DataCheckDialog dialog(*report.result->check, report, parent);
     dialog.exec();
 }
 

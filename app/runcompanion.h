@@ -25,6 +25,9 @@ public:
     // "781.718 visits selected, 760.102 counted, 21.616 not counted", the
     // figures grouped as the locale writes them; empty without a data check.
     QString summary(const report::PreparedReport &report) const override;
+    // "General medicine, 2024-12-01 to 2026-11-30": the report in words and
+    // its period, from its data check.
+    QString fileName(const report::PreparedReport &report) const override;
     QString detailsCaption() const override;
     bool hasDetails(const report::PreparedReport &report) const override;
     void showDetails(QWidget *parent, const report::PreparedReport &report) override;

@@ -59,18 +59,16 @@ public:
     }
     ~ProgressWindow() override { delete m_dialog; }
 
-    void setRows(qint64 read, qint64 estimated) override
+    void setProgress(const data::ReadProgress &progress) override
     {
         if (m_stopping)
             return;
-        const QLocale locale;
-        if (estimated > 0) {
+        m_label->setText(progressText(progress));
+        if (progress.estimated > 0) {
             m_bar->setRange(0, 1000);
-            m_bar->setValue(int(qMin<qint64>(1000, read * 1000 / estimated)));
-            m_label->setText(Text::tr("Reading the visits: %1 of %2 rows")
-                                 .arg(locale.toString(read), locale.toString(estimated)));
+            m_bar->setValue(int(qMin<qint64>(1000, progress.read * 1000 / progress.estimated)));
         } else {
-            m_label->setText(Text::tr("Reading the visits: %1 rows").arg(locale.toString(read)));
+            m_bar->setRange(0, 0);
         }
     }
     void setLocked() override
@@ -90,6 +88,22 @@ private:
 };
 
 } // namespace
+
+QString progressText(const data::ReadProgress &progress)
+{
+    const QLocale locale;
+    const QString read = locale.toString(progress.read);
+    const QString estimated = locale.toString(progress.estimated);
+    switch (progress.stage) {
+    case data::ReadProgress::Stage::Persons:
+        return progress.estimated > 0 ? Text::tr("Reading the insured persons: %1 of %2").arg(read, estimated)
+                                      : Text::tr("Reading the insured persons: %1").arg(read);
+    case data::ReadProgress::Stage::Visits:
+        break;
+    }
+    return progress.estimated > 0 ? Text::tr("Reading the visits of the period: %1 of about %2").arg(read, estimated)
+                                  : Text::tr("Reading the visits of the period: %1").arg(read);
+}
 
 std::unique_ptr<RunProgress> WindowUi::showProgress(QWidget *parent, std::function<void()> cancel)
 {

@@ -5,6 +5,8 @@
 // interface, so that the tests can replace them with recorders that never
 // block.
 
+#include "readcontrol.h"
+
 #include <QString>
 
 #include <functional>
@@ -26,8 +28,8 @@ namespace tarel::app {
 class RunProgress {
 public:
     virtual ~RunProgress() = default;
-    // The rows read so far of the rows estimated (0: not known).
-    virtual void setRows(qint64 read, qint64 estimated) = 0;
+    // What the read reads now, and how much of it so far.
+    virtual void setProgress(const data::ReadProgress &progress) = 0;
     // The run waits while another program writes to the database.
     virtual void setLocked() = 0;
 };
@@ -36,7 +38,7 @@ class Ui {
 public:
     virtual ~Ui() = default;
 
-    // A plain message box with an OK button ("Izberete lekar").
+    // A plain message box with an OK button ("Изберете лекар").
     virtual void showMessage(QWidget *parent, const QString &text) = 0;
     // The error box; the text is shown as given (see withFullStop).
     virtual void showError(QWidget *parent, const QString &text) = 0;
@@ -48,6 +50,11 @@ public:
     // user asks to stop it. The progress goes when the object is destroyed.
     virtual std::unique_ptr<RunProgress> showProgress(QWidget *parent, std::function<void()> cancel) = 0;
 };
+
+// What the progress window says of a read: "Reading the insured persons:
+// 120.000 of 250.500", "Reading the visits of the period: 40.000 of about
+// 125.000", figures as the locale groups them.
+QString progressText(const data::ReadProgress &progress);
 
 // Message boxes and the preview window.
 class WindowUi : public Ui {

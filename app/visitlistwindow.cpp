@@ -1,12 +1,17 @@
 #include "visitlistwindow.h"
 
+#include "export.h"
 #include "macc.h"
+#include "outputfile.h"
+#include "previewdialogs.h"
+#include "previewmodel.h"
 #include "recordedrequest.h"
 #include "reportrun.h"
 #include "ui.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCollator>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -42,35 +47,56 @@ QString visitsText(qint64 count)
 
 void showFailure(QWidget *parent, const QString &message)
 {
-    QMessageBox::critical(parent, VisitListWindow::tr("Visits behind this number"),
-                          VisitListWindow::tr("The visits behind this number cannot be listed: %1")
-                              .arg(withFullStop(message)));
+    report::showMessageBox(parent, QMessageBox::Critical, VisitListWindow::tr("Visits behind this number"),
+                           VisitListWindow::tr("The visits behind this number cannot be listed: %1")
+                               .arg(withFullStop(message)));
 }
 
 } // namespace
 
-QString cellTitle(const engine::CellListing &listing)
+// A cell in words, from its row's and column's identities in the result.
+CellWords cellWords(const engine::CellListing &listing)
 {
     const engine::CountCell &cell = listing.cell;
     const result::RowIdentity &row = cell.rowIdentity();
     const result::ColumnIdentity &column = cell.columnIdentity();
-    const QString visits = visitsText(listing.lines.size());
+    CellWords words;
     if (!cell.isMorbidity()) {
-        QString area = VisitListWindow::tr("total");
+        words.place = VisitListWindow::tr("Column %1").arg(column.number);
+        words.placeInFull = VisitListWindow::tr("%1 (%2)").arg(words.place, column.headings.value(column.headings.size() - 1));
+        words.column = VisitListWindow::tr("total");
         if (row.key == u"urban")
-            area = VisitListWindow::tr("urban");
+            words.column = VisitListWindow::tr("urban");
         else if (row.key == u"rural")
-            area = VisitListWindow::tr("rural");
-        return VisitListWindow::tr("Column %1 (%2), %3: %4").arg(column.number, column.headings.value(column.headings.size() - 1), area, visits);
+            words.column = VisitListWindow::tr("rural");
+        return words;
     }
-    QString where = VisitListWindow::tr("Total");
-    if (row.kind == result::RowKind::Counted)
-        where = VisitListWindow::tr("Row %1, %2").arg(row.number, row.label);
-    else if (row.kind == result::RowKind::Subtotal)
-        where = VisitListWindow::tr("Chapter %1 (%2)").arg(row.label.section(u' ', -1), row.codes);
+    words.place = words.placeInFull = VisitListWindow::tr("Total");
+    if (row.kind == result::RowKind::Counted) {
+        words.place = VisitListWindow::tr("Row %1").arg(row.number);
+        words.placeInFull = VisitListWindow::tr("%1, %2").arg(words.place, row.label);
+    } else if (row.kind == result::RowKind::Subtotal) {
+        words.place = VisitListWindow::tr("Chapter %1").arg(row.label.section(u' ', -1));
+        words.placeInFull = VisitListWindow::tr("%1 (%2)").arg(words.place, row.codes);
+    }
     const QString band = column.band < 0 ? VisitListWindow::tr("all ages") : column.headings.value(0);
     const QString sex = column.sex == result::Sex::Female ? VisitListWindow::tr("women") : VisitListWindow::tr("men");
-    return VisitListWindow::tr("%1, %2, %3: %4").arg(where, band, sex, visits);
+    words.column = VisitListWindow::tr("%1, %2").arg(band, sex);
+    return words;
+}
+
+QString cellTitle(const engine::CellListing &listing)
+{
+    const CellWords words = cellWords(listing);
+    return VisitListWindow::tr("%1, %2: %3").arg(words.placeInFull, words.column, visitsText(listing.lines.size()));
+}
+
+QString visitListFileName(const engine::CellListing &listing)
+{
+    const CellWords words = cellWords(listing);
+    return report::fileNameOfWords(VisitListWindow::tr("%1, %2, %3")
+                                       .arg(engine::reportWords(*listing.cell.report), words.place, words.column))
+        + QStringLiteral(".csv");
 }
 
 VisitListModel::VisitListModel(const engine::CellListing &listing, QObject *parent)
@@ -161,13 +187,18 @@ void VisitListModel::sort(int column, Qt::SortOrder order)
     for (const QModelIndex &index : before)
         linesBefore.push_back(lineOf(index.row()));
 
-    // Each line's entry is read once; numbers compare as numbers. A stable
-    // sort from the list's order keeps equal entries in the list's order.
+    // Each line's entry is read once; numbers compare as numbers, texts in
+    // Macedonian alphabetical order (Ѓ after Д, Ј after И, Џ after Ч)
+    // through their collation keys: the names are Macedonian whatever the
+    // language of the program's own words, as the main window's texts are.
+    // A stable sort from the list's order keeps equal entries in the list's
+    // order.
     std::vector<qsizetype> byList(m_order.size());
     for (std::size_t i = 0; i < byList.size(); ++i)
         byList[i] = qsizetype(i);
     const bool numeric = column == int(VisitText::RowNumber) || column == RowColumn;
-    std::vector<QString> texts;
+    const QCollator collator{QLocale(QLocale::Macedonian)};
+    std::vector<QCollatorSortKey> texts;
     std::vector<qint64> numbers;
     for (qsizetype line = 0; line < qsizetype(byList.size()); ++line) {
         if (column == RowColumn)
@@ -175,10 +206,11 @@ void VisitListModel::sort(int column, Qt::SortOrder order)
         else if (numeric)
             numbers.push_back(m_listing.lines.text(line, VisitText::RowNumber).toLongLong());
         else
-            texts.push_back(text(line, column));
+            texts.push_back(collator.sortKey(text(line, column)));
     }
     auto less = [&](qsizetype a, qsizetype b) {
-        return numeric ? numbers[std::size_t(a)] < numbers[std::size_t(b)] : texts[std::size_t(a)] < texts[std::size_t(b)];
+        return numeric ? numbers[std::size_t(a)] < numbers[std::size_t(b)]
+                       : texts[std::size_t(a)].compare(texts[std::size_t(b)]) < 0;
     };
     if (order == Qt::AscendingOrder)
         std::stable_sort(byList.begin(), byList.end(), less);
@@ -196,9 +228,9 @@ void VisitListModel::sort(int column, Qt::SortOrder order)
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-VisitListWindow::VisitListWindow(engine::CellListing listing, const QString &title, std::optional<qint64> shown,
-                                 QWidget *parent)
-    : QDialog(parent), m_listing(std::move(listing))
+VisitListWindow::VisitListWindow(engine::CellListing listing, const QString &title, const QString &fileName,
+                                 std::optional<qint64> shown, QWidget *parent)
+    : QDialog(parent), m_listing(std::move(listing)), m_fileName(fileName)
 {
     setObjectName(QStringLiteral("visitListWindow"));
     setWindowTitle(title);
@@ -279,21 +311,37 @@ QString VisitListWindow::copyText() const
 
 Result<void> VisitListWindow::save(const QString &path) const
 {
-    return engine::saveCellVisitsCsv(m_listing.cell, m_listing.lines, path);
+    OutputFile file(path);
+    if (Result<void> opened = file.open(); !opened)
+        return opened;
+    QIODevice &device = file.device();
+    // A byte order mark, so that spreadsheet programs read the file as UTF-8.
+    device.write("\xEF\xBB\xBF");
+    auto writeLine = [&](auto textOf) {
+        QString line;
+        for (int column = 0; column < m_model->columnCount(); ++column) {
+            if (column)
+                line += u',';
+            report::appendCsvField(line, textOf(column));
+        }
+        line += QLatin1String("\r\n");
+        device.write(line.toUtf8());
+    };
+    writeLine([&](int column) { return m_model->headerData(column, Qt::Horizontal).toString(); });
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        writeLine([&](int column) { return m_model->data(m_model->index(row, column)).toString(); });
+    return file.commit();
 }
 
 void VisitListWindow::copy() { QApplication::clipboard()->setText(copyText()); }
 
 void VisitListWindow::chooseAndSave()
 {
-    const QString path = QFileDialog::getSaveFileName(
-        this, tr("Save the visits as CSV"),
-        QStringLiteral("%1-%2.csv").arg(m_listing.cell.report->commandName(), m_listing.cell.name),
-        tr("CSV (*.csv)"));
+    const QString path = QFileDialog::getSaveFileName(this, tr("Save the visits as CSV"), m_fileName, tr("CSV (*.csv)"));
     if (path.isEmpty())
         return;
     if (Result<void> saved = save(path); !saved)
-        QMessageBox::critical(this, windowTitle(), withFullStop(saved.message()));
+        report::showMessageBox(this, QMessageBox::Critical, windowTitle(), withFullStop(saved.message()));
 }
 
 bool hasVisitList(const report::PreparedReport &report, const report::OutputCell &cell)
@@ -343,7 +391,8 @@ void openVisitList(QWidget *parent, data::Database *own, const engine::RecordedR
         QString title = cellTitle(*listing);
         if (!titleEnd.isEmpty())
             title += QStringLiteral(" (") + titleEnd + u')';
-        auto *window = new VisitListWindow(std::move(*listing), title, shown, parent);
+        const QString fileName = visitListFileName(*listing);
+        auto *window = new VisitListWindow(std::move(*listing), title, fileName, shown, parent);
         window->setAttribute(Qt::WA_DeleteOnClose);
         window->show();
     });

@@ -23,10 +23,26 @@ class QTableView;
 
 namespace tarel::app {
 
-// The cell in words, as the result names its row and column: "Row 9,
-// <label>, 45-54 г., women: 13 visits", "Chapter I (A00 - B99), all ages,
-// men: ...", "Total, ...", "Column 5 (Вкупно), urban: ...".
+// A cell in words, as the result names its row and column: where it is
+// ("Row 9", "Chapter I", "Total", "Column 5"), the same with what the form
+// prints there ("Row 9, <label>", "Chapter I (A00 - B99)", "Column 5
+// (Вкупно)"), and its column of visits ("45-54 г., women", "all ages, men",
+// "urban").
+struct CellWords {
+    QString place;
+    QString placeInFull;
+    QString column;
+};
+CellWords cellWords(const engine::CellListing &listing);
+
+// The list's title: "Row 9, <label>, 45-54 г., women: 13 visits",
+// "Chapter I (A00 - B99), all ages, men: ...", "Total, ...",
+// "Column 5 (Вкупно), urban: ...".
 QString cellTitle(const engine::CellListing &listing);
+
+// The name "Save as CSV" proposes: the report, the place and the column in
+// words ("General medicine, Row 300, 45-54 г., women.csv").
+QString visitListFileName(const engine::CellListing &listing);
 
 // The lines of a list as a table; sorting orders the rows shown, never the
 // list, and equal entries keep the list's order.
@@ -53,10 +69,11 @@ private:
 class VisitListWindow : public QDialog {
     Q_OBJECT
 public:
-    // shown: the number the report shows in the cell, when it is known; a
-    // list of another length is said to be the database's number now.
-    VisitListWindow(engine::CellListing listing, const QString &title, std::optional<qint64> shown,
-                    QWidget *parent = nullptr);
+    // fileName: the name "Save as CSV" proposes; shown: the number the
+    // report shows in the cell, when it is known; a list of another length
+    // is said to be the database's number now.
+    VisitListWindow(engine::CellListing listing, const QString &title, const QString &fileName,
+                    std::optional<qint64> shown, QWidget *parent = nullptr);
 
     QTableView *table() const { return m_table; }
     const VisitListModel &model() const { return *m_model; }
@@ -66,7 +83,11 @@ public:
     // The selected rows (all when none is selected) with the column headings,
     // tab-separated, as Copy puts them on the clipboard.
     QString copyText() const;
-    // Writes the list as CSV, as tarel-report --cell does.
+    // Writes the list as the window shows it, as CSV: the column headings,
+    // then the rows in the order shown with their texts as shown (names and
+    // bands in Cyrillic); UTF-8 with a byte order mark, CRLF line ends,
+    // fields quoted and guarded against formulas as in every CSV the
+    // programs write. (tarel-report --cell writes the machine form.)
     Result<void> save(const QString &path) const;
 
 private:
@@ -74,6 +95,7 @@ private:
     void chooseAndSave();
 
     engine::CellListing m_listing;
+    QString m_fileName;
     VisitListModel *m_model = nullptr;
     QTableView *m_table = nullptr;
     QLabel *m_note = nullptr;

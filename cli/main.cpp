@@ -82,14 +82,19 @@ void catchStops()
 // got, redrawn at most five times a second and cleared when the read ends.
 class ProgressLine {
 public:
-    void rows(qint64 read, qint64 estimated)
+    void rows(const tarel::data::ReadProgress &progress)
     {
-        if (m_shown && m_clock.elapsed() < 200)
+        // A new stage shows at once.
+        if (m_shown && m_clock.elapsed() < 200 && progress.stage == m_stage)
             return;
-        if (estimated > 0)
-            show(QStringLiteral("Reading the visits: %1 %").arg(qMin<qint64>(100, read * 100 / estimated)));
+        m_stage = progress.stage;
+        const QString what = progress.stage == tarel::data::ReadProgress::Stage::Persons
+            ? QStringLiteral("Reading the insured persons")
+            : QStringLiteral("Reading the visits of the period");
+        if (progress.estimated > 0)
+            show(QStringLiteral("%1: %2 %").arg(what).arg(qMin<qint64>(100, progress.read * 100 / progress.estimated)));
         else
-            show(QStringLiteral("Reading the visits: %1 rows").arg(read));
+            show(QStringLiteral("%1: %2").arg(what).arg(progress.read));
     }
     void waiting()
     {
@@ -120,6 +125,7 @@ private:
     QElapsedTimer m_clock;
     int m_width = 0;
     bool m_shown = false;
+    tarel::data::ReadProgress::Stage m_stage = tarel::data::ReadProgress::Stage::Persons;
 };
 
 // The day the tool takes as today (a visit report prints it): the local
@@ -162,7 +168,7 @@ int main(int argc, char **argv)
     control.read.cancel = &interrupted;
     control.stopSignal = &stopSignal;
     if (::isatty(STDERR_FILENO)) {
-        control.read.progress = [&](qint64 read, qint64 estimated) { progress.rows(read, estimated); };
+        control.read.progress = [&](const tarel::data::ReadProgress &read) { progress.rows(read); };
         control.read.waiting = [&] { progress.waiting(); };
         control.readEnded = [&] { progress.clear(); };
     }

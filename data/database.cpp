@@ -1,8 +1,10 @@
 #include "database.h"
 
+#include "firebirddriver.h"
 #include "inputfile.h"
 #include "messagetext.h"
 #include "outputfile.h"
+#include "serversession.h"
 
 #include <QAtomicInt>
 #include <QCoreApplication>
@@ -13,6 +15,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -46,36 +49,76 @@ QString sqlErrorText(const QSqlError &error)
 
 Engine engineOf(const QString &driver)
 {
-    if (driver.compare(QLatin1String("QSQLITE"), Qt::CaseInsensitive) == 0)
+    auto is = [&](const char *name) { return driver.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
+    if (is("QSQLITE"))
         return Engine::SQLite;
-    if (driver.compare(QLatin1String("QPSQL"), Qt::CaseInsensitive) == 0)
+    if (is("QPSQL"))
         return Engine::PostgreSQL;
+    if (is("QIBASE") || is("FIREBIRD"))
+        return Engine::Firebird;
+    if (is("QMYSQL") || is("QMARIADB"))
+        return Engine::MySQL;
     return Engine::Other;
 }
 
-// Connection options of a PostgreSQL connection: a bounded wait for the
-// server, a name for the server's activity list, and TCP keepalives, so a
-// server that vanishes from the network ends a run with an error within
-// about a minute instead of leaving it waiting.
-QString postgresConnectOptions(const AliasSettings &settings)
+bool isOdbc(const QString &driver) { return driver.compare(QLatin1String("QODBC"), Qt::CaseInsensitive) == 0; }
+
+// The engine behind an ODBC data source, as its driver names it, or else as
+// the server's version text does (Qt's ODBC driver knows MariaDB as no
+// engine).
+Engine engineBehind(const QSqlDatabase &db)
 {
-    return QStringLiteral("connect_timeout=%1;application_name=tarel;"
-                          "keepalives=1;keepalives_idle=30;keepalives_interval=10;keepalives_count=3")
+    switch (db.driver()->dbmsType()) {
+    case QSqlDriver::PostgreSQL:
+        return Engine::PostgreSQL;
+    case QSqlDriver::MySqlServer:
+        return Engine::MySQL;
+    case QSqlDriver::Interbase:
+        return Engine::Firebird;
+    default:
+        break;
+    }
+    QSqlQuery version(db);
+    if (version.exec(QStringLiteral("select version()")) && version.next()) {
+        const QString text = version.value(0).toString();
+        if (text.contains(QLatin1String("MariaDB"), Qt::CaseInsensitive)
+            || text.contains(QLatin1String("MySQL"), Qt::CaseInsensitive))
+            return Engine::MySQL;
+        if (text.contains(QLatin1String("PostgreSQL"), Qt::CaseInsensitive))
+            return Engine::PostgreSQL;
+    }
+    return Engine::Other;
+}
+
+// The Debian package of a Qt SQL driver.
+QString packageOfDriver(const QString &driver)
+{
+    static const std::pair<const char *, const char *> packages[] = {
+        {"QSQLITE", "libqt6sql6-sqlite"}, {"QPSQL", "libqt6sql6-psql"}, {"QMYSQL", "libqt6sql6-mysql"},
+        {"QMARIADB", "libqt6sql6-mysql"}, {"QODBC", "libqt6sql6-odbc"}};
+    for (const auto &[name, package] : packages)
+        if (driver.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(package);
+    return {};
+}
+
+// The ODBC connection options: a bounded login, a read-only connection.
+QString odbcConnectOptions(const AliasSettings &settings)
+{
+    return QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1;SQL_ATTR_ACCESS_MODE=SQL_MODE_READ_ONLY")
         .arg(qMax(1, settings.connectTimeoutSeconds));
 }
 
-// Every transaction of a PostgreSQL session is read-only, so nothing sent
-// over the connection can change the patient-administration data; a
-// statement waits for another session's lock at most lockTimeoutSeconds,
-// as SQLite waits for a writer, and then fails as "locked".
-bool prepareSession(QSqlDatabase &db, int lockTimeoutSeconds, QString *error)
+// Sends the session's statements on a new connection.
+bool prepareSession(QSqlDatabase &db, const ServerSession &session, const AliasSettings &settings, QString *error)
 {
     QSqlQuery query(db);
-    if (query.exec(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"))
-        && query.exec(QStringLiteral("SET lock_timeout = %1").arg(qint64(lockTimeoutSeconds) * 1000)))
-        return true;
-    *error = sqlErrorText(query.lastError());
-    return false;
+    for (const QString &statement : session.sessionStatements(settings))
+        if (!query.exec(statement)) {
+            *error = sqlErrorText(query.lastError());
+            return false;
+        }
+    return true;
 }
 
 // ---- SQLite files --------------------------------------------------------
@@ -209,21 +252,36 @@ Result<std::unique_ptr<Database>> Database::openAlias(const QString &alias, cons
 
 Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings, const ReadControl &control)
 {
-    if (!QSqlDatabase::isDriverAvailable(settings.driver))
+    const Engine engine = engineOf(settings.driver);
+    QString driverName = settings.driver;
+    if (engine == Engine::Firebird) {
+        registerFirebirdDriver();
+        driverName = QLatin1String(FirebirdDriverName);
+    }
+    if (!QSqlDatabase::isDriverAvailable(driverName)) {
+        const QString package = packageOfDriver(settings.driver);
+        if (!package.isEmpty())
+            return fail(Text::tr("The database driver '%1' of alias '%2' is not installed: install the package "
+                                 "%3")
+                            .arg(settings.driver, settings.alias, package));
         return fail(Text::tr("The database driver '%1' of alias '%2' is not available")
                         .arg(settings.driver, settings.alias));
+    }
 
     std::unique_ptr<Database> database(new Database);
     database->m_openedWith = control;
     database->m_settings = settings;
-    database->m_engine = engineOf(settings.driver);
+    database->m_engine = engine;
+    database->m_odbc = isOdbc(settings.driver);
     database->m_connectionName = QStringLiteral("KDB-%1").arg(connectionCounter.fetchAndAddRelaxed(1));
-    QSqlDatabase db = QSqlDatabase::addDatabase(settings.driver, database->m_connectionName);
+    QSqlDatabase db = QSqlDatabase::addDatabase(driverName, database->m_connectionName);
     db.setDatabaseName(settings.database);
 
-    const bool sqlite = database->m_engine == Engine::SQLite;
+    const bool sqlite = engine == Engine::SQLite;
+    const bool odbc = isOdbc(settings.driver);
     const QString sqliteOptions = QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
                                       .arg(qint64(settings.lockTimeoutSeconds) * 1000);
+    const ServerSession *session = serverSessionOf(engine);
     if (sqlite) {
         database->m_description = QStringLiteral("\"%1\"").arg(settings.database);
         // A missing file is an error, never a new empty database.
@@ -240,25 +298,34 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings, 
         // instead of failing at once.
         db.setConnectOptions(sqliteOptions);
     } else {
+        // A MySQL host that is a path names the server's socket (a connect
+        // option); a Firebird database without a host is opened by the
+        // client library itself.
+        const bool socket = engine == Engine::MySQL && settings.host.startsWith(QLatin1Char('/'));
         database->m_description = QStringLiteral("\"%1\"").arg(settings.database);
         if (!settings.host.isEmpty())
             database->m_description += Text::tr(" on %1").arg(settings.host);
-        if (!settings.host.isEmpty() && settings.port > 0)
+        if (!settings.host.isEmpty() && settings.port > 0 && !socket)
             database->m_description += QStringLiteral(":%1").arg(settings.port);
-        if (!settings.host.isEmpty())
+        if (!settings.host.isEmpty() && !socket)
             db.setHostName(settings.host);
         if (settings.port > 0)
             db.setPort(settings.port);
         db.setUserName(settings.user);
         db.setPassword(settings.password);
-        if (database->m_engine == Engine::PostgreSQL)
-            db.setConnectOptions(postgresConnectOptions(settings));
+        db.setConnectOptions(odbc ? odbcConnectOptions(settings) : session->connectOptions(settings));
+        if (engine == Engine::Firebird && settings.host.isEmpty() && !firebirdEngineInstalled())
+            return fail(Text::tr("The alias '%1' names a Firebird database file without a server, and opening it "
+                                 "so needs Firebird's engine, which is not installed: install the package "
+                                 "firebird3.0-server-core, or name the server (host) in the alias")
+                            .arg(settings.alias));
     }
 
     // Opening a SQLite file reads nothing; a first read shows a file that is
     // not a database. It counts the tables, so an empty file is told apart
     // from a database that lacks one table.
     const QString probeText = sqlite ? QStringLiteral("select count(*) from sqlite_master where type = 'table'")
+        : engine == Engine::Firebird ? QStringLiteral("select 1 from rdb$database")
                                      : QStringLiteral("select 1");
     auto describe = [&](const QSqlError &error) {
         if (const QString known = database->knownCause(error); !known.isEmpty())
@@ -275,6 +342,12 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings, 
             return describe(db.lastError());
         if (sqlite)
             database->followSqliteWaits();
+        // Through ODBC, the engine behind the data source decides the
+        // statements' dialect and the session.
+        if (odbc) {
+            database->m_engine = engineBehind(db);
+            session = serverSessionOf(database->m_engine);
+        }
         QSqlQuery probe(db);
         if (!probe.exec(probeText) || !probe.next())
             return describe(probe.lastError());
@@ -295,9 +368,9 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings, 
         return cancelledError();
     if (failure)
         return fail(*failure);
-    if (database->m_engine == Engine::PostgreSQL) {
+    if (session) {
         QString text;
-        if (!prepareSession(db, settings.lockTimeoutSeconds, &text))
+        if (!prepareSession(db, *session, settings, &text))
             return fail(Text::tr("Cannot read the database of alias '%1': %2").arg(settings.alias, text));
     }
     return database;
@@ -305,15 +378,73 @@ Result<std::unique_ptr<Database>> Database::open(const AliasSettings &settings, 
 
 QString Database::knownCause(const QSqlError &error) const
 {
-    if (m_engine == Engine::PostgreSQL) {
-        // lock_not_available: the lock timeout ran out.
-        if (error.nativeErrorCode() == u"55P03")
+    if (isOdbc(m_settings.driver))
+        if (const QString odbc = odbcCause(error); !odbc.isEmpty())
+            return odbc;
+    if (const ServerSession *session = serverSessionOf(m_engine)) {
+        if (session->lockTimedOut(error))
             return lockedText();
+        if (session->serverUnreachable(error))
+            return Text::tr("The database server of alias '%1' cannot be reached (%2): nothing accepts "
+                            "connections there, or it did not answer within %3 seconds. Check that the server "
+                            "runs and the alias's host and port (%4)")
+                .arg(m_settings.alias, serverAddress())
+                .arg(m_settings.connectTimeoutSeconds)
+                .arg(sqlErrorText(error));
+        if (session->connectionLost(error))
+            return Text::tr("The connection to the database server of alias '%1' was lost (%2): the run was "
+                            "stopped and nothing was written. Run it again once the server can be reached")
+                .arg(m_settings.alias, sqlErrorText(error));
+        if (session->databaseMissing(error))
+            return Text::tr("The database %1 of alias '%2' does not exist on its server. Check the alias's "
+                            "database (%3)")
+                .arg(m_description, m_settings.alias, sqlErrorText(error));
+        // Through ODBC, a refused login comes before the engine is known.
+        const bool beforeEngine = m_odbc && m_engine == Engine::Other;
+        if (session->loginRefused(error)
+            || (beforeEngine && (mysqlSession().loginRefused(error) || postgresSession().loginRefused(error))))
+            return Text::tr("The database server refused the login of user '%1' to %2: the password is wrong, "
+                            "or the user is not known there or may not read this database (%3). Check the "
+                            "alias's user and password")
+                .arg(m_settings.user, m_description, sqlErrorText(error));
         return {};
     }
-    if (m_engine != Engine::SQLite)
-        return {};
     return knownSqliteCause(sqliteCode(error), sqlErrorText(error));
+}
+
+QVariant Database::textParameter(const QString &text) const
+{
+    if (m_odbc && m_engine == Engine::MySQL)
+        return text.toUtf8();
+    return text;
+}
+
+QString Database::serverAddress() const
+{
+    if (m_settings.host.isEmpty())
+        return QStringLiteral("localhost");
+    if (m_settings.port > 0 && !m_settings.host.startsWith(QLatin1Char('/')))
+        return QStringLiteral("%1:%2").arg(m_settings.host).arg(m_settings.port);
+    return m_settings.host;
+}
+
+// The ODBC driver manager's errors before any engine answers: a driver or a
+// data source it does not know.
+QString Database::odbcCause(const QSqlError &error) const
+{
+    const QString text = sqlErrorText(error);
+    static const QRegularExpression library(QStringLiteral(R"(Can't open lib '([^']*)')"));
+    if (const QRegularExpressionMatch match = library.match(text); match.hasMatch())
+        return Text::tr("The ODBC driver '%1' that alias '%2' names is not installed: install its package "
+                        "(odbc-postgresql for PostgreSQL, odbc-mariadb for MariaDB and MySQL, tdsodbc for SQL "
+                        "Server); 'odbcinst -q -d' lists the drivers installed (%3)")
+            .arg(match.captured(1), m_settings.alias, text);
+    if (text.contains(QLatin1String("Data source name not found")))
+        return Text::tr("The ODBC data source '%1' of alias '%2' is not defined: define it in /etc/odbc.ini or "
+                        "~/.odbc.ini ('odbcinst -q -s' lists them), or give a connection string "
+                        "(DRIVER={...};SERVER=...) as the alias's database (%3)")
+            .arg(m_settings.database, m_settings.alias, text);
+    return {};
 }
 
 QString Database::sqliteErrorText(int code, const QString &message) const
@@ -409,6 +540,13 @@ Result<void> Database::requireTable(const SourceTable &table, const QStringList 
     for (const QString &spelling : {name, name.toLower(), name.toUpper()})
         if (record.isEmpty())
             record = connection().record(spelling);
+    // Qt's ODBC driver lists no columns through MariaDB's ODBC driver: there
+    // the table's own statement, which selects no row, tells them.
+    if (record.isEmpty() && m_odbc) {
+        QSqlQuery columnsOf(connection());
+        if (columnsOf.exec(adaptStatement(QStringLiteral("select * from %1 where 1=0").arg(name), m_engine)))
+            record = columnsOf.record();
+    }
     if (m_control->cancelled())
         return cancelledError();
     if (record.isEmpty())
@@ -452,46 +590,62 @@ void Database::close()
 Result<void> Database::beginRead()
 {
     QSqlDatabase db = connection();
-    if (!db.isOpen())
+    const ServerSession *session = serverSessionOf(m_engine);
+    if (!db.isOpen() && !session)
         return fail(Text::tr("The database is not open"));
     if (m_inTransaction)
         return {};
-    if (m_engine == Engine::PostgreSQL) {
-        // A server connection lost since the last run (a restarted server, a
-        // dropped network, a terminated session) is opened again: nothing of
-        // this run has been read yet, so it starts on a fresh connection.
-        const QString beginText = QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
-        QString error;
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            if (!db.isOpen()) {
-                if (!db.open())
-                    return fail(Text::tr("The connection to the database server was lost and cannot be "
-                                         "opened again: %1")
-                                    .arg(sqlErrorText(db.lastError())));
-                if (!prepareSession(db, m_settings.lockTimeoutSeconds, &error))
-                    return fail(error);
-            }
-            QSqlQuery begin(db);
-            if (begin.exec(beginText)) {
+    if (!session) {
+        if (!db.transaction())
+            return failure(db.lastError());
+        m_inTransaction = true;
+        return {};
+    }
+    // A server connection lost since the last run (a restarted server, a
+    // dropped network, a terminated session) is opened again: nothing of
+    // this run has been read yet, so it starts on a fresh connection.
+    QString error;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!db.isOpen()) {
+            if (!db.open())
+                return fail(Text::tr("The connection to the database server was lost and cannot be "
+                                     "opened again: %1")
+                                .arg(sqlErrorText(db.lastError())));
+            if (!prepareSession(db, *session, m_settings, &error))
+                return fail(error);
+        }
+        QSqlError begun;
+        if (session->beginRead.isEmpty()) {
+            if (db.transaction()) {
                 error.clear();
                 break;
             }
-            error = errorText(begin.lastError());
-            if (db.isOpen())
-                break; // not a lost connection: no second attempt
+            begun = db.lastError();
+        } else {
+            QSqlQuery begin(db);
+            if (begin.exec(session->beginRead)) {
+                error.clear();
+                break;
+            }
+            begun = begin.lastError();
         }
-        if (!error.isEmpty())
-            return fail(error);
-        m_inTransaction = true;
+        error = errorText(begun);
+        // Not a lost connection: no second attempt. Through ODBC a lost
+        // connection has no code of its own: any failed begin opens again.
+        if (db.isOpen() && !session->connectionLost(begun) && !m_odbc)
+            break;
+        db.close();
+    }
+    if (!error.isEmpty())
+        return fail(error);
+    m_inTransaction = true;
+    // PostgreSQL: the tables' share locks first (lockTablesForRead); the
+    // other engines bound each statement's wait themselves.
+    if (m_engine == Engine::PostgreSQL)
         if (Result<void> locked = lockTablesForRead(); !locked) {
             endRead();
             return locked;
         }
-        return {};
-    } else if (!db.transaction()) {
-        return failure(db.lastError());
-    }
-    m_inTransaction = true;
     return {};
 }
 
@@ -570,9 +724,10 @@ void Database::endRead()
         return;
     m_parts = 0;
     QSqlDatabase db = connection();
-    if (m_engine == Engine::PostgreSQL) {
+    const ServerSession *session = serverSessionOf(m_engine);
+    if (session && !session->endRead.isEmpty()) {
         QSqlQuery end(db);
-        end.exec(QStringLiteral("ROLLBACK"));
+        end.exec(session->endRead);
     } else {
         db.rollback();
     }
@@ -776,7 +931,7 @@ Result<void> Query::open(QDate from, QDate to, const std::vector<std::pair<QStri
     m_query.bindValue(QStringLiteral(":datumod"), from);
     m_query.bindValue(QStringLiteral(":datumdo"), to);
     for (const auto &[name, value] : texts)
-        m_query.bindValue(QLatin1Char(':') + name, value);
+        m_query.bindValue(QLatin1Char(':') + name, m_database.textParameter(value));
     if (!m_query.exec())
         return m_database.failure(m_query.lastError());
 
@@ -831,7 +986,7 @@ QString Query::dateText(int index) const
 {
     const QVariant value = m_query.value(index);
     if (value.typeId() == QMetaType::QDate && !value.isNull())
-        return value.toDate().toString(Qt::ISODate);
+        return value.toDate().isValid() ? value.toDate().toString(Qt::ISODate) : QStringLiteral("0000-00-00");
     if (value.typeId() == QMetaType::QDateTime && !value.isNull())
         return value.toDateTime().date().toString(Qt::ISODate);
     return text(index);
@@ -845,6 +1000,9 @@ bool Query::day(int index, int *result) const
         return true;
     }
     if (value.typeId() == QMetaType::QDate) {
+        // A zero date of MySQL reads as an invalid date: no day.
+        if (!value.toDate().isValid())
+            return false;
         *result = dayNumberOf(value.toDate());
         return true;
     }

@@ -107,6 +107,11 @@ public:
     // real day; an invalid date when no visit has one.
     Result<QDate> earliestVisitDate();
 
+    // A text to bind as a statement's parameter. Through ODBC to MariaDB a
+    // text goes as its UTF-8 bytes: Qt's ODBC driver hands MariaDB's driver
+    // a text with its terminating NUL, which then equals no stored text.
+    QVariant textParameter(const QString &text) const;
+
     // The message of a failed statement: where the cause is known (another
     // program's lock, a damaged file, a journal left by a crashed writer) a
     // sentence that names the database and says what the user can do, else
@@ -131,6 +136,8 @@ private:
     Database() = default;
     QString knownCause(const QSqlError &error) const;
     QString knownSqliteCause(int code, const QString &text) const;
+    QString odbcCause(const QSqlError &error) const;
+    QString serverAddress() const;
     QString lockedText() const;
     void followSqliteWaits();
     static int sqliteBusy(void *self, int attempt);
@@ -138,6 +145,7 @@ private:
     QString m_connectionName;
     AliasSettings m_settings;
     Engine m_engine = Engine::Other;
+    bool m_odbc = false;
     QString m_description; // how messages name the database
     bool m_inTransaction = false;
     int m_parts = 0;              // open parts of the read

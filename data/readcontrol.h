@@ -1,7 +1,8 @@
 #pragma once
 
-// How a caller follows and stops the database work of a run: the rows read,
-// the waits for another program's lock, and the user's cancel.
+// How a caller follows and stops the database work of a run: what is read
+// and how much of it, the waits for another program's lock, and the user's
+// cancel.
 
 #include "result.h"
 
@@ -12,12 +13,25 @@
 
 namespace tarel::data {
 
+// How far a read has come: what it reads now and how much of it.
+struct ReadProgress {
+    enum class Stage {
+        Persons, // the insured persons, read whole before the visits (SQLite)
+        Visits,  // the visits of the period the statements select
+    };
+    Stage stage = Stage::Visits;
+    qint64 read = 0;      // rows of the stage read so far
+    qint64 estimated = 0; // rows the stage is expected to give, at least `read`; 0 when not known
+    friend bool operator==(const ReadProgress &, const ReadProgress &) = default;
+};
+
 // Progress and cancellation of a read.
 struct ReadControl {
     // Called every few thousand rows, and once when the first rows have been
-    // read, with the rows read so far and an estimate of all (0 when
-    // unknown). Rows are those of both tables a source reads.
-    std::function<void(qint64 rowsRead, qint64 rowsEstimated)> progress;
+    // read (the database answers), with the stage and its rows. The visits'
+    // estimate is the period's: the visits the statements' period holds
+    // (from the visit dates' index, or as the read goes), not the table's.
+    std::function<void(const ReadProgress &)> progress;
     // Called while the database waits for another program that is writing to
     // it (a lock), every few tenths of a second until it can go on: while it
     // is opened, while a read transaction begins and while a read runs.

@@ -38,13 +38,32 @@ inline constexpr std::array<NamedField, 13> kNamedFields = {{
     {FieldSettlement, u"MESTO_S", &VisitRecord::settlement, false, true},
 }};
 
-// Counts the rows a read goes through (setRows jumps to a position), reports
-// progress every kProgressEvery rows and tells when the user has cancelled.
+// Counts the rows of the stage a read goes through, reports progress every
+// kProgressEvery rows and tells when the user has cancelled.
 class ReadTicker {
 public:
     static constexpr qint64 kProgressEvery = 4096;
 
-    ReadTicker(const ReadControl &control, qint64 estimate) : m_control(control), m_estimate(estimate) {}
+    ReadTicker(const ReadControl &control, ReadProgress::Stage stage, qint64 estimate)
+        : m_control(control), m_stage(stage), m_estimate(estimate)
+    {
+    }
+    // The read goes on with another stage, its rows counted from 0; says so
+    // at once. False once the read is cancelled.
+    bool startStage(ReadProgress::Stage stage, qint64 estimate)
+    {
+        m_stage = stage;
+        m_estimate = estimate;
+        m_rows = 0;
+        return report();
+    }
+    // The stage has given all its rows: reports them as all there are.
+    // False once the read is cancelled.
+    bool finish()
+    {
+        m_estimate = m_rows;
+        return report();
+    }
 
     // One row more; false once the read is cancelled.
     bool row()
@@ -58,15 +77,20 @@ public:
     bool cancelled() const { return m_control.cancel && m_control.cancel->load(std::memory_order_relaxed); }
 
     qint64 rows() const { return m_rows; }
-    void setRows(qint64 rows) { m_rows = rows; }
     void setEstimate(qint64 estimate) { m_estimate = estimate; }
 
 private:
     const ReadControl &m_control;
+    ReadProgress::Stage m_stage;
     qint64 m_estimate = 0;
     qint64 m_rows = 0;
     qint64 m_nextReport = kProgressEvery;
 };
+
+// The share of the visits a period covers when the visit dates run evenly
+// from the first day to the last (day numbers, see parseIsoDay): 0 when it
+// misses them, 1 when it covers them all.
+double periodShare(int firstDay, int lastDay, QDate from, QDate to);
 
 // The kind of a stored DATA value, as far as the ISO rule tells them apart.
 enum class StoredKind { Null, Text, Other };

@@ -29,6 +29,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -377,22 +378,20 @@ bool hasDateIndex(sqlite3 *db)
 }
 
 // The share of the visits the period covers, from the first and last ISO
-// visit date the DATA index gives (both read in a few page reads); 1 when
-// there is no such index or the dates are not ISO texts.
-double periodShare(sqlite3 *db, bool dateIndex, QDate from, QDate to)
+// visit date the DATA index gives (both read in a few page reads); nothing
+// when there is no such index or the dates are not ISO texts.
+std::optional<double> indexedPeriodShare(sqlite3 *db, bool dateIndex, QDate from, QDate to)
 {
-    if (!dateIndex || !from.isValid() || !to.isValid())
-        return 1;
+    if (!dateIndex)
+        return std::nullopt;
     // Texts sort after every number and before every blob.
     const QString range = QStringLiteral("select DATA from PREGLEDI1 where DATA > '' and DATA < x'' order by DATA %1 "
                                          "limit 1");
     int first = 0, last = 0;
     if (!parseIsoDay(singleText(db, range.arg(QLatin1String("asc"))), &first)
         || !parseIsoDay(singleText(db, range.arg(QLatin1String("desc"))), &last) || last < first)
-        return 1;
-    const int start = std::max(first, dayNumberOf(from));
-    const int end = std::min(last, dayNumberOf(to));
-    return end < start ? 0 : double(end - start + 1) / double(last - first + 1);
+        return std::nullopt;
+    return periodShare(first, last, from, to);
 }
 
 // A value of a row kept beyond the row (SQLite's own copy of it).
@@ -555,7 +554,7 @@ private:
         Run(sqlite3 *db, const ConnectionForRead &connection, const VisitSelection &selection, VisitFields fields,
             const ReadControl &control, SourceFigures *figures)
             : m_db(db), m_connection(connection), m_selection(selection), m_fields(fields),
-              m_figures(figures), m_ticker(control, 0)
+              m_figures(figures), m_ticker(control, ReadProgress::Stage::Persons, 0)
         {
             if (m_figures)
                 *m_figures = {};
@@ -588,10 +587,10 @@ private:
                 * singleInteger(m_db, QStringLiteral("PRAGMA page_size")) / 8;
             const qint64 persons = std::min({span("osigurenici"), fileRows, qint64(1) << 22});
             m_firstVisit = singleInteger(m_db, QStringLiteral("select min(rowid) from PREGLEDI1"));
-            const qint64 visits = span("PREGLEDI1");
+            m_visitSpan = span("PREGLEDI1");
             m_dateIndex = hasDateIndex(m_db);
-            m_share = periodShare(m_db, m_dateIndex, m_selection.from, m_selection.to);
-            m_ticker.setEstimate(persons + qint64(double(visits) * (byIndex() ? m_share : 1.0)));
+            m_share = indexedPeriodShare(m_db, m_dateIndex, m_selection.from, m_selection.to);
+            m_ticker.setEstimate(persons);
             m_persons.reserve(persons);
 
             // MB, the settlement code where the area or the figures need it
@@ -734,7 +733,12 @@ private:
             // cache for all of them, then they are joined. A visit's persons
             // lie anywhere in the table, and waiting for each in turn took
             // most of the time of a read.
-            const qint64 personRows = m_ticker.rows();
+            //
+            // The period's visits are estimated from the dates' index; without
+            // it, as the table is scanned: those found so far, over the share
+            // of the table scanned, once a fiftieth of it is.
+            if (!m_ticker.startStage(ReadProgress::Stage::Visits, m_share ? qint64(double(m_visitSpan) * *m_share) : 0))
+                return cancelledError();
             const std::size_t textCount = m_visitFields.size() + 1; // the fields, then MB
             std::vector<Visit> batch(kBatch);
             for (Visit &visit : batch)
@@ -763,8 +767,11 @@ private:
                     if (i + kAhead < size)
                         m_persons.prefetchEntry(batch[i + kAhead].hash);
                     const Visit &visit = batch[i];
-                    if (!byIndex())
-                        m_ticker.setRows(personRows + visit.rowid - m_firstVisit);
+                    if (!m_share) {
+                        const double scanned = double(visit.rowid - m_firstVisit + 1) / double(m_visitSpan);
+                        if (scanned >= 0.02)
+                            m_ticker.setEstimate(qint64(double(m_ticker.rows() + 1) / std::min(1.0, scanned)));
+                    }
                     if (!m_ticker.row())
                         return cancelledError();
                     if (Result<void> joined = join(visit, sink); !joined)
@@ -773,8 +780,7 @@ private:
             }
             if (status != SQLITE_DONE)
                 return m_connection.stepError();
-            m_ticker.report();
-            if (m_ticker.cancelled())
+            if (!m_ticker.finish())
                 return cancelledError();
             return {};
         }
@@ -862,7 +868,7 @@ private:
 
         // Short periods read the visits through the DATA index; the rest
         // scans the table, which reads each page once.
-        bool byIndex() const { return m_share < 0.5; }
+        bool byIndex() const { return m_share && *m_share < 0.5; }
 
         // The sink's error with the line that names the visit, read again by
         // its rowid.
@@ -899,8 +905,9 @@ private:
         VisitRecord m_record;
         std::vector<std::u16string> m_personTexts;
         qint64 m_firstVisit = 0;
+        qint64 m_visitSpan = 0;
         bool m_dateIndex = false;
-        double m_share = 1;
+        std::optional<double> m_share; // of the visits the period holds, where the dates' index tells
     };
 
     Database &m_database;

@@ -2,6 +2,7 @@
 // and one statement of the needed columns that the database engine joins.
 
 #include "database.h"
+#include "serversession.h"
 #include "sourcereading.h"
 
 #include <QSqlQuery>
@@ -63,28 +64,20 @@ std::vector<std::pair<QString, QString>> doctorParameter(const VisitSelection &s
     return texts;
 }
 
-// The expression that tells the visits of a join apart, for the figures.
-Result<QString> rowIdentityOf(const Database &database)
+// The expression that tells the visits of a join apart, for the figures;
+// empty where the engine has none.
+QString rowIdentityOf(const Database &database)
 {
-    switch (database.engine()) {
-    case Engine::SQLite:
+    if (database.engine() == Engine::SQLite)
         return QStringLiteral("pregledi1.rowid");
-    case Engine::PostgreSQL:
-        return QStringLiteral("pregledi1.ctid");
-    case Engine::Other:
-        break;
-    }
-    return fail(QStringLiteral("The data check of a run needs a SQLite or PostgreSQL database"));
+    return serverSessionOf(database.engine())->rowIdentity;
 }
 
 Result<void> fillFigures(Database &database, const VisitSelection &selection, SourceFigures *figures)
 {
     if (!figures)
         return {};
-    const Result<QString> identity = rowIdentityOf(database);
-    if (!identity)
-        return identity.error();
-    Result<SourceFigures> counted = figuresByStatements(database, selection, *identity);
+    Result<SourceFigures> counted = figuresByStatements(database, selection, rowIdentityOf(database));
     if (!counted)
         return counted.error();
     *figures = *counted;
@@ -104,12 +97,14 @@ public:
         const ReadTransaction transaction(m_database);
         if (!transaction.begun())
             return transaction.begun().error();
-        ReadTicker ticker(control, 0);
+        ReadTicker ticker(control, ReadProgress::Stage::Visits, 0);
         if (selection.statement == VisitSelection::Statement::Morbidity) {
             Query query(m_database, selection.queryName,
                         morbidityStatementFor(selection.doctorCode.has_value(), selection.area));
             if (Result<void> walked = walkStatement(query, selection, fields, false, sink, ticker); !walked)
                 return walked;
+            if (!ticker.finish())
+                return cancelledError();
             return fillFigures(m_database, selection, figures);
         }
         const std::pair<const char *, QStringList> passes[] = {
@@ -120,6 +115,8 @@ public:
                 !walked)
                 return walked;
         }
+        if (!ticker.finish())
+            return cancelledError();
         return fillFigures(m_database, selection, figures);
     }
 
@@ -189,27 +186,40 @@ public:
         lines[0] = QStringLiteral("select %1 from  PREGLEDI1 inner join osigurenici on osigurenici.mb = pregledi1.mb")
                        .arg(selectList.join(QStringLiteral(", ")));
 
-        ReadTicker ticker(control, visitEstimate());
+        ReadTicker ticker(control, ReadProgress::Stage::Visits, periodVisitEstimate(selection));
         Query query(m_database, morbidity ? selection.queryName : QStringLiteral("qPosetaDeca"), lines);
         if (Result<void> opened = query.open(selection.from, selection.to, doctorParameter(selection)); !opened)
             return opened;
         if (Result<void> walked = walk(query, columns, identity, false, urbanColumn, sink, ticker); !walked)
             return walked;
+        if (!ticker.finish())
+            return cancelledError();
         return fillFigures(m_database, selection, figures);
     }
 
 private:
-    // The rows of PREGLEDI1 as the engine's statistics or the last row
-    // number tell; 0 when unknown.
-    qint64 visitEstimate()
+    // The visits of the period: the rows of PREGLEDI1 as the engine's
+    // statistics or the last row number tell, times the share of the visit
+    // dates' span the period covers, where the first and last date are known
+    // at once (SQLite's dates' index, a server's statistics); 0 when unknown.
+    qint64 periodVisitEstimate(const VisitSelection &selection)
     {
+        const Engine engine = m_database.engine();
+        const ServerSession *server = serverSessionOf(engine);
+        const QString rows = server ? server->visitEstimate : QStringLiteral("select max(rowid) from PREGLEDI1");
+        if (rows.isEmpty())
+            return 0;
         QSqlQuery query(m_database.connection());
-        const QString text = m_database.engine() == Engine::PostgreSQL
-            ? QStringLiteral("select cast(coalesce(max(reltuples), 0) as bigint) from pg_class where relname = 'pregledi1'")
-            : QStringLiteral("select max(rowid) from PREGLEDI1");
-        if (query.exec(text) && query.next())
-            return std::max<qint64>(0, query.value(0).toLongLong());
-        return 0;
+        query.setForwardOnly(true);
+        if (!query.exec(adaptStatement(rows, engine)) || !query.next())
+            return 0;
+        const qint64 visits = std::max<qint64>(0, query.value(0).toLongLong());
+        const QString span = server ? server->visitDateSpan : QStringLiteral("select min(DATA), max(DATA) from PREGLEDI1");
+        int first = 0, last = 0;
+        if (span.isEmpty() || !query.exec(adaptStatement(span, engine)) || !query.next()
+            || !parseIsoDay(query.value(0).toString(), &first) || !parseIsoDay(query.value(1).toString(), &last))
+            return visits;
+        return qint64(double(visits) * periodShare(first, last, selection.from, selection.to));
     }
 
     Database &m_database;

@@ -1,6 +1,7 @@
 #include "visitsource.h"
 
 #include "database.h"
+#include "serversession.h"
 #include "messagetext.h"
 #include "sourcereading.h"
 
@@ -23,10 +24,10 @@ std::unique_ptr<VisitSource> visitSourceOf(Database &database, VisitSourceKind k
             kind = VisitSourceKind::ProgramJoin;
             break;
         case Engine::PostgreSQL:
-            kind = VisitSourceKind::ServerJoin;
-            break;
+        case Engine::Firebird:
+        case Engine::MySQL:
         case Engine::Other:
-            kind = VisitSourceKind::Statements;
+            kind = VisitSourceKind::ServerJoin;
             break;
         }
     }
@@ -90,8 +91,17 @@ bool ReadTicker::report()
 {
     m_nextReport = m_rows + kProgressEvery;
     if (m_control.progress)
-        m_control.progress(m_rows, std::max(m_estimate, m_rows));
+        m_control.progress({m_stage, m_rows, m_estimate > 0 ? std::max(m_estimate, m_rows) : 0});
     return !cancelled();
+}
+
+double periodShare(int firstDay, int lastDay, QDate from, QDate to)
+{
+    if (lastDay < firstDay || !from.isValid() || !to.isValid())
+        return 1;
+    const int start = std::max(firstDay, dayNumberOf(from));
+    const int end = std::min(lastDay, dayNumberOf(to));
+    return end < start ? 0 : double(end - start + 1) / double(lastDay - firstDay + 1);
 }
 
 bool isNonIsoVisitDate(StoredKind kind, QStringView text)
@@ -140,12 +150,30 @@ Result<SourceFigures> figuresByStatements(Database &database, const VisitSelecti
         selected << QStringLiteral("and ((%1) or (%2))").arg(urbanVisitCondition(), ruralVisitCondition());
 
     SourceFigures figures;
-    const Result<qint64> repeated = countOf(
-        database, selection,
-        QStringList{QStringLiteral("select count(*) - count(distinct %1)").arg(rowIdentity)} + selected);
-    if (!repeated)
-        return repeated.error();
-    figures.repeatedPersons = *repeated;
+    if (!rowIdentity.isEmpty()) {
+        const Result<qint64> repeated = countOf(
+            database, selection,
+            QStringList{QStringLiteral("select count(*) - count(distinct %1)").arg(rowIdentity)} + selected);
+        if (!repeated)
+            return repeated.error();
+        figures.repeatedPersons = *repeated;
+    } else {
+        // Without an identity of rows: the selected rows less the visits
+        // that at least one of their persons selects (the area conditions
+        // name only osigurenici's columns, so they hold inside a subquery
+        // over osigurenici).
+        const Result<qint64> rows = countOf(database, selection, QStringList{QStringLiteral("select count(*)")} + selected);
+        if (!rows)
+            return rows.error();
+        QStringList visits = QStringList{QStringLiteral("select count(*) from PREGLEDI1")} + visitConditions;
+        const QString area = morbidity ? morbidityFilterLine(false, selection.area)
+                                       : QStringLiteral("and ((%1) or (%2))").arg(urbanVisitCondition(), ruralVisitCondition());
+        visits << QStringLiteral("and exists (select 1 from osigurenici where osigurenici.mb = pregledi1.mb %1)").arg(area);
+        const Result<qint64> distinct = countOf(database, selection, visits);
+        if (!distinct)
+            return distinct.error();
+        figures.repeatedPersons = *rows - *distinct;
+    }
 
     const Result<qint64> unmatched = countOf(
         database, selection,
@@ -172,8 +200,8 @@ Result<SourceFigures> figuresByStatements(Database &database, const VisitSelecti
     dates.setForwardOnly(true);
     const QString datesText = sqlite
         ? QStringLiteral("select typeof(DATA), DATA, count(*) from PREGLEDI1 group by DATA")
-        : QStringLiteral("select 'text', cast(DATA as text), count(*) from PREGLEDI1 group by DATA");
-    if (!dates.exec(datesText))
+        : serverSessionOf(database.engine())->visitDates;
+    if (!dates.exec(adaptStatement(datesText, database.engine())))
         return database.failure(dates.lastError());
     while (dates.next()) {
         const QVariant value = dates.value(1);

@@ -233,7 +233,29 @@ Result<result::RunResult> runVisits(data::Database &database, const Request &req
 
 } // namespace
 
+namespace {
+
+// The reports in words, by command-line name.
+constexpr std::pair<const char *, const char *> kReportWords[] = {
+    {"visits-school-youth", QT_TRANSLATE_NOOP("Text", "Visits, school children and youth")},
+    {"visits-children", QT_TRANSLATE_NOOP("Text", "Visits, children")},
+    {"visits-general-medicine", QT_TRANSLATE_NOOP("Text", "Visits, general medicine")},
+    {"general-medicine", QT_TRANSLATE_NOOP("Text", "General medicine")},
+    {"school-youth", QT_TRANSLATE_NOOP("Text", "School children and youth")},
+    {"children", QT_TRANSLATE_NOOP("Text", "Children")},
+};
+
+} // namespace
+
 std::span<const ReportDefinition> reportTable() { return kReports; }
+
+QString reportWords(const ReportDefinition &report)
+{
+    for (const auto &[name, words] : kReportWords)
+        if (qstrcmp(name, report.name) == 0)
+            return QCoreApplication::translate("Text", words);
+    return report.commandName();
+}
 
 const ReportDefinition *findReport(QAnyStringView name)
 {

@@ -43,6 +43,9 @@ struct ReportDefinition {
 std::span<const ReportDefinition> reportTable();
 // The report of that command-line name, or nullptr.
 const ReportDefinition *findReport(QAnyStringView name);
+// The report in a few words of the user's language, for file names a
+// window proposes: "General medicine", "Visits, children".
+QString reportWords(const ReportDefinition &report);
 
 // What the user asks for: a report over a period, for the morbidity reports
 // one doctor or all, and the area.

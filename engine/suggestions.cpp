@@ -1,7 +1,6 @@
 #include "suggestions.h"
 
 #include "catalogue.h"
-#include "reportparts.h"
 
 #include <QRegularExpression>
 
@@ -27,9 +26,9 @@ std::vector<std::pair<QString, QString>> printedRanges(const QString &text)
 
 } // namespace
 
-std::vector<SuggestedRow> suggestedRows(const tabulation::RowCatalogue &catalogue, QStringView category)
+std::vector<int> suggestedRows(const tabulation::RowCatalogue &catalogue, QStringView category)
 {
-    std::vector<SuggestedRow> rows;
+    std::vector<int> rows;
     if (category.size() < 3)
         return rows;
     // Codes of one letter and two digits sort as text.
@@ -41,28 +40,10 @@ std::vector<SuggestedRow> suggestedRows(const tabulation::RowCatalogue &catalogu
         const QString text = lines.join(QLatin1Char(' '));
         for (const auto &[first, last] : printedRanges(text)) {
             if (first <= code && code <= last) {
-                rows.push_back({row.number, QString::number(row.number), text});
+                rows.push_back(row.number);
                 break;
             }
         }
-    }
-    return rows;
-}
-
-std::vector<SuggestedRow> suggestedRows(const ReportDefinition &report, QStringView category)
-{
-    const reports::MorbidityReport *morbidity = morbidityOf(report);
-    if (!morbidity)
-        return {};
-    const Result<const reports::MorbidityForm *> form = morbidity->form();
-    if (!form)
-        return {};
-    std::vector<SuggestedRow> rows = suggestedRows(**morbidity->catalogue(), category);
-    for (SuggestedRow &row : rows) {
-        const result::RowIdentity &printed =
-            (*form)->form.shape->rows()[std::size_t((*form)->tableRow[std::size_t(row.row)])];
-        row.number = printed.number;
-        row.codeText = printed.codes;
     }
     return rows;
 }

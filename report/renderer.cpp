@@ -25,6 +25,13 @@ constexpr double kVerticalGap = 1;
 constexpr double kLineSpacing = 2;   // extra space between lines
 constexpr double kEpsilon = 0.01;
 constexpr double kSmallestScale = 0.05;
+// A one-line text too wide for its cell (a six-digit total in a count
+// column) keeps its font's height and is drawn condensed, down to this
+// width, rather than in a smaller font; and it keeps this much more room
+// from each side of the frame than a text that fits, so its digits stay
+// clear of the rules.
+constexpr double kNarrowestStretch = 0.6;
+constexpr double kCondensedGap = 1.5;
 
 // A drawing font and its metrics, made once per resolved font.
 struct FontEntry {
@@ -114,12 +121,15 @@ double widest(const std::vector<Line> &lines)
 struct TextLayout {
     std::vector<Line> lines;
     double scale = 1;   // shrink factor of the font
+    double stretch = 1; // width factor of a condensed line
     double spacing = kLineSpacing;
     double gap = kVerticalGap;
 };
 
 // Lays the text out at its font if it fits; else reduces the line spacing,
-// then the vertical gap, then the font size, just enough to fit the cell.
+// then the vertical gap, then the font size, just enough to fit the cell. A
+// single line that is only too wide is condensed instead, at its font's
+// height, just enough to fit with room to the frame.
 void layoutText(const OutputCell &cell, const FontEntry &entry, const QString &text,
                 TextLayout &layout)
 {
@@ -129,8 +139,18 @@ void layoutText(const OutputCell &cell, const FontEntry &entry, const QString &t
     const double cellHeight = std::max(0.0, cell.height) / entry.scale;
 
     layout.scale = 1;
+    layout.stretch = 1;
     wrap(text, fm, innerWidth, layout.lines);
     const double n = double(layout.lines.size());
+    if (n == 1 && widest(layout.lines) > innerWidth + kEpsilon && lineHeight <= cellHeight + kEpsilon) {
+        const double stretch = (innerWidth - 2 * kCondensedGap / entry.scale) / widest(layout.lines);
+        if (stretch >= kNarrowestStretch) {
+            layout.stretch = stretch;
+            layout.spacing = 0;
+            layout.gap = std::min(kVerticalGap, (cellHeight - lineHeight) / 2);
+            return;
+        }
+    }
     if (widest(layout.lines) <= innerWidth + kEpsilon) {
         const double available = cellHeight - 2 * kVerticalGap;
         if (n * lineHeight + (n - 1) * kLineSpacing <= available + kEpsilon) {
@@ -182,9 +202,10 @@ void drawText(const OutputCell &cell, QPainter &painter, TextLayout &layout)
         return;
     layoutText(cell, entry, text, layout);
 
-    // Work in font units: the cell scaled by the font's own and the shrink scale.
+    // Work in font units: the cell scaled by the font's own and the shrink
+    // scale, its width also by the stretch of a condensed line.
     const double scale = entry.scale * layout.scale;
-    const double innerWidth = std::max(0.0, cell.width - 2 * kHorizontalGap) / scale;
+    const double innerWidth = std::max(0.0, cell.width - 2 * kHorizontalGap) / scale / layout.stretch;
     const double cellHeight = std::max(0.0, cell.height) / scale;
     const QFontMetricsF &fm = entry.metrics;
     const double lineHeight = fm.height();
@@ -199,11 +220,11 @@ void drawText(const OutputCell &cell, QPainter &painter, TextLayout &layout)
     case VAlign::Bottom: y = cellHeight - gap - textHeight; break;
     }
 
-    const bool scaled = std::abs(scale - 1) > 1e-9;
+    const bool scaled = std::abs(scale - 1) > 1e-9 || layout.stretch != 1;
     painter.save();
     painter.translate(cell.left + kHorizontalGap, cell.top);
     if (scaled)
-        painter.scale(scale, scale);
+        painter.scale(scale * layout.stretch, scale);
     painter.setFont(entry.font);
     for (const Line &line : layout.lines) {
         // Only a text too long to fit even at the smallest scale reaches here;

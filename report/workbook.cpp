@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QJsonArray>
 
 #include <cerrno>
@@ -293,8 +294,17 @@ Result<std::pair<int, int>> writeTable(lxw_worksheet *sheet, Formats &formats, c
         if (lxw_error error = worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[std::size_t(c)], nullptr))
             return libraryError(error);
     }
-    if (lxw_error error = worksheet_set_column(sheet, lxw_col_t(identity), lxw_col_t(width - 1), 8, nullptr))
-        return libraryError(error);
+    // A count column as wide as its widest count, and at least six digits,
+    // with room beside them: a seven-digit total keeps the sheet's font
+    // rather than shrinking.
+    for (int c = identity; c < width; ++c) {
+        qsizetype digits = 6;
+        for (const ResultTable::Line &line : table.lines)
+            digits = std::max(digits, QString::number(line.counts[std::size_t(c - identity)]).size());
+        widths[std::size_t(c)] = double(digits) + 2;
+        if (lxw_error error = worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[std::size_t(c)], nullptr))
+            return libraryError(error);
+    }
 
     int row = 0;
     if (Result<void> w = writer.text(row++, 0, table.title, lookOf(true, HAlign::Left, FrameNone, false, 12), 1, width); !w)

@@ -27,6 +27,10 @@
         <source>Excel workbook (*.xlsx)</source>
         <translation>Работна книга на Excel (*.xlsx)</translation>
     </message>
+    <message>
+        <source>Export as %1</source>
+        <translation>Извези како %1</translation>
+    </message>
 </context>
 <context>
     <name>PreviewDialogs</name>
@@ -41,6 +45,10 @@
     <message>
         <source>Print</source>
         <translation>Печатење</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; names no page to print. Type page numbers or ranges separated by commas, for example 1,3,5-12; 7- prints from page 7 to the last, -3 the first three pages.</source>
+        <translation>„%1“ не означува страница за печатење. Внесете броеви на страници или опсези одделени со запирки, на пример 1,3,5-12; 7- ги печати страниците од 7 до последната, -3 првите три страници.</translation>
     </message>
 </context>
 <context>
@@ -105,6 +113,14 @@
     <message>
         <source>Compare with earlier periods...</source>
         <translation>Споредба со претходните периоди...</translation>
+    </message>
+    <message>
+        <source>No visits: the period is empty, because &quot;%1&quot; (%2) is later than &quot;%3&quot; (%4)</source>
+        <translation>Нема посети: периодот е празен, бидејќи „%1“ (%2) е подоцна од „%3“ (%4)</translation>
+    </message>
+    <message>
+        <source>%1, %2 to %3</source>
+        <translation>%1, %2 до %3</translation>
     </message>
 </context>
 <context>
@@ -489,14 +505,6 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>Извршувањето се запира...</translation>
     </message>
     <message>
-        <source>Reading the visits: %1 of %2 rows</source>
-        <translation>Се читаат посетите: %1 од %2 редови</translation>
-    </message>
-    <message>
-        <source>Reading the visits: %1 rows</source>
-        <translation>Се читаат посетите: %1 редови</translation>
-    </message>
-    <message>
         <source>Waiting for the database: another program is writing to it...</source>
         <translation>Се чека базата на податоци: друга програма запишува во неа...</translation>
     </message>
@@ -680,12 +688,56 @@ names one. The reports can be made without a window with tarel-report, for examp
 <context>
     <name>tarel::app::DataCheckDialog</name>
     <message>
-        <source>Data check</source>
-        <translation>Проверка на податоците</translation>
+        <source>Reading the insured persons: %1 of %2</source>
+        <translation>Се читаат осигурениците: %1 од %2</translation>
     </message>
     <message>
-        <source>Report %1, %2 to %3. Every visit the report selects is either counted or listed here with the reason it is not.</source>
-        <translation>Извештај %1, од %2 до %3. Секоја посета што извештајот ја избира е или избројана или наведена тука со причината зошто не е.</translation>
+        <source>Reading the insured persons: %1</source>
+        <translation>Се читаат осигурениците: %1</translation>
+    </message>
+    <message>
+        <source>Reading the visits of the period: %1 of about %2</source>
+        <translation>Се читаат посетите од периодот: %1 од околу %2</translation>
+    </message>
+    <message>
+        <source>Reading the visits of the period: %1</source>
+        <translation>Се читаат посетите од периодот: %1</translation>
+    </message>
+    <message>
+        <source>The database driver &apos;%1&apos; of alias &apos;%2&apos; is not installed: install the package %3</source>
+        <translation>Двигателот на базата на податоци „%1“ за алијасот „%2“ не е инсталиран: инсталирајте го пакетот %3</translation>
+    </message>
+    <message>
+        <source>The alias &apos;%1&apos; names a Firebird database file without a server, and opening it so needs Firebird&apos;s engine, which is not installed: install the package firebird3.0-server-core, or name the server (host) in the alias</source>
+        <translation>Алијасот „%1“ именува датотека со база на податоци Firebird без сервер, а за да се отвори така потребен е моторот на Firebird, кој не е инсталиран: инсталирајте го пакетот firebird3.0-server-core или наведете го серверот (host) во алијасот</translation>
+    </message>
+    <message>
+        <source>The database server of alias &apos;%1&apos; cannot be reached (%2): nothing accepts connections there, or it did not answer within %3 seconds. Check that the server runs and the alias&apos;s host and port (%4)</source>
+        <translation>Серверот на базата на податоци за алијасот „%1“ не може да се достигне (%2): таму ништо не прима врски или не одговори за %3 секунди. Проверете дали серверот работи и дали се точни host и port на алијасот (%4)</translation>
+    </message>
+    <message>
+        <source>The connection to the database server of alias &apos;%1&apos; was lost (%2): the run was stopped and nothing was written. Run it again once the server can be reached</source>
+        <translation>Врската со серверот на базата на податоци за алијасот „%1“ се прекина (%2): извршувањето е запрено и ништо не е запишано. Извршете го повторно кога серверот ќе биде достапен</translation>
+    </message>
+    <message>
+        <source>The database %1 of alias &apos;%2&apos; does not exist on its server. Check the alias&apos;s database (%3)</source>
+        <translation>Базата на податоци %1 за алијасот „%2“ не постои на својот сервер. Проверете ја базата на алијасот (%3)</translation>
+    </message>
+    <message>
+        <source>The database server refused the login of user &apos;%1&apos; to %2: the password is wrong, or the user is not known there or may not read this database (%3). Check the alias&apos;s user and password</source>
+        <translation>Серверот на базата на податоци го одби најавувањето на корисникот „%1“ на %2: лозинката е погрешна, или корисникот не е познат таму или не смее да ја чита оваа база (%3). Проверете ги корисникот и лозинката на алијасот</translation>
+    </message>
+    <message>
+        <source>The ODBC driver &apos;%1&apos; that alias &apos;%2&apos; names is not installed: install its package (odbc-postgresql for PostgreSQL, odbc-mariadb for MariaDB and MySQL, tdsodbc for SQL Server); &apos;odbcinst -q -d&apos; lists the drivers installed (%3)</source>
+        <translation>ODBC-двигателот „%1“ што го именува алијасот „%2“ не е инсталиран: инсталирајте го неговиот пакет (odbc-postgresql за PostgreSQL, odbc-mariadb за MariaDB и MySQL, tdsodbc за SQL Server); „odbcinst -q -d“ ги наведува инсталираните двигатели (%3)</translation>
+    </message>
+    <message>
+        <source>The ODBC data source &apos;%1&apos; of alias &apos;%2&apos; is not defined: define it in /etc/odbc.ini or ~/.odbc.ini (&apos;odbcinst -q -s&apos; lists them), or give a connection string (DRIVER={...};SERVER=...) as the alias&apos;s database (%3)</source>
+        <translation>ODBC-изворот на податоци „%1“ за алијасот „%2“ не е дефиниран: дефинирајте го во /etc/odbc.ini или ~/.odbc.ini („odbcinst -q -s“ ги наведува), или наведете низа за поврзување (DRIVER={...};SERVER=...) како база на алијасот (%3)</translation>
+    </message>
+    <message>
+        <source>%1, %2 to %3. Every visit the report selects is either counted or listed here with the reason it is not.</source>
+        <translation>%1, од %2 до %3. Секоја посета што извештајот ја избира е или избројана или наведена тука со причината зошто не е.</translation>
     </message>
     <message>
         <source>Visits selected</source>
@@ -728,8 +780,8 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>Избројани во два реда</translation>
     </message>
     <message>
-        <source>Visits whose diagnosis two rows of the list count, as the list intends: their chapter subtotal and the total count them twice.</source>
-        <translation>Посети чија дијагноза ја бројат два реда од листата, како што листата предвидува: меѓузбирот на нивното поглавје и вкупниот збир ги бројат двапати.</translation>
+        <source>Visits whose diagnosis the form lists in two rows, so each is counted in both, as the form means it; the chapter subtotal and the total count such a visit twice. Nothing to mend.</source>
+        <translation>Посети чија дијагноза обрасецот ја наведува во два реда, па секоја се брои во двата, како што обрасецот предвидува; меѓузбирот на поглавјето и вкупниот збир ја бројат таквата посета двапати. Нема што да се поправа.</translation>
     </message>
     <message>
         <source>No birth date</source>
@@ -772,6 +824,41 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>Посети во целата база на податоци чиј датум не е запишан како датум (YYYY-MM-DD): ниеден период не ги избира сигурно. Поправете го датумот на посетата.</translation>
     </message>
     <message>
+        <source>row %1 (%2)</source>
+        <translation>ред %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Visits, school children and youth</source>
+        <translation>Посети, училишни деца и младина</translation>
+    </message>
+    <message>
+        <source>Visits, children</source>
+        <translation>Посети, деца</translation>
+    </message>
+    <message>
+        <source>Visits, general medicine</source>
+        <translation>Посети, општа медицина</translation>
+    </message>
+    <message>
+        <source>General medicine</source>
+        <translation>Општа медицина</translation>
+    </message>
+    <message>
+        <source>School children and youth</source>
+        <translation>Училишни деца и младина</translation>
+    </message>
+    <message>
+        <source>Children</source>
+        <translation>Деца</translation>
+    </message>
+</context>
+<context>
+    <name>tarel::app::DataCheckDialog</name>
+    <message>
+        <source>Data check</source>
+        <translation>Проверка на податоците</translation>
+    </message>
+    <message>
         <source>Figure</source>
         <translation>Бројка</translation>
     </message>
@@ -794,10 +881,6 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>Rows its printed code suggests</source>
         <translation>Редови што ги предлага нејзината печатена шифра</translation>
-    </message>
-    <message>
-        <source>row %1 (%2)</source>
-        <translation>ред %1 (%2)</translation>
     </message>
     <message>
         <source>Save...</source>
@@ -973,20 +1056,8 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>село</translation>
     </message>
     <message>
-        <source>Column %1 (%2), %3: %4</source>
-        <translation>Колона %1 (%2), %3: %4</translation>
-    </message>
-    <message>
         <source>Total</source>
         <translation>Вкупно</translation>
-    </message>
-    <message>
-        <source>Row %1, %2</source>
-        <translation>Ред %1, %2</translation>
-    </message>
-    <message>
-        <source>Chapter %1 (%2)</source>
-        <translation>Поглавје %1 (%2)</translation>
     </message>
     <message>
         <source>all ages</source>
@@ -999,10 +1070,6 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>men</source>
         <translation>мажи</translation>
-    </message>
-    <message>
-        <source>%1, %2, %3: %4</source>
-        <translation>%1, %2, %3: %4</translation>
     </message>
     <message>
         <source>female</source>
@@ -1135,6 +1202,34 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>the report does not say what it was asked</source>
         <translation>извештајот не кажува што е побарано</translation>
+    </message>
+    <message>
+        <source>Column %1</source>
+        <translation>Колона %1</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>Row %1</source>
+        <translation>Ред %1</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
+        <source>Chapter %1</source>
+        <translation>Поглавје %1</translation>
+    </message>
+    <message>
+        <source>%1, %2: %3</source>
+        <translation>%1, %2: %3</translation>
+    </message>
+    <message>
+        <source>%1, %2, %3</source>
+        <translation>%1, %2, %3</translation>
     </message>
 </context>
 <context>

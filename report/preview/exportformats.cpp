@@ -12,6 +12,12 @@ QString ExportFormat::menuText() const
     return QCoreApplication::translate("ExportFormat", name) + QStringLiteral("...");
 }
 
+QString ExportFormat::dialogTitle() const
+{
+    return QCoreApplication::translate("ExportFormat", "Export as %1")
+        .arg(QCoreApplication::translate("ExportFormat", name));
+}
+
 QString ExportFormat::filterText() const { return QCoreApplication::translate("ExportFormat", filter); }
 
 const std::vector<ExportFormat> &exportFormats()

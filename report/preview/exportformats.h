@@ -20,6 +20,7 @@ struct ExportFormat {
     Result<void> (*write)(const PreparedReport &report, const QString &path);
 
     QString menuText() const;   // "PDF file...", in the user's language
+    QString dialogTitle() const; // "Export as PDF file", in the user's language
     QString filterText() const; // the filter, in the user's language
 };
 

@@ -335,6 +335,9 @@ void PageView::mouseDoubleClickEvent(QMouseEvent *event)
 
 void PageView::contextMenuEvent(QContextMenuEvent *event)
 {
+    // With the zoom tool the right button zooms out, and does only that.
+    if (m_tool == PointerTool::Zoom && event->reason() == QContextMenuEvent::Mouse)
+        return;
     if (const std::optional<CellPosition> cell = cellAt(event->pos()))
         Q_EMIT cellMenuRequested(*cell, event->globalPos());
 }

@@ -17,6 +17,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSpacerItem>
 #include <QVBoxLayout>
 
@@ -211,11 +212,36 @@ protected:
 
 } // namespace
 
+QString withUnbrokenPaths(const QString &text)
+{
+    // A quoted text with a "/" in it, in the quotes of either language.
+    static const QRegularExpression path(
+        QStringLiteral("[\"\u201E\u201C][^\"\u201C\u201D\u201E\\n]*/[^\"\u201C\u201D\u201E\\n]*[\"\u201C\u201D]"));
+    std::vector<std::pair<qsizetype, qsizetype>> paths;
+    for (QRegularExpressionMatchIterator it = path.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        paths.emplace_back(match.capturedStart(), match.capturedEnd());
+    }
+    // A path too long for a box's line still breaks at its slashes, but
+    // never after its first. The joiners go in from the end, so that the
+    // positions found stay where they were.
+    constexpr qsizetype kLongestUnbroken = 100;
+    QString result = text;
+    for (auto it = paths.rbegin(); it != paths.rend(); ++it) {
+        const bool whole = it->second - it->first <= kLongestUnbroken;
+        const qsizetype firstSlash = result.indexOf(u'/', it->first);
+        for (qsizetype i = it->second - 2; i > it->first; --i)
+            if (result[i] == u'-' || (result[i] == u'/' && (whole || i == firstSlash)))
+                result.insert(i + 1, kWordJoiner);
+    }
+    return result;
+}
+
 void showMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
 {
     // Room for a title bar's icon and its minimise, maximise and close buttons.
     constexpr int kTitleBarButtons = 160;
-    CentredMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    CentredMessageBox box(icon, title, withUnbrokenPaths(text), QMessageBox::Ok, parent);
     if (auto *grid = qobject_cast<QGridLayout *>(box.layout())) {
         const int width = QFontMetrics(box.font()).horizontalAdvance(title) + kTitleBarButtons;
         grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
@@ -224,6 +250,47 @@ void showMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &titl
     box.exec();
 }
 
+namespace {
+
+// The print dialog, its "Pages" field read as the user means it. Qt's own
+// reading takes "7-", "5-3" or "abc" for all pages and prints the whole
+// report without a word; here the field is read against the report's pages
+// when the dialog is accepted: a text that names no page keeps the dialog
+// open with a message, any other is written back as the closed ranges it
+// means ("7-" becomes "7-13"), which Qt then reads as meant.
+class PrintDialog : public QPrintDialog {
+public:
+    PrintDialog(QPrinter *printer, int pageCount, QWidget *parent)
+        : QPrintDialog(printer, parent), m_pageCount(pageCount)
+    {
+    }
+
+    void accept() override
+    {
+        auto *pages = findChild<QRadioButton *>(QStringLiteral("pagesRadioButton"));
+        auto *field = findChild<QLineEdit *>(QStringLiteral("pagesLineEdit"));
+        if (pages && field && pages->isChecked()) {
+            const auto ranges = pageRangesTyped(field->text(), m_pageCount);
+            if (!ranges) {
+                showMessageBox(this, QMessageBox::Warning, windowTitle(),
+                               PreviewDialogs::tr("\"%1\" names no page to print. Type page numbers or ranges "
+                                                  "separated by commas, for example 1,3,5-12; 7- prints from page 7 "
+                                                  "to the last, -3 the first three pages.")
+                                   .arg(field->text()));
+                field->setFocus();
+                return;
+            }
+            field->setText(pageRangesText(*ranges));
+        }
+        QPrintDialog::accept();
+    }
+
+private:
+    int m_pageCount;
+};
+
+} // namespace
+
 PreviewDialogs PreviewDialogs::standard()
 {
     PreviewDialogs dialogs;
@@ -231,8 +298,9 @@ PreviewDialogs PreviewDialogs::standard()
     dialogs.openFileName = [](QWidget *parent, const QString &filter) {
         return QFileDialog::getOpenFileName(parent, tr("Open"), QString(), filter);
     };
-    dialogs.saveFileName = [](QWidget *parent, const QString &caption, const QString &filter) {
-        return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
+    dialogs.saveFileName = [](QWidget *parent, const QString &caption, const QString &filter,
+                              const QString &proposed) {
+        return QFileDialog::getSaveFileName(parent, caption, proposed, filter);
     };
     dialogs.message = [](QWidget *parent, MessageKind kind, const QString &text) {
         showMessageBox(parent, kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Information,
@@ -252,7 +320,7 @@ PreviewDialogs PreviewDialogs::standard()
         return dialog.choice();
     };
     dialogs.print = [](QWidget *parent, QPrinter &printer, int currentPage, int pageCount) {
-        QPrintDialog dialog(&printer, parent);
+        PrintDialog dialog(&printer, pageCount, parent);
         dialog.setWindowTitle(tr("Print"));
         dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCurrentPage
                           | QAbstractPrintDialog::PrintCollateCopies

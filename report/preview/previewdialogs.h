@@ -82,7 +82,14 @@ enum class MessageKind { Information, Error };
 // in a window manager's title bar, which also holds the window's icon and
 // buttons: a short message would otherwise cut the title down to its first
 // letter.
+// A file's path quoted in the text is kept on one line (withUnbrokenPaths).
 void showMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text);
+// The text with every quoted text that holds a "/" (a file's path) made
+// unbreakable: an invisible word joiner (U+2060) after each of its slashes
+// and hyphens, where lines would otherwise break ("/" at a line's end and
+// "tmp/..." on the next read as two words).
+inline constexpr QChar kWordJoiner{0x2060};
+QString withUnbrokenPaths(const QString &text);
 
 // How the preview asks and tells. The defaults open the real dialogs; a test
 // replaces the members it needs.
@@ -91,8 +98,10 @@ struct PreviewDialogs {
     std::function<bool()> printersInstalled;
     // The file to open; empty when cancelled.
     std::function<QString(QWidget *parent, const QString &filter)> openFileName;
-    // The file to save to; empty when cancelled.
-    std::function<QString(QWidget *parent, const QString &caption, const QString &filter)> saveFileName;
+    // The file to save to, the name proposed (without folder) filled in;
+    // empty when cancelled.
+    std::function<QString(QWidget *parent, const QString &caption, const QString &filter, const QString &proposed)>
+        saveFileName;
     std::function<void(QWidget *parent, MessageKind kind, const QString &text)> message;
     std::function<std::optional<FindRequest>(QWidget *parent, const FindRequest &previous)> find;
     std::function<std::optional<PageSettingsChoice>(QWidget *parent, const PageSettings &current)>

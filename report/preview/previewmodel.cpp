@@ -278,6 +278,15 @@ QString withDefaultSuffix(const QString &path, const QString &suffix)
     return path + QLatin1Char('.') + suffix;
 }
 
+QString fileNameOfWords(const QString &words)
+{
+    QString name = words.simplified();
+    for (QChar &c : name)
+        if (c.category() == QChar::Other_Control || QStringView(u"/\\:*?\"<>|").contains(c))
+            c = u'-';
+    return name;
+}
+
 std::vector<int> pagesToPrint(const PrintChoice &choice, int currentPage, int pageCount)
 {
     std::vector<int> pages;
@@ -305,6 +314,58 @@ std::vector<int> pagesToPrint(const PrintChoice &choice, int currentPage, int pa
     if (choice.reverse)
         std::reverse(pages.begin(), pages.end());
     return pages;
+}
+
+std::optional<std::vector<std::pair<int, int>>> pageRangesTyped(QStringView text, int pageCount)
+{
+    // A page number: digits only, from 1.
+    auto number = [](QStringView digits) -> std::optional<int> {
+        bool ok = false;
+        const int value = digits.trimmed().toInt(&ok);
+        return ok && value >= 1 && !digits.trimmed().startsWith(u'+') ? std::optional<int>(value) : std::nullopt;
+    };
+    std::vector<std::pair<int, int>> ranges;
+    for (QStringView part : text.split(u',')) {
+        part = part.trimmed();
+        if (part.isEmpty())
+            continue;
+        const qsizetype dash = part.indexOf(u'-');
+        if (dash < 0) {
+            const std::optional<int> page = number(part);
+            if (!page)
+                return std::nullopt;
+            ranges.emplace_back(*page, *page);
+            continue;
+        }
+        const QStringView before = part.left(dash).trimmed();
+        const QStringView after = part.mid(dash + 1).trimmed();
+        if (before.isEmpty() && after.isEmpty())
+            return std::nullopt;
+        const std::optional<int> first = before.isEmpty() ? std::optional<int>(1) : number(before);
+        const std::optional<int> last = after.isEmpty() ? std::optional<int>(std::max(*first, pageCount)) : number(after);
+        if (!first || !last)
+            return std::nullopt;
+        ranges.emplace_back(std::min(*first, *last), std::max(*first, *last));
+    }
+    if (ranges.empty())
+        return std::nullopt;
+    std::sort(ranges.begin(), ranges.end());
+    std::vector<std::pair<int, int>> merged{ranges.front()};
+    for (const auto &[from, to] : ranges) {
+        if (from <= merged.back().second + 1)
+            merged.back().second = std::max(merged.back().second, to);
+        else
+            merged.emplace_back(from, to);
+    }
+    return merged;
+}
+
+QString pageRangesText(const std::vector<std::pair<int, int>> &ranges)
+{
+    QStringList parts;
+    for (const auto &[from, to] : ranges)
+        parts << (from == to ? QString::number(from) : QStringLiteral("%1-%2").arg(from).arg(to));
+    return parts.join(u',');
 }
 
 } // namespace tarel::report

@@ -128,6 +128,10 @@ bool deletePage(PreparedReport &report, int page);
 QString withPreparedExtension(const QString &path);
 // A name without an extension gets `suffix` (no dot); others are kept.
 QString withDefaultSuffix(const QString &path, const QString &suffix);
+// Words made a file name (without folder or extension): characters that
+// file systems or their users trip over ("/", "\\", ":", "*", "?", quotes,
+// "<", ">", "|", control characters) become "-", blanks are kept.
+QString fileNameOfWords(const QString &words);
 
 // The pages a print run covers (0-based, in printing order, each once):
 // all pages, the current page, or the page ranges chosen (1-based, inclusive),
@@ -138,5 +142,15 @@ struct PrintChoice {
     bool reverse = false;
 };
 std::vector<int> pagesToPrint(const PrintChoice &choice, int currentPage, int pageCount);
+
+// The page ranges (1-based, inclusive, sorted and merged) a user means by a
+// text typed into the print dialog's "Pages" field, in a report of pageCount
+// pages: numbers and ranges separated by commas, "7-" from page 7 to the
+// last, "-3" the first three, "5-3" pages 3 to 5; blanks anywhere. Nothing
+// when the text names no page (empty, "abc", "0", "-", or any part that is
+// not a page or a range).
+std::optional<std::vector<std::pair<int, int>>> pageRangesTyped(QStringView text, int pageCount);
+// The ranges as the "Pages" field writes them: "1-3,5,7-13".
+QString pageRangesText(const std::vector<std::pair<int, int>> &ranges);
 
 } // namespace tarel::report

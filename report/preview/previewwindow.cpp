@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLabel>
@@ -71,6 +72,10 @@ PreviewWindow::PreviewWindow(const TfrxReport &templ, PreparedReport &prepared, 
     m_detailsButton = new QPushButton(statusBar);
     m_detailsButton->setObjectName(QStringLiteral("detailsButton"));
     m_detailsButton->setFlat(true);
+    // No button of the preview is pressed by Enter: a dialog's buttons are
+    // its default buttons unless told otherwise, and Enter in the page and
+    // zoom boxes would open the details too.
+    m_detailsButton->setAutoDefault(false);
     m_detailsButton->setVisible(false);
     connect(m_detailsButton, &QPushButton::clicked, this, [this] {
         if (m_companion)
@@ -554,7 +559,7 @@ void PreviewWindow::showError(const QString &message)
 
 void PreviewWindow::save()
 {
-    QString path = m_dialogs.saveFileName(this, tr("Save"), preparedFilter());
+    QString path = m_dialogs.saveFileName(this, tr("Save"), preparedFilter(), proposedFileName(QStringLiteral("fp3")));
     if (path.isEmpty())
         return;
     path = withPreparedExtension(path);
@@ -578,6 +583,7 @@ void PreviewWindow::open()
         return;
     }
     m_prepared = std::move(loaded).value();
+    m_openedFrom = path;
     pagesReplaced();
 }
 
@@ -586,7 +592,8 @@ void PreviewWindow::exportTo(std::size_t index)
     if (index >= exportFormats().size())
         return;
     const ExportFormat &format = exportFormats()[index];
-    QString path = m_dialogs.saveFileName(this, format.menuText(), format.filterText());
+    QString path = m_dialogs.saveFileName(this, format.dialogTitle(), format.filterText(),
+                                          proposedFileName(format.suffix));
     if (path.isEmpty())
         return;
     path = withDefaultSuffix(path, format.suffix);
@@ -595,6 +602,18 @@ void PreviewWindow::exportTo(std::size_t index)
     setMessage(QString());
     if (!written)
         showError(written.message());
+}
+
+QString PreviewWindow::proposedFileName(const QString &suffix) const
+{
+    // The report and its period in words; a report opened from a file that
+    // does not say them, by that file's name.
+    QString name = m_companion ? m_companion->fileName(m_prepared) : QString();
+    if (name.isEmpty() && !m_openedFrom.isEmpty())
+        name = QFileInfo(m_openedFrom).completeBaseName();
+    if (name.isEmpty())
+        name = fileNameOfWords(documentTitle(m_prepared));
+    return name + QLatin1Char('.') + suffix;
 }
 
 // ---- printing --------------------------------------------------------------

@@ -94,6 +94,8 @@ private:
     void open();
     void save();
     void exportTo(std::size_t format);
+    // The name the save and export dialogs propose, with the suffix.
+    QString proposedFileName(const QString &suffix) const;
     void pageSettings();
     void addPage();
     void deleteCurrentPage();
@@ -111,6 +113,7 @@ private:
 
     FindRequest m_find;
     CellPosition m_findFrom;
+    QString m_openedFrom; // the file the pages were last opened from
 
     QToolBar *m_toolBar = nullptr;
     QComboBox *m_zoomBox = nullptr;

@@ -21,6 +21,9 @@ public:
 
     // The status bar's line for the report; empty when there is none.
     virtual QString summary(const PreparedReport &report) const = 0;
+    // The name the save and export dialogs propose (no folder, no
+    // extension): the report and its period in words; empty when unknown.
+    virtual QString fileName(const PreparedReport &report) const = 0;
     // The caption of the details command ("Data check..."), and whether the
     // report has details to show.
     virtual QString detailsCaption() const = 0;

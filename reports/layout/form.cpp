@@ -6,7 +6,10 @@ namespace tarel::reports {
 
 namespace {
 
-QString &valueOf(HeaderValues &values, HeaderField::Value value)
+// The value of the header field, to read or (in HeaderValues being made) to
+// set.
+template <typename Values>
+auto &valueOf(Values &values, HeaderField::Value value)
 {
     switch (value) {
     case HeaderField::From: return values.from;
@@ -22,11 +25,6 @@ QString &valueOf(HeaderValues &values, HeaderField::Value value)
     case HeaderField::Deponent: break;
     }
     return values.institution.deponent;
-}
-
-QString valueOf(const HeaderValues &values, HeaderField::Value value)
-{
-    return valueOf(const_cast<HeaderValues &>(values), value);
 }
 
 } // namespace

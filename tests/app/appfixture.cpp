@@ -53,10 +53,10 @@ class RecordingProgress final : public app::RunProgress {
 public:
     explicit RecordingProgress(RecordingUi::Progress &progress) : m_progress(progress) {}
     ~RecordingProgress() override { m_progress.shown = false; }
-    void setRows(qint64 read, qint64 estimated) override
+    void setProgress(const data::ReadProgress &progress) override
     {
-        m_progress.rows = read;
-        m_progress.estimated = estimated;
+        m_progress.rows = progress.read;
+        m_progress.estimated = progress.estimated;
         m_progress.locked = false;
     }
     void setLocked() override { m_progress.locked = true; }

@@ -4,12 +4,14 @@
 #include "runform.h"
 #include "datacheckdialog.h"
 #include "engine.h"
+#include "export.h"
 #include "generator.h"
 #include "pageview.h"
 #include "previewwindow.h"
 #include "runcompanion.h"
 
 #include <QFile>
+#include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QTableWidget>
@@ -38,25 +40,33 @@ result::DataCheck sampleCheck()
     return check;
 }
 
-} // namespace
-
-TEST(DataCheckView, ThePreviewShowsTheSummaryAndOpensTheDetails)
+// A report run over a demo database of 3,000 visits up to 30 June 2024.
+Result<report::TfrxReport> runOnDemoData(QStringView name, QDate from, QDate to)
 {
-    QLocale::setDefault(QLocale::c());
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("demo.sqlite"));
     demodb::DemoOptions options;
     options.visits = 3000;
     options.lastDay = QDate(2024, 6, 30);
-    ASSERT_TRUE(demodb::writeDemoDatabase(path, options).ok());
+    if (Result<demodb::DemoStats> written = demodb::writeDemoDatabase(path, options); !written)
+        return written.error();
     auto database = data::Database::open(data::sqliteFile(path));
-    ASSERT_TRUE(database.ok());
+    if (!database)
+        return database.error();
     engine::Request request;
-    request.report = engine::findReport(u"children");
-    request.from = QDate(2024, 1, 1);
-    request.to = QDate(2024, 6, 30);
-    const Result<report::TfrxReport> filled = tarel::testing::runForm(**database, request);
-    ASSERT_TRUE(filled.ok());
+    request.report = engine::findReport(name);
+    request.from = from;
+    request.to = to;
+    return tarel::testing::runForm(**database, request);
+}
+
+} // namespace
+
+TEST(DataCheckView, ThePreviewShowsTheSummaryAndOpensTheDetails)
+{
+    QLocale::setDefault(QLocale::c());
+    const Result<report::TfrxReport> filled = runOnDemoData(u"children", QDate(2024, 1, 1), QDate(2024, 6, 30));
+    ASSERT_TRUE(filled.ok()) << filled.message().toStdString();
     const result::DataCheck check = *filled->result->check;
 
     report::PreparedReport prepared;
@@ -72,6 +82,8 @@ TEST(DataCheckView, ThePreviewShowsTheSummaryAndOpensTheDetails)
                                           .arg(check.notCounted()));
     ASSERT_TRUE(window.detailsButton()->isVisible());
     EXPECT_EQ(window.detailsButton()->text(), QStringLiteral("Data check..."));
+    // The save and export dialogs propose the report and its period.
+    EXPECT_EQ(companion.fileName(prepared), QStringLiteral("Children, 2024-01-01 to 2024-06-30"));
 
     // The dialog opens on the button; closing it returns to the preview.
     bool opened = false;
@@ -94,10 +106,79 @@ TEST(DataCheckView, ThePreviewShowsTheSummaryAndOpensTheDetails)
     EXPECT_FALSE(companion.hasDetails(plain));
 }
 
+// "Datum od" later than "Datum do": the run keeps the period as asked and
+// counts nothing; the status bar says why.
+TEST(DataCheckView, AReversedPeriodIsSaidToBeEmpty)
+{
+    QLocale::setDefault(QLocale::c());
+    const Result<report::TfrxReport> filled =
+        runOnDemoData(u"visits-children", QDate(2024, 6, 30), QDate(2024, 1, 1));
+    ASSERT_TRUE(filled.ok()) << filled.message().toStdString();
+    EXPECT_EQ(filled->result->check->selected, 0);
+
+    report::PreparedReport prepared;
+    app::RunCompanion companion;
+    report::PreviewWindow window(*filled, prepared);
+    window.setCompanion(&companion);
+    window.startPreparation();
+    QTRY_VERIFY(!window.model().preparing());
+    EXPECT_EQ(window.summaryStatus(),
+              QStringLiteral("No visits: the period is empty, because \"\u0414\u0430\u0442\u0443\u043C "
+                             "\u043E\u0434\" (30.06.2024) is later than \"\u0414\u0430\u0442\u0443\u043C "
+                             "\u0434\u043E\" (01.01.2024)"));
+}
+
+// A printed form with its run's result, as the preview holds it.
+report::PreparedReport printedForm(const char *name)
+{
+    return report::prepare(runOnDemoData(QString::fromLatin1(name), QDate(2024, 1, 1), QDate(2024, 1, 31)).value());
+}
+
+QStringList column(const QTableWidget *table, int index)
+{
+    QStringList texts;
+    for (int row = 0; row < table->rowCount(); ++row)
+        texts << table->item(row, index)->text();
+    return texts;
+}
+
+// The words a statistician reads: the report by its form's title, rows by
+// the numbers and code texts the form prints, and no figure that cannot
+// apply to a visit report.
+TEST(DataCheckView, TheDialogSpeaksInTheFormsWords)
+{
+    QLocale::setDefault(QLocale::c());
+    result::DataCheck check = sampleCheck();
+    check.noRowDiagnoses = {{QStringLiteral("Z31"), QString(), 7}, {QStringLiteral("K59"), QStringLiteral("5"), 3}};
+    const report::PreparedReport form = printedForm("general-medicine");
+    app::DataCheckDialog dialog(check, form);
+    const QString heading = dialog.findChild<QLabel *>(QStringLiteral("heading"))->text();
+    EXPECT_TRUE(heading.startsWith(report::documentTitle(form) + QStringLiteral(", 01.12.2024 to 30.11.2026.")))
+        << heading.toStdString();
+    EXPECT_FALSE(heading.contains(QStringLiteral("general-medicine")));
+    // The catalogue's row 308 prints as 300; "(bez K59.3)" is in MAC C.
+    EXPECT_EQ(column(dialog.diagnoses(), 3),
+              QStringList({QStringLiteral("row 300 (Z31-Z39,Z55-Z57, Z59-Z65,Z70-Z71, Z73-Z99)"),
+                           QStringLiteral("row 195 (K59.3); row 196 (K52-K55,K58-K67 "
+                                          "(\u0431\u0435\u0437 \u041A59.3))")}));
+    EXPECT_TRUE(column(dialog.figures(), 0).contains(QStringLiteral("Counted in two rows")));
+
+    result::DataCheck visits = check;
+    visits.report = QStringLiteral("visits-general-medicine");
+    visits.noRow = visits.countedTwice = 0;
+    visits.noRowDiagnoses.clear();
+    app::DataCheckDialog visitDialog(visits, printedForm("visits-general-medicine"));
+    const QStringList names = column(visitDialog.figures(), 0);
+    EXPECT_EQ(names.size(), 8);
+    EXPECT_FALSE(names.contains(QStringLiteral("Diagnosis in no row")));
+    EXPECT_FALSE(names.contains(QStringLiteral("Counted in two rows")));
+    EXPECT_TRUE(names.contains(QStringLiteral("Age in no band")));
+}
+
 TEST(DataCheckView, TheDialogListsTheFiguresAndTheDiagnosesAndSavesThem)
 {
     QLocale::setDefault(QLocale::c());
-    app::DataCheckDialog dialog(sampleCheck());
+    app::DataCheckDialog dialog(sampleCheck(), printedForm("general-medicine"));
     EXPECT_EQ(dialog.figures()->rowCount(), 10);
     EXPECT_EQ(dialog.figures()->item(0, 1)->text(), QLocale::c().toString(781718));
 

@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QSemaphore>
 #include <QStandardItemModel>
+#include <QTextLayout>
 #include <QTest>
 #include <QTimer>
 
@@ -140,6 +141,9 @@ private:
     QObject m_timers;
 };
 
+// "Izberete lekar", in Cyrillic as the window's texts.
+const QString kChooseADoctor = QStringLiteral("\u0418\u0437\u0431\u0435\u0440\u0435\u0442\u0435 \u043B\u0435\u043A\u0430\u0440");
+
 struct MorbidityPanelNames {
     MorbidityPanel panel;
     const char *button, *doctor, *allDoctors;
@@ -250,7 +254,7 @@ TEST_F(MainWindowTest, EnterOnAReportButtonPressesIt)
     QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
     QTest::keyClick(button, Qt::Key_Space);
     // Three presses of the button, each asking for a doctor.
-    EXPECT_EQ(ui.messages, QStringList(3, QStringLiteral("Izberete lekar")));
+    EXPECT_EQ(ui.messages, QStringList(3, kChooseADoctor));
     // A held Enter runs the report once.
     QKeyEvent repeated(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
     QApplication::sendEvent(button, &repeated);
@@ -280,6 +284,46 @@ TEST_F(MainWindowTest, TypingAfterOneClickReplacesThePartClicked)
     EXPECT_EQ(picker->date(), QDate(2024, 7, 29));
     // Its calendar names months and days in Macedonian.
     EXPECT_EQ(picker->calendarWidget()->locale().language(), QLocale::Macedonian);
+}
+
+// One click on the first part of "Datum od", then a whole date typed as the
+// locale writes it, with or without separators, then Tab: the date typed.
+TEST_F(MainWindowTest, ADateTypedWithSeparatorsIsTakenAsTyped)
+{
+    struct Case {
+        QLocale locale;
+        const char *typed;
+        QDate expected;
+    };
+    const QLocale c = QLocale::c(), mk(QLocale::Macedonian), us(QLocale::English, QLocale::UnitedStates);
+    const Case cases[] = {
+        {c, "10.12.2024", {2024, 12, 10}},  {c, "10/12/2024", {2024, 12, 10}}, {c, "1.2.2025", {2025, 2, 1}},
+        {c, "10122024", {2024, 12, 10}},    {c, "01-02-2025", {2025, 2, 1}},   {mk, "10.12.2024", {2024, 12, 10}},
+        {mk, "1.2.2025", {2025, 2, 1}},     {mk, "10/2/2025", {2025, 2, 10}},  {mk, "3.11.2024", {2024, 11, 3}},
+        {us, "12/10/2024", {2024, 12, 10}}, {us, "2/1/2025", {2025, 2, 1}},    {us, "12.31.2024", {2024, 12, 31}},
+    };
+    const QLocale before;
+    for (const Case &typed : cases) {
+        QLocale::setDefault(typed.locale);
+        auto window = open();
+        ASSERT_TRUE(window);
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        auto *picker = child<QDateEdit>(*window, "Datefrom");
+        auto *edit = picker->findChild<QLineEdit *>();
+        std::optional<QPoint> first;
+        for (int x = 0; x < edit->width() && !first; ++x)
+            if (edit->cursorPositionAt(QPoint(x, edit->height() / 2)) == 1)
+                first = QPoint(x, edit->height() / 2);
+        ASSERT_TRUE(first.has_value());
+        QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, *first);
+        ASSERT_EQ(QApplication::focusWidget(), picker);
+        QTest::keyClicks(picker, QLatin1String(typed.typed));
+        QTest::keyClick(picker, Qt::Key_Tab);
+        EXPECT_EQ(picker->date(), typed.expected)
+            << typed.typed << " as " << picker->displayFormat().toStdString();
+    }
+    QLocale::setDefault(before);
 }
 
 TEST_F(MainWindowTest, ListsOnlyActiveDoctorsInOneSharedList)
@@ -333,7 +377,7 @@ TEST_F(MainWindowTest, MissingDoctorStopsTheRunAndChangesNothing)
         ui.messages.clear();
         auto *button = child<QPushButton>(*window, panel.button);
         runFrom(*window, button);
-        EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Izberete lekar")}) << panel.button;
+        EXPECT_EQ(ui.messages, QStringList{kChooseADoctor}) << panel.button;
         EXPECT_TRUE(button->isEnabled()) << panel.button;
         EXPECT_FALSE(window->morbidityRequest(panel.panel).has_value());
     }
@@ -380,7 +424,7 @@ TEST_F(MainWindowTest, EachPanelRunsWithItsOwnDoctor)
 
     // The middle panel has no doctor of its own.
     runFrom(*window, "btnIzvestaj1");
-    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Izberete lekar")});
+    EXPECT_EQ(ui.messages, QStringList{kChooseADoctor});
     EXPECT_EQ(ui.reports.size(), 2u);
 }
 
@@ -423,6 +467,33 @@ TEST_F(MainWindowTest, ButtonIsEnabledAgainWhenThePreviewOpens)
     ui.whileShowing = [&] { enabledWhileShowing = button->isEnabled(); };
     runFrom(*window, button);
     EXPECT_TRUE(enabledWhileShowing);
+}
+
+// A report run from the keyboard: while the preview shows, the window keeps
+// the focus on the button pressed, for when the preview closes, and there it
+// is after the run; never on "Site lekari", where Space would change the next
+// request.
+TEST_F(MainWindowTest, FocusReturnsToTheButtonPressed)
+{
+    auto window = open();
+    ASSERT_TRUE(window);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    child<QCheckBox>(*window, "lekari")->setChecked(true);
+    for (const char *name : {"btnIzvestaj", "dtnPosetaOrdinacija"}) {
+        auto *button = child<QPushButton>(*window, name);
+        button->setFocus(Qt::TabFocusReason);
+        QWidget *kept = nullptr;
+        ui.whileShowing = [&] { kept = window->focusWidget(); };
+        QTest::keyClick(button, Qt::Key_Return);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window->running(); }, 30000)) << name;
+        EXPECT_EQ(ui.reports.size(), 1u) << name;
+        EXPECT_EQ(kept, button) << name << ": while the preview shows, "
+                                << (kept ? kept->objectName().toStdString() : "nothing");
+        EXPECT_EQ(window->focusWidget(), button) << name;
+        ui.reports.clear();
+    }
+    EXPECT_TRUE(child<QCheckBox>(*window, "lekari")->isChecked());
 }
 
 TEST_F(MainWindowTest, VisitReportOpensTheOnePagePreview)
@@ -472,7 +543,7 @@ TEST_F(MainWindowTest, ErrorEndsTheRunAndLeavesTheWindowUsable)
     EXPECT_TRUE(window->isEnabled());
     // Still answering: the doctor check of another panel.
     runFrom(*window, "btnIzvestaj1");
-    EXPECT_EQ(ui.messages, QStringList{QStringLiteral("Izberete lekar")});
+    EXPECT_EQ(ui.messages, QStringList{kChooseADoctor});
 }
 
 // While a run counts, the window handles its events: the run's progress
@@ -648,9 +719,46 @@ TEST(MessageBoxes, LeaveRoomForTheirTitleBesideTheTitleBarButtons)
         }
     });
     poll.start(20);
-    windows.showMessage(nullptr, QStringLiteral("Izberete lekar"));
+    windows.showMessage(nullptr, kChooseADoctor);
     ASSERT_FALSE(title.isEmpty());
     EXPECT_GE(width, QFontMetrics(QApplication::font()).horizontalAdvance(title) + 150) << title.toStdString();
+}
+
+// A file's path in an error box is kept on one line (not "/" at a line's end
+// and "tmp/..." on the next, nor "general-" and "medicine.pdf").
+TEST(MessageBoxes, KeepAQuotedPathOnOneLine)
+{
+    app::WindowUi windows;
+    const QString path = QStringLiteral("/tmp/no-such-folder/general-medicine.pdf");
+    const QString message = QStringLiteral("Cannot write \"%1\": the folder \"/tmp/no-such-folder\" does not exist. "
+                                           "Choose a folder that exists.")
+                                .arg(path);
+    QStringList lines;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        poll.stop();
+        for (QLabel *label : box->findChildren<QLabel *>()) {
+            if (!label->text().contains(u"Cannot"))
+                continue;
+            // The label's text laid out at the label's width, as it draws it.
+            QTextLayout layout(label->text(), label->font());
+            layout.beginLayout();
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+                line.setLineWidth(label->contentsRect().width());
+                lines << label->text().mid(line.textStart(), line.textLength()).remove(QChar(0x2060));
+            }
+            layout.endLayout();
+        }
+        box->accept();
+    });
+    poll.start(20);
+    windows.showError(nullptr, message);
+    ASSERT_GT(lines.size(), 1) << "a message of several lines";
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const QString &line) { return line.contains(path); }))
+        << lines.join(u'|').toStdString();
 }
 
 TEST(FullStop, AppendedOnce)

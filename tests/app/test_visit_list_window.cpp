@@ -9,6 +9,7 @@
 #include "generalmedicine.h"
 #include "pageview.h"
 #include "preparedfile.h"
+#include "previewmodel.h"
 #include "previewwindow.h"
 #include "runcompanion.h"
 #include "sourcedatabase.h"
@@ -233,12 +234,69 @@ TEST(VisitListWindow, AReopenedReportListsWhatTheDatabaseNowGives)
     list->table()->clearSelection();
     EXPECT_EQ(list->copyText().count(u'\n'), 6);
 
+    // Saved as the window shows it: its headings, its rows in the order
+    // shown (here by surname), names in Cyrillic; UTF-8 with a byte order mark.
     const QString csv = dir.filePath(QStringLiteral("visits.csv"));
     ASSERT_TRUE(list->save(csv).ok());
     QFile file(csv);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    ASSERT_EQ(lines.size(), 7); // the header, five visits, the end
-    EXPECT_EQ(lines[1], QByteArray("10,2024-01-15,0101980450012,Zdravkovski,,1980-01-01,,,,400017,1,,,\r"));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 7); // the headings, five visits, the end
+    EXPECT_EQ(lines[0], QStringLiteral("No.,Date,Citizen no.,Surname,Name,Born,Category,Sub.,Doctor,Settlement,Service"));
+    EXPECT_EQ(lines[1], QStringLiteral("1,2024-02-01,0101980450012,\u0403\u043E\u0440\u0453\u0438\u0435\u0432\u0441"
+                                       "\u043A\u0438,\u0410\u043D\u0430,1980-01-01,A01,,L01,400017,1"));
+    EXPECT_EQ(lines[2], QStringLiteral("10,2024-01-15,0101980450012,\u0417\u0434\u0440\u0430\u0432\u043A\u043E"
+                                       "\u0432\u0441\u043A\u0438,,1980-01-01,,,,400017,1"));
     list->close();
+}
+
+// Texts sort in Macedonian alphabetical order (Ѓ after Д, Ј after И, Џ
+// after Ч), whatever the program's language; "Save as CSV" proposes a name
+// in words.
+TEST(VisitListWindow, SortsNamesAlphabeticallyAndProposesANameInWords)
+{
+    QLocale::setDefault(QLocale::c());
+    SourceDatabase source;
+    source.addInstitution(QStringLiteral("PZU"));
+    source.insert(QStringLiteral("osigurenici"), {{"MB", QStringLiteral("0101980450012")},
+                                                  {"DAT_R", QStringLiteral("1980-01-01")}, {"MESTO_S", 400017}});
+    // Stored in the MAC C letters: Шаренков, Џафери, Чаловски, Јовановски,
+    // Ѓорѓиевски, Димов, Апостолов.
+    int redBr = 0;
+    for (const char *surname : {"[arenkov", "Xaferi", "^alovski", "Jovanovski", "\\or|ievski", "Dimov", "Apostolov"})
+        source.insert(QStringLiteral("PREGLEDI1"),
+                      {{"RED_BR", ++redBr}, {"DATA", QStringLiteral("2024-02-01")}, {"MB", QStringLiteral("0101980450012")},
+                       {"PRE", QString::fromLatin1(surname)}, {"S_DIJA", QStringLiteral("A01")},
+                       {"LEKAR_S", QStringLiteral("L01")}, {"VidNaUsluga", QStringLiteral("1")}});
+    auto database = data::Database::open(data::sqliteFile(source.path()));
+    ASSERT_TRUE(database.ok());
+    const engine::Request request = requestFor("general-medicine");
+    // Row 1, men of 45 to 54: Memo 19 * 1 + 51 + 8.
+    Result<engine::CellListing> listing = engine::listCellVisits(**database, request, QStringLiteral("Memo78"));
+    ASSERT_TRUE(listing.ok()) << listing.message().toStdString();
+    EXPECT_EQ(app::visitListFileName(*listing), QStringLiteral("General medicine, Row 1, 45-54 \u0433., men.csv"));
+
+    const QString title = app::cellTitle(*listing);
+    app::VisitListWindow list(std::move(*listing), title, QString(), std::nullopt);
+    list.table()->sortByColumn(int(engine::VisitText::Surname), Qt::AscendingOrder);
+    QStringList surnames;
+    for (int row = 0; row < list.model().rowCount(); ++row)
+        surnames << list.model().index(row, int(engine::VisitText::Surname)).data().toString();
+    EXPECT_EQ(surnames, QStringList({QStringLiteral("\u0410\u043F\u043E\u0441\u0442\u043E\u043B\u043E\u0432"),
+                                     QStringLiteral("\u0414\u0438\u043C\u043E\u0432"),
+                                     QStringLiteral("\u0403\u043E\u0440\u0453\u0438\u0435\u0432\u0441\u043A\u0438"),
+                                     QStringLiteral("\u0408\u043E\u0432\u0430\u043D\u043E\u0432\u0441\u043A\u0438"),
+                                     QStringLiteral("\u0427\u0430\u043B\u043E\u0432\u0441\u043A\u0438"),
+                                     QStringLiteral("\u040F\u0430\u0444\u0435\u0440\u0438"),
+                                     QStringLiteral("\u0428\u0430\u0440\u0435\u043D\u043A\u043E\u0432")}));
+
+    // A column of a visit report, and the characters a file name cannot hold.
+    const engine::Request visits = requestFor("visits-general-medicine");
+    const Result<engine::CellListing> column = engine::listCellVisits(**database, visits, QStringLiteral("Memo36"));
+    ASSERT_TRUE(column.ok()) << column.message().toStdString();
+    EXPECT_EQ(app::visitListFileName(*column),
+              QStringLiteral("Visits, general medicine, Column 14, urban.csv"));
+    EXPECT_EQ(report::fileNameOfWords(QStringLiteral("a/b\\c: d?")), QStringLiteral("a-b-c- d-"));
 }

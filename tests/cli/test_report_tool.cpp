@@ -282,7 +282,7 @@ TEST(ReportTool, InterruptAndProgress)
                    {QStringLiteral("-qec"), command.join(QLatin1Char(' ')), QStringLiteral("/dev/null")});
     ASSERT_TRUE(terminal.waitForFinished(60000));
     const QString shown = QString::fromUtf8(terminal.readAllStandardOutput());
-    EXPECT_TRUE(shown.contains(u"Reading the visits: ")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(u"Reading the visits of the period: ")) << shown.toStdString();
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("terminal.csv"))));
 }
 

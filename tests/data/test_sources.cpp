@@ -8,6 +8,8 @@
 #include "sourcedatabase.h"
 #include "visitsource.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 using namespace tarel;
@@ -136,6 +138,75 @@ namespace {
 // The table the SQLite source joins with: every entry of a key is found,
 // repeated keys and all, as the table grows from its smallest size; a blob
 // never matches a text of the same bytes.
+// What a read says it reads: the insured persons first (the program's own
+// join reads them whole), then the visits of the period, with an estimate
+// that follows the period (from the dates' index, or as the table is
+// scanned without one), not the size of the table.
+TEST(Sources, ProgressSaysWhatIsReadAndEstimatesThePeriodsVisits)
+{
+    SourceDatabase source;
+    source.exec(QStringLiteral("insert into osigurenici (MB, DAT_R, MESTO_S) values ('0101980450012', '1980-01-01', 1)"));
+    // 20,000 visits spread evenly over 2023 and 2024.
+    source.exec(QStringLiteral("insert into PREGLEDI1 (MB, DATA, VidNaUsluga) "
+                               "with recursive n(i) as (select 0 union all select i + 1 from n where i < 19999) "
+                               "select '0101980450012', date('2023-01-01', '+' || (i * 731 / 20000) || ' days'), '1' "
+                               "from n"));
+    source.exec(QStringLiteral("create index pregledi1_data on PREGLEDI1 (DATA)"));
+    using Stage = data::ReadProgress::Stage;
+    struct Period {
+        const char *what;
+        QDate from, to;
+    };
+    const Period periods[] = {{"one month", {2024, 3, 1}, {2024, 3, 31}}, {"two years", {2023, 1, 1}, {2024, 12, 31}}};
+    for (const bool indexed : {true, false}) {
+        if (!indexed)
+            source.exec(QStringLiteral("drop index pregledi1_data"));
+        auto opened = data::Database::open(data::sqliteFile(source.path()));
+        ASSERT_TRUE(opened.ok()) << opened.message().toStdString();
+        for (const data::VisitSourceKind kind : kSources) {
+            for (const Period &period : periods) {
+                const std::string what = std::string(period.what) + (indexed ? ", indexed" : ", no index")
+                    + ", source " + std::to_string(int(kind));
+                std::vector<data::ReadProgress> reports;
+                data::ReadControl control;
+                control.progress = [&](const data::ReadProgress &progress) { reports.push_back(progress); };
+                data::VisitSelection selection;
+                selection.statement = data::VisitSelection::Statement::Visits;
+                selection.from = period.from;
+                selection.to = period.to;
+                qint64 rows = 0;
+                const Result<void> read = data::visitSourceOf(**opened, kind)->read(
+                    selection, data::FieldBirthDate,
+                    [&](const data::VisitRecord &) -> Result<void> {
+                        ++rows;
+                        return {};
+                    },
+                    control);
+                ASSERT_TRUE(read.ok()) << what << ": " << read.message().toStdString();
+                ASSERT_FALSE(reports.empty()) << what;
+                // The persons, if at all, come before the visits.
+                const auto visits = std::find_if(reports.begin(), reports.end(),
+                                                 [](const data::ReadProgress &p) { return p.stage == Stage::Visits; });
+                EXPECT_TRUE(std::all_of(reports.begin(), visits,
+                                        [](const data::ReadProgress &p) { return p.stage == Stage::Persons; }))
+                    << what;
+                EXPECT_EQ(visits != reports.begin(), kind == data::VisitSourceKind::ProgramJoin) << what;
+                EXPECT_TRUE(std::all_of(visits, reports.end(),
+                                        [](const data::ReadProgress &p) { return p.stage == Stage::Visits; }))
+                    << what;
+                // The first estimate of the visits is near their number where
+                // the dates' index tells it (the statements as written make
+                // none); the last report has them all.
+                if (indexed && kind != data::VisitSourceKind::Statements) {
+                    EXPECT_GE(visits->estimated, rows * 4 / 5) << what;
+                    EXPECT_LE(visits->estimated, rows * 5 / 4) << what;
+                }
+                EXPECT_EQ(reports.back(), (data::ReadProgress{Stage::Visits, rows, rows})) << what;
+            }
+        }
+    }
+}
+
 TEST(PersonTable, FindsEveryEntryOfAKeyAsItGrows)
 {
     data::PersonTable table;

@@ -64,6 +64,41 @@ TEST(Dialect, RewritesOnlyConcatenationAndEmptyStringComparisons)
         EXPECT_EQ(adaptStatement(QString::fromLatin1(c.in), Engine::SQLite), QString::fromLatin1(c.out)) << c.what;
 }
 
+// MariaDB reads "||" as a logical or and compares table names with regard to
+// case; Firebird and PostgreSQL take the standard forms. The same statement
+// keeps its meaning on each.
+TEST(Dialect, EachEngineGetsItsConcatenationAndTableNames)
+{
+    const QString doctors = qLekarStatement().join(QLatin1Char('\n'));
+    EXPECT_EQ(adaptStatement(doctors, Engine::MySQL),
+              QStringLiteral("select lekar_s,concat(pre,' ',ime) as ime,ops_s from lekari\nwhere aktiven=true"));
+    EXPECT_EQ(adaptStatement(doctors, Engine::Firebird), adaptStatement(doctors, Engine::PostgreSQL));
+    const QString visits = adaptStatement(qPosetaDecaGradStatement().join(QLatin1Char('\n')), Engine::MySQL);
+    EXPECT_TRUE(visits.startsWith(QStringLiteral(
+        "select * from  pregledi1 inner join osigurenici on osigurenici.mb = pregledi1.mb")));
+    EXPECT_TRUE(visits.contains(QStringLiteral(" or 1=0)")));
+    // A name that merely contains a table's name is left alone.
+    EXPECT_EQ(adaptStatement(QStringLiteral("select PZO_X from PZO"), Engine::MySQL),
+              QStringLiteral("select PZO_X from pzo"));
+}
+
+// The loader's tables compare texts byte for byte on every engine.
+TEST(Dialect, SchemaKeepsTextsComparedByteForByte)
+{
+    const QStringList schema = sourceSchemaStatements();
+    ASSERT_EQ(schema.size(), 4);
+    const QString firebird = adaptSchemaStatement(schema[0], Engine::Firebird);
+    EXPECT_TRUE(firebird.contains(QStringLiteral("MB VARCHAR(500) CHARACTER SET OCTETS")));
+    EXPECT_TRUE(firebird.contains(QStringLiteral(", \"TIME\" VARCHAR(500)")));
+    EXPECT_FALSE(firebird.contains(QStringLiteral(" TEXT")));
+    const QString maria = adaptSchemaStatement(schema[0], Engine::MySQL);
+    EXPECT_TRUE(maria.startsWith(QStringLiteral("CREATE TABLE pregledi1 (")));
+    EXPECT_TRUE(maria.endsWith(QStringLiteral("COLLATE utf8mb4_nopad_bin")));
+    EXPECT_EQ(adaptSchemaStatement(sourceIndexStatements()[0], Engine::Firebird),
+              QStringLiteral("CREATE INDEX pregledi1_data ON PREGLEDI1 (DATA)"));
+    EXPECT_EQ(adaptSchemaStatement(schema[0], Engine::PostgreSQL), schema[0]);
+}
+
 TEST(Statements, UrbanSettlementCodes)
 {
     EXPECT_EQ(UrbanSettlementCodes.size(), 38u);

@@ -12,9 +12,10 @@
 #include "engine.h"
 
 #include <QJsonObject>
-#include "pgloader.h"
+#include "serverloader.h"
 #include "prepared.h"
 #include "preparedfile.h"
+#include "loopbacksocket.h"
 #include "sourcedatabase.h"
 #include "statements.h"
 #include "template.h"
@@ -84,9 +85,9 @@ data::AliasSettings postgresAlias(const QString &database, const QString &user =
     return settings;
 }
 
-demodb::PostgresTarget loaderTarget(const QString &database)
+demodb::ServerTarget loaderTarget(const QString &database)
 {
-    demodb::PostgresTarget target;
+    demodb::ServerTarget target;
     target.host = QStringLiteral("127.0.0.1");
     target.port = serverPort().value_or(-1);
     target.database = database;
@@ -399,6 +400,32 @@ TEST_F(SameRowsTest, EveryMorbidityReportIsTheSameOnBothEngines)
             }
 }
 
+// The progress of a read on the server estimates the period's visits from
+// the server's statistics (not the table's rows), and ends with all of them.
+TEST_F(SameRowsTest, TheProgressEstimatesThePeriodsVisits)
+{
+    data::VisitSelection selection;
+    selection.statement = data::VisitSelection::Statement::Visits;
+    selection.from = LastDay.addMonths(-3).addDays(1);
+    selection.to = LastDay;
+    std::vector<data::ReadProgress> reports;
+    data::ReadControl control;
+    control.progress = [&](const data::ReadProgress &progress) { reports.push_back(progress); };
+    qint64 rows = 0;
+    const Result<void> read = data::visitSourceOf(*m_postgres)->read(
+        selection, data::FieldBirthDate,
+        [&](const data::VisitRecord &) -> Result<void> {
+            ++rows;
+            return {};
+        },
+        control);
+    ASSERT_TRUE(read.ok()) << read.message().toStdString();
+    ASSERT_GE(reports.size(), 2u);
+    EXPECT_GE(reports.front().estimated, rows * 2 / 3);
+    EXPECT_LE(reports.front().estimated, rows * 3 / 2);
+    EXPECT_EQ(reports.back(), (data::ReadProgress{data::ReadProgress::Stage::Visits, rows, rows}));
+}
+
 TEST_F(SameRowsTest, EveryVisitReportIsTheSameOnBothEngines)
 {
     for (const char *name : {"visits-school-youth", "visits-children", "visits-general-medicine"}) {
@@ -454,45 +481,11 @@ TEST(PostgresFigures, KnownValuesOnEverySource)
 // ---------------------------------------------------------------------------
 // Connections that fail.
 
-// A port on 127.0.0.1 that nothing listens on (bound, then closed), or one
-// that accepts connections into its backlog and never answers.
-class LoopbackSocket {
-public:
-    explicit LoopbackSocket(bool listen)
-    {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = 0;
-        ::bind(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-        socklen_t size = sizeof address;
-        ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &size);
-        m_port = ntohs(address.sin_port);
-        if (listen) {
-            ::listen(m_fd, 8);
-        } else {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-    ~LoopbackSocket()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int port() const { return m_port; }
-
-private:
-    int m_fd = -1;
-    int m_port = 0;
-};
-
 TEST(PostgresConnection, FailuresAreClearErrorsAndNeverHang)
 {
     REQUIRE_SERVER();
-    const LoopbackSocket closed(false);
-    const LoopbackSocket silent(true);
+    const tarel::testing::LoopbackSocket closed(false);
+    const tarel::testing::LoopbackSocket silent(true);
 
     struct Case {
         const char *name;
@@ -764,7 +757,7 @@ TEST_F(LoaderTest, RefusesValuesPostgreSQLWouldChange)
         source.addDoctor(QStringLiteral("L01"), QStringLiteral("O'Neil"), QStringLiteral("Ana"), true);
         source.addInstitution(QStringLiteral("PZU"));
         source.exec(QString::fromLatin1(c.statement));
-        const Result<demodb::CopyStats> copied = demodb::copyToPostgres(source.path(), loaderTarget(m_name), true);
+        const Result<demodb::CopyStats> copied = demodb::copyToServer(source.path(), loaderTarget(m_name), true);
         if (!c.expected) {
             EXPECT_TRUE(copied.ok()) << copied.message().toStdString();
             continue;
@@ -779,16 +772,16 @@ TEST_F(LoaderTest, KeepsTablesUnlessToldToReplaceThemAndLeavesThemWholeOnFailure
     tarel::testing::SourceDatabase first;
     first.addVisit({});
     first.addDoctor(QStringLiteral("L01"), QStringLiteral("O'Neil"), QStringLiteral("Ana"), true);
-    ASSERT_TRUE(demodb::copyToPostgres(first.path(), loaderTarget(m_name), false).ok());
+    ASSERT_TRUE(demodb::copyToServer(first.path(), loaderTarget(m_name), false).ok());
 
     tarel::testing::SourceDatabase second;
     second.addDoctor(QStringLiteral("L02"), QStringLiteral("Petrov"), QStringLiteral("Ivan"), true);
     second.exec(QStringLiteral("insert into Lekari (lekar_s, aktiven) values ('L03', 5)"));
-    const Result<demodb::CopyStats> kept = demodb::copyToPostgres(second.path(), loaderTarget(m_name), false);
+    const Result<demodb::CopyStats> kept = demodb::copyToServer(second.path(), loaderTarget(m_name), false);
     ASSERT_FALSE(kept.ok());
     EXPECT_TRUE(kept.message().contains(QLatin1String("--force"))) << kept.message().toStdString();
     // Replacing fails on the bad boolean: the old tables stay as they were.
-    EXPECT_FALSE(demodb::copyToPostgres(second.path(), loaderTarget(m_name), true).ok());
+    EXPECT_FALSE(demodb::copyToServer(second.path(), loaderTarget(m_name), true).ok());
 
     Result<std::unique_ptr<data::Database>> database = data::Database::open(postgresAlias(m_name));
     ASSERT_TRUE(database.ok()) << database.message().toStdString();

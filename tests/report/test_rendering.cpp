@@ -159,6 +159,43 @@ TEST(Rendering, OverflowingTextShrinksInsideItsCell)
     }
 }
 
+// Counts in a grand-total cell of the morbidity forms (10 by 5 mm, MAC C
+// Swiss 13): a number that fits keeps its font; one too wide keeps its
+// font's height, condensed, and stays clear of the frame.
+TEST(Rendering, ALongNumberKeepsItsHeightAndClearsTheFrame)
+{
+    constexpr int dpi = 192;
+    struct Ink {
+        int height = 0;  // rows with ink between the frame's rules
+        int clearance = 0; // white columns between each side rule and the nearest ink
+    };
+    auto inkOf = [](const QString &text) {
+        const OutputCell cell = outputCell(u"v4"_s, 100, 100, mm(10), mm(5), text, u"MAC C Swiss"_s, 13, FrameAll);
+        const QImage image = renderPageImage(onePageReport({cell}), 0, dpi);
+        const QRect r = deviceRect(cell);
+        const QRect inside(r.topLeft() * 2 + QPoint(3, 3), r.size() * 2 - QSize(6, 6));
+        Ink ink;
+        int first = -1, last = -1, left = inside.right(), right = inside.left();
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            for (int x = inside.left(); x <= inside.right(); ++x)
+                if (isInk(image.pixel(x, y))) {
+                    first = first < 0 ? y : first;
+                    last = y;
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        ink.height = first < 0 ? 0 : last - first + 1;
+        ink.clearance = std::min(left - inside.left(), inside.right() - right) + 3;
+        return ink;
+    };
+    const Ink four = inkOf(u"9563"_s);
+    for (const char *number : {"28984", "260003", "1234567"}) {
+        const Ink ink = inkOf(QString::fromLatin1(number));
+        EXPECT_EQ(ink.height, four.height) << number << ": the font's height";
+        EXPECT_GE(ink.clearance, four.clearance - 1) << number << ": as much room to the frame as a number that fits";
+    }
+}
+
 TEST(Rendering, ShrunkTextKeepsAllItsLines)
 {
     // The same text in a cell that holds it and in one half as tall: the small

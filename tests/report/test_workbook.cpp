@@ -151,6 +151,27 @@ G11 = 2 [0;-0;"-"] Arial 10 bold shrink frame LRTB
 )"_s);
 }
 
+// A count column is as wide as its widest count, six digits at least: a
+// seven-digit total keeps the sheet's font instead of shrinking.
+TEST(Workbook, ACountColumnGrowsToItsWidestCount)
+{
+    auto run = std::make_shared<tarel::result::RunResult>(*smallResult());
+    run->counts.setValue(1, 3, 1234566);
+    run->counts.derive(); // the total of column 4 and the subtotals: 1234567 and more
+    PreparedReport report = smallForm();
+    report.result = run;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"form.xlsx"_s);
+    ASSERT_TRUE(writeWorkbook(report, path).ok());
+    const auto workbook = readXlsx(path);
+    ASSERT_TRUE(workbook);
+    const std::map<int, double> &widths = workbook->sheets[0].columnWidths;
+    ASSERT_TRUE(widths.contains(4) && widths.contains(6));
+    EXPECT_GE(widths.at(6), 9.0) << "seven digits and room beside them";
+    EXPECT_GE(widths.at(3), 9.0) << "the total of the men";
+    EXPECT_LT(widths.at(4), widths.at(6)) << "small counts keep six digits' width";
+}
+
 // What the run recorded as rows under Macedonian labels: objects and lists
 // one level deeper, numbers as numbers, the period as dates, the doctor's
 // name in Cyrillic as the form prints it, the area as the form names it, and

@@ -148,6 +148,9 @@ void readSheet(const QByteArray &xml, const std::vector<SharedString> &strings, 
         const QXmlStreamAttributes attributes = reader.attributes();
         if (name == u"row" && attributes.hasAttribute(QLatin1String("ht"))) {
             sheet.rowHeights[attributes.value(QLatin1String("r")).toInt() - 1] = attributes.value(QLatin1String("ht")).toDouble();
+        } else if (name == u"col" && attributes.hasAttribute(QLatin1String("width"))) {
+            for (int c = attributes.value(QLatin1String("min")).toInt(); c <= attributes.value(QLatin1String("max")).toInt(); ++c)
+                sheet.columnWidths[c - 1] = attributes.value(QLatin1String("width")).toDouble();
         } else if (name == u"c") {
             cell = &sheet.cells[cellPosition(attributes.value(QLatin1String("r")))];
             type = attributes.value(QLatin1String("t")).toString();

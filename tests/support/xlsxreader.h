@@ -41,6 +41,7 @@ struct XlsxSheet {
     QStringList merges;                            // "A1:C2"
     QString printTitles;                           // the rows repeated on printed pages: "$5:$8"
     std::map<int, double> rowHeights;              // points, for rows that set one
+    std::map<int, double> columnWidths;            // characters, for columns that set one
     QMap<QString, QString> pageSetup;              // attributes of <pageSetup>
     QMap<QString, QString> margins;                // attributes of <pageMargins>
     bool fitToPage = false;

@@ -119,7 +119,7 @@ TEST_F(Macedonian, ThePreviewAndItsDialogs)
     EXPECT_EQ(buttons->button(QDialogButtonBox::Ok)->text(), QStringLiteral("Во ред"));
     EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Откажи"));
     EXPECT_EQ(report::PageSettingsDialog({}).windowTitle(), QStringLiteral("Поставки на страницата"));
-    app::DataCheckDialog check(*preview.templ.result->check);
+    app::DataCheckDialog check(*preview.templ.result->check, preview.prepared);
     EXPECT_EQ(check.windowTitle(), QStringLiteral("Проверка на податоците"));
     EXPECT_EQ(check.figures()->item(0, 0)->text(), QStringLiteral("Избрани посети"));
     EXPECT_EQ(check.figures()->item(0, 1)->text(), QStringLiteral("781.718"));

@@ -11,13 +11,13 @@ QString usageText()
     return QStringLiteral(
         "Usage: tarel-demo-db FILE [--visits N] [--seed S] [--months M] [--end YYYY-MM-DD] [--anomalies]\n"
         "                     [--force]\n"
-        "       tarel-demo-db [FILE] --postgres CONNINFO [options]\n"
+        "       tarel-demo-db [FILE] --postgres|--firebird|--mysql CONNINFO [options]\n"
         "\n"
         "Writes a synthetic database of the patient-administration program to the\n"
         "SQLite file FILE: insured persons, visits, doctors and the institution.\n"
-        "With --postgres it loads the same rows into a PostgreSQL database (and\n"
-        "writes FILE as well when given). The same options always give the same\n"
-        "contents.\n"
+        "With --postgres, --firebird or --mysql it loads the same rows into a\n"
+        "database on that server (and writes FILE as well when given). The same\n"
+        "options always give the same contents.\n"
         "\n"
         "  --visits N   number of visits (default 50000, at most %1)\n"
         "  --seed S     seed of the pseudo-random numbers (default 1)\n"
@@ -32,6 +32,15 @@ QString usageText()
         "               load into PostgreSQL, e.g. \"host=127.0.0.1 port=5432\n"
         "               dbname=pelorida user=tarel\" (password from PGPASSWORD or\n"
         "               ~/.pgpass unless given)\n"
+        "  --firebird CONNINFO\n"
+        "               load into Firebird, e.g. \"host=127.0.0.1 port=3050\n"
+        "               dbname=/srv/pelorida.fdb user=TAREL password=...\" (without\n"
+        "               host: the file itself, without a server); a database\n"
+        "               that does not exist is created\n"
+        "  --mysql CONNINFO\n"
+        "               load into MariaDB/MySQL, e.g. \"host=127.0.0.1 port=3306\n"
+        "               dbname=pelorida user=tarel password=...\" (host may be the\n"
+        "               server's socket, /run/mysqld/mysqld.sock)\n"
         "  --help       show this text\n")
         .arg(MaxVisits)
         .arg(MaxMonths);
@@ -46,11 +55,16 @@ Result<CommandLine> parseCommandLine(const QStringList &arguments)
     const QCommandLineOption seedOption(QStringLiteral("seed"), QString(), QStringLiteral("S"));
     const QCommandLineOption monthsOption(QStringLiteral("months"), QString(), QStringLiteral("M"));
     const QCommandLineOption endOption(QStringLiteral("end"), QString(), QStringLiteral("DATE"));
-    const QCommandLineOption postgresOption(QStringLiteral("postgres"), QString(), QStringLiteral("CONNINFO"));
+    const std::pair<QCommandLineOption, data::Engine> serverOptions[] = {
+        {QCommandLineOption(QStringLiteral("postgres"), QString(), QStringLiteral("CONNINFO")), data::Engine::PostgreSQL},
+        {QCommandLineOption(QStringLiteral("firebird"), QString(), QStringLiteral("CONNINFO")), data::Engine::Firebird},
+        {QCommandLineOption(QStringLiteral("mysql"), QString(), QStringLiteral("CONNINFO")), data::Engine::MySQL}};
     const QCommandLineOption forceOption(QStringLiteral("force"));
     const QCommandLineOption anomaliesOption(QStringLiteral("anomalies"));
     for (const QCommandLineOption &option :
-         {visitsOption, seedOption, monthsOption, endOption, postgresOption, forceOption, anomaliesOption})
+         {visitsOption, seedOption, monthsOption, endOption, forceOption, anomaliesOption})
+        parser.addOption(option);
+    for (const auto &[option, engine] : serverOptions)
         parser.addOption(option);
     if (!parser.parse(QStringList{QStringLiteral("tarel-demo-db")} + arguments)) {
         if (!parser.unknownOptionNames().isEmpty()) {
@@ -113,13 +127,19 @@ Result<CommandLine> parseCommandLine(const QStringList &arguments)
             return fail(QStringLiteral("--end must be a date YYYY-MM-DD, not '%1'").arg(value));
         line.options.lastDay = day;
     }
-    if (parser.isSet(postgresOption)) {
-        const QString value = parser.value(postgresOption);
+    for (const auto &[option, engine] : serverOptions) {
+        if (!parser.isSet(option))
+            continue;
+        const QString name = option.names().front();
+        if (!line.server.isEmpty())
+            return fail(QStringLiteral("--%1 and another server given; load into one at a time").arg(name));
+        const QString value = parser.value(option);
         if (value.trimmed().isEmpty())
-            return fail(QStringLiteral("--postgres needs a connection string"));
-        line.postgres = value;
+            return fail(QStringLiteral("--%1 needs a connection string").arg(name));
+        line.server = value;
+        line.serverEngine = engine;
     }
-    if (line.path.isEmpty() && line.postgres.isEmpty())
+    if (line.path.isEmpty() && line.server.isEmpty())
         return fail(QStringLiteral("no file given"));
     return line;
 }

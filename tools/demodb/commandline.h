@@ -2,6 +2,7 @@
 
 // The command line of tarel-demo-db.
 
+#include "dialect.h"
 #include "generator.h"
 #include "result.h"
 
@@ -11,8 +12,9 @@
 namespace tarel::demodb {
 
 struct CommandLine {
-    QString path;      // the SQLite file; may be empty when postgres is given
-    QString postgres;  // a libpq connection string: load into that database
+    QString path;      // the SQLite file; may be empty when a server is given
+    QString server;    // a connection string (libpq's keywords): load into that database
+    data::Engine serverEngine = data::Engine::PostgreSQL; // --postgres, --firebird or --mysql
     DemoOptions options;
     bool help = false;
 };

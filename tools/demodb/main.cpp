@@ -3,7 +3,7 @@
 
 #include "commandline.h"
 #include "generator.h"
-#include "pgloader.h"
+#include "serverloader.h"
 
 #include <QCoreApplication>
 
@@ -23,8 +23,8 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(usageText()), stdout);
         return 0;
     }
-    if (!line->postgres.isEmpty()) {
-        const tarel::Result<PostgresTarget> target = parseConnectionString(line->postgres);
+    if (!line->server.isEmpty()) {
+        const tarel::Result<ServerTarget> target = parseConnectionString(line->server, line->serverEngine);
         if (!target) {
             std::fprintf(stderr, "tarel-demo-db: %s\n\n%s", qPrintable(target.message()), qPrintable(usageText()));
             return 2;

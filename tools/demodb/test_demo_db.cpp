@@ -1,6 +1,6 @@
 #include "commandline.h"
 #include "generator.h"
-#include "pgloader.h"
+#include "serverloader.h"
 
 #include "agebands.h"
 #include "catalogue.h"
@@ -454,18 +454,30 @@ TEST(DemoCommandLine, ReadsOptionsAndRefusesBadOnes)
     EXPECT_EQ(end->options.lastDay, QDate(2024, 2, 29));
 }
 
-TEST(DemoCommandLine, ReadsAPostgresTarget)
+TEST(DemoCommandLine, ReadsAServerTarget)
 {
     const Result<CommandLine> only = parseCommandLine({QStringLiteral("--postgres"), QStringLiteral("dbname=x")});
     ASSERT_TRUE(only.ok()) << only.message().toStdString();
-    EXPECT_EQ(only->postgres, QStringLiteral("dbname=x"));
+    EXPECT_EQ(only->server, QStringLiteral("dbname=x"));
     EXPECT_TRUE(only->path.isEmpty());
     const Result<CommandLine> both = parseCommandLine({QStringLiteral("a.sqlite"), QStringLiteral("--postgres=dbname=x")});
     ASSERT_TRUE(both.ok());
     EXPECT_EQ(both->path, QStringLiteral("a.sqlite"));
-    EXPECT_EQ(both->postgres, QStringLiteral("dbname=x"));
+    EXPECT_EQ(both->server, QStringLiteral("dbname=x"));
     EXPECT_FALSE(parseCommandLine({QStringLiteral("--postgres")}).ok());
     EXPECT_FALSE(parseCommandLine({QStringLiteral("--postgres"), QStringLiteral(" ")}).ok());
+
+    // The other servers take the same connection string; one at a time.
+    const Result<CommandLine> firebird = parseCommandLine({QStringLiteral("--firebird"), QStringLiteral("dbname=/x.fdb")});
+    ASSERT_TRUE(firebird.ok());
+    EXPECT_EQ(firebird->serverEngine, data::Engine::Firebird);
+    const Result<CommandLine> two = parseCommandLine(
+        {QStringLiteral("--mysql"), QStringLiteral("dbname=x"), QStringLiteral("--postgres"), QStringLiteral("dbname=y")});
+    ASSERT_FALSE(two.ok());
+    EXPECT_TRUE(two.message().contains(QLatin1String("one at a time"))) << two.message().toStdString();
+    // Keywords only libpq knows are refused for the others.
+    EXPECT_TRUE(parseConnectionString(QStringLiteral("dbname=x sslmode=require"), data::Engine::PostgreSQL).ok());
+    EXPECT_FALSE(parseConnectionString(QStringLiteral("dbname=x sslmode=require"), data::Engine::MySQL).ok());
 }
 
 TEST(DemoConnectionString, ReadsLibpqKeywords)
@@ -498,7 +510,7 @@ TEST(DemoConnectionString, ReadsLibpqKeywords)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        const Result<PostgresTarget> target = parseConnectionString(QString::fromUtf8(c.text));
+        const Result<ServerTarget> target = parseConnectionString(QString::fromUtf8(c.text));
         ASSERT_EQ(target.ok(), c.ok) << (target ? "" : target.message().toStdString());
         if (!c.ok)
             continue;

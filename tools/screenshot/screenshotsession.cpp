@@ -272,6 +272,10 @@ void ScreenshotSession::showVisitList(QWidget *preview, const report::PreparedRe
     while (settle.elapsed() < kMainWindowSettleMs)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     save(list, QStringLiteral("visit-list"));
+    // Its "Save as CSV", for a picture of the file in a spreadsheet program.
+    const QString csv = QDir(m_folder).filePath(QStringLiteral("visit-list.csv"));
+    const Result<void> saved = list->save(csv);
+    report(saved ? QStringLiteral("saved %1").arg(csv) : saved.message());
     list->close();
 }
 

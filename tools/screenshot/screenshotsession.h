@@ -5,12 +5,12 @@
 // tools/screenshots). The splash window during start-up and the main window
 // once shown, both taken from the screen as the window system shows them
 // (with a window manager's frame), the preview of every report that can be run, with "Site
-// lekari" checked, the data check, the visits behind a number and the
-// comparison with earlier periods (of the last whole month) of the
-// general-medicine report. An error at start-up is shown in its real box,
-// taken from the screen and closed; later message boxes are written to
-// standard error instead of shown, so nothing waits for a user. Then the
-// program closes its main window and ends.
+// lekari" checked, the data check, the visits behind a number (and the list
+// saved as CSV, visit-list.csv) and the comparison with earlier periods (of
+// the last whole month) of the general-medicine report. An error at start-up
+// is shown in its real box, taken from the screen and closed; later message
+// boxes are written to standard error instead of shown, so nothing waits for
+// a user. Then the program closes its main window and ends.
 
 #include "runcompanion.h"
 #include "startup.h"

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -81,16 +82,28 @@ TEST(CupsPrinting, PagesTypedIntoTheRealDialogPrintOnceOnALandscapeJobNamedByThe
     PreviewDialogs dialogs = PreviewDialogs::standard();
     std::vector<QString> messages;
     dialogs.message = [&messages](QWidget *, MessageKind, const QString &text) { messages.push_back(text); };
-    // The real dialog, answered as a user would: "Pages", then the text typed.
+    // The real dialog, answered as a user would: "Pages", then the text
+    // typed, then OK; a message box the dialog answers with is read and
+    // closed, and the dialog cancelled.
     QString typed;
-    dialogs.print = [&typed, standard = dialogs.print](QWidget *parent, QPrinter &printer, int current, int count) {
-        QTimer::singleShot(100, [&typed] {
+    QString refused;
+    dialogs.print = [&typed, &refused, standard = dialogs.print](QWidget *parent, QPrinter &printer, int current,
+                                                                 int count) {
+        QTimer::singleShot(100, [&typed, &refused] {
             auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             dialog->findChild<QRadioButton *>(QStringLiteral("pagesRadioButton"))->setChecked(true);
             dialog->findChild<QLineEdit *>(QStringLiteral("pagesLineEdit"))->setText(typed);
+            QTimer::singleShot(100, [&refused] {
+                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                    refused = box->text();
+                    box->accept();
+                }
+            });
             dialog->accept();
+            if (dialog->isVisible())
+                dialog->reject();
         });
         return standard(parent, printer, current, count);
     };
@@ -132,6 +145,30 @@ TEST(CupsPrinting, PagesTypedIntoTheRealDialogPrintOnceOnALandscapeJobNamedByThe
         },
         10000);
     EXPECT_TRUE(landscape);
+
+    // Open-ended and reversed ranges, as a user means them.
+    struct Range {
+        const char *typed;
+        const char *printed;
+    };
+    for (const Range &range : {Range{"4-", "PAGE 4 PAGE 5 PAGE 6"}, Range{"-2", "PAGE 1 PAGE 2"},
+                               Range{" 5 - 3 , 1", "PAGE 1 PAGE 3 PAGE 4 PAGE 5"}}) {
+        const QString pages = printAndRead(QLatin1String(range.typed));
+        ASSERT_FALSE(pages.isEmpty()) << range.typed << ": the queue printed nothing";
+        EXPECT_EQ(run(pdftotext, {pages, QStringLiteral("-")}).simplified(), QString::fromLatin1(range.printed))
+            << range.typed;
+    }
+
+    // A text that names no page is refused in the dialog; nothing prints.
+    for (const char *nothing : {"abc", "0", "-", "3,x"}) {
+        QFile::remove(output);
+        refused.clear();
+        typed = QLatin1String(nothing);
+        window.action(QStringLiteral("Print"))->trigger();
+        EXPECT_TRUE(refused.contains(QStringLiteral("names no page"))) << nothing << ": " << refused.toStdString();
+        QTest::qWait(300);
+        EXPECT_FALSE(QFile::exists(output)) << nothing;
+    }
 
     // A page the report does not have is not printed; the user is told so.
     EXPECT_TRUE(messages.empty());

@@ -165,6 +165,26 @@ TEST(PagesToPrint, RangesOrderAndLimits)
     EXPECT_TRUE(pagesToPrint({PrintChoice::Current, {}, false}, 0, 0).empty()) << "no pages";
 }
 
+// The "Pages" field read as a user means it, in a report of 13 pages.
+TEST(PrintChoice, PagesTypedAsMeant)
+{
+    struct Case {
+        const char *typed;
+        const char *ranges; // as written back into the field; nullptr: names no page
+    };
+    const Case cases[] = {
+        {"7-", "7-13"},        {"-3", "1-3"},         {"5-3", "3-5"},    {" 2 , 5 ", "2,5"},
+        {"1-3,2-6,9", "1-6,9"}, {"20-", "20"},         {"3,,4", "3-4"},   {"abc", nullptr},
+        {"0", nullptr},        {"-", nullptr},        {"1-2-3", nullptr}, {"", nullptr},
+        {"4,x", nullptr},      {"99999999999", nullptr},
+    };
+    for (const Case &c : cases) {
+        const auto ranges = pageRangesTyped(QString::fromLatin1(c.typed), 13);
+        EXPECT_EQ(ranges ? pageRangesText(*ranges) : QString(), QString::fromLatin1(c.ranges)) << c.typed;
+        EXPECT_EQ(ranges.has_value(), c.ranges != nullptr) << c.typed;
+    }
+}
+
 TEST(PageSettings, CurrentPageOrAllPages)
 {
     PreparedReport report;

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDoubleSpinBox>
 #include <QRadioButton>
 #include <QDialogButtonBox>
@@ -93,8 +94,10 @@ protected:
             filters << filter;
             return openPath;
         };
-        dialogs.saveFileName = [this](QWidget *, const QString &, const QString &filter) {
+        dialogs.saveFileName = [this](QWidget *, const QString &caption, const QString &filter,
+                                      const QString &proposed) {
             filters << filter;
+            saveDialogs.push_back({caption, proposed});
             return savePath;
         };
         dialogs.message = [this](QWidget *, MessageKind kind, const QString &text) {
@@ -145,6 +148,7 @@ protected:
     std::optional<PageSettingsChoice> pageAnswer;
     int printDialogs = 0;
     int findDialogs = 0;
+    std::vector<std::pair<QString, QString>> saveDialogs; // caption and proposed name
 };
 
 // Waits for the modal widget of the given type, hands it to `act`, and
@@ -335,6 +339,48 @@ TEST_F(PreviewWindowTest, KeyboardOfThePagesAndTheButtons)
     EXPECT_FALSE(w.isVisible());
 }
 
+// A companion with details, counting how often they are shown.
+class CountingCompanion : public ReportCompanion {
+public:
+    QString summary(const PreparedReport &) const override { return QStringLiteral("3 visits"); }
+    QString fileName(const PreparedReport &) const override { return QStringLiteral("Proba, 2024-01-01 to 2024-06-30"); }
+    QString detailsCaption() const override { return QStringLiteral("Data check..."); }
+    bool hasDetails(const PreparedReport &) const override { return true; }
+    void showDetails(QWidget *, const PreparedReport &) override { ++shown; }
+    QString explainCaption() const override { return {}; }
+    bool explains(const PreparedReport &, const OutputCell &) const override { return false; }
+    void explain(QWidget *, const PreparedReport &, const OutputCell &) override {}
+    int shown = 0;
+};
+
+// Enter goes to the page box or the zoom box it is typed in, and nowhere
+// else: no button of the preview is pressed by it.
+TEST_F(PreviewWindowTest, EnterPressesNoButton)
+{
+    CountingCompanion companion;
+    PreviewWindow &w = openWindow();
+    w.setCompanion(&companion);
+    ASSERT_TRUE(w.detailsButton()->isVisible());
+
+    QTest::keyClick(w.pageView(), Qt::Key_Return);
+    EXPECT_EQ(companion.shown, 0) << "Enter on a fresh preview";
+
+    w.pageNumberBox()->setFocus();
+    w.pageNumberBox()->setText(QStringLiteral("3"));
+    QTest::keyClick(w.pageNumberBox(), Qt::Key_Return);
+    EXPECT_EQ(w.model().currentPage(), 2);
+    EXPECT_EQ(companion.shown, 0) << "Enter in the page box";
+
+    w.zoomBox()->setEditText(QStringLiteral("150"));
+    QTest::keyClick(w.zoomBox()->lineEdit(), Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_DOUBLE_EQ(w.model().zoom(), 1.5);
+    EXPECT_EQ(companion.shown, 0) << "Enter in the zoom box";
+
+    // The button itself still opens the details.
+    w.detailsButton()->click();
+    EXPECT_EQ(companion.shown, 1);
+}
+
 TEST_F(PreviewWindowTest, ZoomModesFitTheViewport)
 {
     PreviewWindow &w = openWindow();
@@ -395,6 +441,22 @@ TEST_F(PreviewWindowTest, PointerTools)
     QWidget *viewport = w.pageView()->viewport();
     const QPoint middle = viewport->rect().center();
 
+    // The menu of a cell: opened by the right button with the drag tool;
+    // with the zoom tool that button zooms out and does nothing else.
+    std::optional<QPoint> onCell;
+    for (int y = 0; y < viewport->height() && !onCell; y += 4)
+        for (int x = 0; x < viewport->width() && !onCell; x += 4)
+            if (w.pageView()->cellAt(QPoint(x, y)))
+                onCell = QPoint(x, y);
+    ASSERT_TRUE(onCell.has_value());
+    QSignalSpy menus(w.pageView(), &PageView::cellMenuRequested);
+    auto rightClickMenu = [&] {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, *onCell, viewport->mapToGlobal(*onCell));
+        QApplication::sendEvent(viewport, &event);
+    };
+    rightClickMenu();
+    EXPECT_EQ(menus.count(), 1) << "drag tool";
+
     trigger(QStringLiteral("Zoom"));
     EXPECT_EQ(w.model().tool(), PointerTool::Zoom);
     EXPECT_FALSE(w.action(QStringLiteral("Drag"))->isChecked());
@@ -402,6 +464,8 @@ TEST_F(PreviewWindowTest, PointerTools)
     EXPECT_DOUBLE_EQ(w.model().zoom(), 1.5);
     QTest::mouseClick(viewport, Qt::RightButton, {}, middle);
     EXPECT_DOUBLE_EQ(w.model().zoom(), 1);
+    rightClickMenu();
+    EXPECT_EQ(menus.count(), 1) << "zoom tool: no menu";
     QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, middle);
     EXPECT_NEAR(w.model().zoom(), 1 / 1.5, 1e-9);
 
@@ -611,6 +675,21 @@ TEST_F(PreviewWindowTest, ExportWritesTheChosenFormat)
     menu->actions()[0]->trigger();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, MessageKind::Error);
+
+    // Each dialog says what it exports and proposes a name: the report by
+    // its title (here its template's name) ...
+    ASSERT_EQ(saveDialogs.size(), 4u);
+    EXPECT_EQ(saveDialogs[0], std::pair(QStringLiteral("Export as CSV file"), QStringLiteral("frxProba.csv")));
+    EXPECT_EQ(saveDialogs[1], std::pair(QStringLiteral("Export as PDF file"), QStringLiteral("frxProba.pdf")));
+    EXPECT_EQ(saveDialogs[2].first, QStringLiteral("Export as Excel workbook"));
+    // ... or, where the program knows them, its report and period.
+    CountingCompanion companion;
+    w.setCompanion(&companion);
+    savePath.clear();
+    menu->actions()[2]->trigger();
+    trigger(QStringLiteral("Save"));
+    EXPECT_EQ(saveDialogs[4].second, QStringLiteral("Proba, 2024-01-01 to 2024-06-30.xlsx"));
+    EXPECT_EQ(saveDialogs[5].second, QStringLiteral("Proba, 2024-01-01 to 2024-06-30.fp3"));
 }
 
 TEST_F(PreviewWindowTest, PrintWithAndWithoutPrinters)

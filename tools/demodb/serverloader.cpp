@@ -1,6 +1,7 @@
-#include "pgloader.h"
+#include "serverloader.h"
 
 #include "database.h"
+#include "firebirddriver.h"
 #include "statements.h"
 
 #include <QAtomicInt>
@@ -11,6 +12,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include <ibase.h>
 #include <sqlite3.h>
 
 #include <limits>
@@ -198,23 +200,39 @@ private:
     sqlite3_stmt *m_statement = nullptr;
 };
 
-// A QPSQL connection of the loader's own, rolled back unless committed.
+// A connection of the loader's own to the target, rolled back unless
+// committed.
 class Target {
 public:
-    explicit Target(const PostgresTarget &target)
-        : m_name(QStringLiteral("tarel-demo-db-%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
+    explicit Target(const ServerTarget &target)
+        : m_engine(target.engine), m_name(QStringLiteral("tarel-demo-db-%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
-        if (!target.host.isEmpty())
-            db.setHostName(target.host);
+        QString driver = QStringLiteral("QPSQL");
+        QString options = target.options;
+        QString host = target.host;
+        if (m_engine == data::Engine::Firebird) {
+            data::registerFirebirdDriver();
+            driver = QLatin1String(data::FirebirdDriverName);
+            options = QStringLiteral("connect_timeout=10;read_write");
+        } else if (m_engine == data::Engine::MySQL) {
+            driver = QStringLiteral("QMYSQL");
+            options = QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=10");
+            if (host.startsWith(QLatin1Char('/'))) {
+                options += QStringLiteral(";UNIX_SOCKET=") + host;
+                host.clear();
+            }
+        } else if (!options.contains(QLatin1String("connect_timeout"))) {
+            options += (options.isEmpty() ? QString() : QStringLiteral(";")) + QStringLiteral("connect_timeout=10");
+        }
+        m_available = QSqlDatabase::isDriverAvailable(driver);
+        QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_name);
+        if (!host.isEmpty())
+            db.setHostName(host);
         if (target.port > 0)
             db.setPort(target.port);
         db.setDatabaseName(target.database);
         db.setUserName(target.user);
         db.setPassword(target.password);
-        QString options = target.options;
-        if (!options.contains(QLatin1String("connect_timeout")))
-            options += (options.isEmpty() ? QString() : QStringLiteral(";")) + QStringLiteral("connect_timeout=10");
         db.setConnectOptions(options);
     }
     ~Target()
@@ -228,6 +246,7 @@ public:
         QSqlDatabase::removeDatabase(m_name);
     }
     QSqlDatabase connection() const { return QSqlDatabase::database(m_name, false); }
+    bool available() const { return m_available; }
 
     Result<void> open()
     {
@@ -235,6 +254,12 @@ public:
         if (!db.open())
             return fail(sqlErrorText(db.lastError()));
         return {};
+    }
+    // Whether the last open failed because the database file is not there.
+    bool missingDatabase() const
+    {
+        return m_engine == data::Engine::Firebird
+            && data::hasFirebirdCode(connection().lastError().nativeErrorCode(), isc_io_error);
     }
     Result<void> exec(const QString &sql)
     {
@@ -245,28 +270,66 @@ public:
     }
     Result<void> begin()
     {
-        if (Result<void> begun = exec(QStringLiteral("BEGIN")); !begun)
+        if (m_engine == data::Engine::Firebird) {
+            QSqlDatabase db = connection();
+            if (!db.transaction())
+                return fail(sqlErrorText(db.lastError()));
+        } else if (Result<void> begun = exec(QStringLiteral("BEGIN")); !begun) {
             return begun;
+        }
         m_inTransaction = true;
         return {};
     }
     Result<void> commit()
     {
         m_inTransaction = false;
+        if (m_engine == data::Engine::Firebird) {
+            QSqlDatabase db = connection();
+            if (!db.commit())
+                return fail(sqlErrorText(db.lastError()));
+            return {};
+        }
         return exec(QStringLiteral("COMMIT"));
     }
 
 private:
+    data::Engine m_engine;
     QString m_name;
+    bool m_available = false;
     bool m_inTransaction = false;
 };
 
-Result<qint64> copyTable(sqlite3 *source, Target &target, const Table &table)
+// How rows are inserted: many rows per statement, as the engine allows.
+// Firebird has no multi-row VALUES and a statement of at most 64 KB: an
+// EXECUTE BLOCK of single-row inserts, cut well below that.
+struct InsertForm {
+    QString head;      // before the first row
+    QString between;   // between two rows
+    QString tail;      // after the last row
+    int maxRows;
+    qsizetype maxChars;
+};
+
+InsertForm insertFormOf(data::Engine engine, const Table &table)
+{
+    QStringList names;
+    for (const Column &column : table.columns)
+        names << (engine == data::Engine::Firebird ? QStringLiteral("\"%1\"").arg(column.name.toUpper()) : column.name);
+    const QString tableName = engine == data::Engine::MySQL ? table.name.toLower() : table.name;
+    const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(tableName, names.join(QStringLiteral(", ")));
+    if (engine == data::Engine::Firebird)
+        return {QStringLiteral("EXECUTE BLOCK AS BEGIN\n") + insert, QStringLiteral(";\n") + insert,
+                QStringLiteral(";\nEND"), RowsPerInsert, 20000};
+    return {insert, QStringLiteral(","), QString(), RowsPerInsert, std::numeric_limits<qsizetype>::max()};
+}
+
+Result<qint64> copyTable(sqlite3 *source, Target &target, const Table &table, data::Engine engine)
 {
     QStringList names;
     for (const Column &column : table.columns)
         names << column.name;
     const QString columnList = names.join(QStringLiteral(", "));
+    const InsertForm form = insertFormOf(engine, table);
 
     // In stored order, so that PostgreSQL returns the rows in the same order
     // (the doctor list is shown in the order the database returns it).
@@ -275,14 +338,13 @@ Result<qint64> copyTable(sqlite3 *source, Target &target, const Table &table)
         return fail(QStringLiteral("cannot read table %1: %2")
                         .arg(table.name, QString::fromUtf8(sqlite3_errmsg(source))));
 
-    const QString head = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(table.name, columnList);
     QString insert;
     int pending = 0;
     qint64 rows = 0;
     int status = SQLITE_ROW;
     while ((status = sqlite3_step(select.get())) == SQLITE_ROW) {
         ++rows;
-        insert += pending == 0 ? head : QStringLiteral(",");
+        insert += pending == 0 ? form.head : form.between;
         insert += QLatin1Char('(');
         for (int i = 0; i < int(table.columns.size()); ++i) {
             if (i > 0)
@@ -295,8 +357,8 @@ Result<qint64> copyTable(sqlite3 *source, Target &target, const Table &table)
                                 .arg(table.columns[std::size_t(i)].name, appended.message()));
         }
         insert += QLatin1Char(')');
-        if (++pending == RowsPerInsert) {
-            if (Result<void> done = target.exec(insert); !done)
+        if (++pending == form.maxRows || insert.size() > form.maxChars) {
+            if (Result<void> done = target.exec(insert + form.tail); !done)
                 return fail(QStringLiteral("table %1: %2").arg(table.name, done.message()));
             insert.clear();
             pending = 0;
@@ -305,16 +367,17 @@ Result<qint64> copyTable(sqlite3 *source, Target &target, const Table &table)
     if (status != SQLITE_DONE)
         return fail(QStringLiteral("cannot read table %1: %2").arg(table.name, QString::fromUtf8(sqlite3_errmsg(source))));
     if (pending > 0)
-        if (Result<void> done = target.exec(insert); !done)
+        if (Result<void> done = target.exec(insert + form.tail); !done)
             return fail(QStringLiteral("table %1: %2").arg(table.name, done.message()));
     return rows;
 }
 
 } // namespace
 
-Result<PostgresTarget> parseConnectionString(const QString &text)
+Result<ServerTarget> parseConnectionString(const QString &text, data::Engine engine)
 {
-    PostgresTarget target;
+    ServerTarget target;
+    target.engine = engine;
     QStringList options;
     qsizetype i = 0;
     const qsizetype n = text.size();
@@ -366,12 +429,16 @@ Result<PostgresTarget> parseConnectionString(const QString &text)
             target.port = value.toInt(&ok);
             if (!ok || target.port < 1 || target.port > 65535)
                 return fail(QStringLiteral("the port '%1' is not a port number").arg(value));
-        } else if (key == QLatin1String("dbname")) {
+        } else if (key == QLatin1String("dbname") || key == QLatin1String("database")) {
             target.database = value;
         } else if (key == QLatin1String("user")) {
             target.user = value;
         } else if (key == QLatin1String("password")) {
             target.password = value;
+        } else if (engine != data::Engine::PostgreSQL) {
+            return fail(QStringLiteral("unknown keyword '%1' in the connection string (known: host, port, dbname, "
+                                       "user, password)")
+                            .arg(key));
         } else if (key != QLatin1String("hostaddr")) {
             if (value.contains(QLatin1Char(';')) || value.contains(QLatin1Char(' ')))
                 return fail(QStringLiteral("the value of '%1' cannot hold a blank or ';'").arg(key));
@@ -382,7 +449,7 @@ Result<PostgresTarget> parseConnectionString(const QString &text)
     return target;
 }
 
-QString describe(const PostgresTarget &target)
+QString describe(const ServerTarget &target)
 {
     QString text = target.database.isEmpty() ? QStringLiteral("(default database)") : target.database;
     if (!target.host.isEmpty() || target.port > 0)
@@ -392,12 +459,58 @@ QString describe(const PostgresTarget &target)
     return text;
 }
 
-Result<CopyStats> copyToPostgres(const QString &sqlitePath, const PostgresTarget &postgres, bool replace)
+namespace {
+
+// The names of the four tables as the engine's catalogue lists them, those
+// already there, for an engine.
+QString existingTablesStatement(data::Engine engine, const std::vector<Table> &tables)
+{
+    QStringList names;
+    for (const Table &table : tables)
+        names << QLatin1Char('\'')
+                + (engine == data::Engine::Firebird ? table.name.toUpper() : table.name.toLower()) + QLatin1Char('\'');
+    const QString list = names.join(QLatin1Char(','));
+    switch (engine) {
+    case data::Engine::Firebird:
+        return QStringLiteral("SELECT trim(rdb$relation_name) FROM rdb$relations WHERE rdb$relation_name IN (%1)").arg(list);
+    case data::Engine::MySQL:
+        return QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = database()"
+                              " AND table_name IN (%1) ORDER BY table_name")
+            .arg(list);
+    default:
+        return QStringLiteral("SELECT tablename FROM pg_tables WHERE schemaname = current_schema()"
+                              " AND tablename IN (%1) ORDER BY tablename")
+            .arg(list);
+    }
+}
+
+// Sent before the load: texts as written (no backslash escapes), strict
+// values.
+QStringList loadSessionStatements(data::Engine engine)
+{
+    switch (engine) {
+    case data::Engine::PostgreSQL:
+        return {QStringLiteral("SET standard_conforming_strings = on"), QStringLiteral("SET client_min_messages = warning")};
+    case data::Engine::MySQL:
+        return {QStringLiteral("SET SESSION sql_mode = 'STRICT_ALL_TABLES,NO_BACKSLASH_ESCAPES'")};
+    default:
+        return {};
+    }
+}
+
+QString driverPackage(data::Engine engine)
+{
+    return engine == data::Engine::MySQL ? QStringLiteral("the MariaDB/MySQL driver of Qt (QMYSQL, package libqt6sql6-mysql)")
+                                         : QStringLiteral("the PostgreSQL driver of Qt (QPSQL, package libqt6sql6-psql)");
+}
+
+} // namespace
+
+Result<CopyStats> copyToServer(const QString &sqlitePath, const ServerTarget &server, bool replace)
 {
     QElapsedTimer timer;
     timer.start();
-    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
-        return fail(QStringLiteral("the PostgreSQL driver of Qt (QPSQL, package libqt6sql6-psql) is not installed"));
+    const data::Engine engine = server.engine;
     Result<std::vector<Table>> tables = sourceTables();
     if (!tables)
         return tables.error();
@@ -406,31 +519,37 @@ Result<CopyStats> copyToPostgres(const QString &sqlitePath, const PostgresTarget
     if (Result<void> opened = source.open(sqlitePath); !opened)
         return opened.error();
 
-    const QString where = describe(postgres);
+    const QString where = describe(server);
     auto failed = [&](const QString &why) { return fail(QStringLiteral("cannot load into %1: %2").arg(where, why)); };
 
-    Target target(postgres);
-    if (Result<void> opened = target.open(); !opened)
+    Target target(server);
+    if (!target.available())
+        return fail(QStringLiteral("%1 is not installed").arg(driverPackage(engine)));
+    Result<void> opened = target.open();
+    // A Firebird database is a file: one that is not there yet is created.
+    if (!opened && target.missingDatabase()) {
+        if (Result<void> created = data::createFirebirdDatabase(server.host, server.port, server.database, server.user,
+                                                                server.password);
+            !created)
+            return fail(QStringLiteral("cannot create %1: %2").arg(where, created.message()));
+        opened = target.open();
+    }
+    if (!opened)
         return fail(QStringLiteral("cannot connect to %1: %2").arg(where, opened.message()));
-    for (const char *setting : {"SET standard_conforming_strings = on", "SET client_min_messages = warning"})
-        if (Result<void> done = target.exec(QLatin1String(setting)); !done)
+    for (const QString &setting : loadSessionStatements(engine))
+        if (Result<void> done = target.exec(setting); !done)
             return failed(done.message());
     if (Result<void> begun = target.begin(); !begun)
         return failed(begun.message());
 
-    // Unquoted names: PostgreSQL keeps them in lower case.
-    QStringList lowerNames;
-    for (const Table &table : *tables)
-        lowerNames << QLatin1Char('\'') + table.name.toLower() + QLatin1Char('\'');
     QSqlQuery existing(target.connection());
-    if (!existing.exec(QStringLiteral("SELECT tablename FROM pg_tables WHERE schemaname = current_schema()"
-                                      " AND tablename IN (%1) ORDER BY tablename")
-                           .arg(lowerNames.join(QLatin1Char(',')))))
+    if (!existing.exec(existingTablesStatement(engine, *tables)))
         return failed(sqlErrorText(existing.lastError()));
     QStringList present;
     while (existing.next())
         present << existing.value(0).toString();
     existing.finish();
+    existing = QSqlQuery();
     if (!present.isEmpty()) {
         if (!replace)
             return failed(QStringLiteral("the database already holds the table(s) %1 (use --force to replace them)")
@@ -440,32 +559,53 @@ Result<CopyStats> copyToPostgres(const QString &sqlitePath, const PostgresTarget
                 return failed(done.message());
     }
 
+    // Firebird makes new definitions usable at commit; MariaDB commits each
+    // definition itself. PostgreSQL loads in one transaction.
+    const bool commitDefinitions = engine != data::Engine::PostgreSQL;
+    auto commitAndBegin = [&]() -> Result<void> {
+        if (!commitDefinitions)
+            return {};
+        if (Result<void> committed = target.commit(); !committed)
+            return committed;
+        return target.begin();
+    };
+    if (Result<void> done = commitAndBegin(); !done)
+        return failed(done.message());
     for (const QString &statement : data::sourceSchemaStatements())
-        if (Result<void> done = target.exec(statement); !done)
+        if (Result<void> done = target.exec(data::adaptSchemaStatement(statement, engine)); !done)
             return failed(done.message());
+    if (Result<void> done = commitAndBegin(); !done)
+        return failed(done.message());
 
     CopyStats stats;
     for (const Table &table : *tables) {
-        Result<qint64> rows = copyTable(source.db(), target, table);
+        Result<qint64> rows = copyTable(source.db(), target, table, engine);
         if (!rows)
             return failed(rows.message());
         stats.rows += *rows;
     }
+    if (Result<void> done = commitAndBegin(); !done)
+        return failed(done.message());
     for (const QString &statement : data::sourceIndexStatements())
-        if (Result<void> done = target.exec(statement); !done)
+        if (Result<void> done = target.exec(data::adaptSchemaStatement(statement, engine)); !done)
             return failed(done.message());
     if (Result<void> committed = target.commit(); !committed)
         return failed(committed.message());
 
-    // The planner's statistics, so the first run joins by the index.
-    for (const Table &table : *tables)
-        if (Result<void> done = target.exec(QStringLiteral("ANALYZE %1").arg(table.name)); !done)
-            return failed(done.message());
+    // The planner's statistics, so the first run joins by the index (a
+    // Firebird index has them from its creation).
+    if (engine != data::Engine::Firebird)
+        for (const Table &table : *tables) {
+            const QString analyze = engine == data::Engine::MySQL ? QStringLiteral("ANALYZE TABLE %1").arg(table.name.toLower())
+                                                                  : QStringLiteral("ANALYZE %1").arg(table.name);
+            if (Result<void> done = target.exec(analyze); !done)
+                return failed(done.message());
+        }
     stats.seconds = double(timer.nsecsElapsed()) / 1e9;
     return stats;
 }
 
-Result<DemoStats> loadDemoDatabase(const PostgresTarget &target, const DemoOptions &options, const QString &sqlitePath)
+Result<DemoStats> loadDemoDatabase(const ServerTarget &target, const DemoOptions &options, const QString &sqlitePath)
 {
     QElapsedTimer timer;
     timer.start();
@@ -479,14 +619,14 @@ Result<DemoStats> loadDemoDatabase(const PostgresTarget &target, const DemoOptio
     Result<DemoStats> stats = writeDemoDatabase(path, options);
     if (!stats)
         return stats;
-    Result<CopyStats> copied = copyToPostgres(path, target, options.force);
+    Result<CopyStats> copied = copyToServer(path, target, options.force);
     if (!copied)
         return copied.error();
     stats->seconds = double(timer.nsecsElapsed()) / 1e9;
     return stats;
 }
 
-QString loadSummaryLine(const PostgresTarget &target, const DemoStats &stats)
+QString loadSummaryLine(const ServerTarget &target, const DemoStats &stats)
 {
     return QStringLiteral("Loaded %1 visits (%2 to %3), %4 persons, %5 doctors into %6 in %7 s")
         .arg(stats.visits)
