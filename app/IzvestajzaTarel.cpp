@@ -2,7 +2,6 @@
 
 #include "controls.h"
 #include "runcompanion.h"
-#include "dates.h"
 #include "macc.h"
 #include "reportrun.h"
 #include "ui.h"
@@ -27,19 +26,21 @@ namespace {
 constexpr QPoint kWindowPosition{210, 117};
 constexpr QSize kWindowOuterSize{998, 596};
 
-// The controls of a report panel, found by its report button.
+// The six report panels: the report each runs (by its command-line name)
+// and its controls, found by their names.
 struct PanelControls {
+    const char *report;
     const char *button, *from, *to;
     // Morbidity panels only.
     const char *doctor = nullptr, *allDoctors = nullptr, *urban = nullptr, *rural = nullptr;
 };
 constexpr PanelControls kPanels[] = {
-    {"btnIzvestaj", "Datefrom", "Dateto", "cbLekar", "lekari", "grad", "selo"},
-    {"btnIzvestaj1", "datefrom1", "dateto1", "cbLekar1", "lekari1", "grad1", "selo1"},
-    {"btnIzvestaj2", "datefrom2", "dateto2", "cbLekar2", "lekari2", "grad2", "selo2"},
-    {"btnPosetaDecaMladina", "datumod", "datumdo"},
-    {"btnPosetaMladina", "datumod1", "datumdo1"},
-    {"dtnPosetaOrdinacija", "datumod2", "datumdo2"},
+    {"general-medicine", "btnIzvestaj", "Datefrom", "Dateto", "cbLekar", "lekari", "grad", "selo"},
+    {"school-youth", "btnIzvestaj1", "datefrom1", "dateto1", "cbLekar1", "lekari1", "grad1", "selo1"},
+    {"children", "btnIzvestaj2", "datefrom2", "dateto2", "cbLekar2", "lekari2", "grad2", "selo2"},
+    {"visits-school-youth", "btnPosetaDecaMladina", "datumod", "datumdo"},
+    {"visits-children", "btnPosetaMladina", "datumod1", "datumdo1"},
+    {"visits-general-medicine", "dtnPosetaOrdinacija", "datumod2", "datumdo2"},
 };
 
 // The order in which the window sets the default dates when first shown.
@@ -92,6 +93,7 @@ report::Font windowFont()
 } // namespace
 
 struct TfrmTarel::Panel {
+    const PanelControls *names = nullptr;
     const engine::ReportDefinition *report = nullptr;
     QPushButton *button = nullptr;
     QDateEdit *from = nullptr;
@@ -138,13 +140,12 @@ TfrmTarel::TfrmTarel(MainWindowOptions options, std::unique_ptr<data::Database> 
     m_controls = buildControls(this, mainWindowControls());
 
     m_doctors = new QStandardItemModel(this);
-    for (const engine::ReportDefinition &report : m_options.reports) {
-        const auto names = std::find_if(std::begin(kPanels), std::end(kPanels), [&](const PanelControls &panel) {
-            return qstrcmp(panel.button, report.button) == 0;
-        });
-        Q_ASSERT(names != std::end(kPanels));
+    for (const PanelControls &controls : kPanels) {
+        const PanelControls *names = &controls;
         auto panel = std::make_unique<Panel>();
-        panel->report = &report;
+        panel->names = names;
+        panel->report = engine::findReport(QLatin1String(names->report));
+        Q_ASSERT(panel->report);
         panel->button = qobject_cast<QPushButton *>(control(names->button));
         panel->from = qobject_cast<QDateEdit *>(control(names->from));
         panel->to = qobject_cast<QDateEdit *>(control(names->to));
@@ -181,7 +182,7 @@ QWidget *TfrmTarel::control(const char *name) const
 TfrmTarel::Panel &TfrmTarel::panelOf(const char *button)
 {
     for (const auto &panel : m_panels)
-        if (qstrcmp(panel->report->button, button) == 0)
+        if (qstrcmp(panel->names->button, button) == 0)
             return *panel;
     Q_UNREACHABLE();
 }
@@ -200,7 +201,7 @@ Result<void> TfrmTarel::openLookups()
 
     // The doctor boxes draw in "MAC C Swiss": the names read as Cyrillic.
     report::Font font;
-    font.name = QStringLiteral("MAC C Swiss");
+    font.name = QString::fromLatin1(report::kMaccSwiss);
     font.height = 11;
     m_doctors->clear();
     for (const data::Doctor &doctor : *doctors) {
@@ -253,7 +254,7 @@ void TfrmTarel::FormShow()
     }
 
     const QDate now = today();
-    const QDate threeMonthsBack = tabulation::addMonthsClamped(now, -3);
+    const QDate threeMonthsBack = now.addMonths(-3);
     for (const char *name : kFromPickers)
         qobject_cast<QDateEdit *>(control(name))->setDate(threeMonthsBack);
     for (const char *name : kToPickers)
@@ -267,8 +268,8 @@ void TfrmTarel::FormShow()
 void TfrmTarel::closeEvent(QCloseEvent *event)
 {
     // A report being run stops and shows nothing.
-    if (m_runCancel)
-        m_runCancel->store(true);
+    if (m_run)
+        m_run->cancel();
     FormClose();
     QWidget::closeEvent(event);
 }
@@ -281,11 +282,7 @@ void TfrmTarel::FormClose()
 
 std::optional<engine::Request> TfrmTarel::morbidityRequest(MorbidityPanel which) const
 {
-    const char *buttons[] = {"btnIzvestaj", "btnIzvestaj1", "btnIzvestaj2"};
-    for (const auto &panel : m_panels)
-        if (qstrcmp(panel->report->button, buttons[int(which)]) == 0)
-            return requestOf(*panel);
-    return std::nullopt;
+    return requestOf(*m_panels[std::size_t(which)]);
 }
 
 // The panel read into a request; nothing when a morbidity panel has neither
@@ -323,7 +320,7 @@ void TfrmTarel::dtnPosetaOrdinacijaClick() { runReport(panelOf("dtnPosetaOrdinac
 void TfrmTarel::runReport(Panel &panel)
 {
     // One run at a time: a click while one goes on is answered, not queued.
-    if (m_runCancel) {
+    if (m_run) {
         m_ui->showMessage(this, tr("A report is being prepared. Wait until it is shown, or cancel it, "
                                     "before you ask for another."));
         return;
@@ -334,18 +331,29 @@ void TfrmTarel::runReport(Panel &panel)
         m_ui->showMessage(this, report::maccToUnicode(u"Izberete lekar"));
         return;
     }
-    ButtonDisabledWhileRunning disabled(panel.button);
+    // Kept by the run's end, which enables the button again.
+    auto disabled = std::make_shared<ButtonDisabledWhileRunning>(panel.button);
     setCursor(Qt::BusyCursor);
-    std::atomic<bool> cancel{false};
-    m_runCancel = &cancel;
-    std::unique_ptr<RunProgress> progress = m_ui->showProgress(this, [&cancel] { cancel.store(true); });
-    Result<report::TfrxReport> filled =
-        runInBackground(m_db->settings(), *request, progress.get(), cancel, m_options.whileReading);
-    progress.reset();
-    m_runCancel = nullptr;
+    auto *run = reportRun(m_db->settings(), *request, m_options.whileReading, this);
+    m_run = run;
+    m_runProgress = m_ui->showProgress(this, [run] { run->cancel(); });
+    run->follow(m_runProgress.get());
+    connect(run, &BackgroundRun::finished, this,
+            [this, run, &panel, disabled] { reportRunEnded(*run, panel, [disabled] { disabled->enable(); }); });
+    run->start();
+}
+
+void TfrmTarel::reportRunEnded(RunOf<result::RunResult> &run, Panel &panel, const std::function<void()> &enableButton)
+{
+    const Result<result::RunResult> counted = run.takeResult();
+    m_runProgress.reset();
+    m_run = nullptr;
+    run.deleteLater();
     unsetCursor();
     // Enabled again also after an error, so the report can be run again.
-    disabled.enable();
+    enableButton();
+    Q_EMIT runEnded();
+    Result<report::TfrxReport> filled = counted ? engine::filledForm(*counted) : Result<report::TfrxReport>(counted.error());
     if (!filled) {
         // A cancelled run shows nothing, and the panel keeps its last report.
         if (filled.error().kind != ErrorKind::Cancelled)

@@ -11,6 +11,7 @@
 #include "database.h"
 #include "engine.h"
 #include "prepared.h"
+#include "reportrun.h"
 #include "result.h"
 #include "template.h"
 
@@ -19,7 +20,6 @@
 #include <QWidget>
 
 #include <array>
-#include <atomic>
 #include <span>
 #include <functional>
 #include <memory>
@@ -36,14 +36,13 @@ class QStandardItemModel;
 namespace tarel::app {
 
 class RunCompanion;
+class RunProgress;
 class Ui;
 
 struct MainWindowOptions {
     QString alias = QString::fromLatin1(data::DefaultAlias);
     Ui *ui = nullptr;                  // not owned; nullptr: message boxes and the preview window
     std::function<QDate()> today;      // empty: the local date
-    // The reports behind the six buttons, found by button name.
-    std::span<const engine::ReportDefinition> reports = engine::reportTable();
     // Tests: called in a run's own thread at every progress report.
     std::function<void()> whileReading;
 };
@@ -72,9 +71,14 @@ public:
 
     data::Database &database() { return *m_db; }
     // Whether a report is being run.
-    bool running() const { return m_runCancel != nullptr; }
+    bool running() const { return m_run != nullptr; }
     const data::Institution &institution() const { return m_institution; }
     bool lookupsOpen() const { return m_lookupsOpen; }
+
+Q_SIGNALS:
+    // A report's run has ended (its report, error or nothing after Cancel
+    // follows at once).
+    void runEnded();
 
 public Q_SLOTS:
     void btnIzvestajClick();
@@ -97,13 +101,16 @@ private:
     void FormClose();
     std::optional<engine::Request> requestOf(const Panel &panel) const;
     void runReport(Panel &panel);
+    // enableButton: gives the pressed button back its focus, before the report or its error shows.
+    void reportRunEnded(RunOf<result::RunResult> &run, Panel &panel, const std::function<void()> &enableButton);
     Panel &panelOf(const char *button);
     QDate today() const;
     QWidget *control(const char *name) const;
 
     MainWindowOptions m_options;
     std::unique_ptr<RunCompanion> m_companion;
-    std::atomic<bool> *m_runCancel = nullptr; // the running report's cancel flag
+    BackgroundRun *m_run = nullptr;             // the report being run (a child of the window)
+    std::unique_ptr<RunProgress> m_runProgress; // its progress
     std::unique_ptr<Ui> m_ownUi;
     Ui *m_ui = nullptr;
     // The doctor list and the institution are read here; every run opens a
@@ -115,7 +122,7 @@ private:
     bool m_lookupsOpen = false;
     bool m_shown = false;
     QHash<QString, QWidget *> m_controls;
-    std::vector<std::unique_ptr<Panel>> m_panels; // in the order of the engine's report table
+    std::vector<std::unique_ptr<Panel>> m_panels; // the three morbidity panels first
 };
 
 } // namespace tarel::app

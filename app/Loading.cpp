@@ -70,7 +70,7 @@ TfrmLoading::TfrmLoading(QWidget *parent)
 
     // "MAC C Swiss", 37 pixels: its Latin letters read as Cyrillic.
     report::Font font;
-    font.name = QStringLiteral("MAC C Swiss");
+    font.name = QString::fromLatin1(report::kMaccSwiss);
     font.height = 37;
     setFont(report::displayFont(font));
 

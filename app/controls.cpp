@@ -1,6 +1,6 @@
 #include "controls.h"
 
-#include "dates.h"
+#include "dateformat.h"
 
 #include "macc.h"
 
@@ -324,7 +324,7 @@ QString pickerDisplayFormat()
     // The same short date format the report headers print, with the century
     // always shown so a typed year never lands in the wrong century. The
     // program's locale is the system's (tests set another).
-    return tabulation::shortDateFormat(QLocale());
+    return shortDateFormat(QLocale());
 }
 
 QHash<QString, QWidget *> buildControls(QWidget *window, std::span<const ControlSpec> controls)

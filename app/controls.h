@@ -4,6 +4,8 @@
 // kind, parent, geometry, font and text, as the window's stored layout holds
 // them. One builder walks the rows and creates the widgets.
 
+#include "macc.h"
+
 #include <QHash>
 #include <QRect>
 #include <QString>
@@ -24,7 +26,7 @@ struct ControlFont {
 };
 
 inline constexpr ControlFont ParentFont{};
-inline constexpr ControlFont MaccSwiss(int pixels, bool bold = false) { return {"MAC C Swiss", pixels, bold}; }
+inline constexpr ControlFont MaccSwiss(int pixels, bool bold = false) { return {report::kMaccSwiss, pixels, bold}; }
 inline constexpr ControlFont MsSansSerif(int pixels) { return {"MS Sans Serif", pixels, false}; }
 
 struct ControlSpec {

@@ -46,7 +46,7 @@ QTableWidgetItem *textItem(const QString &text)
 
 } // namespace
 
-DataCheckDialog::DataCheckDialog(engine::DataCheck check, const report::PreparedReport &printed, QWidget *parent)
+DataCheckDialog::DataCheckDialog(result::DataCheck check, const report::PreparedReport &printed, QWidget *parent)
     : QDialog(parent), m_check(std::move(check))
 {
     setObjectName(QStringLiteral("dataCheckDialog"));
@@ -83,7 +83,7 @@ DataCheckDialog::DataCheckDialog(engine::DataCheck check, const report::Prepared
     m_diagnoses->verticalHeader()->hide();
     const std::vector<QString> suggested = engine::suggestedRowsText(m_check, printed);
     for (int i = 0; i < int(m_check.noRowDiagnoses.size()); ++i) {
-        const engine::DataCheck::Diagnosis &diagnosis = m_check.noRowDiagnoses[std::size_t(i)];
+        const result::DataCheck::Diagnosis &diagnosis = m_check.noRowDiagnoses[std::size_t(i)];
         m_diagnoses->setItem(i, 0, textItem(diagnosis.category));
         m_diagnoses->setItem(i, 1, textItem(diagnosis.subcategory));
         m_diagnoses->setItem(i, 2, new CountItem(diagnosis.visits));
@@ -113,7 +113,7 @@ DataCheckDialog::DataCheckDialog(engine::DataCheck check, const report::Prepared
 Result<void> DataCheckDialog::save(const QString &path) const
 {
     const bool csv = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
-    return writeOutputFile(path, csv ? engine::dataCheckCsv(m_check) : m_check.toJsonText());
+    return writeOutputFile(path, csv ? result::dataCheckCsv(m_check) : m_check.toJsonText());
 }
 
 void DataCheckDialog::chooseAndSave()

@@ -19,7 +19,7 @@ class DataCheckDialog : public QDialog {
     Q_OBJECT
 public:
     // printed: the report the check belongs to, whose title and rows it names.
-    DataCheckDialog(engine::DataCheck check, const report::PreparedReport &printed, QWidget *parent = nullptr);
+    DataCheckDialog(result::DataCheck check, const report::PreparedReport &printed, QWidget *parent = nullptr);
 
     QTableWidget *figures() const { return m_figures; }
     QTableWidget *diagnoses() const { return m_diagnoses; }
@@ -30,7 +30,7 @@ public:
 private:
     void chooseAndSave();
 
-    engine::DataCheck m_check;
+    result::DataCheck m_check;
     QTableWidget *m_figures = nullptr;
     QTableWidget *m_diagnoses = nullptr;
 };

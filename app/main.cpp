@@ -2,7 +2,6 @@
 // until the user closes it. The program speaks the system's language where
 // it has a translation for it (Macedonian), else English.
 #include "IzvestajzaTarel.h"
-#include "screenshots.h"
 #include "startup.h"
 #include "translation.h"
 
@@ -32,16 +31,9 @@ int main(int argc, char **argv)
     QApplication::setDesktopFileName(QStringLiteral("tarel"));
     const std::unique_ptr<QTranslator> translation = tarel::installTranslation(QLocale::system());
 
-    tarel::app::StartupOptions options;
-    const std::unique_ptr<tarel::app::ScreenshotSession> screenshots = tarel::app::ScreenshotSession::fromEnvironment();
-    if (screenshots)
-        screenshots->install(options);
-
-    tarel::Result<std::unique_ptr<tarel::app::TfrmTarel>> window = tarel::app::startUp(std::move(options));
+    tarel::Result<std::unique_ptr<tarel::app::TfrmTarel>> window = tarel::app::startUp({});
     if (!window)
         return 1;
     (*window)->show();
-    if (screenshots)
-        screenshots->start(**window);
     return application.exec();
 }

@@ -1,123 +1,93 @@
 #include "reportrun.h"
 
-#include "database.h"
+#include "trendrun.h"
 #include "ui.h"
 
-#include <QEventLoop>
-#include <QTimer>
-
-#include <memory>
-#include <optional>
-#include <thread>
+#include <QApplication>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace tarel::app {
 
-namespace {
-
-// What the run's thread tells the calling thread.
-template <typename T>
-struct RunState {
-    std::atomic<qint64> rowsRead{-1}; // of the stage; -1: no rows yet, the database has not answered
-    std::atomic<qint64> rowsEstimated{0};
-    std::atomic<data::ReadProgress::Stage> stage{data::ReadProgress::Stage::Persons};
-    std::atomic<int> lockWaits{0};    // waits for a lock told so far
-    std::optional<Result<T>> result;
-    std::atomic<bool> done{false};    // result is set
-};
-
-// The work of one run on a connection of the settings, in the calling
-// (the run's) thread: work(database, control) with the control that reports
-// to the state and stops on cancel.
-template <typename T, typename Work>
-void runThere(const data::AliasSettings &settings, RunState<T> &state, std::atomic<bool> &cancel,
-              const std::function<void()> &whileReading, const Work &work)
+BackgroundRun::BackgroundRun(std::function<void(const data::ReadControl &control)> task,
+                             std::function<void()> whileReading, QObject *parent)
+    : QObject(parent), m_task(std::move(task)), m_whileReading(std::move(whileReading))
 {
+    connect(&m_watcher, &QFutureWatcher<void>::finished, this, &BackgroundRun::finished);
+}
+
+BackgroundRun::~BackgroundRun()
+{
+    // The run's thread reports through this object: it has ended before the
+    // object goes.
+    cancel();
+    m_watcher.waitForFinished();
+}
+
+void BackgroundRun::cancel() { m_cancel->store(true); }
+
+void BackgroundRun::follow(RunProgress *progress)
+{
+    // The rows take the place of a wait for a lock once they come again.
+    connect(this, &BackgroundRun::progressed, this,
+            [progress](const data::ReadProgress &read) { progress->setProgress(read); });
+    connect(this, &BackgroundRun::waitingForLock, this, [progress] { progress->setLocked(); });
+}
+
+void BackgroundRun::start()
+{
+    Q_ASSERT(m_task);
+    // Called in the run's thread: the signals cross to this object's thread
+    // queued, as its receivers live there.
     data::ReadControl control;
-    control.cancel = &cancel;
-    control.progress = [&](const data::ReadProgress &progress) {
-        state.stage.store(progress.stage);
-        state.rowsEstimated.store(progress.estimated);
-        state.rowsRead.store(progress.read);
+    control.cancel = m_cancel.get();
+    control.progress = [this, whileReading = std::move(m_whileReading)](const data::ReadProgress &read) {
+        Q_EMIT progressed(read);
         if (whileReading)
             whileReading();
     };
-    control.waiting = [&] { state.lockWaits.fetch_add(1); };
-    // Opening may wait for another program's lock too; Cancel ends that wait as well.
-    Result<std::unique_ptr<data::Database>> database = data::Database::open(settings, control);
-    if (!database) {
-        state.result = database.error();
-        return;
-    }
-    state.result = work(**database, control);
-    if (!*state.result && cancel.load())
-        state.result = data::cancelledError();
+    control.waiting = [this] { Q_EMIT waitingForLock(); };
+    m_watcher.setFuture(QtConcurrent::run(
+        [task = std::move(m_task), control = std::move(control), cancel = m_cancel] { task(control); }));
 }
 
-// Runs the work in another thread while this one handles events and shows
-// the progress; returns its result once the thread has ended.
-template <typename T, typename Work>
-Result<T> inBackground(const data::AliasSettings &settings, RunProgress *progress, std::atomic<bool> &cancel,
-                       const std::function<void()> &whileReading, const Work &work)
+BusyCursor::BusyCursor(QObject *run) : QObject(run) { QApplication::setOverrideCursor(Qt::WaitCursor); }
+BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }
+
+RunOf<result::RunResult> *reportRun(const data::AliasSettings &settings, const engine::Request &request,
+                                    std::function<void()> whileReading, QObject *parent)
 {
-    RunState<T> state;
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(100);
-    qint64 shownRows = -1;
-    int shownWaits = 0;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (!progress)
-            return;
-        const qint64 rows = state.rowsRead.load();
-        const int waits = state.lockWaits.load();
-        if (rows != shownRows) {
-            shownRows = rows;
-            if (rows >= 0)
-                progress->setProgress({state.stage.load(), rows, state.rowsEstimated.load()});
-        } else if (waits != shownWaits) {
-            progress->setLocked();
-        }
-        shownWaits = waits;
-    });
-    poll.start();
-
-    // The loop ends when the run's thread says so; the thread is joined on
-    // every way out, also when the application quits while it runs.
-    std::thread worker([&] {
-        runThere(settings, state, cancel, whileReading, work);
-        state.done.store(true);
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec();
-    if (!state.done.load())
-        cancel.store(true); // the loop was ended from outside: the application quits
-    worker.join();
-    return std::move(*state.result);
-}
-
-} // namespace
-
-Result<report::TfrxReport> runInBackground(const data::AliasSettings &settings, const engine::Request &request,
-                                           RunProgress *progress, std::atomic<bool> &cancel,
-                                           const std::function<void()> &whileReading)
-{
-    return inBackground<report::TfrxReport>(
-        settings, progress, cancel, whileReading,
-        [&](data::Database &database, const data::ReadControl &control) -> Result<report::TfrxReport> {
+    return new RunOf<result::RunResult>(
+        settings,
+        [request](data::Database &database, const data::ReadControl &control) {
             engine::RunOptions options;
             options.control = control;
             return engine::run(database, request, options);
-        });
+        },
+        std::move(whileReading), parent);
 }
 
-Result<engine::CellListing> listInBackground(const data::AliasSettings &settings, const engine::Request &request,
-                                             const QString &cell, RunProgress *progress, std::atomic<bool> &cancel)
+RunOf<engine::CellListing> *listingRun(const data::AliasSettings &settings, const engine::Request &request,
+                                       const QString &cell, QObject *parent)
 {
-    return inBackground<engine::CellListing>(
-        settings, progress, cancel, {},
-        [&](data::Database &database, const data::ReadControl &control) -> Result<engine::CellListing> {
+    return new RunOf<engine::CellListing>(
+        settings,
+        [request, cell](data::Database &database, const data::ReadControl &control) {
             return engine::listCellVisits(database, request, cell, control);
-        });
+        },
+        {}, parent);
+}
+
+RunOf<trend::Trend> *trendRun(const data::AliasSettings &settings, const engine::Request &request, int history,
+                              QObject *parent)
+{
+    return new RunOf<trend::Trend>(
+        settings,
+        [request, history](data::Database &database, const data::ReadControl &control) {
+            engine::RunOptions options;
+            options.control = control;
+            return engine::runTrend(database, request, history, options);
+        },
+        {}, parent);
 }
 
 } // namespace tarel::app

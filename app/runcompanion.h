@@ -1,8 +1,9 @@
 #pragma once
 
 // What the window adds to the preview of a report it ran (or one opened
-// from a file): the data check in the status bar and its dialog, and the
-// visits behind a count cell (visitlistwindow.h).
+// from a file): the data check in the status bar and its dialog, the visits
+// behind a count cell (visitlistwindow.h), and each number beside its
+// history (trendwindow.h).
 
 #include "reportcompanion.h"
 
@@ -34,6 +35,10 @@ public:
     QString explainCaption() const override;
     bool explains(const report::PreparedReport &report, const report::OutputCell &cell) const override;
     void explain(QWidget *parent, const report::PreparedReport &report, const report::OutputCell &cell) override;
+
+    QString compareCaption() const override;
+    bool comparable(const report::PreparedReport &report) const override;
+    void compare(QWidget *parent, const report::PreparedReport &report) override;
 
 private:
     data::Database *m_database = nullptr;

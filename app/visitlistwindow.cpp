@@ -1,12 +1,10 @@
 #include "visitlistwindow.h"
 
-#include "catalogue.h"
 #include "export.h"
 #include "macc.h"
 #include "outputfile.h"
 #include "previewdialogs.h"
 #include "previewmodel.h"
-#include "printedrows.h"
 #include "recordedrequest.h"
 #include "reportrun.h"
 #include "ui.h"
@@ -26,7 +24,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <atomic>
+#include <memory>
 
 namespace tarel::app {
 
@@ -42,24 +40,9 @@ enum Column { RowColumn = engine::kVisitTextCount, BandColumn, SexColumn, Morbid
 // as it shows them.
 bool isMaccText(int column) { return column == int(VisitText::Surname) || column == int(VisitText::Name); }
 
-// The busy cursor for as long as a list runs.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
-
 QString visitsText(qint64 count)
 {
     return count == 1 ? VisitListWindow::tr("1 visit") : VisitListWindow::tr("%1 visits").arg(QLocale().toString(count));
-}
-
-// The ordinal the form prints for a catalogue row.
-QString printedOrdinal(const tabulation::RowCatalogue &catalogue, int row)
-{
-    return engine::PrintedRows::ordinal(catalogue.rows()[std::size_t(row - 1)]);
 }
 
 void showFailure(QWidget *parent, const QString &message)
@@ -71,60 +54,46 @@ void showFailure(QWidget *parent, const QString &message)
 
 } // namespace
 
-Result<engine::CellListing> runCellListing(QWidget *parent, const data::Database &database,
-                                           const engine::Request &request, const QString &cell)
-{
-    const BusyCursor busy;
-    std::atomic<bool> cancel{false};
-    const std::unique_ptr<RunProgress> progress = WindowUi().showProgress(parent, [&cancel] { cancel.store(true); });
-    return listInBackground(database.settings(), request, cell, progress.get(), cancel);
-}
-
-CellWords cellWords(const engine::CellListing &listing, const report::PreparedReport &report)
+// A cell in words, from its row's and column's identities in the result.
+CellWords cellWords(const engine::CellListing &listing)
 {
     const engine::CountCell &cell = listing.cell;
+    const result::RowIdentity &row = cell.rowIdentity();
+    const result::ColumnIdentity &column = cell.columnIdentity();
     CellWords words;
     if (!cell.isMorbidity()) {
-        const reports::VisitColumnCaption caption = reports::visitColumnCaption(cell.report->visit, cell.visit.column);
-        words.place = VisitListWindow::tr("Column %1").arg(caption.number);
-        words.placeInFull = VisitListWindow::tr("%1 (%2)").arg(words.place, report::maccToUnicode(caption.heading));
+        words.place = VisitListWindow::tr("Column %1").arg(column.number);
+        words.placeInFull = VisitListWindow::tr("%1 (%2)").arg(words.place, column.headings.value(column.headings.size() - 1));
         words.column = VisitListWindow::tr("total");
-        if (cell.visit.area == reports::VisitCell::Area::Urban)
+        if (row.key == u"urban")
             words.column = VisitListWindow::tr("urban");
-        else if (cell.visit.area == reports::VisitCell::Area::Rural)
+        else if (row.key == u"rural")
             words.column = VisitListWindow::tr("rural");
         return words;
     }
-    const reports::MorbidityCell &counted = cell.morbidity;
     words.place = words.placeInFull = VisitListWindow::tr("Total");
-    if (counted.firstRow == counted.lastRow) {
-        const tabulation::CatalogueRow &row = cell.catalogue->rows()[std::size_t(counted.firstRow - 1)];
-        words.place = VisitListWindow::tr("Row %1").arg(engine::PrintedRows::ordinal(row));
-        words.placeInFull = VisitListWindow::tr("%1, %2").arg(words.place, engine::PrintedRows(report).label(row));
-    } else {
-        for (const tabulation::ChapterBlock &block : cell.catalogue->blocks())
-            if (block.first == counted.firstRow && block.last == counted.lastRow) {
-                words.place = VisitListWindow::tr("Chapter %1").arg(block.numeral.trimmed());
-                words.placeInFull = VisitListWindow::tr("%1 (%2)").arg(words.place, block.codeRange.trimmed());
-            }
+    if (row.kind == result::RowKind::Counted) {
+        words.place = VisitListWindow::tr("Row %1").arg(row.number);
+        words.placeInFull = VisitListWindow::tr("%1, %2").arg(words.place, row.label);
+    } else if (row.kind == result::RowKind::Subtotal) {
+        words.place = VisitListWindow::tr("Chapter %1").arg(row.label.section(u' ', -1));
+        words.placeInFull = VisitListWindow::tr("%1 (%2)").arg(words.place, row.codes);
     }
-    const QString band = counted.total()
-        ? VisitListWindow::tr("all ages")
-        : report::maccToUnicode(cell.profile->bands->bands[std::size_t(counted.band())].heading);
-    const QString sex = counted.female() ? VisitListWindow::tr("women") : VisitListWindow::tr("men");
+    const QString band = column.band < 0 ? VisitListWindow::tr("all ages") : column.headings.value(0);
+    const QString sex = column.sex == result::Sex::Female ? VisitListWindow::tr("women") : VisitListWindow::tr("men");
     words.column = VisitListWindow::tr("%1, %2").arg(band, sex);
     return words;
 }
 
-QString cellTitle(const engine::CellListing &listing, const report::PreparedReport &report)
+QString cellTitle(const engine::CellListing &listing)
 {
-    const CellWords words = cellWords(listing, report);
+    const CellWords words = cellWords(listing);
     return VisitListWindow::tr("%1, %2: %3").arg(words.placeInFull, words.column, visitsText(listing.lines.size()));
 }
 
-QString visitListFileName(const engine::CellListing &listing, const report::PreparedReport &report)
+QString visitListFileName(const engine::CellListing &listing)
 {
-    const CellWords words = cellWords(listing, report);
+    const CellWords words = cellWords(listing);
     return report::fileNameOfWords(VisitListWindow::tr("%1, %2, %3")
                                        .arg(engine::reportWords(*listing.cell.report), words.place, words.column))
         + QStringLiteral(".csv");
@@ -157,13 +126,14 @@ QString VisitListModel::text(qsizetype line, int column) const
         return isMaccText(column) ? report::maccToUnicode(stored) : stored;
     }
     const engine::CellVisitList::Line &entry = lines.line(line);
+    const result::ColumnIdentity &counted = m_listing.cell.shape->columns()[std::size_t(entry.column)];
     switch (column) {
     case RowColumn:
-        return printedOrdinal(*m_listing.cell.catalogue, entry.row);
+        return m_listing.cell.shape->rows()[std::size_t(entry.row)].number;
     case BandColumn:
-        return report::maccToUnicode(engine::bandHeading(m_listing.cell, entry));
+        return counted.band < 0 ? QString() : counted.headings.value(0);
     case SexColumn:
-        return entry.female ? VisitListWindow::tr("female") : VisitListWindow::tr("male");
+        return counted.sex == result::Sex::Female ? VisitListWindow::tr("female") : VisitListWindow::tr("male");
     default:
         break;
     }
@@ -376,36 +346,74 @@ void VisitListWindow::chooseAndSave()
 
 bool hasVisitList(const report::PreparedReport &report, const report::OutputCell &cell)
 {
-    const Result<engine::RecordedRequest> recorded = engine::recordedRequestOf(report.annotations);
+    if (!report.result)
+        return false;
+    const Result<engine::RecordedRequest> recorded = engine::recordedRequestOf(*report.result);
     return recorded && engine::countCellOf(*recorded->request.report, cell.name).ok();
+}
+
+Result<data::Database *> databaseOf(data::Database *own, const engine::RecordedRequest &recorded,
+                                    std::unique_ptr<data::Database> &opened)
+{
+    if (own && engine::readsFrom(*own, recorded))
+        return own;
+    Result<std::unique_ptr<data::Database>> reopened = engine::openRecordedDatabase(recorded);
+    if (!reopened)
+        return reopened.error();
+    opened = std::move(*reopened);
+    return opened.get();
+}
+
+void openVisitList(QWidget *parent, data::Database *own, const engine::RecordedRequest &recorded,
+                   const QString &cellName, std::optional<qint64> shown, const QString &titleEnd)
+{
+    std::unique_ptr<data::Database> opened;
+    const Result<data::Database *> database = databaseOf(own, recorded, opened);
+    if (!database)
+        return showFailure(parent, database.message());
+
+    // The list runs as the reports run, with the busy cursor and, when it
+    // lasts, the progress window with Cancel; its window opens when it ends.
+    auto *run = listingRun((*database)->settings(), recorded.request, cellName, parent);
+    auto *busy = new BusyCursor(run);
+    auto progress = std::shared_ptr<RunProgress>(WindowUi().showProgress(parent, [run] { run->cancel(); }));
+    run->follow(progress.get());
+    QObject::connect(run, &BackgroundRun::finished, run, [run, busy, progress, shown, titleEnd, parent]() mutable {
+        Result<engine::CellListing> listing = run->takeResult();
+        delete busy;
+        progress.reset();
+        run->deleteLater();
+        if (!listing) {
+            if (listing.error().kind != ErrorKind::Cancelled)
+                showFailure(parent, listing.message());
+            return;
+        }
+        QString title = cellTitle(*listing);
+        if (!titleEnd.isEmpty())
+            title += QStringLiteral(" (") + titleEnd + u')';
+        const QString fileName = visitListFileName(*listing);
+        auto *window = new VisitListWindow(std::move(*listing), title, fileName, shown, parent);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+    });
+    run->start();
 }
 
 void openVisitList(QWidget *parent, data::Database *own, const report::PreparedReport &report,
                    const report::OutputCell &cell)
 {
-    const Result<engine::RecordedRequest> recorded = engine::recordedRequestOf(report.annotations);
+    if (!report.result)
+        return showFailure(parent, VisitListWindow::tr("the report does not say what it was asked"));
+    const Result<engine::RecordedRequest> recorded = engine::recordedRequestOf(*report.result);
     if (!recorded)
         return showFailure(parent, recorded.message());
-    std::unique_ptr<data::Database> opened;
-    data::Database *database = own && engine::readsFrom(*own, *recorded) ? own : nullptr;
-    if (!database) {
-        Result<std::unique_ptr<data::Database>> reopened = engine::openRecordedDatabase(*recorded);
-        if (!reopened)
-            return showFailure(parent, reopened.message());
-        opened = std::move(*reopened);
-        database = opened.get();
-    }
-    Result<engine::CellListing> listing = runCellListing(parent, *database, recorded->request, cell.name);
-    if (!listing) {
-        if (listing.error().kind != ErrorKind::Cancelled)
-            showFailure(parent, listing.message());
-        return;
-    }
-    const QString title = cellTitle(*listing, report);
-    const QString fileName = visitListFileName(*listing, report);
-    auto *window = new VisitListWindow(std::move(*listing), title, fileName, engine::cellNumber(cell.text), parent);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
+    // The number the report shows in the cell, from its counts.
+    std::optional<qint64> shown;
+    const Result<std::shared_ptr<const result::RunResult>> counted = engine::resultOf(report);
+    const Result<engine::CountCell> counting = engine::countCellOf(*recorded->request.report, cell.name);
+    if (counted && counting)
+        shown = (*counted)->counts.value(counting->row, counting->column);
+    openVisitList(parent, own, *recorded, cell.name, shown);
 }
 
 } // namespace tarel::app

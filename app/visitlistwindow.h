@@ -9,6 +9,7 @@
 
 #include "cellvisits.h"
 #include "prepared.h"
+#include "recordedrequest.h"
 #include "result.h"
 
 #include <QAbstractTableModel>
@@ -22,32 +23,26 @@ class QTableView;
 
 namespace tarel::app {
 
-// Runs the list of one cell's visits as the report runs are run: on a
-// connection of its own in another thread, with the busy cursor and, when it
-// lasts, the progress window with Cancel. Every list the window shows runs
-// here.
-Result<engine::CellListing> runCellListing(QWidget *parent, const data::Database &database,
-                                           const engine::Request &request, const QString &cell);
-
-// A cell in words, from the texts the report prints: where it is ("Row 9",
-// "Chapter I", "Total", "Column 5"), the same with what the form prints
-// there ("Row 9, <label>", "Chapter I (A00 - B99)", "Column 5 (Вкупно)"),
-// and its column of visits ("45-54 г., women", "all ages, men", "urban").
+// A cell in words, as the result names its row and column: where it is
+// ("Row 9", "Chapter I", "Total", "Column 5"), the same with what the form
+// prints there ("Row 9, <label>", "Chapter I (A00 - B99)", "Column 5
+// (Вкупно)"), and its column of visits ("45-54 г., women", "all ages, men",
+// "urban").
 struct CellWords {
     QString place;
     QString placeInFull;
     QString column;
 };
-CellWords cellWords(const engine::CellListing &listing, const report::PreparedReport &report);
+CellWords cellWords(const engine::CellListing &listing);
 
 // The list's title: "Row 9, <label>, 45-54 г., women: 13 visits",
 // "Chapter I (A00 - B99), all ages, men: ...", "Total, ...",
 // "Column 5 (Вкупно), urban: ...".
-QString cellTitle(const engine::CellListing &listing, const report::PreparedReport &report);
+QString cellTitle(const engine::CellListing &listing);
 
 // The name "Save as CSV" proposes: the report, the place and the column in
 // words ("General medicine, Row 300, 45-54 г., women.csv").
-QString visitListFileName(const engine::CellListing &listing, const report::PreparedReport &report);
+QString visitListFileName(const engine::CellListing &listing);
 
 // The lines of a list as a table; sorting orders the rows shown, never the
 // list, and equal entries keep the list's order.
@@ -109,9 +104,21 @@ private:
 // What the preview's companion asks of a cell: whether it holds a number
 // whose visits can be listed (a count cell of a report that recorded its
 // request), and the list in its window. own: the program's database, used
-// when the report was read from it; any other is opened for the list.
+// when the report was read from it; any other is opened for the list. The
+// list runs in the background (reportrun.h) as the reports do: the window
+// opens when it ends, or its failure is said; Cancel ends it with nothing.
 bool hasVisitList(const report::PreparedReport &report, const report::OutputCell &cell);
 void openVisitList(QWidget *parent, data::Database *own, const report::PreparedReport &report,
                    const report::OutputCell &cell);
+// The list of the cell named of the recorded request (which may be another
+// period than the report's), titled by the cell and what is given after it
+// ("03.2024"); shown: the number the caller shows for it, when known.
+void openVisitList(QWidget *parent, data::Database *own, const engine::RecordedRequest &recorded,
+                   const QString &cellName, std::optional<qint64> shown, const QString &titleEnd = {});
+
+// The database a recorded request was read from: own, when it is that one;
+// else opened into `opened`.
+Result<data::Database *> databaseOf(data::Database *own, const engine::RecordedRequest &recorded,
+                                    std::unique_ptr<data::Database> &opened);
 
 } // namespace tarel::app

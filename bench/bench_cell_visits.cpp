@@ -55,7 +55,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < runs; ++i) {
             QElapsedTimer timer;
             timer.start();
-            if (const Result<report::TfrxReport> filled = engine::run(**database, request); !filled) {
+            if (const Result<result::RunResult> filled = engine::run(**database, request); !filled) {
                 std::fprintf(stderr, "%s\n", qPrintable(filled.message()));
                 return 1;
             }

@@ -47,8 +47,7 @@ const std::vector<Record> &records()
 const tabulation::RowCatalogue &catalogue()
 {
     static const tabulation::RowCatalogue *loaded = [] {
-        const auto definition = reports::generalMedicineReport();
-        auto result = definition.catalogue();
+        auto result = reports::generalMedicineReport().catalogue();
         if (!result)
             qFatal("%s", qPrintable(result.message()));
         return *result;

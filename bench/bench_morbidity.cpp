@@ -12,6 +12,7 @@
 #include "generalmedicine.h"
 #include "catalogue.h"
 #include "engine.h"
+#include "reportparts.h"
 #include "prepared.h"
 #include "schoolyouth.h"
 #include "statements.h"
@@ -171,7 +172,7 @@ int main(int argc, char **argv)
                 "run/fl", "cpu r/fl", "naive/fl", "shell/fl");
     for (const char *name : {"general-medicine", "school-youth", "children"}) {
         const engine::ReportDefinition *report = engine::findReport(QLatin1String(name));
-        const reports::MorbidityReportDefinition definition = report->morbidity();
+        const reports::MorbidityReport &definition = *engine::morbidityOf(*report);
         auto catalogue = definition.catalogue();
         if (!catalogue) {
             std::fprintf(stderr, "%s\n", qPrintable(catalogue.message()));
@@ -187,15 +188,16 @@ int main(int argc, char **argv)
         const Pair timed = alternate(
             repeat, [&] { walkFloor(db, from, to); },
             [&] {
-                auto result = engine::run(db, request);
-                ok = ok && result.ok();
-                if (result) {
-                    report::PreparedReport prepared = report::prepare(*result);
+                const auto result = engine::run(db, request);
+                const auto filled = result ? engine::filledForm(*result) : result.error();
+                ok = ok && filled.ok();
+                if (filled) {
+                    report::PreparedReport prepared = report::prepare(*filled);
                     Q_UNUSED(prepared);
                 }
             });
         std::printf("%-12s %8.3f %8.3f %8.3f %8.3f %7.2f %8.2f %7.2f %8.2f%s\n",
-                    qPrintable(definition.profile->templateName), timed.wallA, timed.wallB, naive, shell,
+                    qPrintable((*definition.form())->form.blank.name), timed.wallA, timed.wallB, naive, shell,
                     timed.wallB / timed.wallA, timed.cpuB / timed.cpuA, naive / timed.wallA, shell / timed.wallA,
                     ok ? "" : "  (run failed)");
     }

@@ -73,7 +73,7 @@ int main(int argc, char **argv)
                                           : data::VisitSourceKind::ProgramJoinAllPersons;
                 QElapsedTimer timer;
                 timer.start();
-                const Result<report::TfrxReport> run = engine::run(database, request, options);
+                const Result<result::RunResult> run = engine::run(database, request, options);
                 if (!run) {
                     std::fprintf(stderr, "%s\n", qPrintable(run.message()));
                     return 1;

@@ -2,6 +2,7 @@
 // 500 framed 10 x 5 mm cells with short texts. Prints the figures.
 
 #include "export.h"
+#include "macc.h"
 #include "prepared.h"
 #include "preparedfile.h"
 #include "template.h"
@@ -27,7 +28,7 @@ TfrxReport buildTemplate()
         page.name = QStringLiteral("Page%1").arg(p + 1);
         page.leftMargin = page.rightMargin = page.topMargin = page.bottomMargin = 5;
         if (p == 0) {
-            page.font = Font{QStringLiteral("maC C Swiss"), 13, false, 1};
+            page.font = Font{QString::fromLatin1(tarel::report::kMaccSwiss), 13, false};
             TfrxReportTitle title;
             title.width = mm(287);
             title.height = 98.26778;

@@ -10,6 +10,7 @@
 
 #include "database.h"
 #include "engine.h"
+#include "reportparts.h"
 #include "prepared.h"
 #include "statements.h"
 #include "template.h"
@@ -68,14 +69,17 @@ Result<int> wholeRun(VisitReport report, data::Database &database, QDate from, Q
 {
     engine::Request request;
     for (const engine::ReportDefinition &definition : engine::reportTable())
-        if (definition.kind == engine::ReportKind::Visits && definition.visit == report)
+        if (definition.kind == engine::ReportKind::Visits && engine::visitReportOf(definition) == report)
             request.report = &definition;
     request.from = from;
     request.to = to;
-    Result<report::TfrxReport> run = engine::run(database, request);
+    const Result<result::RunResult> run = engine::run(database, request);
     if (!run)
         return run.error();
-    const report::PreparedReport prepared = report::prepare(*run);
+    const Result<report::TfrxReport> filled = engine::filledForm(*run);
+    if (!filled)
+        return filled.error();
+    const report::PreparedReport prepared = report::prepare(*filled);
     return int(prepared.pages.size());
 }
 

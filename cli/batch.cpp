@@ -3,6 +3,7 @@
 #include "datacheck.h"
 #include "outputfile.h"
 #include "prepared.h"
+#include "trendrun.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -114,6 +115,12 @@ QString batchFileName(const BatchRequest &request, const engine::ReportDefinitio
     return name + QLatin1Char('.') + extensionOf(format);
 }
 
+QString batchTrendFileName(const BatchRequest &request, const engine::ReportDefinition &report, TrendFormat format)
+{
+    return QFileInfo(batchFileName(request, report, {}, OutputFormat::Pdf)).completeBaseName()
+        + QStringLiteral("-trend.") + extensionOf(format);
+}
+
 QStringList doctorFileParts(const QStringList &codes)
 {
     QStringList parts;
@@ -160,41 +167,28 @@ Result<BatchOutcome> runBatch(data::Database &database, const BatchRequest &requ
     for (const engine::ReportDefinition &report : engine::reportTable())
         morbidityReports += report.kind == engine::ReportKind::Morbidity ? 1 : 0;
     outcome.planned = (engine::reportTable().size() + morbidityReports * doctors.size()) * request.formats.size();
+    std::vector<TrendFormat> trendFormats;
+    if (request.trends) {
+        for (OutputFormat format : request.formats)
+            if (const std::optional<TrendFormat> trendFormat = trendFormatFor(format))
+                trendFormats.push_back(*trendFormat);
+        if (trendFormats.empty())
+            trendFormats.push_back(TrendFormat::Json);
+        outcome.planned += engine::reportTable().size() * trendFormats.size();
+    }
     // Whatever lies at a file's name is replaced: a link planted there does
     // not lead the file out of the folder.
     const LinksReplaced inPlace;
 
-    // One report in every format; a failed run fails all its files. A
-    // cancelled run ends the batch: the files written so far stay.
-    auto produce = [&](const engine::Request &asked, const QString &doctorPart) {
-        std::optional<Error> failure;
-        bool noVisits = false;
-        report::PreparedReport prepared;
-        engine::RunOptions options;
-        options.control = request.control;
-        if (Result<report::TfrxReport> filled = engine::run(database, asked, options); !filled) {
-            if (filled.error().kind == ErrorKind::Cancelled) {
-                outcome.stopped = filled.error();
-                return;
-            }
-            failure = filled.error();
-        } else {
-            const Result<engine::DataCheck> check = engine::dataCheckOf(filled->annotations);
-            noVisits = check && check->selected == 0;
-            report::PreparationErrors errors;
-            prepared = report::prepare(*filled, &errors);
-            if (!errors.isEmpty())
-                failure = fail(report::preparationErrorText(errors));
-        }
-        if (noVisits)
-            outcome.emptyReports << (asked.doctor ? asked.report->commandName() + QLatin1Char(' ') + asked.doctor->code
-                                                  : asked.report->commandName());
-        for (OutputFormat format : request.formats) {
-            BatchFile file{folder.filePath(batchFileName(request, *asked.report, doctorPart, format)), {}, noVisits};
+    // The files of one run in every format; a failed run fails them all.
+    const auto writeAll = [&](const QStringList &paths, const std::optional<Error> &failure, bool noVisits,
+                              const std::function<Result<void>(int index, const QString &path)> &write) {
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            BatchFile file{paths[i], {}, noVisits};
             if (failure)
                 file.error = fail(QStringLiteral("Cannot make \"%1\": %2").arg(file.path, failure->message),
                                   failure->kind);
-            else if (Result<void> result = writeOutput(prepared, format, file.path); !result)
+            else if (Result<void> result = write(int(i), file.path); !result)
                 file.error = result.error();
             if (written)
                 written(file);
@@ -202,20 +196,78 @@ Result<BatchOutcome> runBatch(data::Database &database, const BatchRequest &requ
         }
     };
 
-    for (const engine::ReportDefinition &report : engine::reportTable()) {
+    // One report in every format. A cancelled run ends the batch: the files
+    // written so far stay.
+    auto produce = [&](const engine::Request &asked, const QString &doctorPart) {
+        std::optional<Error> failure;
+        bool noVisits = false;
+        report::PreparedReport prepared;
+        engine::RunOptions options;
+        options.control = request.control;
+        const Result<result::RunResult> counted = engine::run(database, asked, options);
+        if (!counted && counted.error().kind == ErrorKind::Cancelled) {
+            outcome.stopped = counted.error();
+            return;
+        }
+        const Result<report::TfrxReport> filled = counted ? engine::filledForm(*counted) : counted.error();
+        if (filled) {
+            noVisits = counted->check && counted->check->selected == 0;
+            prepared = report::prepare(*filled);
+        } else {
+            failure = filled.error();
+        }
+        if (noVisits)
+            outcome.emptyReports << (asked.doctor ? asked.report->commandName() + QLatin1Char(' ') + asked.doctor->code
+                                                  : asked.report->commandName());
+        QStringList paths;
+        for (OutputFormat format : request.formats)
+            paths << folder.filePath(batchFileName(request, *asked.report, doctorPart, format));
+        writeAll(paths, failure, noVisits, [&](int index, const QString &path) {
+            return writeOutput(prepared, request.formats[std::size_t(index)], path);
+        });
+    };
+
+    // One report beside its history in every format of a trend.
+    auto produceTrend = [&](const engine::Request &asked) {
+        engine::RunOptions options;
+        options.control = request.control;
+        const Result<trend::Trend> trend = engine::runTrend(database, asked, request.history, options);
+        if (!trend && trend.error().kind == ErrorKind::Cancelled) {
+            outcome.stopped = trend.error();
+            return;
+        }
+        QStringList paths;
+        for (TrendFormat format : trendFormats)
+            paths << folder.filePath(batchTrendFileName(request, *asked.report, format));
+        writeAll(paths, trend ? std::nullopt : std::optional(trend.error()), false, [&](int index, const QString &path) {
+            return writeTrendOutput(*trend, trendFormats[std::size_t(index)], path);
+        });
+    };
+
+    // A report's request: for all doctors, the morbidity reports in the area asked.
+    const auto requestFor = [&](const engine::ReportDefinition &report) {
         engine::Request asked;
         asked.report = &report;
         asked.from = request.from;
         asked.to = request.to;
         asked.today = request.today;
-        const bool morbidity = report.kind == engine::ReportKind::Morbidity;
-        if (morbidity)
+        if (report.kind == engine::ReportKind::Morbidity)
             asked.area = request.area;
+        return asked;
+    };
+    for (const engine::ReportDefinition &report : engine::reportTable()) {
+        engine::Request asked = requestFor(report);
         produce(asked, {});
-        for (std::size_t i = 0; morbidity && i < doctors.size() && !outcome.stopped; ++i) {
+        for (std::size_t i = 0; report.kind == engine::ReportKind::Morbidity && i < doctors.size() && !outcome.stopped;
+             ++i) {
             asked.doctor = doctors[i];
             produce(asked, doctorParts[qsizetype(i)]);
         }
+        if (outcome.stopped)
+            return outcome;
+    }
+    for (std::size_t i = 0; request.trends && i < engine::reportTable().size(); ++i) {
+        produceTrend(requestFor(engine::reportTable()[i]));
         if (outcome.stopped)
             return outcome;
     }

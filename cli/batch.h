@@ -35,6 +35,10 @@ struct BatchRequest {
     data::AreaFilter area = data::AreaFilter::Both; // the morbidity reports' area
     QDate today;                        // the date the visit reports print
     data::ReadControl control;          // progress and cancel of every run
+    // Also each report beside its history (for all doctors), in the formats
+    // asked for that a trend is written in (or JSON when none is).
+    bool trends = false;
+    int history = 12;
 };
 
 // One file of the batch, and why it was not written (nothing: written).
@@ -61,6 +65,10 @@ struct BatchOutcome {
 // Dates as YYYY-MM-DD, the report by its command-line name.
 QString batchFileName(const BatchRequest &request, const engine::ReportDefinition &report,
                       const QString &doctorPart, OutputFormat format);
+// A report's trend: "<from>_<to>_<report>-trend.<ext>", which no doctor's
+// file name can take.
+QString batchTrendFileName(const BatchRequest &request, const engine::ReportDefinition &report,
+                           TrendFormat format);
 
 // The parts of file names for the doctors of these codes, in their order:
 // letters, digits, "-", "_" and "." are kept, any other character becomes

@@ -3,6 +3,7 @@
 
 #include "messagetext.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QIODevice>
@@ -127,6 +128,18 @@ private:
     tarel::data::ReadProgress::Stage m_stage = tarel::data::ReadProgress::Stage::Persons;
 };
 
+// The day the tool takes as today (a visit report prints it): the local
+// date, or where SOURCE_DATE_EPOCH is set, as reproducible builds set it,
+// that moment's day in UTC, so that a report made again is the same file.
+QDate today()
+{
+    bool number = false;
+    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&number);
+    if (number && epoch >= 0)
+        return QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC).date();
+    return QDate::currentDate();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -160,7 +173,7 @@ int main(int argc, char **argv)
         control.readEnded = [&] { progress.clear(); };
     }
     QTextStream out(stdout);
-    const int status = tarel::cli::runTool(*arguments, out, err, QDate::currentDate(), control);
+    const int status = tarel::cli::runTool(*arguments, out, err, today(), control);
 
     // What went to standard output (the help text, a batch's files) must have
     // arrived: a full disk or a closed pipe is a failure, not a success.

@@ -3,11 +3,11 @@
 #include "batch.h"
 #include "cellvisits.h"
 #include "database.h"
-#include "datacheck.h"
 #include "outputfile.h"
 #include "prepared.h"
 #include "preparedfile.h"
 #include "template.h"
+#include "trendrun.h"
 
 #include "messagetext.h"
 
@@ -32,7 +32,8 @@ public:
     {
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         for (const QCommandLineOption *option : {&from, &to, &allDoctors, &doctor, &area, &database, &output, &check,
-                                                 &cell, &month, &folder, &format, &eachDoctor, &allowEmpty})
+                                                 &cell, &history, &month, &folder, &format, &eachDoctor, &trend,
+                                                 &allowEmpty})
             parser.addOption(*option);
     }
 
@@ -66,6 +67,10 @@ public:
                             QStringLiteral("Instead of the report, the visits behind its count cell NAME, as CSV "
                                            "(the output must end in .csv)."),
                             QStringLiteral("NAME")};
+    QCommandLineOption history{QStringLiteral("history"),
+                               QStringLiteral("'trend' and 'batch --trend': the earlier periods each number is compared "
+                                              "with, 1 to 60 (default 12)."),
+                               QStringLiteral("N")};
     QCommandLineOption month{QStringLiteral("month"),
                              QStringLiteral("Batch: the period from the first to the last day of that month."),
                              QStringLiteral("YYYY-MM")};
@@ -79,13 +84,16 @@ public:
         QStringLiteral("each-doctor"),
         QStringLiteral("Batch: also the morbidity reports of every doctor with visits in the period, one file "
                        "each.")};
+    QCommandLineOption trend{QStringLiteral("trend"),
+                             QStringLiteral("Batch: also each report beside its history, one file per format "
+                                            "(<from>_<to>_<report>-trend.<ext>).")};
     QCommandLineOption allowEmpty{
         QStringLiteral("allow-empty"),
         QStringLiteral("A report that selects no visit is expected: no warning, and the batch does not exit 3.")};
 
     std::vector<const QCommandLineOption *> valueOptions() const
     {
-        return {&from, &to, &doctor, &area, &database, &output, &check, &cell, &month, &folder, &format};
+        return {&from, &to, &doctor, &area, &database, &output, &check, &cell, &history, &month, &folder, &format};
     }
 };
 
@@ -169,18 +177,51 @@ std::variant<Command, Usage> parseCheck(const QStringList &positional, bool anyO
     return command;
 }
 
-// The options that belong to one command only.
-std::optional<Usage> foreignOption(const Options &options, bool batch)
+// The options that belong to other commands.
+enum class Verb { Report, Trend, Batch };
+std::optional<Usage> foreignOption(const Options &options, Verb verb)
 {
-    const std::vector<const QCommandLineOption *> others = batch
-        ? std::vector<const QCommandLineOption *>{&options.allDoctors, &options.doctor, &options.output, &options.check,
-                                                   &options.cell}
-        : std::vector<const QCommandLineOption *>{&options.month, &options.folder, &options.format,
-                                                   &options.eachDoctor};
-    for (const QCommandLineOption *option : others)
-        if (options.parser.isSet(*option))
-            return Usage{batch ? QStringLiteral("The option '--%1' is not for 'batch'").arg(option->names().front())
-                               : QStringLiteral("The option '--%1' is only for 'batch'").arg(option->names().front())};
+    std::vector<const QCommandLineOption *> others;
+    switch (verb) {
+    case Verb::Batch:
+        others = {&options.allDoctors, &options.doctor, &options.output, &options.check, &options.cell};
+        break;
+    case Verb::Trend:
+        others = {&options.month, &options.folder, &options.format, &options.eachDoctor, &options.trend,
+                  &options.check, &options.cell, &options.allowEmpty};
+        break;
+    case Verb::Report:
+        others = {&options.month, &options.folder, &options.format, &options.eachDoctor, &options.trend,
+                  &options.history};
+        break;
+    }
+    for (const QCommandLineOption *option : others) {
+        if (!options.parser.isSet(*option))
+            continue;
+        const QString name = option->names().front();
+        if (verb == Verb::Batch)
+            return Usage{QStringLiteral("The option '--%1' is not for 'batch'").arg(name)};
+        if (verb == Verb::Trend)
+            return Usage{QStringLiteral("The option '--%1' is not for 'trend'").arg(name)};
+        if (option == &options.history)
+            return Usage{QStringLiteral("The option '--history' is only for 'trend' and 'batch --trend'")};
+        return Usage{QStringLiteral("The option '--%1' is only for 'batch'").arg(name)};
+    }
+    return std::nullopt;
+}
+
+// --history N: 1 to 60 earlier periods.
+std::optional<Usage> parseHistory(const Options &options, Command &command)
+{
+    if (!options.parser.isSet(options.history))
+        return std::nullopt;
+    const QString value = options.parser.value(options.history);
+    bool ok = false;
+    command.history = value.toInt(&ok);
+    if (!ok || command.history < 1 || command.history > trend::kMaxHistory)
+        return Usage{QStringLiteral("--history must be a whole number from 1 to %1, not '%2'")
+                         .arg(trend::kMaxHistory)
+                         .arg(typed(value))};
     return std::nullopt;
 }
 
@@ -239,7 +280,7 @@ std::variant<Command, Usage> parseBatch(const Options &options, const QStringLis
     const QCommandLineParser &parser = options.parser;
     if (positional.size() > 1)
         return Usage{QStringLiteral("Unexpected argument '%1'").arg(typed(positional[1]))};
-    if (std::optional<Usage> usage = foreignOption(options, true))
+    if (std::optional<Usage> usage = foreignOption(options, Verb::Batch))
         return *usage;
     Command command;
     command.kind = Command::Kind::Batch;
@@ -266,7 +307,12 @@ std::variant<Command, Usage> parseBatch(const Options &options, const QStringLis
             command.formats.push_back(*format);
     }
     command.eachDoctor = parser.isSet(options.eachDoctor);
+    command.trends = parser.isSet(options.trend);
     command.allowEmpty = parser.isSet(options.allowEmpty);
+    if (parser.isSet(options.history) && !command.trends)
+        return Usage{QStringLiteral("The option '--history' is only for 'trend' and 'batch --trend'")};
+    if (std::optional<Usage> usage = parseHistory(options, command))
+        return *usage;
     if (std::optional<Usage> usage = parseDatabase(options, command))
         return *usage;
     if (std::optional<Usage> usage = parseArea(options, command))
@@ -292,29 +338,45 @@ std::optional<Usage> parseCell(const Options &options, Command &command)
     return std::nullopt;
 }
 
-std::variant<Command, Usage> parseReport(const Options &options, const QStringList &positional)
+// A report (positional: the report's name) or, with trend, the report
+// beside its history: the same request options.
+std::variant<Command, Usage> parseReport(const Options &options, const QStringList &positional, bool trend = false)
 {
     const QCommandLineParser &parser = options.parser;
     Command command;
-    command.kind = Command::Kind::Report;
+    command.kind = trend ? Command::Kind::Trend : Command::Kind::Report;
+    if (positional.isEmpty())
+        return Usage{QStringLiteral("Name the report of 'trend'")};
     const QString &name = positional[0];
     command.report = engine::findReport(name);
     if (!command.report)
         return Usage{QStringLiteral("Unknown report '%1'").arg(typed(name))};
     if (positional.size() > 1)
         return Usage{QStringLiteral("Unexpected argument '%1'").arg(typed(positional[1]))};
-    if (std::optional<Usage> usage = foreignOption(options, false))
+    if (std::optional<Usage> usage = foreignOption(options, trend ? Verb::Trend : Verb::Report))
         return *usage;
     if (std::optional<Usage> usage = parseDates(options, command))
         return *usage;
     if (!parser.isSet(options.output))
         return Usage{QStringLiteral("The option '--output FILE' is required")};
     command.output = parser.value(options.output);
-    const std::optional<OutputFormat> format = outputFormatOf(command.output);
-    if (!format)
-        return Usage{QStringLiteral("The output file '%1' must end in .fp3, .pdf, .csv or .xlsx")
-                         .arg(typedPath(command.output))};
-    command.format = *format;
+    if (trend) {
+        const std::optional<TrendFormat> format = trendFormatOf(command.output);
+        if (!format)
+            return Usage{QStringLiteral("The output file '%1' of 'trend' must end in .json, .csv, .xlsx or .pdf")
+                             .arg(typedPath(command.output))};
+        command.trendFormat = *format;
+        if (command.from > command.to)
+            return Usage{QStringLiteral("The period ends before it begins")};
+        if (std::optional<Usage> usage = parseHistory(options, command))
+            return *usage;
+    } else {
+        const std::optional<OutputFormat> format = outputFormatOf(command.output);
+        if (!format)
+            return Usage{QStringLiteral("The output file '%1' must end in .fp3, .pdf, .csv or .xlsx")
+                             .arg(typedPath(command.output))};
+        command.format = *format;
+    }
     if (parser.isSet(options.check)) {
         command.checkOutput = parser.value(options.check);
         if (QFileInfo(command.checkOutput).suffix().compare(u"json", Qt::CaseInsensitive) != 0)
@@ -499,7 +561,7 @@ int writeReport(const Command &command, QTextStream &err, QDate today, const Run
 {
     if (!command.cell.isEmpty())
         return writeCellVisits(command, err, today, control);
-    Result<report::TfrxReport> filled = [&]() -> Result<report::TfrxReport> {
+    const Result<result::RunResult> counted = [&]() -> Result<result::RunResult> {
         auto opened = openRequest(command, today, control);
         if (!opened)
             return opened.error();
@@ -509,31 +571,52 @@ int writeReport(const Command &command, QTextStream &err, QDate today, const Run
     }();
     if (control.readEnded)
         control.readEnded();
-    if (!filled && filled.error().kind == ErrorKind::Cancelled)
+    if (!counted && counted.error().kind == ErrorKind::Cancelled)
         return stoppedRun(err, control);
+    if (!counted)
+        return failed(err, counted.error());
+    const Result<report::TfrxReport> filled = engine::filledForm(*counted);
     if (!filled)
         return failed(err, filled.error());
-    const Result<engine::DataCheck> check = engine::dataCheckOf(filled->annotations);
-    if (!check)
-        return failed(err, check.error());
-    report::PreparationErrors errors;
-    const report::PreparedReport prepared = report::prepare(*filled, &errors);
-    if (!errors.isEmpty())
-        return failed(err, fail(report::preparationErrorText(errors)));
+    const report::PreparedReport prepared = report::prepare(*filled);
     // The report and its data check are written both or neither; a stop
     // while they are written leaves neither.
     OutputSet together;
     if (Result<void> written = writeOutput(prepared, command.format, command.output); !written)
         return failed(err, written.error());
     if (!command.checkOutput.isEmpty())
-        if (Result<void> written = writeOutputFile(command.checkOutput, check->toJsonText()); !written)
+        if (Result<void> written = writeOutputFile(command.checkOutput, counted->check->toJsonText()); !written)
             return failed(err, written.error());
     if (cancelled(control))
         return stoppedRun(err, control);
     if (Result<void> committed = together.commit(); !committed)
         return failed(err, committed.error());
-    if (check->selected == 0 && !command.allowEmpty)
+    if (counted->check->selected == 0 && !command.allowEmpty)
         err << noVisitsText({command.report->commandName()}, command.from, command.to) << Qt::endl;
+    return ExitSuccess;
+}
+
+// The report beside its history, in one file.
+int writeTrend(const Command &command, QTextStream &err, QDate today, const RunControl &control)
+{
+    const Result<trend::Trend> counted = [&]() -> Result<trend::Trend> {
+        auto opened = openRequest(command, today, control);
+        if (!opened)
+            return opened.error();
+        engine::RunOptions options;
+        options.control = control.read;
+        return engine::runTrend(*opened->first, opened->second, command.history, options);
+    }();
+    if (control.readEnded)
+        control.readEnded();
+    if (!counted && counted.error().kind == ErrorKind::Cancelled)
+        return stoppedRun(err, control);
+    if (!counted)
+        return failed(err, counted.error());
+    if (cancelled(control))
+        return stoppedRun(err, control);
+    if (Result<void> written = writeTrendOutput(*counted, command.trendFormat, command.output); !written)
+        return failed(err, written.error());
     return ExitSuccess;
 }
 
@@ -542,14 +625,10 @@ int runCheck(const Command &command, QTextStream &out, QTextStream &err)
     const Result<report::PreparedReport> loaded = report::loadPrepared(command.input);
     if (!loaded)
         return failed(err, loaded.error());
-    if (!loaded->annotations.contains(QStringLiteral("check")))
+    if (!loaded->result || !loaded->result->check)
         return failed(err, fail(QStringLiteral("\"%1\" holds no data check: it was saved before reports kept one")
                                     .arg(command.input)));
-    const Result<engine::DataCheck> check = engine::dataCheckOf(loaded->annotations);
-    if (!check)
-        return failed(err, fail(QStringLiteral("\"%1\" is damaged: its data check cannot be read (%2)")
-                                    .arg(command.input, check.message())));
-    out << QString::fromUtf8(check->toJsonText());
+    out << QString::fromUtf8(loaded->result->check->toJsonText());
     out.flush();
     return ExitSuccess;
 }
@@ -573,6 +652,8 @@ int runBatchCommand(const Command &command, QTextStream &out, QTextStream &err, 
     request.folder = command.folder;
     request.formats = command.formats;
     request.eachDoctor = command.eachDoctor;
+    request.trends = command.trends;
+    request.history = command.history;
     request.area = command.area.value_or(data::AreaFilter::Both);
     request.today = today;
     request.control = control.read;
@@ -651,6 +732,14 @@ int runConvert(const Command &command, QTextStream &err)
     Result<report::PreparedReport> loaded = report::loadPrepared(command.input);
     if (!loaded)
         return failed(err, loaded.error());
+    // A table is written from the result's counts: a report saved before
+    // results kept them has them read back from its pages.
+    if (command.format != OutputFormat::Pdf && !loaded->pages.empty()) {
+        Result<std::shared_ptr<const result::RunResult>> counted = engine::resultOf(*loaded);
+        if (!counted)
+            return failed(err, fail(QStringLiteral("Cannot convert \"%1\": %2").arg(command.input, counted.message())));
+        loaded->result = *counted;
+    }
     if (Result<void> written = writeOutput(*loaded, command.format, command.output); !written)
         return failed(err, written.error());
     return ExitSuccess;
@@ -679,11 +768,13 @@ QString usageText()
         "                    [--area urban|rural|both] [--database FILE] --output FILE\n"
         "                    [--check FILE.json] [--allow-empty]\n"
         "       tarel-report REPORT <the same options> --cell NAME --output FILE.csv\n"
+        "       tarel-report trend REPORT <the same options> [--history N]\n"
+        "                    --output FILE.json|FILE.csv|FILE.xlsx|FILE.pdf\n"
         "       tarel-report convert IN.fp3 OUT.pdf|OUT.csv|OUT.xlsx\n"
         "       tarel-report check IN.fp3\n"
         "       tarel-report batch (--month YYYY-MM | --from YYYY-MM-DD --to YYYY-MM-DD) --folder DIR\n"
-        "                    [--format xlsx,pdf,csv,fp3] [--each-doctor] [--area urban|rural|both]\n"
-        "                    [--database FILE] [--allow-empty]\n"
+        "                    [--format xlsx,pdf,csv,fp3] [--each-doctor] [--trend [--history N]]\n"
+        "                    [--area urban|rural|both] [--database FILE] [--allow-empty]\n"
         "\n"
         "Runs a report over the source database (the alias \"pelorida\", or the SQLite\n"
         "file --database FILE, opened read-only) and writes the prepared report; the\n"
@@ -696,6 +787,12 @@ QString usageText()
         "visit counted in it, by visit date and RED_BR. A report that selects no visit\n"
         "says so on standard error.\n"
         "\n"
+        "'trend' counts the report over its period and the N earlier periods (12 unless\n"
+        "--history says otherwise; whole months step back whole months, other periods\n"
+        "their number of days) from one read, and writes every count with its mean, its\n"
+        "standard deviation and a flag (gone, new, extreme, moderate), and the doctors'\n"
+        "visits per period (silent): see docs/consistency-over-time.md.\n"
+        "\n"
         "'batch' writes all six reports of the period into DIR, one file per format,\n"
         "named <from>_<to>_<report>.<ext> (a morbidity report of one area:\n"
         "<report>-urban or <report>-rural); the morbidity reports are for all doctors\n"
@@ -703,7 +800,9 @@ QString usageText()
         "named <from>_<to>_<report>_<code>.<ext>. It reads every report from one\n"
         "snapshot of the database, holds a lock on DIR, replaces links there instead\n"
         "of following them, prints each file written, goes on past a file that fails,\n"
-        "and ends with a summary line on standard error.\n"
+        "and ends with a summary line on standard error. --trend adds each report beside\n"
+        "its history, <from>_<to>_<report>-trend.<ext>, in the formats a trend has\n"
+        "(xlsx, pdf, csv; JSON when only fp3 is asked for).\n"
         "\n"
         "Reports:\n");
     for (const engine::ReportDefinition &report : engine::reportTable()) {
@@ -749,19 +848,21 @@ std::variant<Command, Usage> parseCommand(const QStringList &arguments)
     for (const QCommandLineOption *option : options.valueOptions())
         if (parser.values(*option).size() > 1)
             return Usage{QStringLiteral("The option '--%1' is given twice").arg(option->names().front())};
-    for (const char *flag : {"--all-doctors", "--each-doctor"})
+    for (const char *flag : {"--all-doctors", "--each-doctor", "--trend"})
         if (arguments.count(QLatin1String(flag)) > 1)
             return Usage{QStringLiteral("The option '%1' is given twice").arg(QLatin1String(flag))};
 
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
-        return Usage{QStringLiteral("Name a report, 'convert', 'check' or 'batch'")};
+        return Usage{QStringLiteral("Name a report, 'trend', 'convert', 'check' or 'batch'")};
     if (positional[0] == u"convert")
         return parseConvert(options, positional, !parser.optionNames().isEmpty());
     if (positional[0] == u"check")
         return parseCheck(positional, !parser.optionNames().isEmpty());
     if (positional[0] == u"batch")
         return parseBatch(options, positional);
+    if (positional[0] == u"trend")
+        return parseReport(options, positional.mid(1), true);
     return parseReport(options, positional);
 }
 
@@ -782,6 +883,8 @@ int runCommand(const Command &command, QTextStream &out, QTextStream &err, QDate
         return runCheck(command, out, err);
     case Command::Kind::Batch:
         return runBatchCommand(command, out, err, today, control);
+    case Command::Kind::Trend:
+        return writeTrend(command, err, today, control);
     case Command::Kind::Report:
         break;
     }

@@ -8,17 +8,21 @@
 //   tarel-report REPORT --from YYYY-MM-DD --to YYYY-MM-DD [--all-doctors | --doctor CODE]
 //                [--area urban|rural|both] [--database FILE] --output FILE
 //   tarel-report REPORT <the same request options> --cell NAME --output FILE.csv
+//   tarel-report trend REPORT <the same request options> [--history N] --output FILE.json|.csv|.xlsx|.pdf
 //   tarel-report convert IN.fp3 OUT.pdf|OUT.csv|OUT.xlsx
 //   tarel-report check IN.fp3
 //   tarel-report batch (--month YYYY-MM | --from YYYY-MM-DD --to YYYY-MM-DD) --folder DIR
-//                [--format xlsx,pdf,csv,fp3] [--each-doctor] [--area ...] [--database FILE]
+//                [--format xlsx,pdf,csv,fp3] [--each-doctor] [--trend [--history N]] [--area ...]
+//                [--database FILE]
 //
 // --check FILE.json writes the run's data check beside the report: both
 // paths are checked before the run, and the report and its check are written
 // both or neither; 'check' prints the data check a saved report keeps.
 // --cell NAME writes the visits behind one count cell of the report as CSV
 // (engine/cellvisits.h). A report that selects no visit says so on standard
-// error (--allow-empty: not).
+// error (--allow-empty: not). 'trend' writes the report beside its history
+// (engine/trendrun.h, docs/consistency-over-time.md); 'batch --trend' adds
+// one trend per report.
 //
 // Exit codes: 0 success; 1 a run or conversion failed (its message and a full
 // stop on standard error), or a file of a batch was not written; 2 a usage
@@ -55,7 +59,7 @@ int exitStatus(const Error &error);
 
 // The command line, parsed; nothing checked against the database yet.
 struct Command {
-    enum class Kind { Help, Version, Report, Convert, Check, Batch } kind = Kind::Help;
+    enum class Kind { Help, Version, Report, Trend, Convert, Check, Batch } kind = Kind::Help;
     // Report (and Batch: the dates, area and database)
     const engine::ReportDefinition *report = nullptr;
     QDate from;
@@ -69,6 +73,10 @@ struct Command {
     QString checkOutput; // --check: where the data check goes; empty: nowhere
     QString cell;        // --cell: the count cell whose visits are written instead; empty: the report
     bool allowEmpty = false; // --allow-empty: a report without visits is no failure or warning
+    // Trend (and Batch with --trend)
+    TrendFormat trendFormat = TrendFormat::Json;
+    int history = trend::kDefaultHistory;
+    bool trends = false; // Batch: a trend per report
     // Convert, Check
     QString input;
     // Batch

@@ -814,6 +814,71 @@ Result<std::vector<Doctor>> Database::doctorsWithVisits(QDate from, QDate to, Ar
     return list;
 }
 
+Result<std::vector<Doctor>> Database::everyDoctor()
+{
+    if (Result<void> table = requireTable(TableOfDoctors, {QStringLiteral("lekar_s"), QStringLiteral("pre"),
+                                                        QStringLiteral("ime")},
+                                          Text::tr("the names of the doctors compared over periods"));
+        !table)
+        return table.error();
+    // The doctor list's statement without its condition on the active ones.
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!query.exec(adaptStatement(qLekarStatement().front(), m_engine)))
+        return failure(query.lastError());
+    std::vector<Doctor> list;
+    while (query.next())
+        list.push_back({query.value(0).toString(), query.value(1).toString()});
+    if (query.lastError().isValid())
+        return failure(query.lastError());
+    return list;
+}
+
+Result<QDate> Database::earliestVisitDate()
+{
+    if (Result<void> table = requireTable(TableOfVisits, {QStringLiteral("DATA")},
+                                          Text::tr("the earliest visit date"));
+        !table)
+        return table.error();
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    int day = 0;
+    if (m_engine == Engine::SQLite) {
+        // The least text of the date's shape, and again past it while it is
+        // no real day ("2023-02-30"): one scan each, with or without the index.
+        query.prepare(QStringLiteral("select min(DATA) from PREGLEDI1 where DATA > ? and DATA glob "
+                                     "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'"));
+        QString after = QStringLiteral("0000-00-00"); // the least text of that shape, and no day
+        for (;;) {
+            query.bindValue(0, after);
+            if (!query.exec())
+                return failure(query.lastError());
+            if (!query.next() || query.value(0).isNull())
+                return QDate();
+            after = query.value(0).toString();
+            query.finish();
+            if (parseIsoDay(after, &day))
+                return dateOfDayNumber(day);
+        }
+    }
+    // A date column: the dates in their order, the first real day (a date
+    // the driver hands as a date, or a text of one).
+    if (!query.exec(QStringLiteral("select DATA from PREGLEDI1 where DATA is not null order by DATA")))
+        return failure(query.lastError());
+    while (query.next()) {
+        const QVariant value = query.value(0);
+        if (value.typeId() == QMetaType::QDate || value.typeId() == QMetaType::QDateTime) {
+            if (const QDate date = value.toDate(); date.isValid())
+                return date;
+        } else if (parseIsoDay(value.toString(), &day)) {
+            return dateOfDayNumber(day);
+        }
+    }
+    if (query.lastError().isValid())
+        return failure(query.lastError());
+    return QDate();
+}
+
 Result<Institution> Database::institution()
 {
     if (Result<void> table = requireTable(TableOfInstitution, {}, Text::tr("the header of every report")); !table)

@@ -100,6 +100,12 @@ public:
     Result<std::vector<Doctor>> doctorsWithVisits(QDate from, QDate to, AreaFilter area);
     // The first row of PZO (qPZU).
     Result<Institution> institution();
+    // Every doctor of Lekari, active or not, named as the doctor list names
+    // them: the names of the doctors a comparison over periods shows.
+    Result<std::vector<Doctor>> everyDoctor();
+    // The earliest visit date (DATA) that is the ISO text "YYYY-MM-DD" of a
+    // real day; an invalid date when no visit has one.
+    Result<QDate> earliestVisitDate();
 
     // A text to bind as a statement's parameter. Through ODBC to MariaDB a
     // text goes as its UTF-8 bytes: Qt's ODBC driver hands MariaDB's driver

@@ -1,9 +1,10 @@
 #include "cellvisits.h"
 
-#include "catalogue.h"
+#include "cellcollector.h"
 #include "export.h"
 #include "messagetext.h"
 #include "outputfile.h"
+#include "reportparts.h"
 #include "varint.h"
 
 #include <QCoreApplication>
@@ -83,59 +84,15 @@ SortKey sortKeyOf(const char *visit)
 
 } // namespace
 
-bool CountCell::holds(const tabulation::MorbidityOutcome &outcome, int row) const
-{
-    if (!outcome.counted() || row < morbidity.firstRow || row > morbidity.lastRow)
-        return false;
-    if (outcome.female != morbidity.female())
-        return false;
-    return morbidity.total() || outcome.band == morbidity.band();
-}
-
-bool CountCell::holds(const reports::VisitOutcome &outcome) const
-{
-    return outcome.counted() && visit.holds(outcome, reports::visitColumns(report->visit)[visit.column]);
-}
-
 Result<CountCell> countCellOf(const ReportDefinition &report, QStringView name)
 {
-    CountCell cell;
-    cell.report = &report;
-    cell.name = name.toString();
-    const Error noCount = fail(QStringLiteral("cell %1 holds no count").arg(shownText(name)), ErrorKind::Usage);
-    if (report.kind == ReportKind::Visits) {
-        const std::optional<reports::VisitCell> counted = reports::visitCellOf(report.visit, name);
-        if (!counted)
-            return noCount;
-        cell.visit = *counted;
-        return cell;
-    }
-    const reports::MorbidityReportDefinition definition = report.morbidity();
-    const Result<const tabulation::RowCatalogue *> catalogue = definition.catalogue();
-    if (!catalogue)
-        return catalogue.error();
-    cell.profile = definition.profile;
-    cell.catalogue = *catalogue;
-    const std::optional<reports::MorbidityCell> counted = reports::morbidityCellOf(*cell.profile, **catalogue, name);
+    const Result<const reports::Form *> form = formOf(report);
+    if (!form)
+        return form.error();
+    const reports::FormCell *counted = reports::countCellNamed(**form, name);
     if (!counted)
-        return noCount;
-    cell.morbidity = *counted;
-    return cell;
-}
-
-std::optional<qint64> cellNumber(QStringView text)
-{
-    if (text == u"-")
-        return 0;
-    if (text.isEmpty() || text.size() > 18)
-        return std::nullopt;
-    qint64 number = 0;
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        number = number * 10 + (c.unicode() - u'0');
-    }
-    return number;
+        return fail(QStringLiteral("cell %1 holds no count").arg(shownText(name)), ErrorKind::Usage);
+    return CountCell{&report, counted->name, counted->row, counted->column, (*form)->shape};
 }
 
 QString CellVisitList::text(qsizetype index, VisitText field) const
@@ -209,22 +166,24 @@ qint64 CellVisitList::bytes() const
     return qint64(m_lines.size() * sizeof(Line) + m_visits.size() * sizeof(const char *)) + m_blockBytes;
 }
 
-void CellVisitCollector::morbidityVisit(const data::VisitRecord &record, const tabulation::MorbidityOutcome &outcome)
+CellVisitCollector::CellVisitCollector(CountCell cell)
+    : m_cell(std::move(cell)),
+      m_rowWeights(m_cell.shape->rowWeights(m_cell.row)),
+      m_columnWeights(m_cell.shape->columnWeights(m_cell.column))
 {
-    std::optional<quint32> visit;
-    for (const int row : outcome.rows) {
-        if (!m_cell.holds(outcome, row))
-            continue;
-        if (!visit)
-            visit = m_lines.addVisit(record);
-        m_lines.addLine({*visit, qint16(row), qint8(outcome.band), outcome.female});
-    }
 }
 
-void CellVisitCollector::visitReportVisit(const data::VisitRecord &record, const reports::VisitOutcome &outcome)
+void CellVisitCollector::countedIn(const data::VisitRecord &record, std::span<const CellAt> cells)
 {
-    if (m_cell.holds(outcome))
-        m_lines.addLine({m_lines.addVisit(record), 0, -1, false});
+    std::optional<quint32> visit;
+    for (const CellAt &at : cells) {
+        const int times = m_rowWeights[std::size_t(at.row)] * m_columnWeights[std::size_t(at.column)];
+        for (int i = 0; i < times; ++i) {
+            if (!visit)
+                visit = m_lines.addVisit(record);
+            m_lines.addLine({*visit, qint16(at.row), qint16(at.column)});
+        }
+    }
 }
 
 Result<CellListing> listCellVisits(data::Database &database, const Request &request, QStringView cellName,
@@ -239,30 +198,36 @@ Result<CellListing> listCellVisits(data::Database &database, const Request &requ
     RunOptions options;
     options.observer = &collector;
     options.control = control;
-    const Result<report::TfrxReport> filled = run(database, request, options);
-    if (!filled)
-        return filled.error();
+    const Result<result::RunResult> counted = run(database, request, options);
+    if (!counted)
+        return counted.error();
 
-    // The list must add up to the number the same run printed; a list that
+    // The list must add up to the number the same run counted; a list that
     // does not is never shown as the cell's visits.
-    const report::TfrxMemoView *printed = filled->findCell(cellName);
-    const std::optional<qint64> number = printed ? cellNumber(printed->text()) : std::nullopt;
+    const qint64 number = counted->counts.value(collector.cell().row, collector.cell().column);
     CellListing listing{collector.cell(), collector.takeLines()};
-    if (!number || *number != listing.lines.size())
-        return fail(Text::tr("The visits behind cell %1 make %2 lines, but the run printed %3 in it")
+    if (number != listing.lines.size())
+        return fail(Text::tr("The visits behind cell %1 make %2 lines, but the run counted %3 in it")
                         .arg(shownText(cellName))
                         .arg(listing.lines.size())
-                        .arg(printed ? shownText(printed->text()) : Text::tr("nothing")));
+                        .arg(number));
     listing.lines.sort();
     return listing;
 }
 
+namespace {
+
+// The band heading a line was counted under, as stored (MAC C letters).
 QString bandHeading(const CountCell &cell, const CellVisitList::Line &line)
 {
-    if (!cell.isMorbidity() || line.band < 0 || line.band >= cell.profile->bandCount())
+    const reports::MorbidityReport *morbidity = morbidityOf(*cell.report);
+    const int band = cell.shape->columns()[std::size_t(line.column)].band;
+    if (!morbidity || band < 0 || std::size_t(band) >= morbidity->bands().bands.size())
         return {};
-    return cell.profile->bands->bands[std::size_t(line.band)].heading;
+    return morbidity->bands().bands[std::size_t(band)].heading;
 }
+
+} // namespace
 
 void writeCellVisitsCsv(const CountCell &cell, const CellVisitList &lines, QIODevice &device)
 {
@@ -276,9 +241,10 @@ void writeCellVisitsCsv(const CountCell &cell, const CellVisitList &lines, QIODe
         }
         if (cell.isMorbidity()) {
             const CellVisitList::Line &line = lines.line(i);
-            row += QString::number(line.row) + QLatin1Char(',');
+            row += cell.shape->rows()[std::size_t(line.row)].key + QLatin1Char(',');
             report::appendCsvField(row, bandHeading(cell, line));
-            row += line.female ? QLatin1String(",z") : QLatin1String(",m");
+            const bool female = cell.shape->columns()[std::size_t(line.column)].sex == result::Sex::Female;
+            row += female ? QLatin1String(",z") : QLatin1String(",m");
         } else {
             row += QLatin1String(",,");
         }

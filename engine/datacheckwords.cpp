@@ -1,10 +1,11 @@
 #include "datacheckwords.h"
 
 #include "catalogue.h"
-#include "dates.h"
+#include "dateformat.h"
 #include "engine.h"
 #include "export.h"
-#include "printedrows.h"
+#include "morbidityform.h"
+#include "reportparts.h"
 #include "suggestions.h"
 
 #include <QCoreApplication>
@@ -31,7 +32,7 @@ bool isMorbidity(const DataCheck &check)
 QString printedDate(const QString &iso)
 {
     const QDate date = QDate::fromString(iso, Qt::ISODate);
-    return date.isValid() ? tabulation::shortDateText(date) : iso;
+    return date.isValid() ? shortDateText(date) : iso;
 }
 
 } // namespace
@@ -94,15 +95,31 @@ std::vector<QString> suggestedRowsText(const DataCheck &check, const report::Pre
     const ReportDefinition *report = reportOf(check);
     if (!isMorbidity(check))
         return texts;
-    const Result<const tabulation::RowCatalogue *> catalogue = report->morbidity().catalogue();
+    const reports::MorbidityReport *morbidity = morbidityOf(*report);
+    if (!morbidity)
+        return texts;
+    const Result<const tabulation::RowCatalogue *> catalogue = morbidity->catalogue();
     if (!catalogue)
         return texts;
-    const PrintedRows rows(printed);
+    // The rows as the result's table names them; a report saved before
+    // results kept their counts names them by the catalogue.
+    const result::TableShape *shape =
+        printed.result && !printed.result->counts.empty() ? &printed.result->counts.shape() : nullptr;
     for (std::size_t i = 0; i < texts.size(); ++i) {
         QStringList suggested;
         for (const int row : suggestedRows(**catalogue, check.noRowDiagnoses[i].category)) {
-            const tabulation::CatalogueRow &entry = (*catalogue)->rows()[std::size_t(row - 1)];
-            suggested << Text::tr("row %1 (%2)").arg(PrintedRows::ordinal(entry), rows.codeText(entry));
+            const int line = shape ? shape->rowOf(QString::number(row)) : -1;
+            if (line >= 0) {
+                const result::RowIdentity &identity = shape->rows()[std::size_t(line)];
+                suggested << Text::tr("row %1 (%2)").arg(identity.number, identity.codes);
+            } else {
+                const tabulation::CatalogueRow &entry = (*catalogue)->rows()[std::size_t(row - 1)];
+                QStringList code;
+                for (const QStringList &piece : entry.code)
+                    code << piece.join(u' ');
+                const QString ordinal = entry.ordinal.trimmed().isEmpty() ? QString::number(row) : entry.ordinal.trimmed();
+                suggested << Text::tr("row %1 (%2)").arg(ordinal, code.join(u' '));
+            }
         }
         texts[i] = suggested.join(QStringLiteral("; "));
     }

@@ -14,6 +14,8 @@
 
 namespace tarel::engine {
 
+using result::DataCheck;
+
 struct DataCheckFigure {
     QString name;
     qint64 visits = 0;

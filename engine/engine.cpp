@@ -1,15 +1,16 @@
 #include "engine.h"
 
-#include "datacheck.h"
+#include "datacheckcounter.h"
 #include "observer.h"
 #include "recordedrequest.h"
+#include "reportparts.h"
 
-#include "catalogue.h"
 #include "children.h"
+#include "dateformat.h"
 #include "dates.h"
 #include "generalmedicine.h"
+#include "macc.h"
 #include "messagetext.h"
-#include "morbiditycount.h"
 #include "schoolyouth.h"
 
 #include <QCoreApplication>
@@ -20,36 +21,61 @@ namespace tarel::engine {
 
 namespace {
 
-using reports::VisitReport;
-
 // This file's messages, translated in the shared context "Text" (see
 // translations/translation.h).
 class Text {
     Q_DECLARE_TR_FUNCTIONS(Text)
 };
 
-// What the run records of itself in the filled report: what was asked (to
-// run it again, never any patient data) and its data check.
-void annotate(report::TfrxReport &templ, const data::Database &database, const Request &request,
-              std::optional<DataCheck> check)
+using reports::VisitReport;
+
+// The six reports: name on the command line and kind; their parts, in the
+// same order.
+constexpr ReportDefinition kReports[] = {
+    {"visits-school-youth", ReportKind::Visits},
+    {"visits-children", ReportKind::Visits},
+    {"visits-general-medicine", ReportKind::Visits},
+    {"general-medicine", ReportKind::Morbidity},
+    {"school-youth", ReportKind::Morbidity},
+    {"children", ReportKind::Morbidity},
+};
+struct Parts {
+    const reports::MorbidityReport &(*morbidity)();
+    VisitReport visit;
+};
+constexpr Parts kParts[] = {
+    {nullptr, VisitReport::SchoolYouth},
+    {nullptr, VisitReport::Children},
+    {nullptr, VisitReport::GeneralMedicine},
+    {&reports::generalMedicineReport, {}},
+    {&reports::schoolYouthReport, {}},
+    {&reports::childrenReport, {}},
+};
+
+const Parts &partsOf(const ReportDefinition &report) { return kParts[&report - kReports]; }
+
+data::AreaFilter filterOf(result::Area area)
 {
-    templ.annotations.insert(QStringLiteral("request"), requestAnnotation(request, database));
-    if (check) {
-        describeRequest(request, *check);
-        templ.annotations.insert(QStringLiteral("check"), check->toJson());
+    switch (area) {
+    case result::Area::Urban: return data::AreaFilter::Urban;
+    case result::Area::Rural: return data::AreaFilter::Rural;
+    case result::Area::Both: break;
     }
+    return data::AreaFilter::Both;
 }
 
-// The six reports: name on the command line, report button, kind, and the
-// report's own definition.
-constexpr ReportDefinition kReports[] = {
-    {"visits-school-youth", "btnPosetaDecaMladina", ReportKind::Visits, nullptr, VisitReport::SchoolYouth},
-    {"visits-children", "btnPosetaMladina", ReportKind::Visits, nullptr, VisitReport::Children},
-    {"visits-general-medicine", "dtnPosetaOrdinacija", ReportKind::Visits, nullptr, VisitReport::GeneralMedicine},
-    {"general-medicine", "btnIzvestaj", ReportKind::Morbidity, &reports::generalMedicineReport, {}},
-    {"school-youth", "btnIzvestaj1", ReportKind::Morbidity, &reports::schoolYouthReport, {}},
-    {"children", "btnIzvestaj2", ReportKind::Morbidity, &reports::childrenReport, {}},
-};
+// The texts of a result's header, as the form prints them.
+reports::HeaderValues headerValues(const result::RunResult &result)
+{
+    reports::HeaderValues values;
+    values.from = shortDateText(result.request.from);
+    values.to = shortDateText(result.request.to);
+    values.printedOn = result.printedOn.isValid() ? shortDateText(result.printedOn) : QString();
+    values.doctor = result.request.doctor ? result.request.doctor->name : QStringLiteral("Site lekari");
+    values.area = data::areaText(filterOf(result.request.area));
+    values.institution = result.institution;
+    return values;
+}
 
 // Reads the selection's visits in one snapshot, handing each record to the
 // run's count and keeping what only the source sees in the data check, and
@@ -80,22 +106,69 @@ Result<data::Institution> readVisits(data::Database &database, const Request &re
     return database.institution();
 }
 
-Result<report::TfrxReport> runMorbidity(data::Database &database, const Request &request,
-                                        const RunOptions &options)
-{
-    const reports::MorbidityReportDefinition definition = request.report->morbidity();
-    const reports::MorbidityProfile &profile = *definition.profile;
-    const Result<const tabulation::RowCatalogue *> catalogue = definition.catalogue();
-    if (!catalogue)
-        return catalogue.error();
+// Adds a classified visit to the table at the cells given, and tells the
+// observer where it counted.
+class CellAdder {
+public:
+    CellAdder(result::CountTable &table, RunObserver *observer) : m_table(table), m_observer(observer) {}
 
-    tabulation::CounterGrid grid;
-    grid.zero(std::max(profile.zeroRows, profile.rows), profile.columns());
-    const tabulation::MorbidityClassifier classifier(**catalogue, *profile.bands,
+    template <typename ForEachCell>
+    void add(const data::VisitRecord &record, ForEachCell forEachCell)
+    {
+        if (!m_observer) {
+            forEachCell([&](int row, int column) { m_table.add(row, column); });
+            return;
+        }
+        m_cells.clear();
+        forEachCell([&](int row, int column) {
+            m_table.add(row, column);
+            m_cells.push_back({row, column});
+        });
+        m_observer->countedIn(record, m_cells);
+    }
+
+private:
+    result::CountTable &m_table;
+    RunObserver *m_observer;
+    std::vector<CellAt> m_cells;
+};
+
+// What the run records of itself beside its counts: what was asked (to run
+// it again, never any patient data), the institution, the form's words, its
+// data check.
+result::RunResult resultOf(const Request &request, const data::Database &database, const data::Institution &institution,
+                           const reports::Form &form, result::CountTable counts, const RunOptions &options,
+                           const DataCheckCounter &check)
+{
+    result::RunResult result;
+    result.request = recordedRequest(request, database);
+    if (request.report->kind == ReportKind::Visits)
+        result.printedOn = request.today.isValid() ? request.today : QDate::currentDate();
+    result.institution = {institution.naziv,   institution.adresa, institution.mesto,
+                          institution.danBroj, institution.ziro,   institution.deponent};
+    result.title = form.title;
+    result.header = reports::headerLines(form, headerValues(result));
+    result.counts = std::move(counts);
+    if (options.dataCheck) {
+        result.check = check.result();
+        describeRequest(request, *result.check);
+    }
+    return result;
+}
+
+Result<result::RunResult> runMorbidity(data::Database &database, const Request &request, const RunOptions &options)
+{
+    const reports::MorbidityReport &definition = partsOf(*request.report).morbidity();
+    const Result<const reports::MorbidityForm *> form = definition.form();
+    if (!form)
+        return form.error();
+    const tabulation::MorbidityClassifier classifier(**definition.catalogue(), definition.bands(),
                                                      tabulation::pickerValue(request.to));
+    result::CountTable table((*form)->form.shape);
+    CellAdder adder(table, options.observer);
     data::VisitSelection selection;
     selection.statement = data::VisitSelection::Statement::Morbidity;
-    selection.queryName = profile.query;
+    selection.queryName = definition.query();
     selection.from = request.from;
     selection.to = request.to;
     if (request.doctor)
@@ -109,7 +182,7 @@ Result<report::TfrxReport> runMorbidity(data::Database &database, const Request 
             const Result<tabulation::MorbidityOutcome> outcome = classifier.classify(record);
             if (!outcome)
                 return outcome.error();
-            grid.add(*outcome);
+            adder.add(record, [&](auto addCell) { reports::forEachCell(**form, *outcome, addCell); });
             if (options.dataCheck)
                 check.morbidityVisit(record, *outcome);
             if (options.observer)
@@ -118,22 +191,20 @@ Result<report::TfrxReport> runMorbidity(data::Database &database, const Request 
         }, check);
     if (!institution)
         return institution.error();
-    report::TfrxReport templ = definition.buildTemplate(**catalogue);
-    const reports::MorbidityHeader header{request.areaText(), request.doctorText(), institution->naziv,
-                                          tabulation::shortDateText(request.from),
-                                          tabulation::shortDateText(request.to)};
-    if (Result<void> written = reports::writeMorbidityCells(profile, **catalogue, grid, header, templ); !written)
-        return written.error();
-    annotate(templ, database, request, options.dataCheck ? std::optional(check.result()) : std::nullopt);
-    return templ;
+    table.derive();
+    return resultOf(request, database, *institution, (*form)->form, std::move(table), options, check);
 }
 
-Result<report::TfrxReport> runVisits(data::Database &database, const Request &request, const RunOptions &options)
+Result<result::RunResult> runVisits(data::Database &database, const Request &request, const RunOptions &options)
 {
-    const VisitReport report = request.report->visit;
+    const VisitReport report = partsOf(*request.report).visit;
+    const Result<const reports::Form *> form = reports::visitForm(report);
+    if (!form)
+        return form.error();
     // Ages are taken at the "to" date as its picker carries it, 19:17:34.843.
     const reports::VisitClassifier classifier(report, tabulation::pickerValue(request.to));
-    reports::VisitTally tally(report);
+    result::CountTable table((*form)->shape);
+    CellAdder adder(table, options.observer);
     data::VisitSelection selection;
     selection.statement = data::VisitSelection::Statement::Visits;
     selection.from = request.from;
@@ -147,7 +218,7 @@ Result<report::TfrxReport> runVisits(data::Database &database, const Request &re
             const Result<reports::VisitOutcome> outcome = classifier.classify(record);
             if (!outcome)
                 return outcome.error();
-            tally.add(*outcome);
+            adder.add(record, [&](auto addCell) { reports::forEachCell(report, *outcome, addCell); });
             if (options.dataCheck)
                 check.visitReportVisit(record, *outcome);
             if (options.observer)
@@ -156,14 +227,8 @@ Result<report::TfrxReport> runVisits(data::Database &database, const Request &re
         }, check);
     if (!institution)
         return institution.error();
-    report::TfrxReport templ = reports::buildVisitTemplate(report);
-    const reports::VisitHeader header{request.from, request.to,
-                                      request.today.isValid() ? request.today : QDate::currentDate(),
-                                      &*institution};
-    if (Result<void> written = reports::writeVisitCells(report, tally, header, templ); !written)
-        return written.error();
-    annotate(templ, database, request, options.dataCheck ? std::optional(check.result()) : std::nullopt);
-    return templ;
+    table.derive();
+    return resultOf(request, database, *institution, **form, std::move(table), options, check);
 }
 
 } // namespace
@@ -200,11 +265,30 @@ const ReportDefinition *findReport(QAnyStringView name)
     return nullptr;
 }
 
+const reports::MorbidityReport *morbidityOf(const ReportDefinition &report)
+{
+    const Parts &parts = partsOf(report);
+    return parts.morbidity ? &parts.morbidity() : nullptr;
+}
+
+VisitReport visitReportOf(const ReportDefinition &report) { return partsOf(report).visit; }
+
+Result<const reports::Form *> formOf(const ReportDefinition &report)
+{
+    if (const reports::MorbidityReport *morbidity = morbidityOf(report)) {
+        const Result<const reports::MorbidityForm *> form = morbidity->form();
+        if (!form)
+            return form.error();
+        return &(*form)->form;
+    }
+    return reports::visitForm(visitReportOf(report));
+}
+
 QString Request::doctorText() const { return doctor ? doctor->name : QStringLiteral("Site lekari"); }
 
 QString Request::areaText() const { return data::areaText(area); }
 
-Result<report::TfrxReport> run(data::Database &database, const Request &request, const RunOptions &options)
+Result<result::RunResult> run(data::Database &database, const Request &request, const RunOptions &options)
 {
     if (!request.report)
         return fail(QStringLiteral("No report was named"), ErrorKind::Usage);
@@ -215,6 +299,95 @@ Result<report::TfrxReport> run(data::Database &database, const Request &request,
         break;
     }
     return runVisits(database, request, options);
+}
+
+Result<report::TfrxReport> filledForm(const result::RunResult &result)
+{
+    const ReportDefinition *report = findReport(result.request.report);
+    if (!report)
+        return fail(Text::tr("The report's request names no known report ('%1')").arg(shownText(result.request.report)));
+    const Result<const reports::Form *> form = formOf(*report);
+    if (!form)
+        return form.error();
+    if (result.counts.empty() || !(result.counts.shape() == *(*form)->shape))
+        return fail(Text::tr("The counts of the result are not those of the form %1").arg((*form)->blank.name));
+    Result<report::TfrxReport> filled = reports::fillForm(**form, result.counts, headerValues(result));
+    if (filled)
+        filled->result = std::make_shared<const result::RunResult>(result);
+    return filled;
+}
+
+Result<std::vector<FormCellOf>> countCells(const ReportDefinition &report)
+{
+    const Result<const reports::Form *> form = formOf(report);
+    if (!form)
+        return form.error();
+    std::vector<FormCellOf> cells;
+    cells.reserve((*form)->cells.size());
+    for (const reports::FormCell &cell : (*form)->cells)
+        cells.push_back({cell.name, cell.row, cell.column});
+    return cells;
+}
+
+Result<std::shared_ptr<const result::TableShape>> resultShape(const ReportDefinition &report)
+{
+    const Result<const reports::Form *> form = formOf(report);
+    if (!form)
+        return form.error();
+    return (*form)->shape;
+}
+
+Result<std::shared_ptr<const result::RunResult>> resultOf(const report::PreparedReport &prepared)
+{
+    if (prepared.result && !prepared.result->counts.empty())
+        return prepared.result;
+    // The report of the result, or (saved before reports kept their request)
+    // the report whose form the pages show.
+    const ReportDefinition *report = nullptr;
+    if (prepared.result) {
+        report = findReport(prepared.result->request.report);
+        if (!report)
+            return fail(Text::tr("The report's request names no known report ('%1')")
+                            .arg(shownText(prepared.result->request.report)));
+    } else {
+        for (const ReportDefinition &candidate : kReports)
+            if (const Result<const reports::Form *> form = formOf(candidate);
+                form && (*form)->blank.name == prepared.templateName)
+                report = &candidate;
+        if (!report)
+            return fail(Text::tr("The pages are not those of a form of this program ('%1')")
+                            .arg(shownText(prepared.templateName)));
+    }
+    const Result<const reports::Form *> form = formOf(*report);
+    if (!form)
+        return form.error();
+    if (prepared.templateName != (*form)->blank.name)
+        return fail(Text::tr("The pages are not those of the form %1 of the report %2")
+                        .arg((*form)->blank.name, report->commandName()));
+    // The numbers and words the pages print, read back by the names of the form's cells.
+    QHash<QString, QString> printed;
+    for (const report::OutputPage &page : prepared.pages)
+        for (const report::OutputCell &cell : page.cells)
+            printed.insert(cell.name.toLower(), cell.text);
+    auto completed = prepared.result ? std::make_shared<result::RunResult>(*prepared.result)
+                                     : std::make_shared<result::RunResult>();
+    completed->request.report = report->commandName();
+    completed->counts = result::CountTable((*form)->shape);
+    for (const reports::FormCell &cell : (*form)->cells) {
+        const QString text = printed.value(cell.name.toLower());
+        bool ok = false;
+        const qint64 count = text == u"-" ? 0 : text.toLongLong(&ok);
+        if (text != u"-" && (!ok || count < 0))
+            return fail(Text::tr("The count cell %1 of the saved report prints '%2', not a number")
+                            .arg(cell.name, shownText(text)));
+        completed->counts.setValue(cell.row, cell.column, count);
+    }
+    const reports::HeaderValues values = reports::printedHeaderValues(
+        **form, [&](const QString &cell) { return printed.value(cell.toLower()); });
+    completed->title = (*form)->title;
+    completed->institution = values.institution;
+    completed->header = reports::headerLines(**form, values);
+    return std::shared_ptr<const result::RunResult>(std::move(completed));
 }
 
 Result<data::Doctor> activeDoctor(data::Database &database, const QString &code)

@@ -25,54 +25,42 @@ bool isSqlite(const data::AliasSettings &settings) { return settings.driver == u
 
 } // namespace
 
-QJsonObject requestAnnotation(const Request &request, const data::Database &database)
+result::RunRequest recordedRequest(const Request &request, const data::Database &database)
 {
-    QJsonObject asked{{QStringLiteral("report"), request.report->commandName()},
-                      {QStringLiteral("from"), request.from.toString(Qt::ISODate)},
-                      {QStringLiteral("to"), request.to.toString(Qt::ISODate)},
-                      {QStringLiteral("alias"), database.settings().alias}};
+    result::RunRequest asked;
+    asked.report = request.report->commandName();
+    asked.from = request.from;
+    asked.to = request.to;
+    asked.alias = database.settings().alias;
     if (request.report->kind == ReportKind::Morbidity) {
-        asked.insert(QStringLiteral("doctor"),
-                     request.doctor ? QJsonValue(QJsonObject{{QStringLiteral("code"), request.doctor->code},
-                                                             {QStringLiteral("name"), request.doctor->name}})
-                                    : QJsonValue());
-        asked.insert(QStringLiteral("area"), data::areaName(request.area));
+        asked.byDoctorAndArea = true;
+        if (request.doctor)
+            asked.doctor = result::Doctor{request.doctor->code, request.doctor->name};
+        asked.area = *result::areaNamed(data::areaName(request.area));
     }
     // The whole path, so that a report saved and opened elsewhere can be run again.
     if (database.engine() == data::Engine::SQLite)
-        asked.insert(QStringLiteral("database"), QFileInfo(database.settings().database).absoluteFilePath());
+        asked.database = QFileInfo(database.settings().database).absoluteFilePath();
     return asked;
 }
 
-Result<RecordedRequest> recordedRequestOf(const QJsonObject &annotations)
+Result<RecordedRequest> recordedRequestOf(const result::RunResult &result)
 {
-    const QJsonValue value = annotations.value(QStringLiteral("request"));
-    if (!value.isObject())
+    const result::RunRequest &asked = result.request;
+    RecordedRequest recorded;
+    recorded.request.report = findReport(asked.report);
+    if (!recorded.request.report)
+        return fail(Text::tr("The report's request names no known report ('%1')").arg(shownText(asked.report)));
+    if (!asked.from.isValid() || !asked.to.isValid())
         return fail(Text::tr("The report does not say what it was asked: it was saved before reports kept "
                              "their request"));
-    const QJsonObject asked = value.toObject();
-    RecordedRequest recorded;
-    const QString name = asked.value(QStringLiteral("report")).toString();
-    recorded.request.report = findReport(name);
-    if (!recorded.request.report)
-        return fail(Text::tr("The report's request names no known report ('%1')").arg(shownText(name)));
-    for (const auto &[key, date] : {std::pair{"from", &recorded.request.from}, std::pair{"to", &recorded.request.to}}) {
-        int day = 0;
-        if (!data::parseIsoDay(asked.value(QLatin1String(key)).toString(), &day))
-            return fail(Text::tr("The report's request has no valid date '%1'").arg(QLatin1String(key)));
-        *date = data::dateOfDayNumber(day);
-    }
-    const QJsonValue doctor = asked.value(QStringLiteral("doctor"));
-    if (doctor.isObject())
-        recorded.request.doctor = data::Doctor{doctor[QStringLiteral("code")].toString(),
-                                               doctor[QStringLiteral("name")].toString()};
-    const QString area = asked.value(QStringLiteral("area")).toString(QStringLiteral("both"));
-    const std::optional<data::AreaFilter> filter = data::areaNamed(area);
-    if (!filter)
-        return fail(Text::tr("The report's request has an unknown area '%1'").arg(shownText(area)));
-    recorded.request.area = *filter;
-    recorded.alias = asked.value(QStringLiteral("alias")).toString();
-    recorded.database = asked.value(QStringLiteral("database")).toString();
+    recorded.request.from = asked.from;
+    recorded.request.to = asked.to;
+    if (asked.doctor)
+        recorded.request.doctor = data::Doctor{asked.doctor->code, asked.doctor->name};
+    recorded.request.area = *data::areaNamed(result::areaName(asked.area));
+    recorded.alias = asked.alias;
+    recorded.database = asked.database;
     if (recorded.alias.isEmpty() && recorded.database.isEmpty())
         return fail(Text::tr("The report's request names no database"));
     return recorded;

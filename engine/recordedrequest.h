@@ -1,12 +1,11 @@
 #pragma once
 
-// The request a filled report records of itself (its "request" annotation,
-// kept in prepared-report files), read back so that a report opened later can
-// be run again, and the database it was read from opened again.
+// The request a run records of itself in its result (kept in prepared-report
+// files), read back so that a report opened later can be run again, and the
+// database it was read from opened again.
 
 #include "engine.h"
 
-#include <QJsonObject>
 #include <QString>
 
 #include <memory>
@@ -19,14 +18,13 @@ struct RecordedRequest {
     QString database; // a SQLite run: its file; empty for a database server
 };
 
-// The "request" annotation a run writes of itself: report, period, doctor
-// and area, alias and (for a SQLite file) its whole path; never any patient
-// data.
-QJsonObject requestAnnotation(const Request &request, const data::Database &database);
+// What a run records of its request: report, period, doctor and area, alias
+// and (for a SQLite file) its whole path; never any patient data.
+result::RunRequest recordedRequest(const Request &request, const data::Database &database);
 
-// The request of a report's annotations; an error when it keeps none (a
-// report saved before reports kept one) or one this program cannot run.
-Result<RecordedRequest> recordedRequestOf(const QJsonObject &annotations);
+// The request of a result, to run it again; an error for a report this
+// program does not know or a request that names no database.
+Result<RecordedRequest> recordedRequestOf(const result::RunResult &result);
 
 // Whether the database is the one the request was read from: the same
 // SQLite file, or for a server the same alias.

@@ -28,18 +28,18 @@ QImage renderPageImage(const PreparedReport &report, int page, double dpi);
 // One page as a PNG file.
 Result<void> writePng(const PreparedReport &report, int page, double dpi, const QString &path);
 
-// The cells as a table for a spreadsheet: UTF-8 with byte order mark, commas,
-// RFC 4180 quoting, CRLF line ends. Per page, cells whose tops lie on the same
-// line form one row, ordered by their left edge; a blank row separates pages.
-// A table row also takes the cells printed below its first line within its
-// height (a label's or code's second line as a cell of its own). Texts stand
-// in the column of the table they start in: in a table row the pieces of one
-// cell share a field; above the table every text is a field of its own. A
-// list of diagnosis codes is written on one line; other texts keep their line
-// breaks inside the quoted field. Texts of MAC C fonts are written in Unicode
-// Cyrillic.
+// The report's result as a table for a spreadsheet (resulttable.h): UTF-8
+// with byte order mark, commas, RFC 4180 quoting, CRLF line ends. Its
+// heading, its header lines (caption and text), an empty line, the column
+// headings (each in the first column it spans), the column numbers, then one
+// line per row of the result: its number, label and code range and its
+// counts as the form prints them. Texts in Unicode Cyrillic. A report that
+// keeps no counts is refused.
 Result<void> writeCsv(const PreparedReport &report, const QString &path);
-QByteArray csvText(const PreparedReport &report);
+QByteArray csvText(const result::RunResult &result);
+
+// The error of a writer of tables for a report that keeps no counts.
+Result<void> checkHasCounts(const PreparedReport &report, const QString &path);
 
 // Appends one CSV field as every table the programs write has it: a text
 // that a spreadsheet would run as a formula gets a leading "'"; a field with

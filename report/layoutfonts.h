@@ -3,6 +3,7 @@
 // Fonts of template layouts written as constant tables: a font spelled as a
 // literal (name, height in pixels, bold), or inherited from the band or page.
 
+#include "macc.h"
 #include "template.h"
 
 #include <QString>
@@ -17,21 +18,16 @@ struct FontSpec {
     bool bold = false;
 };
 
-// The fonts the report layouts use. "maC C Swiss" is how the templates spell
-// the Swiss family in places; names compare without regard to case.
+// The fonts the report layouts use.
 inline constexpr FontSpec kInherited{};
-inline constexpr FontSpec kMixedSwiss13{"maC C Swiss", 13};
-inline constexpr FontSpec kMixedSwiss13Bold{"maC C Swiss", 13, true};
-inline constexpr FontSpec kMixedSwiss15{"maC C Swiss", 15};
-inline constexpr FontSpec kMixedSwiss15Bold{"maC C Swiss", 15, true};
-inline constexpr FontSpec kSwiss12{"MAC C Swiss", 12};
-inline constexpr FontSpec kSwiss12Bold{"MAC C Swiss", 12, true};
-inline constexpr FontSpec kSwiss13{"MAC C Swiss", 13};
-inline constexpr FontSpec kSwiss13Bold{"MAC C Swiss", 13, true};
-inline constexpr FontSpec kSwiss15{"MAC C Swiss", 15};
-inline constexpr FontSpec kSwiss15Bold{"MAC C Swiss", 15, true};
-inline constexpr FontSpec kSwiss16Bold{"MAC C Swiss", 16, true};
-inline constexpr FontSpec kMacTimes13{"MAC C Times", 13};
+inline constexpr FontSpec kSwiss12{kMaccSwiss, 12};
+inline constexpr FontSpec kSwiss12Bold{kMaccSwiss, 12, true};
+inline constexpr FontSpec kSwiss13{kMaccSwiss, 13};
+inline constexpr FontSpec kSwiss13Bold{kMaccSwiss, 13, true};
+inline constexpr FontSpec kSwiss15{kMaccSwiss, 15};
+inline constexpr FontSpec kSwiss15Bold{kMaccSwiss, 15, true};
+inline constexpr FontSpec kSwiss16Bold{kMaccSwiss, 16, true};
+inline constexpr FontSpec kMacTimes13{kMaccTimes, 13};
 inline constexpr FontSpec kArial12{"Arial", 12};
 inline constexpr FontSpec kArial13{"Arial", 13};
 inline constexpr FontSpec kArial13Bold{"Arial", 13, true};

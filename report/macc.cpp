@@ -64,9 +64,9 @@ QString drawingFamily(const QString &name)
     if (familyInstalled(name))
         return name;
     const QString lower = name.toLower();
-    if (lower == u"mac c swiss" || lower == u"arial")
+    if (name.compare(QLatin1String(kMaccSwiss), Qt::CaseInsensitive) == 0 || lower == u"arial")
         return firstInstalled({"Liberation Sans", "Arimo", "DejaVu Sans"});
-    if (lower == u"mac c times" || lower == u"times new roman")
+    if (name.compare(QLatin1String(kMaccTimes), Qt::CaseInsensitive) == 0 || lower == u"times new roman")
         return firstInstalled({"Liberation Serif", "Tinos", "DejaVu Serif"});
     if (lower == u"ms sans serif" || lower == u"tahoma")
         return firstInstalled({"DejaVu Sans", "Liberation Sans"});
@@ -91,8 +91,8 @@ QString maccToUnicode(QStringView text)
 
 bool isMaccFont(QStringView family)
 {
-    return family.compare(u"MAC C Swiss", Qt::CaseInsensitive) == 0
-        || family.compare(u"MAC C Times", Qt::CaseInsensitive) == 0;
+    return family.compare(QLatin1String(kMaccSwiss), Qt::CaseInsensitive) == 0
+        || family.compare(QLatin1String(kMaccTimes), Qt::CaseInsensitive) == 0;
 }
 
 bool convertsText(const Font &font)

@@ -13,6 +13,11 @@
 
 namespace tarel::report {
 
+// The families of the MAC C fonts, as the forms, the window and every writer
+// name them.
+inline constexpr char kMaccSwiss[] = "MAC C Swiss";
+inline constexpr char kMaccTimes[] = "MAC C Times";
+
 // The Unicode Cyrillic reading of a MAC C text: the 62 letters of the MAC C
 // table are converted, every other character is kept.
 QString maccToUnicode(QStringView text);

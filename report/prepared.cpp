@@ -1,41 +1,19 @@
 #include "prepared.h"
 
-#include <QCoreApplication>
-
 namespace tarel::report {
-
-namespace {
-
-// This file's messages, translated in the shared context "Text" (see
-// translations/translation.h).
-class Text {
-    Q_DECLARE_TR_FUNCTIONS(Text)
-};
-
-} // namespace
 
 bool OutputCell::operator==(const OutputCell &other) const
 {
     return name == other.name && left == other.left && top == other.top && width == other.width
         && height == other.height && frame == other.frame && hAlign == other.hAlign
         && vAlign == other.vAlign && font == other.font && font.name == other.font.name
-        && text == other.text && delimiters == other.delimiters;
+        && text == other.text;
 }
 
-QString preparationErrorText(const PreparationErrors &errors)
+bool PreparedReport::operator==(const PreparedReport &other) const
 {
-    return Text::tr("The following error(s) have occured:") + QLatin1Char('\n')
-        + errors.join(QLatin1Char('\n'));
-}
-
-PreparationErrors checkPreparation(const TfrxReport &report)
-{
-    // The program registers no data sources, so every one a template lists
-    // is missing.
-    PreparationErrors errors;
-    for (const QString &dataSet : report.dataSets)
-        errors << Text::tr("Cannot find data set \"%1\"").arg(dataSet);
-    return errors;
+    const bool sameResult = result == other.result || (result && other.result && *result == *other.result);
+    return templateName == other.templateName && title == other.title && pages == other.pages && sameResult;
 }
 
 namespace {
@@ -54,7 +32,6 @@ OutputCell place(const TfrxReport &report, const TfrxReportPage &page,
     out.vAlign = cell.vAlign;
     out.font = report.resolvedFont(page, band, cell);
     out.text = cell.text();
-    out.delimiters = cell.delimiters;
     return out;
 }
 
@@ -84,28 +61,25 @@ OutputPage preparePage(const TfrxReport &report, const TfrxReportPage &page)
     return out;
 }
 
-PreparedReport prepare(const TfrxReport &report, PreparationErrors *errors)
+PreparedReport prepare(const TfrxReport &report)
 {
     Preparer preparer(report);
     while (preparer.prepareNext()) {
     }
-    if (errors)
-        *errors = preparer.errors();
     return preparer.takeResult();
 }
 
 Preparer::Preparer(const TfrxReport &report) : m_report(&report)
 {
     m_result.templateName = report.name;
-    m_result.annotations = report.annotations;
+    m_result.result = report.result;
     m_result.title = report.title;
     m_result.pages.reserve(report.pages.size());
-    m_errors = checkPreparation(report);
 }
 
 bool Preparer::atEnd() const
 {
-    return m_cancelled || !m_errors.isEmpty() || m_next >= m_report->pages.size();
+    return m_cancelled || m_next >= m_report->pages.size();
 }
 
 int Preparer::templatePageCount() const { return int(m_report->pages.size()); }
@@ -114,10 +88,8 @@ bool Preparer::prepareNext()
 {
     if (atEnd())
         return false;
-    // No page has a data band, so a page prints only because empty pages are
-    // printed; with that setting off it gives no output page.
-    if (m_report->preparation.printIfEmpty)
-        m_result.pages.push_back(preparePage(*m_report, m_report->pages[m_next]));
+    // No page has a data band: every template page gives one output page.
+    m_result.pages.push_back(preparePage(*m_report, m_report->pages[m_next]));
     ++m_next;
     return true;
 }

@@ -6,11 +6,11 @@
 
 #include "template.h"
 
-#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace tarel::report {
@@ -26,7 +26,6 @@ struct OutputCell {
     VAlign vAlign = VAlign::Top;
     Font font;         // resolved: never inherited any more
     QString text;      // as stored in the template, lines joined by "\n"
-    Delimiters delimiters;
 
     bool operator==(const OutputCell &other) const;
 };
@@ -49,27 +48,17 @@ struct PreparedReport {
     QString templateName;
     QString title; // the template's title (MAC C text); may be empty
     std::vector<OutputPage> pages;
-    QJsonObject annotations; // the template's annotations, as the run left them
+    // The result of the run the pages show (null for pages no run filled;
+    // without counts in a file saved before results kept them).
+    std::shared_ptr<const result::RunResult> result;
 
-    bool operator==(const PreparedReport &) const = default;
+    bool operator==(const PreparedReport &other) const;
 };
-
-// Errors collected while preparing, shown together after preparation.
-using PreparationErrors = QStringList;
-
-// "The following error(s) have occured:", a line break, one error per line.
-QString preparationErrorText(const PreparationErrors &errors);
-
-// The errors that stop a template from being prepared: data sources it lists
-// that do not exist. Every template lists none.
-PreparationErrors checkPreparation(const TfrxReport &report);
 
 // One output page per template page, in order. Cells lying directly on a page
 // keep their stored positions; the title band is placed at the top of the
 // printable area with its cells inside it. The template is not changed.
-// When checkPreparation finds errors, no pages are produced and the errors
-// are stored in *errors (if given).
-PreparedReport prepare(const TfrxReport &report, PreparationErrors *errors = nullptr);
+PreparedReport prepare(const TfrxReport &report);
 
 // The output page of one template page.
 OutputPage preparePage(const TfrxReport &report, const TfrxReportPage &page);
@@ -81,11 +70,8 @@ class Preparer {
 public:
     explicit Preparer(const TfrxReport &report);
 
-    // Errors found before the first page; when not empty, no page is produced.
-    const PreparationErrors &errors() const { return m_errors; }
-
-    // Produces the next output page; false when there is none left (finished,
-    // cancelled or stopped by errors).
+    // Produces the next output page; false when there is none left (finished
+    // or cancelled).
     bool prepareNext();
     bool atEnd() const;
     void cancel() { m_cancelled = true; }
@@ -100,7 +86,6 @@ public:
 private:
     const TfrxReport *m_report; // not owned
     PreparedReport m_result;
-    PreparationErrors m_errors;
     std::size_t m_next = 0;
     bool m_cancelled = false;
 };

@@ -27,8 +27,6 @@ class Text {
 const QString kFormatName = QStringLiteral("tarel-prepared-report");
 constexpr int kFormatVersion = 1;
 constexpr double kMaxCoordinate = 1e6; // template pixels: about 260 m
-// The annotations a file keeps, in the order they are written.
-constexpr const char *kAnnotationKeys[] = {"request", "check"};
 constexpr double kMaxPaper = 10000;    // mm
 constexpr double kMaxFontHeight = 1000;
 
@@ -137,15 +135,8 @@ void appendCell(QByteArray &out, const OutputCell &cell)
     out += "{";
     appendKey(out, "name"); appendString(out, cell.font.name); out += ", ";
     appendKey(out, "height"); appendNumber(out, cell.font.height); out += ", ";
-    appendKey(out, "bold"); out += cell.font.bold ? "true" : "false"; out += ", ";
-    appendKey(out, "charset"); out += QByteArray::number(cell.font.charset);
+    appendKey(out, "bold"); out += cell.font.bold ? "true" : "false";
     out += "}, ";
-    appendKey(out, "delimiters");
-    out += '[';
-    appendString(out, cell.delimiters.open);
-    out += ", ";
-    appendString(out, cell.delimiters.close);
-    out += "], ";
     appendKey(out, "text"); appendString(out, cell.text);
     out += "}";
 }
@@ -268,7 +259,6 @@ Font readFont(Reader &r, const QJsonObject &cell)
     if (!r.problem && !(font.height > 0))
         r.failWith(Text::tr("the font height is not above 0"));
     font.bold = r.boolean(object, "bold", false);
-    font.charset = r.integer(object, "charset", 0, 255, 1);
     return font;
 }
 
@@ -317,14 +307,6 @@ OutputCell readCell(Reader &r, const QJsonObject &object)
     else r.failWith(Text::tr("\"vAlign\" is not top, center or bottom"));
 
     cell.font = readFont(r, object);
-
-    if (const auto value = r.field(object, "delimiters", false)) {
-        const QJsonArray pair = value->toArray();
-        if (!value->isArray() || pair.size() != 2 || !pair[0].isString() || !pair[1].isString())
-            r.failWith(Text::tr("\"delimiters\" is not a pair of texts"));
-        else
-            cell.delimiters = {pair[0].toString(), pair[1].toString()};
-    }
     cell.text = r.string(object, "text");
     return cell;
 }
@@ -360,6 +342,42 @@ OutputPage readPage(Reader &r, const QJsonObject &object, int pageNumber)
     }
     r.where = pageWhere;
     return page;
+}
+
+// The run's result: what was asked, and beside it the data check and the
+// counts where the file keeps them (a file written before results kept their
+// counts has none). A file that keeps a result but not its request, or a part
+// that is not what it should be, is refused.
+Result<void> readResult(const QJsonObject &root, PreparedReport &report)
+{
+    const QJsonValue request = root.value(QLatin1String("request"));
+    const QJsonValue check = root.value(QLatin1String("check"));
+    const QJsonValue counts = root.value(QLatin1String("result"));
+    if (request.isUndefined()) {
+        if (!check.isUndefined() || !counts.isUndefined())
+            return fail(Text::tr("it keeps a run's result but not what the run was asked"));
+        return {};
+    }
+    for (const char *key : {"request", "check", "result"})
+        if (const QJsonValue value = root.value(QLatin1String(key)); !value.isUndefined() && !value.isObject())
+            return fail(Text::tr("it is damaged: \"%1\" is not an object").arg(QLatin1String(key)));
+    Result<result::RunRequest> asked = result::RunRequest::fromJson(request.toObject());
+    if (!asked)
+        return fail(Text::tr("its request is damaged: %1").arg(asked.message()));
+    auto kept = std::make_shared<result::RunResult>();
+    kept->request = std::move(*asked);
+    if (!check.isUndefined()) {
+        Result<result::DataCheck> read = result::DataCheck::fromJson(check.toObject());
+        if (!read)
+            return fail(Text::tr("its data check is damaged: %1").arg(read.message()));
+        kept->check = std::move(*read);
+    }
+    if (!counts.isUndefined()) {
+        if (Result<void> read = result::readCountsJson(counts.toObject(), *kept); !read)
+            return fail(Text::tr("its counts are damaged: %1").arg(read.message()));
+    }
+    report.result = std::move(kept);
+    return {};
 }
 
 Error readError(const QString &name, const QString &problem)
@@ -450,13 +468,20 @@ QByteArray serializePrepared(const PreparedReport &report)
     if (!report.title.isEmpty()) {
         out += "  "; appendKey(out, "title"); appendString(out, report.title); out += ",\n";
     }
-    // The run's annotations under keys of their own, each one compact line
-    // (a JSON object's keys come out sorted, so the bytes stay the same).
-    for (const char *key : kAnnotationKeys) {
-        const QJsonValue value = report.annotations.value(QLatin1String(key));
-        if (!value.isObject())
-            continue;
-        out += "  "; appendKey(out, key); out += QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact); out += ",\n";
+    // The run's result in three parts of their own (what was asked, the data
+    // check, the counts), each one compact line (a JSON object's keys come
+    // out sorted, so the bytes stay the same).
+    if (report.result) {
+        const std::optional<QJsonObject> parts[] = {
+            report.result->request.toJson(),
+            report.result->check ? std::optional(report.result->check->toJson()) : std::nullopt,
+            result::countsToJson(*report.result)};
+        const char *const keys[] = {"request", "check", "result"};
+        for (std::size_t i = 0; i < std::size(keys); ++i) {
+            if (!parts[i])
+                continue;
+            out += "  "; appendKey(out, keys[i]); out += QJsonDocument(*parts[i]).toJson(QJsonDocument::Compact); out += ",\n";
+        }
     }
     out += "  "; appendKey(out, "pages"); out += "[";
     bool firstPage = true;
@@ -529,13 +554,8 @@ Result<PreparedReport> parsePrepared(const QByteArray &bytes, const QString &nam
     PreparedReport report;
     report.templateName = r.string(root, "template", QString());
     report.title = r.string(root, "title", QString());
-    for (const char *key : kAnnotationKeys) {
-        const QJsonValue value = root.value(QLatin1String(key));
-        if (value.isObject())
-            report.annotations.insert(QLatin1String(key), value);
-        else if (!value.isUndefined())
-            r.failWith(Text::tr("it is damaged: \"%1\" is not an object").arg(QLatin1String(key)));
-    }
+    if (Result<void> read = readResult(root, report); !read)
+        return readError(name, read.message());
     const QJsonArray pages = r.array(root, "pages", true);
     if (r.problem)
         return readError(name, *r.problem);

@@ -7,13 +7,10 @@ namespace tarel::report {
 bool Font::operator==(const Font &other) const
 {
     return name.compare(other.name, Qt::CaseInsensitive) == 0 && height == other.height
-        && bold == other.bold && charset == other.charset;
+        && bold == other.bold;
 }
 
 Font defaultFont() { return Font{}; }
-
-Delimiters percentDelimiters() { return {QStringLiteral("[%"), QStringLiteral("%]")}; }
-Delimiters anglePercentDelimiters() { return {QStringLiteral("<%"), QStringLiteral("%>")}; }
 
 void TfrxMemoView::setText(const QString &text)
 {

@@ -5,8 +5,8 @@
 // pixels at 96 per inch (1 mm = 3.77953 px); paper and margins are in mm.
 
 #include "result.h"
+#include "runresult.h"
 
-#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
@@ -24,7 +24,6 @@ struct Font {
     QString name = QStringLiteral("Arial");
     double height = 13; // character height in pixels at 96 per inch
     bool bold = false;
-    int charset = 1;    // DEFAULT_CHARSET; the texts carry their own code points
 
     bool operator==(const Font &other) const; // names compare without regard to case
 };
@@ -46,17 +45,6 @@ enum class VAlign : std::uint8_t { Top, Center, Bottom };
 // Placement rule of a cell within its band; the stored positions already obey it.
 enum class Placement : std::uint8_t { None, Left, Center };
 
-struct Delimiters {
-    QString open = QStringLiteral("[");
-    QString close = QStringLiteral("]");
-    bool operator==(const Delimiters &) const = default;
-};
-// "[%" and "%]": cells whose texts hold "[" as a letter, and the header cells
-// that receive names from the database.
-Delimiters percentDelimiters();
-// "<%" and "%>": the particulars cells of the visit templates.
-Delimiters anglePercentDelimiters();
-
 class TfrxMemoView {
 public:
     QString name;
@@ -69,8 +57,7 @@ public:
     VAlign vAlign = VAlign::Top;
     std::optional<Font> font; // empty: the parent's font
     Placement align = Placement::None;
-    QStringList memo;         // the text, one entry per line
-    Delimiters delimiters;
+    QStringList memo;         // the text, one entry per line; printed literally
 
     // The whole text, lines joined by "\n".
     QString text() const { return memo.join(QLatin1Char('\n')); }
@@ -100,39 +87,11 @@ public:
     double topMargin = 0;
     double bottomMargin = 0;
     std::optional<Font> font;
-    QString dataSetName;
     std::optional<TfrxReportTitle> title;
     std::vector<TfrxMemoView> cells; // positions from the printable area's top-left
 
     double printableWidth() const { return mm(paperWidth - leftMargin - rightMargin); }
     double printableHeight() const { return mm(paperHeight - topMargin - bottomMargin); }
-};
-
-// How the preview window opens and which toolbar groups it shows.
-struct PreviewSettings {
-    bool print = true, open = true, save = true, exportButton = true, zoomButtons = true,
-         find = true, outline = true, pageSetup = true, tools = true, edit = true,
-         navigator = true;
-    double zoom = 1;        // 1 = 100 %
-    bool modal = true;
-    bool maximized = true;
-    bool allowEdit = true;  // prepared pages may be added, deleted, set up
-    bool showOutline = false;
-};
-
-struct PrintSettings {
-    QString printer = QStringLiteral("Default"); // the system's default printer
-    int copies = 1;
-    bool collate = true;
-    QString pageNumbers; // empty: all pages
-    bool showDialog = true;
-};
-
-struct PreparationSettings {
-    bool doublePass = false;
-    bool printIfEmpty = true;      // a page without data bands still gives an output page
-    bool useFileCache = false;     // prepared pages stay in memory
-    qint64 maxMemSize = 10000000;  // bytes before pages would move to a file (switched off)
 };
 
 class TfrxReport {
@@ -145,18 +104,9 @@ public:
     // titled. Empty: the template's name stands in.
     QString title;
     std::vector<TfrxReportPage> pages;
-    PreviewSettings preview;
-    PrintSettings print;
-    PreparationSettings preparation;
-    // Data sources the report needs; preparation reports any that is missing.
-    // Every template lists none.
-    QStringList dataSets;
-    // The report's script: the empty program, so nothing runs during preparation.
-    QStringList script = {QStringLiteral("begin"), QString(), QStringLiteral("end.")};
-    // What the run that filled the report records of itself (what was asked,
-    // its data check), carried into the prepared report and its file. Keys
-    // and values are the run's own; the report model does not read them.
-    QJsonObject annotations;
+    // The result of the run the form shows (null for a form no run filled),
+    // carried into the prepared report and its file.
+    std::shared_ptr<const result::RunResult> result;
 
     // The first cell of that name in template order (title band before the
     // page's own cells), compared without regard to case; nullptr if none.

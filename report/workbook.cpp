@@ -2,8 +2,9 @@
 
 #include "outputfile.h"
 
+#include "export.h"
 #include "macc.h"
-#include "sheetlayout.h"
+#include "resulttable.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -35,29 +36,13 @@ Error fileError(const QString &path, const QString &problem)
     return fail(Text::tr("Cannot write \"%1\": %2").arg(path, problem), ErrorKind::File);
 }
 
-// libxlsxwriter writes only to a file name: it writes the new file beside
-// the target that OutputFile makes, and keeps its own temporary files in the
-// same folder, so a workbook needs room only where it goes; only when it has
-// finished without an error is that file synced and renamed over the
-// target, so the target is replaced completely or left as it was.
-Result<void> writeThroughFileName(const QString &path,
-                                  const std::function<Result<void>(const QString &fileName)> &write)
-{
-    OutputFile file(path);
-    if (Result<void> opened = file.open(); !opened)
-        return opened;
-    if (Result<void> result = write(file.temporaryPath()); !result)
-        return fileError(path, result.message());
-    return file.commit();
-}
-
 Error libraryError(lxw_error error) { return fail(QString::fromUtf8(lxw_strerror(error))); }
 
-// A failure of the library while it wrote its files: the system's reason
-// where there is one (a full disk), and the folder it wrote in.
-Error writingError(lxw_error error, int systemError, const QString &fileName)
+// A failure of the library while it wrote its files (the workbook, or the
+// temporary files it keeps beside it): the system's reason where there is
+// one (a full disk), and the folder it wrote in.
+Error writingError(lxw_error error, int systemError, const QString &folder)
 {
-    const QString folder = QFileInfo(fileName).absolutePath();
     QString library = QString::fromUtf8(lxw_strerror(error));
     if (library.endsWith(QLatin1Char('.')))
         library.chop(1);
@@ -89,52 +74,18 @@ struct Look {
     bool operator<(const Look &other) const { return key() < other.key(); }
 };
 
-// The font a spreadsheet shows: the MAC C texts are written in Cyrillic, so
-// they take the fonts those families stand in for.
-QString sheetFontName(const Font &font)
-{
-    if (font.name.compare(QLatin1String("MAC C Swiss"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("Arial");
-    if (font.name.compare(QLatin1String("MAC C Times"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("Times New Roman");
-    return font.name;
-}
-
-double points(double templatePixels) { return templatePixels * 72.0 / 96.0; }
+// Every cell's font: the family the form's MAC C Swiss stands in for, as its
+// texts are written in Cyrillic.
+constexpr const char *kSheetFont = "Arial";
+constexpr double kPoints = 10;
 constexpr double kMaxPoints = 409;
-
-// A font's size in points as the form prints it, to a hundredth: rounded to
-// whole points a 13-pixel text (9.75 points) would print wider than the form
-// and break a code list inside a code.
-double fontPoints(const Font &font)
-{
-    return std::clamp(std::round(points(font.height) * 100) / 100, 1.0, kMaxPoints);
-}
-
-// The font most of the form's text is printed in: the workbook's default,
-// so that empty cells and the column widths (which a spreadsheet measures in
-// its default font's digits) follow the form, not a font the system may lack.
-Font mainFont(const SheetLayout &layout)
-{
-    std::map<QString, std::pair<int, Font>> uses;
-    for (const SheetBlock &block : layout.blocks) {
-        auto &[count, font] = uses[sheetFontName(block.font)];
-        if (count++ == 0)
-            font = block.font;
-    }
-    Font main = defaultFont();
-    int most = 0;
-    for (const auto &[name, use] : uses)
-        if (use.first > most) {
-            most = use.first;
-            main = use.second;
-        }
-    return main;
-}
 
 class Formats {
 public:
-    explicit Formats(lxw_workbook *workbook) : m_workbook(workbook) {}
+    Formats(lxw_workbook *workbook, QString folder) : m_workbook(workbook), m_folder(std::move(folder)) {}
+
+    // The folder the workbook and its temporary files are written in.
+    const QString &folder() const { return m_folder; }
 
     lxw_format *of(const Look &look)
     {
@@ -193,119 +144,246 @@ public:
 
 private:
     lxw_workbook *m_workbook;
+    QString m_folder;
     std::map<Look, lxw_format *> m_formats;
 };
 
 // Counts show as whole numbers; in a report that prints zero as "-", zero
-// keeps showing as "-" while remaining the number 0 (a zero the form prints
-// as "0" still shows "0").
+// keeps showing as "-" while remaining the number 0.
 const char *kCountFormat = "0";
 const char *kDashZeroFormat = "0;-0;\"-\"";
 
-// The room a spreadsheet program keeps between a cell's text and its
-// rules, on each side, in pixels: with less, the digits touch the frame.
-constexpr double kCellPadding = 3.5;
+// Writes cells of one sheet; a cell over several rows or columns is a merged
+// range, made empty and its first cell then written, so that every write
+// reports its own failure.
+class SheetWriter {
+public:
+    SheetWriter(lxw_worksheet *sheet, Formats &formats) : m_sheet(sheet), m_formats(formats) {}
 
-// The columns' widths, those of counts grown where their widest count needs
-// more at the form's font: a six-digit total keeps the form's font rather
-// than being shrunk to a small one, and five digits stay clear of the
-// rules. Every other column keeps the form's width; shrinking to fit stays
-// for a font that measures wider on another machine.
-std::vector<double> columnWidthsForCounts(const SheetLayout &layout)
-{
-    std::vector<double> widths = layout.columnWidths;
-    for (const SheetBlock &block : layout.blocks) {
-        if (!block.count || block.columns != 1 || std::size_t(block.column) >= widths.size())
-            continue;
-        const QFont font = displayFont(block.font);
-        const double needed = QFontMetricsF(font).horizontalAdvance(block.text) * block.font.height / font.pixelSize()
-            + 2 * kCellPadding;
-        widths[std::size_t(block.column)] = std::max(widths[std::size_t(block.column)], needed);
-    }
-    return widths;
-}
-
-Result<void> writeFormSheet(lxw_worksheet *sheet, Formats &formats, const PreparedReport &report)
-{
-    const Result<SheetLayout> laidOut = sheetLayout(report);
-    if (!laidOut)
-        return laidOut.error();
-    const SheetLayout &layout = *laidOut;
-    formats.setDefaultFont(sheetFontName(mainFont(layout)));
-    // Within what a spreadsheet takes: columns up to 255 characters (1790
-    // pixels), rows and fonts up to 409 points.
-    const std::vector<double> widths = columnWidthsForCounts(layout);
-    for (std::size_t c = 0; c < widths.size(); ++c) {
-        const auto pixels = uint32_t(std::clamp(std::lround(widths[c]), 1L, 1790L));
-        if (lxw_error error = worksheet_set_column_pixels(sheet, lxw_col_t(c), lxw_col_t(c), pixels, nullptr))
-            return libraryError(error);
-    }
-    for (std::size_t r = 0; r < layout.rowHeights.size(); ++r) {
-        const double height = std::clamp(points(layout.rowHeights[r]), 1.0, kMaxPoints);
-        if (lxw_error error = worksheet_set_row(sheet, lxw_row_t(r), height, nullptr))
-            return libraryError(error);
-    }
-
-    for (const SheetBlock &block : layout.blocks) {
-        Look look;
-        look.fontName = sheetFontName(block.font);
-        look.points = fontPoints(block.font);
-        look.bold = block.font.bold;
-        look.hAlign = block.hAlign;
-        look.vAlign = block.vAlign;
-        look.frame = block.frame;
-        look.wrap = !block.count && (block.table || block.text.contains(QLatin1Char('\n')));
-        look.shrink = block.count.has_value();
-        if (block.count)
-            look.numberFormat = QString::fromLatin1(
-                layout.zeroAsDash && block.text != QLatin1String("0") ? kDashZeroFormat : kCountFormat);
-        lxw_format *format = formats.of(look);
+    Result<void> text(int row, int column, const QString &text, const Look &look, int rows = 1, int columns = 1)
+    {
+        lxw_format *format = m_formats.of(look);
         if (!format)
             return fail(Text::tr("out of memory"));
-        // The pieces of a text in their own fonts (a bold label and its
-        // value): a rich string, each piece in its font.
-        std::vector<QByteArray> pieces;
-        std::vector<lxw_rich_string_tuple> tuples;
-        std::vector<lxw_rich_string_tuple *> fragments;
-        if (!block.count && block.runs.size() > 1) {
-            pieces.reserve(block.runs.size());
-            tuples.reserve(block.runs.size());
-            for (const TextRun &run : block.runs) {
-                Look runLook;
-                runLook.fontName = sheetFontName(run.font);
-                runLook.points = fontPoints(run.font);
-                runLook.bold = run.font.bold;
-                lxw_format *runFormat = formats.of(runLook);
-                if (!runFormat)
-                    return fail(Text::tr("out of memory"));
-                pieces.push_back(utf8(run.text));
-                tuples.push_back({runFormat, pieces.back().data()});
-            }
-            for (lxw_rich_string_tuple &tuple : tuples)
-                fragments.push_back(&tuple);
-            fragments.push_back(nullptr);
+        lxw_error error = merge(row, column, rows, columns, format);
+        if (!error)
+            error = text.isEmpty() ? worksheet_write_blank(m_sheet, lxw_row_t(row), lxw_col_t(column), format)
+                                   : worksheet_write_string(m_sheet, lxw_row_t(row), lxw_col_t(column),
+                                                            utf8(text).constData(), format);
+        return error ? Result<void>(libraryError(error)) : Result<void>();
+    }
+
+    Result<void> number(int row, int column, qint64 value, const Look &look)
+    {
+        lxw_format *format = m_formats.of(look);
+        if (!format)
+            return fail(Text::tr("out of memory"));
+        if (lxw_error error = worksheet_write_number(m_sheet, lxw_row_t(row), lxw_col_t(column), double(value), format))
+            return libraryError(error);
+        return {};
+    }
+
+    // A caption in bold and its text beside it, in one cell over the columns.
+    Result<void> captioned(int row, int columns, const QString &caption, const QString &text, const Look &look)
+    {
+        Look bold = look;
+        bold.bold = true;
+        lxw_format *plain = m_formats.of(look);
+        lxw_format *strong = m_formats.of(bold);
+        if (!plain || !strong)
+            return fail(Text::tr("out of memory"));
+        if (caption.isEmpty() || text.isEmpty())
+            return this->text(row, 0, caption + text, caption.isEmpty() ? look : bold, 1, columns);
+        if (lxw_error error = merge(row, 0, 1, columns, plain))
+            return libraryError(error);
+        const QByteArray first = utf8(caption);
+        const QByteArray second = utf8(QLatin1Char(' ') + text);
+        lxw_rich_string_tuple fragments[] = {{strong, const_cast<char *>(first.constData())},
+                                             {plain, const_cast<char *>(second.constData())}};
+        lxw_rich_string_tuple *list[] = {&fragments[0], &fragments[1], nullptr};
+        // The library lays a rich string out in a temporary file.
+        errno = 0;
+        if (lxw_error error = worksheet_write_rich_string(m_sheet, lxw_row_t(row), 0, list, plain))
+            return writingError(error, errno, m_formats.folder());
+        return {};
+    }
+
+private:
+    lxw_error merge(int row, int column, int rows, int columns, lxw_format *format)
+    {
+        if (rows <= 1 && columns <= 1)
+            return LXW_NO_ERROR;
+        return worksheet_merge_range(m_sheet, lxw_row_t(row), lxw_col_t(column), lxw_row_t(row + rows - 1),
+                                     lxw_col_t(column + columns - 1), "", format);
+    }
+
+    lxw_worksheet *m_sheet;
+    Formats &m_formats;
+};
+
+Look lookOf(bool bold, HAlign hAlign, std::uint8_t frame, bool wrap = false, double points = kPoints)
+{
+    Look look;
+    look.fontName = QString::fromLatin1(kSheetFont);
+    look.points = points;
+    look.bold = bold;
+    look.hAlign = hAlign;
+    look.vAlign = VAlign::Center;
+    look.frame = frame;
+    look.wrap = wrap;
+    return look;
+}
+
+// How many lines a wrapped text takes in a column of that many characters.
+int linesIn(const QString &text, double width) { return std::max(1, int(std::ceil(text.size() / std::max(1.0, width)))); }
+
+// A code range laid into lines of at most `capacity` characters, breaking
+// only where the range has a space: a spreadsheet left to wrap it would break
+// after any hyphen, or inside a code where a piece is wider than the column.
+QString codeLines(const QString &codes, qsizetype capacity)
+{
+    QString text;
+    qsizetype line = 0;
+    for (const QString &piece : codes.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (line > 0 && line + 1 + piece.size() > capacity) {
+            text += QLatin1Char('\n');
+            line = 0;
+        } else if (line > 0) {
+            text += QLatin1Char(' ');
+            ++line;
         }
-        const auto row = lxw_row_t(block.row);
-        const auto column = lxw_col_t(block.column);
-        const QByteArray text = utf8(block.text);
-        // A merged range is made empty and its first cell then written, so
-        // that every write reports its own failure.
-        lxw_error error = LXW_NO_ERROR;
-        if (block.rows > 1 || block.columns > 1)
-            error = worksheet_merge_range(sheet, row, column, lxw_row_t(block.row + block.rows - 1),
-                                          lxw_col_t(block.column + block.columns - 1), "", format);
-        if (!error && block.count)
-            error = worksheet_write_number(sheet, row, column, double(*block.count), format);
-        else if (!error && !fragments.empty())
-            error = worksheet_write_rich_string(sheet, row, column, fragments.data(), format);
-        else if (!error && !block.text.isEmpty())
-            error = worksheet_write_string(sheet, row, column, text.constData(), format);
-        else if (!error && block.rows == 1 && block.columns == 1)
-            error = worksheet_write_blank(sheet, row, column, format);
-        if (error)
+        text += piece;
+        line += piece.size();
+    }
+    return text;
+}
+
+// A row high enough for that many lines.
+void setLines(lxw_worksheet *sheet, int row, int lines)
+{
+    if (lines > 1)
+        worksheet_set_row(sheet, lxw_row_t(row), std::min(13.0 * lines, kMaxPoints), nullptr);
+}
+
+// The result's table (resulttable.h): its heading and header lines above, the
+// headings merged over the columns and heading lines they span, the column
+// numbers, then the lines with their counts as numbers, sums in bold.
+// Returns the rows of the head (its first and the column numbers').
+Result<std::pair<int, int>> writeTable(lxw_worksheet *sheet, Formats &formats, const ResultTable &table)
+{
+    SheetWriter writer(sheet, formats);
+    const int width = table.width();
+    const int identity = table.identityColumns();
+
+    // Column widths (characters): the identity columns as wide as their
+    // longest text within bounds, the counts as wide as six digits. The code
+    // ranges' lines take up to 24 characters, or their longest piece; the
+    // column leaves room for capitals, wider than the digits it is measured in.
+    std::vector<double> widths(std::size_t(width), 8);
+    qsizetype codeCapacity = 24;
+    if (table.codeColumn >= 0)
+        for (const ResultTable::Line &line : table.lines)
+            for (const QString &piece : line.identity[table.codeColumn].split(QLatin1Char(' ')))
+                codeCapacity = std::max(codeCapacity, piece.size());
+    for (int c = 0; c < identity; ++c) {
+        qsizetype longest = table.identityHeadings[c].size() / 2;
+        for (const ResultTable::Line &line : table.lines)
+            longest = std::max(longest, line.identity[c].size());
+        widths[std::size_t(c)] = c == table.codeColumn ? std::min(double(codeCapacity), double(longest)) * 1.25 + 2
+                                                       : std::clamp(double(longest) + 2, 6.0, 48.0);
+        if (lxw_error error = worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[std::size_t(c)], nullptr))
+            return libraryError(error);
+    }
+    // A count column as wide as its widest count, and at least six digits,
+    // with room beside them: a seven-digit total keeps the sheet's font
+    // rather than shrinking.
+    for (int c = identity; c < width; ++c) {
+        qsizetype digits = 6;
+        for (const ResultTable::Line &line : table.lines)
+            digits = std::max(digits, QString::number(line.counts[std::size_t(c - identity)]).size());
+        widths[std::size_t(c)] = double(digits) + 2;
+        if (lxw_error error = worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), widths[std::size_t(c)], nullptr))
             return libraryError(error);
     }
 
+    int row = 0;
+    if (Result<void> w = writer.text(row++, 0, table.title, lookOf(true, HAlign::Left, FrameNone, false, 12), 1, width); !w)
+        return w.error();
+    for (const result::HeaderLine &line : table.header)
+        if (Result<void> w = writer.captioned(row++, width, line.caption, line.text, lookOf(false, HAlign::Left, FrameNone)); !w)
+            return w.error();
+    ++row;
+
+    // The head: the identity headings down all heading lines, each count
+    // heading over its columns, and down the lines below it that no heading
+    // of its columns takes.
+    const int headFirst = row;
+    const int levels = std::max(1, int(table.levels.size()));
+    const Look heading = lookOf(true, HAlign::Center, FrameAll, true);
+    for (int c = 0; c < identity; ++c)
+        if (Result<void> w = writer.text(row, c, table.identityHeadings[c], heading, levels, 1); !w)
+            return w.error();
+    for (int level = 0; level < int(table.levels.size()); ++level) {
+        int lines = 1;
+        for (const ResultTable::Heading &h : table.levels[std::size_t(level)]) {
+            int rows = levels - level;
+            for (int next = level + 1; next < levels && rows == levels - level; ++next)
+                for (const ResultTable::Heading &below : table.levels[std::size_t(next)])
+                    if (below.first < h.first + h.span && h.first < below.first + below.span)
+                        rows = next - level;
+            if (Result<void> w = writer.text(row + level, h.first, h.text, heading, rows, h.span); !w)
+                return w.error();
+            double span = 0;
+            for (int c = h.first; c < h.first + h.span; ++c)
+                span += widths[std::size_t(c)];
+            lines = std::max(lines, linesIn(h.text, span / rows));
+        }
+        setLines(sheet, row + level, lines);
+    }
+    row += levels;
+    const Look number = lookOf(false, HAlign::Center, FrameAll, false, 8);
+    for (int c = 0; c < width; ++c)
+        if (Result<void> w = writer.text(row, c, table.numbers[c], number); !w)
+            return w.error();
+    const int headLast = row++;
+
+    for (const ResultTable::Line &line : table.lines) {
+        const bool sum = line.kind != result::RowKind::Counted;
+        int lines = 1;
+        for (int c = 0; c < identity; ++c) {
+            // The number centred, label and code range from the left.
+            const HAlign align = c > 0 || identity == 1 ? HAlign::Left : HAlign::Center;
+            if (c == table.codeColumn) {
+                const QString text = codeLines(line.identity[c], codeCapacity);
+                if (Result<void> w = writer.text(row, c, text, lookOf(sum, align, FrameAll, true)); !w)
+                    return w.error();
+                lines = std::max(lines, int(text.count(QLatin1Char('\n'))) + 1);
+                continue;
+            }
+            if (Result<void> w = writer.text(row, c, line.identity[c], lookOf(sum, align, FrameAll, true)); !w)
+                return w.error();
+            lines = std::max(lines, linesIn(line.identity[c], widths[std::size_t(c)]));
+        }
+        Look count = lookOf(sum, HAlign::Center, FrameAll);
+        count.shrink = true;
+        count.numberFormat = QString::fromLatin1(table.zeroAsDash ? kDashZeroFormat : kCountFormat);
+        for (std::size_t c = 0; c < line.counts.size(); ++c)
+            if (Result<void> w = writer.number(row, identity + int(c), line.counts[c], count); !w)
+                return w.error();
+        setLines(sheet, row++, lines);
+    }
+    worksheet_freeze_panes(sheet, lxw_row_t(headLast + 1), lxw_col_t(identity));
+    return std::pair{headFirst, headLast};
+}
+
+// The table, printed on the form's paper and margins, one page wide, the
+// head on every page.
+Result<void> writeFormSheet(lxw_worksheet *sheet, Formats &formats, const PreparedReport &report)
+{
+    formats.setDefaultFont(QString::fromLatin1(kSheetFont));
+    const Result<std::pair<int, int>> head = writeTable(sheet, formats, resultTable(*report.result));
+    if (!head)
+        return head.error();
     const OutputPage &page = report.pages.front();
     worksheet_set_paper(sheet, uint8_t(page.paperSize > 0 && page.paperSize < 256 ? page.paperSize : 9));
     if (page.landscape)
@@ -315,13 +393,12 @@ Result<void> writeFormSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
     worksheet_set_margins(sheet, page.leftMargin / 25.4, page.rightMargin / 25.4, page.topMargin / 25.4,
                           page.bottomMargin / 25.4);
     worksheet_fit_to_pages(sheet, 1, 0);
-    if (layout.headFirst >= 0)
-        if (lxw_error error = worksheet_repeat_rows(sheet, lxw_row_t(layout.headFirst), lxw_row_t(layout.headLast)))
-            return libraryError(error);
+    if (lxw_error error = worksheet_repeat_rows(sheet, lxw_row_t(head->first), lxw_row_t(head->second)))
+        return libraryError(error);
     return {};
 }
 
-// What a key of the run's annotations is called on the data sheet, in
+// What a key of the run's request and data check is called on the data sheet, in
 // Macedonian, and how its value is shown. The sheet lists an object's keys in
 // this order (keys not listed after them, by name, under their own name).
 enum class Shown { AsIs, Date, MacText, Area, Left };
@@ -425,14 +502,12 @@ std::vector<DataRow> dataRows(const PreparedReport &report)
     std::vector<DataRow> rows;
     flatten(rows, QStringLiteral("report"), workbookSheetName(report), 0);
     flatten(rows, QStringLiteral("template"), report.templateName, 0);
-    // What was asked first, then the data check, then anything else.
-    QStringList keys = report.annotations.keys();
-    for (const char *first : {"check", "request"}) {
-        if (keys.removeOne(QLatin1String(first)))
-            keys.prepend(QLatin1String(first));
+    // What was asked, then the data check.
+    if (report.result) {
+        flatten(rows, QStringLiteral("request"), report.result->request.toJson(), 0);
+        if (report.result->check)
+            flatten(rows, QStringLiteral("check"), report.result->check->toJson(), 0);
     }
-    for (const QString &key : keys)
-        flatten(rows, key, report.annotations.value(key), 0);
     return rows;
 }
 
@@ -484,7 +559,7 @@ Result<void> writeDataSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
     if (lxw_error error = worksheet_set_column(sheet, 1, 1, 60, nullptr))
         return libraryError(error);
     Look look;
-    look.fontName = QStringLiteral("Arial");
+    look.fontName = QString::fromLatin1(kSheetFont);
     look.bold = true;
     lxw_format *heading = formats.of(look);
     look.bold = false;
@@ -527,13 +602,14 @@ Result<void> writeDataSheet(lxw_worksheet *sheet, Formats &formats, const Prepar
 Result<void> writeWorkbookFile(const PreparedReport &report, const QString &fileName)
 {
     const QByteArray name = QFile::encodeName(fileName);
-    QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
+    const QString folder = QFileInfo(fileName).absolutePath();
+    QByteArray tmpdir = QFile::encodeName(folder);
     lxw_workbook_options options{};
-    options.tmpdir = folder.data();
+    options.tmpdir = tmpdir.data();
     lxw_workbook *workbook = workbook_new_opt(name.constData(), &options);
     if (!workbook)
         return fail(Text::tr("the workbook could not be started"));
-    Formats formats(workbook);
+    Formats formats(workbook, folder);
     Result<void> result;
     const QByteArray formName = utf8(workbookSheetName(report));
     lxw_worksheet *form = workbook_add_worksheet(workbook, formName.constData());
@@ -549,7 +625,7 @@ Result<void> writeWorkbookFile(const PreparedReport &report, const QString &file
     const lxw_error closed = workbook_close(workbook);
     const int systemError = errno;
     if (result && closed)
-        result = writingError(closed, systemError, fileName);
+        result = writingError(closed, systemError, folder);
     return result;
 }
 
@@ -557,7 +633,7 @@ Result<void> writeWorkbookFile(const PreparedReport &report, const QString &file
 
 QString workbookSheetName(const PreparedReport &report)
 {
-    QString name = report.annotations.value(QLatin1String("request")).toObject().value(QLatin1String("report")).toString();
+    QString name = report.result ? report.result->request.report : QString();
     if (name.trimmed().isEmpty())
         name = report.templateName;
     // Sheet names hold no []:*?/\ and at most 31 characters, and do not
@@ -577,9 +653,24 @@ QString workbookSheetName(const PreparedReport &report)
 
 Result<void> writeWorkbook(const PreparedReport &report, const QString &path)
 {
-    if (report.pages.empty())
-        return fileError(path, Text::tr("the report has no pages"));
+    if (Result<void> counted = checkHasCounts(report, path); !counted)
+        return counted;
     return writeThroughFileName(path, [&](const QString &fileName) { return writeWorkbookFile(report, fileName); });
+}
+
+// libxlsxwriter writes only to a file name: it writes the new file beside
+// the target that OutputFile makes, and keeps its own temporary files in the
+// same folder, so a workbook needs room only where it goes; only when it has
+// finished without an error is that file synced and renamed over the target.
+Result<void> writeThroughFileName(const QString &path,
+                                  const std::function<Result<void>(const QString &fileName)> &write)
+{
+    OutputFile file(path);
+    if (Result<void> opened = file.open(); !opened)
+        return opened;
+    if (Result<void> result = write(file.temporaryPath()); !result)
+        return fileError(path, result.message());
+    return file.commit();
 }
 
 } // namespace tarel::report

@@ -2,8 +2,6 @@
 
 #include "database.h"
 
-#include <QLocale>
-#include <QRegularExpression>
 
 #include <cmath>
 
@@ -43,18 +41,3 @@ DateTime incMonth(DateTime value, int months)
 
 } // namespace tarel::tabulation
 
-namespace tarel::tabulation {
-
-QString shortDateFormat(const QLocale &locale)
-{
-    if (locale.language() == QLocale::C)
-        return QStringLiteral("dd.MM.yyyy");
-    QString format = locale.dateFormat(QLocale::ShortFormat);
-    static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
-    format.replace(twoDigitYear, QStringLiteral("yyyy"));
-    return format;
-}
-
-QString shortDateText(QDate date) { return date.toString(shortDateFormat()); }
-
-} // namespace tarel::tabulation

@@ -6,7 +6,6 @@
 // date type does; the age tests depend on it for the 130- and 150-year caps.
 
 #include <QDate>
-#include <QLocale>
 #include <QString>
 #include <QTime>
 
@@ -30,14 +29,5 @@ double timeFractionOf(DateTime value);
 // the day of the month, limited to the length of the target month.
 DateTime incMonth(DateTime value, int months);
 QDate addMonthsClamped(QDate date, int months);
-
-// The system's short date format, as the date pickers show dates and the
-// report headers print them. A two-digit year is widened to four digits, and
-// without a configured locale (the C locale, whose short format spells the
-// month's English name) the numeric "dd.MM.yyyy" is used: the header cells
-// draw their texts in the MAC C fonts, which would turn a month name into
-// Cyrillic letters.
-QString shortDateFormat(const QLocale &locale = QLocale::system());
-QString shortDateText(QDate date);
 
 } // namespace tarel::tabulation

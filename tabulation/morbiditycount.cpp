@@ -43,28 +43,4 @@ Result<MorbidityOutcome> MorbidityClassifier::classify(const data::VisitRecord &
     return outcome;
 }
 
-void CounterGrid::zero(int rows, int columns)
-{
-    m_rows = rows;
-    m_columns = columns;
-    m_counts.assign(std::size_t(rows) * std::size_t(columns), 0);
-}
-
-GridTotals totalsOf(const CounterGrid &grid, const std::vector<ChapterBlock> &blocks)
-{
-    const int columns = grid.columns();
-    GridTotals totals;
-    totals.grand.assign(std::size_t(columns), 0);
-    for (const ChapterBlock &block : blocks) {
-        std::vector<qint64> sums(std::size_t(columns), 0);
-        for (int k = 0; k < columns; ++k) {
-            for (int row = block.first; row <= block.last && row <= grid.rows(); ++row)
-                sums[std::size_t(k)] += grid.value(row, k);
-            totals.grand[std::size_t(k)] += sums[std::size_t(k)];
-        }
-        totals.blocks.push_back(std::move(sums));
-    }
-    return totals;
-}
-
 } // namespace tarel::tabulation

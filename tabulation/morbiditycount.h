@@ -1,9 +1,9 @@
 #pragma once
 
-// Counting the visits of a morbidity report: every visit is classified into
-// the catalogue rows its diagnosis falls in and counted by age band and sex
-// in the counter grid; the grid adds up into chapter subtotals and grand
-// totals. Nothing here knows of templates or cells.
+// Classifying the visits of a morbidity report: every visit into the
+// catalogue rows its diagnosis falls in, its age band and its sex. Where it
+// is counted (the result's count table, result/counttable.h) is the form's
+// business; nothing here knows of forms or cells.
 
 #include "agebands.h"
 #include "catalogue.h"
@@ -47,46 +47,5 @@ private:
 // The birth date of a visit as a day number: empty is day 0; an unreadable
 // text is the error "'<text>' is not a valid date".
 Result<int> birthDayOf(QStringView text);
-
-// Counts per catalogue row and data column: k = 0 and 1 the row totals (male,
-// female), k = 2b and 2b + 1 band b (1-based) male and female.
-class CounterGrid {
-public:
-    void zero(int rows, int columns);
-    int rows() const { return m_rows; }
-    int columns() const { return m_columns; }
-    qint32 value(int row, int k) const { return m_counts[index(row, k)]; }
-    // One visit of the given sex in band (0-based) of a row; the row totals
-    // stay the sums of the row's band counts.
-    void count(int row, int band, bool female)
-    {
-        ++m_counts[index(row, 2 + 2 * band + (female ? 1 : 0))];
-        ++m_counts[index(row, female ? 1 : 0)];
-    }
-    // A classified visit: once in every row it falls in (rows beyond the grid
-    // are not counted); nothing when it is outside every band.
-    void add(const MorbidityOutcome &outcome)
-    {
-        if (!outcome.counted())
-            return;
-        for (int row : outcome.rows)
-            if (row <= m_rows)
-                count(row, outcome.band, outcome.female);
-    }
-
-private:
-    std::size_t index(int row, int k) const { return std::size_t(row - 1) * std::size_t(m_columns) + std::size_t(k); }
-    int m_rows = 0;
-    int m_columns = 0;
-    std::vector<qint32> m_counts;
-};
-
-// The chapter subtotals (per block, per data column) and grand totals (per
-// data column: the sum of the subtotals) of a grid.
-struct GridTotals {
-    std::vector<std::vector<qint64>> blocks;
-    std::vector<qint64> grand;
-};
-GridTotals totalsOf(const CounterGrid &grid, const std::vector<ChapterBlock> &blocks);
 
 } // namespace tarel::tabulation

@@ -111,6 +111,10 @@
         <translation>Посетите зад овој број...</translation>
     </message>
     <message>
+        <source>Compare with earlier periods...</source>
+        <translation>Споредба со претходните периоди...</translation>
+    </message>
+    <message>
         <source>No visits: the period is empty, because &quot;%1&quot; (%2) is later than &quot;%3&quot; (%4)</source>
         <translation>Нема посети: периодот е празен, бидејќи „%1“ (%2) е подоцна од „%3“ (%4)</translation>
     </message>
@@ -332,14 +336,6 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>PNG-сликата не можеше да се кодира</translation>
     </message>
     <message>
-        <source>The following error(s) have occured:</source>
-        <translation>Се појавија следниве грешки:</translation>
-    </message>
-    <message>
-        <source>Cannot find data set &quot;%1&quot;</source>
-        <translation>Не е пронајдено множеството податоци „%1“</translation>
-    </message>
-    <message>
         <source>&quot;%1&quot; is missing</source>
         <translation>„%1“ недостасува</translation>
     </message>
@@ -382,10 +378,6 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>&quot;vAlign&quot; is not top, center or bottom</source>
         <translation>„vAlign“ не е top, center или bottom</translation>
-    </message>
-    <message>
-        <source>&quot;delimiters&quot; is not a pair of texts</source>
-        <translation>„delimiters“ не е пар текстови</translation>
     </message>
     <message>
         <source>%1 cells, more than the %2 a page may hold</source>
@@ -465,10 +457,6 @@ names one. The reports can be made without a window with tarel-report, for examp
         <translation>Печатачот „%1“ не успеа да ја заврши задачата за печатење</translation>
     </message>
     <message>
-        <source>the report&apos;s table is too large for a worksheet</source>
-        <translation>табелата на извештајот е преголема за работен лист</translation>
-    </message>
-    <message>
         <source>out of memory</source>
         <translation>нема доволно меморија</translation>
     </message>
@@ -483,14 +471,6 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>&apos;%1&apos; is not a valid integer value</source>
         <translation>„%1“ не е валидна целобројна вредност</translation>
-    </message>
-    <message>
-        <source>The visits behind cell %1 make %2 lines, but the run printed %3 in it</source>
-        <translation>Посетите зад ќелијата %1 даваат %2 редови, а извршувањето испечати %3 во неа</translation>
-    </message>
-    <message>
-        <source>nothing</source>
-        <translation>ништо</translation>
     </message>
     <message>
         <source>The report does not say what it was asked: it was saved before reports kept their request</source>
@@ -587,6 +567,138 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>the workbook could not be made in the folder &quot;%1&quot;: %2</source>
         <translation>работната книга не можеше да се направи во папката „%1“: %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds %2, not a number of the table</source>
+        <translation>„%1“ содржи %2, а не број од табелата</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds something other than texts</source>
+        <translation>„%1“ содржи нешто друго освен текстови</translation>
+    </message>
+    <message>
+        <source>The report&apos;s request names no report</source>
+        <translation>Барањето на извештајот не именува извештај</translation>
+    </message>
+    <message>
+        <source>&quot;printedOn&quot; is not a date</source>
+        <translation>„printedOn“ не е датум</translation>
+    </message>
+    <message>
+        <source>the count table is larger than any form&apos;s</source>
+        <translation>табелата со бројки е поголема од табелата на кој било образец</translation>
+    </message>
+    <message>
+        <source>a row of the count table has no kind</source>
+        <translation>еден ред од табелата со бројки нема вид</translation>
+    </message>
+    <message>
+        <source>a column of the count table has an unknown sex</source>
+        <translation>една колона од табелата со бројки има непознат пол</translation>
+    </message>
+    <message>
+        <source>the count table has %1 rows of counts for %2 rows</source>
+        <translation>табелата со бројки има %1 редови со бројки за %2 редови</translation>
+    </message>
+    <message>
+        <source>row %1 of the count table has %2 counts for %3 columns</source>
+        <translation>редот %1 од табелата со бројки има %2 бројки за %3 колони</translation>
+    </message>
+    <message>
+        <source>row %1 of the count table holds something other than a count</source>
+        <translation>редот %1 од табелата со бројки содржи нешто друго освен бројка</translation>
+    </message>
+    <message>
+        <source>The visits behind cell %1 make %2 lines, but the run counted %3 in it</source>
+        <translation>Посетите зад ќелијата %1 даваат %2 редови, а извршувањето изброи %3 во неа</translation>
+    </message>
+    <message>
+        <source>The counts of the result are not those of the form %1</source>
+        <translation>Бројките на резултатот не се тие на образецот %1</translation>
+    </message>
+    <message>
+        <source>The pages are not those of a form of this program (&apos;%1&apos;)</source>
+        <translation>Страниците не се од образец на оваа програма („%1“)</translation>
+    </message>
+    <message>
+        <source>The pages are not those of the form %1 of the report %2</source>
+        <translation>Страниците не се од образецот %1 на извештајот %2</translation>
+    </message>
+    <message>
+        <source>The count cell %1 of the saved report prints &apos;%2&apos;, not a number</source>
+        <translation>Ќелијата со бројка %1 на зачуваниот извештај печати „%2“, а не број</translation>
+    </message>
+    <message>
+        <source>the report keeps no counts to write as a table</source>
+        <translation>извештајот не чува бројки што би се запишале како табела</translation>
+    </message>
+    <message>
+        <source>it keeps a run&apos;s result but not what the run was asked</source>
+        <translation>чува резултат на извршување, но не и што е побарано</translation>
+    </message>
+    <message>
+        <source>its request is damaged: %1</source>
+        <translation>неговото барање е оштетено: %1</translation>
+    </message>
+    <message>
+        <source>its data check is damaged: %1</source>
+        <translation>неговата проверка на податоците е оштетена: %1</translation>
+    </message>
+    <message>
+        <source>its counts are damaged: %1</source>
+        <translation>неговите бројки се оштетени: %1</translation>
+    </message>
+    <message>
+        <source>The history must be from 1 to %1 periods, not %2</source>
+        <translation>Историјата мора да има од 1 до %1 периоди, а не %2</translation>
+    </message>
+    <message>
+        <source>The period ends before it begins</source>
+        <translation>Периодот завршува пред да започне</translation>
+    </message>
+    <message>
+        <source>The period must lie in the years 1 to 9999</source>
+        <translation>Периодот мора да биде во годините од 1 до 9999</translation>
+    </message>
+    <message>
+        <source>the workbook could not be read back to add its sparklines</source>
+        <translation>работната книга не можеше повторно да се прочита за да се додадат малите графици</translation>
+    </message>
+    <message>
+        <source>the workbook lacks its sheet of rows</source>
+        <translation>во работната книга го нема листот со редови</translation>
+    </message>
+    <message>
+        <source>the workbook&apos;s sheet of rows could not be read back</source>
+        <translation>листот со редови на работната книга не можеше повторно да се прочита</translation>
+    </message>
+    <message>
+        <source>the workbook could not be made</source>
+        <translation>работната книга не можеше да се направи</translation>
+    </message>
+    <message>
+        <source>the names of the doctors compared over periods</source>
+        <translation>имињата на лекарите што се споредуваат по периоди</translation>
+    </message>
+    <message>
+        <source>the earliest visit date</source>
+        <translation>најраниот датум на посета</translation>
+    </message>
+    <message>
+        <source>Reading the insured persons: %1 of %2</source>
+        <translation>Се читаат осигурениците: %1 од %2</translation>
+    </message>
+    <message>
+        <source>Reading the insured persons: %1</source>
+        <translation>Се читаат осигурениците: %1</translation>
+    </message>
+    <message>
+        <source>Reading the visits of the period: %1 of about %2</source>
+        <translation>Се читаат посетите од периодот: %1 од околу %2</translation>
+    </message>
+    <message>
+        <source>Reading the visits of the period: %1</source>
+        <translation>Се читаат посетите од периодот: %1</translation>
     </message>
     <message>
         <source>The database driver &apos;%1&apos; of alias &apos;%2&apos; is not installed: install the package %3</source>
@@ -736,22 +848,6 @@ names one. The reports can be made without a window with tarel-report, for examp
         <source>Children</source>
         <translation>Деца</translation>
     </message>
-    <message>
-        <source>Reading the insured persons: %1 of %2</source>
-        <translation>Се читаат осигурениците: %1 од %2</translation>
-    </message>
-    <message>
-        <source>Reading the insured persons: %1</source>
-        <translation>Се читаат осигурениците: %1</translation>
-    </message>
-    <message>
-        <source>Reading the visits of the period: %1 of about %2</source>
-        <translation>Се читаат посетите од периодот: %1 од околу %2</translation>
-    </message>
-    <message>
-        <source>Reading the visits of the period: %1</source>
-        <translation>Се читаат посетите од периодот: %1</translation>
-    </message>
 </context>
 <context>
     <name>tarel::app::DataCheckDialog</name>
@@ -809,6 +905,121 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>A report is being prepared. Wait until it is shown, or cancel it, before you ask for another.</source>
         <translation>Се подготвува извештај. Почекајте додека не се прикаже или откажете го пред да побарате друг.</translation>
+    </message>
+</context>
+<context>
+    <name>tarel::app::TrendWindow</name>
+    <message>
+        <source>gone</source>
+        <translation>исчезна</translation>
+    </message>
+    <message>
+        <source>new</source>
+        <translation>нова</translation>
+    </message>
+    <message>
+        <source>extreme</source>
+        <translation>екстремно</translation>
+    </message>
+    <message>
+        <source>moderate</source>
+        <translation>умерено</translation>
+    </message>
+    <message>
+        <source>silent</source>
+        <translation>без посети</translation>
+    </message>
+    <message>
+        <source>Row</source>
+        <translation>Ред</translation>
+    </message>
+    <message>
+        <source>Label</source>
+        <translation>Назив</translation>
+    </message>
+    <message>
+        <source>Column</source>
+        <translation>Колона</translation>
+    </message>
+    <message>
+        <source>This period</source>
+        <translation>Овој период</translation>
+    </message>
+    <message>
+        <source>Mean</source>
+        <translation>Просек</translation>
+    </message>
+    <message>
+        <source>Ratio to the mean</source>
+        <translation>Однос кон просекот</translation>
+    </message>
+    <message>
+        <source>Flag</source>
+        <translation>Ознака</translation>
+    </message>
+    <message>
+        <source>Code</source>
+        <translation>Шифра</translation>
+    </message>
+    <message>
+        <source>Doctor</source>
+        <translation>Лекар</translation>
+    </message>
+    <message>
+        <source>Compare with earlier periods: %1</source>
+        <translation>Споредба со претходните периоди: %1</translation>
+    </message>
+    <message>
+        <source>Period %1, %2, %3; earlier periods: %4.</source>
+        <translation>Период %1, %2, %3; претходни периоди: %4.</translation>
+    </message>
+    <message>
+        <source>Nothing is flagged with fewer than %1 earlier periods.</source>
+        <translation>Со помалку од %1 претходни периоди ништо не се означува.</translation>
+    </message>
+    <message>
+        <source>No number is flagged.</source>
+        <translation>Ниту еден број не е означен.</translation>
+    </message>
+    <message>
+        <source>Flagged numbers: %1.</source>
+        <translation>Означени броеви: %1.</translation>
+    </message>
+    <message>
+        <source>The doctors are compared in the morbidity reports over all doctors.</source>
+        <translation>Лекарите се споредуваат во извештаите за заболувања за сите лекари.</translation>
+    </message>
+    <message>
+        <source>Selected visits per doctor and period:</source>
+        <translation>Избрани посети по лекар и период:</translation>
+    </message>
+    <message>
+        <source>Select a flagged number to see its periods.</source>
+        <translation>Изберете означен број за да ги видите неговите периоди.</translation>
+    </message>
+    <message>
+        <source>Mean ± 3 sd</source>
+        <translation>Просек ± 3 ст. дев.</translation>
+    </message>
+    <message>
+        <source>Mean ± 2 sd</source>
+        <translation>Просек ± 2 ст. дев.</translation>
+    </message>
+    <message>
+        <source>Count</source>
+        <translation>Број</translation>
+    </message>
+    <message>
+        <source>Compare with earlier periods</source>
+        <translation>Споредба со претходните периоди</translation>
+    </message>
+    <message>
+        <source>The report cannot be compared with earlier periods: %1</source>
+        <translation>Извештајот не може да се спореди со претходните периоди: %1</translation>
+    </message>
+    <message>
+        <source>the report does not say what it was asked</source>
+        <translation>извештајот не кажува што е побарано</translation>
     </message>
 </context>
 <context>
@@ -984,6 +1195,10 @@ names one. The reports can be made without a window with tarel-report, for examp
     <message>
         <source>CSV (*.csv)</source>
         <translation>CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>the report does not say what it was asked</source>
+        <translation>извештајот не кажува што е побарано</translation>
     </message>
     <message>
         <source>Column %1</source>

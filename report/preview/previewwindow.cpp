@@ -49,8 +49,8 @@ PreviewWindow::PreviewWindow(const TfrxReport &templ, PreparedReport &prepared, 
 {
     setObjectName(QStringLiteral("previewWindow"));
     setWindowTitle(tr("Preview"));
-    setFont(displayFont(Font{QStringLiteral("Tahoma"), 11, false, 1}));
-    setModal(m_template.preview.modal);
+    setFont(displayFont(Font{QStringLiteral("Tahoma"), 11, false}));
+    setModal(true);
 
     m_view = new PageView(m_prepared, this);
     m_outline = new QTreeWidget(this);
@@ -81,10 +81,19 @@ PreviewWindow::PreviewWindow(const TfrxReport &templ, PreparedReport &prepared, 
         if (m_companion)
             m_companion->showDetails(this, m_prepared);
     });
+    m_compareButton = new QPushButton(statusBar);
+    m_compareButton->setObjectName(QStringLiteral("compareButton"));
+    m_compareButton->setFlat(true);
+    m_compareButton->setVisible(false);
+    connect(m_compareButton, &QPushButton::clicked, this, [this] {
+        if (m_companion)
+            m_companion->compare(this, m_prepared);
+    });
     statusBar->addWidget(m_pageLabel);
     statusBar->addWidget(m_messageLabel, 1);
     statusBar->addPermanentWidget(m_summaryLabel);
     statusBar->addPermanentWidget(m_detailsButton);
+    statusBar->addPermanentWidget(m_compareButton);
 
     auto *middle = new QHBoxLayout;
     middle->setContentsMargins(0, 0, 0, 0);
@@ -134,17 +143,14 @@ PreviewWindow::PreviewWindow(const TfrxReport &templ, PreparedReport &prepared, 
     m_stepTimer.setInterval(0);
     connect(&m_stepTimer, &QTimer::timeout, this, &PreviewWindow::prepareStep);
 
-    // The template's preview settings.
-    m_model.setOutlineVisible(m_template.preview.showOutline);
-    m_outline->setVisible(m_template.preview.showOutline);
-    action(QStringLiteral("Outline"))->setChecked(m_template.preview.showOutline);
+    // The preview opens maximized at 100 %, the outline hidden.
+    m_model.setOutlineVisible(false);
+    m_outline->setVisible(false);
+    action(QStringLiteral("Outline"))->setChecked(false);
     m_model.setPageCount(int(m_prepared.pages.size()));
     m_view->pagesChanged();
-    applyZoom(ZoomMode::Factor, m_template.preview.zoom);
-    if (m_template.preview.maximized)
-        setWindowState(windowState() | Qt::WindowMaximized);
-    else
-        resize(1000, 700);
+    applyZoom(ZoomMode::Factor, 1);
+    setWindowState(windowState() | Qt::WindowMaximized);
     updateStatus();
     updateActions();
 }
@@ -157,16 +163,14 @@ void PreviewWindow::buildToolBar()
     m_toolBar->setObjectName(QStringLiteral("toolBar"));
     m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_toolBar->setIconSize(QSize(22, 22));
-    const PreviewSettings &shown = m_template.preview;
 
     // A button's name is its English caption, whatever language it shows:
     // action() and the icons find it by that name.
-    auto add = [this](const char *name, const QString &caption, const QString &hint, bool visible, auto slot) {
+    auto add = [this](const char *name, const QString &caption, const QString &hint, auto slot) {
         auto *action = new QAction(previewIcon(QLatin1String(name)), caption, this);
         action->setObjectName(QLatin1String(name));
         action->setToolTip(hint);
         action->setStatusTip(hint);
-        action->setVisible(visible);
         connect(action, &QAction::triggered, this, slot);
         m_toolBar->addAction(action);
         if (QWidget *button = m_toolBar->widgetForAction(action)) {
@@ -179,9 +183,9 @@ void PreviewWindow::buildToolBar()
     };
     auto separator = [this] { m_toolBar->addSeparator(); };
 
-    add("Print", tr("Print"), tr("Print"), shown.print, &PreviewWindow::print);
-    add("Open", tr("Open"), tr("Open"), shown.open, &PreviewWindow::open);
-    add("Save", tr("Save"), tr("Save"), shown.save, &PreviewWindow::save);
+    add("Print", tr("Print"), tr("Print"), &PreviewWindow::print);
+    add("Open", tr("Open"), tr("Open"), &PreviewWindow::open);
+    add("Save", tr("Save"), tr("Save"), &PreviewWindow::save);
 
     // "Export": a drop-down list with one entry per export format.
     auto *exportMenu = new QMenu(this);
@@ -191,22 +195,22 @@ void PreviewWindow::buildToolBar()
         entry->setObjectName(QLatin1String(exportFormats()[i].name) + QStringLiteral("..."));
         connect(entry, &QAction::triggered, this, [this, i] { exportTo(i); });
     }
-    QAction *exportAction = add("Export", tr("Export"), tr("Export"), shown.exportButton, [] {});
+    QAction *exportAction = add("Export", tr("Export"), tr("Export"), [] {});
     exportAction->setMenu(exportMenu);
     if (auto *button = qobject_cast<QToolButton *>(m_toolBar->widgetForAction(exportAction)))
         button->setPopupMode(QToolButton::InstantPopup);
     separator();
 
-    add("Find", tr("Find"), tr("Find"), shown.find, &PreviewWindow::findText);
+    add("Find", tr("Find"), tr("Find"), &PreviewWindow::findText);
     separator();
 
-    add("Whole Page", tr("Whole Page"), tr("Whole Page"), shown.zoomButtons,
+    add("Whole Page", tr("Whole Page"), tr("Whole Page"),
         [this] { applyZoom(ZoomMode::WholePage); });
-    add("Page Width", tr("Page Width"), tr("Page Width"), shown.zoomButtons,
+    add("Page Width", tr("Page Width"), tr("Page Width"),
         [this] { applyZoom(ZoomMode::PageWidth); });
-    add("100%", QStringLiteral("100%"), QStringLiteral("100%"), shown.zoomButtons,
+    add("100%", QStringLiteral("100%"), QStringLiteral("100%"),
         [this] { applyZoom(ZoomMode::Factor, 1); });
-    add("Two Pages", tr("Two Pages"), tr("Two Pages"), shown.zoomButtons,
+    add("Two Pages", tr("Two Pages"), tr("Two Pages"),
         [this] { applyZoom(ZoomMode::TwoPages); });
 
     m_zoomBox = new QComboBox(this);
@@ -220,12 +224,11 @@ void PreviewWindow::buildToolBar()
     m_zoomBox->setMinimumContentsLength(10);
     connect(m_zoomBox, &QComboBox::activated, this, [this] { zoomBoxEntered(); });
     connect(m_zoomBox->lineEdit(), &QLineEdit::returnPressed, this, &PreviewWindow::zoomBoxEntered);
-    QAction *zoomBoxAction = m_toolBar->addWidget(m_zoomBox);
-    zoomBoxAction->setVisible(shown.zoomButtons);
+    m_toolBar->addWidget(m_zoomBox);
     separator();
 
-    add("Margins", tr("Margins"), tr("Margins"), shown.pageSetup, &PreviewWindow::pageSettings);
-    QAction *outline = add("Outline", tr("Outline"), tr("Outline"), shown.outline, [this] {
+    add("Margins", tr("Margins"), tr("Margins"), &PreviewWindow::pageSettings);
+    QAction *outline = add("Outline", tr("Outline"), tr("Outline"), [this] {
         const bool visible = action(QStringLiteral("Outline"))->isChecked();
         m_model.setOutlineVisible(visible);
         m_outline->setVisible(visible);
@@ -235,11 +238,11 @@ void PreviewWindow::buildToolBar()
 
     auto *tools = new QActionGroup(this);
     tools->setExclusive(true);
-    QAction *drag = add("Drag", tr("Drag"), tr("Drag Tool"), shown.tools, [this] {
+    QAction *drag = add("Drag", tr("Drag"), tr("Drag Tool"), [this] {
         m_model.setTool(PointerTool::Drag);
         m_view->setTool(PointerTool::Drag);
     });
-    QAction *zoom = add("Zoom", tr("Zoom"), tr("Zoom Tool"), shown.tools, [this] {
+    QAction *zoom = add("Zoom", tr("Zoom"), tr("Zoom Tool"), [this] {
         m_model.setTool(PointerTool::Zoom);
         m_view->setTool(PointerTool::Zoom);
     });
@@ -250,14 +253,14 @@ void PreviewWindow::buildToolBar()
     drag->setChecked(true);
     separator();
 
-    add("Add Page", tr("Add Page"), tr("Add Page"), shown.edit, &PreviewWindow::addPage);
-    add("Delete", tr("Delete"), tr("Delete Page"), shown.edit, &PreviewWindow::deleteCurrentPage);
+    add("Add Page", tr("Add Page"), tr("Add Page"), &PreviewWindow::addPage);
+    add("Delete", tr("Delete"), tr("Delete Page"), &PreviewWindow::deleteCurrentPage);
     // The program includes no report designer, so editing a page does nothing.
-    add("Edit", tr("Edit"), tr("Edit Page"), shown.edit, [] {});
+    add("Edit", tr("Edit"), tr("Edit Page"), [] {});
     separator();
 
-    add("First", tr("First"), tr("First Page"), shown.navigator, [this] { goToPage(0); });
-    add("Prior", tr("Prior"), tr("Prior Page"), shown.navigator,
+    add("First", tr("First"), tr("First Page"), [this] { goToPage(0); });
+    add("Prior", tr("Prior"), tr("Prior Page"),
         [this] { goToPage(m_model.currentPage() - 1); });
     m_pageBox = new QLineEdit(this);
     m_pageBox->setObjectName(QStringLiteral("pageNumberBox"));
@@ -267,15 +270,14 @@ void PreviewWindow::buildToolBar()
     m_pageBox->setAlignment(Qt::AlignCenter);
     m_pageBox->setFixedWidth(48);
     connect(m_pageBox, &QLineEdit::returnPressed, this, &PreviewWindow::pageBoxEntered);
-    QAction *pageBoxAction = m_toolBar->addWidget(m_pageBox);
-    pageBoxAction->setVisible(shown.navigator);
-    add("Next", tr("Next"), tr("Next Page"), shown.navigator,
+    m_toolBar->addWidget(m_pageBox);
+    add("Next", tr("Next"), tr("Next Page"),
         [this] { goToPage(m_model.currentPage() + 1); });
-    add("Last", tr("Last"), tr("Last Page"), shown.navigator,
+    add("Last", tr("Last"), tr("Last Page"),
         [this] { goToPage(m_model.pageCount() - 1); });
     separator();
 
-    add("Close", tr("Close"), tr("Close"), true, &PreviewWindow::closeOrCancel);
+    add("Close", tr("Close"), tr("Close"), &PreviewWindow::closeOrCancel);
 
     // The keyboard: the platform's standard keys for the file and find
     // buttons, the page keys for the navigator; the tool tips name them.
@@ -322,7 +324,7 @@ void PreviewWindow::beginPreparation()
     m_preparer = std::make_unique<Preparer>(m_template);
     m_prepared.pages.clear();
     m_prepared.templateName = m_template.name;
-    m_prepared.annotations = m_template.annotations;
+    m_prepared.result = m_template.result;
     m_prepared.title = m_template.title;
     pagesReplaced();
     if (m_preparer->atEnd())
@@ -366,6 +368,8 @@ void PreviewWindow::updateCompanion()
     m_summaryLabel->setVisible(!summary.isEmpty());
     m_detailsButton->setText(m_companion ? m_companion->detailsCaption() : QString());
     m_detailsButton->setVisible(m_companion && m_companion->hasDetails(m_prepared));
+    m_compareButton->setText(m_companion ? m_companion->compareCaption() : QString());
+    m_compareButton->setVisible(m_companion && m_companion->comparable(m_prepared));
 }
 
 const OutputCell *PreviewWindow::cellOf(CellPosition position) const
@@ -392,17 +396,10 @@ void PreviewWindow::finishPreparation()
 {
     m_startTimer.stop();
     m_stepTimer.stop();
-    const bool wasPreparing = m_model.preparing();
     m_model.setPreparing(false);
-    PreparationErrors errors;
-    if (m_preparer) {
-        errors = m_preparer->errors();
-        m_preparer.reset();
-    }
+    m_preparer.reset();
     updateActions();
     updateStatus();
-    if (wasPreparing && !errors.isEmpty())
-        m_dialogs.message(this, MessageKind::Error, preparationErrorText(errors));
 }
 
 void PreviewWindow::closeOrCancel()
@@ -451,11 +448,8 @@ void PreviewWindow::updateStatus()
 void PreviewWindow::updateActions()
 {
     const bool idle = !m_model.preparing();
-    const bool editable = m_template.preview.allowEdit;
-    for (const char *caption : {"Print", "Open", "Save", "Export"})
+    for (const char *caption : {"Print", "Open", "Save", "Export", "Margins", "Add Page", "Delete", "Edit"})
         action(QLatin1String(caption))->setEnabled(idle);
-    for (const char *caption : {"Margins", "Add Page", "Delete", "Edit"})
-        action(QLatin1String(caption))->setEnabled(idle && editable);
 }
 
 void PreviewWindow::updateZoomBox()
@@ -636,12 +630,11 @@ void PreviewWindow::print()
     // printing to a file, is the report's title.
     const QString jobName = documentTitle(m_prepared);
     printer.setDocName(jobName.isEmpty() ? windowTitle() : jobName);
-    printer.setCopyCount(std::max(1, m_template.print.copies));
-    printer.setCollateCopies(m_template.print.collate);
+    printer.setCopyCount(1);
+    printer.setCollateCopies(true);
     if (!m_prepared.pages.empty())
         applyPageLayout(printer, pageLayoutOf(m_prepared.pages[std::size_t(m_model.currentPage())]));
-    if (m_template.print.showDialog
-        && !m_dialogs.print(this, printer, m_model.currentPage(), m_model.pageCount()))
+    if (!m_dialogs.print(this, printer, m_model.currentPage(), m_model.pageCount()))
         return;
     const std::vector<int> pages = pagesToPrint(printChoiceOf(printer), m_model.currentPage(),
                                                 m_model.pageCount());

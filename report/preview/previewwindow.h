@@ -53,11 +53,12 @@ public:
 
     void setDialogs(PreviewDialogs dialogs) { m_dialogs = std::move(dialogs); }
     // What the program adds to the preview: the summary in the status bar,
-    // the details command and the explanation of count cells. Not owned;
-    // nullptr: none.
+    // the details and compare commands and the explanation of count cells.
+    // Not owned; nullptr: none.
     void setCompanion(ReportCompanion *companion);
     QString summaryStatus() const; // the status bar's summary of the report
     QPushButton *detailsButton() const { return m_detailsButton; }
+    QPushButton *compareButton() const { return m_compareButton; }
     // Double-clicking a cell: its explanation, where the companion has one.
     void explainCell(CellPosition cell);
 
@@ -123,6 +124,7 @@ private:
     QLabel *m_messageLabel = nullptr;
     QLabel *m_summaryLabel = nullptr;
     QPushButton *m_detailsButton = nullptr;
+    QPushButton *m_compareButton = nullptr;
     ReportCompanion *m_companion = nullptr; // not owned
 };
 

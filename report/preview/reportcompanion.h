@@ -2,7 +2,8 @@
 
 // What the program knows of a report beyond its pages, offered in the
 // preview: a line for the status bar, a dialog of details (the data check),
-// and the visits behind a count cell. The preview asks; the program answers.
+// the visits behind a count cell, and each number beside its history. The
+// preview asks; the program answers.
 // Every answer takes the prepared report as the preview holds it, so a report
 // opened from a file is served like a fresh one.
 
@@ -35,6 +36,13 @@ public:
     virtual QString explainCaption() const = 0;
     virtual bool explains(const PreparedReport &report, const OutputCell &cell) const = 0;
     virtual void explain(QWidget *parent, const PreparedReport &report, const OutputCell &cell) = 0;
+
+    // The caption of the comparison with earlier periods ("Compare with
+    // earlier periods..."), whether the report can be compared (it says what
+    // was asked), and the comparison.
+    virtual QString compareCaption() const { return {}; }
+    virtual bool comparable(const PreparedReport &) const { return false; }
+    virtual void compare(QWidget *, const PreparedReport &) {}
 };
 
 } // namespace tarel::report

@@ -1,22 +1,12 @@
 #pragma once
 
-#include "morbiditycells.h"
-#include "result.h"
-
-namespace tarel::tabulation {
-class RowCatalogue;
-}
+#include "morbidityform.h"
 
 namespace tarel::reports {
 
-// The row catalogue of the general-medicine morbidity report, read and checked from the
-// compiled-in ":/general_medicine/catalogue.txt" on the first call; later calls give
-// the same catalogue (or the same error). The catalogue lives to the end of
-// the program.
-Result<const tabulation::RowCatalogue *> generalMedicineCatalogue();
-
-// The morbidity report of this panel: profile, catalogue and template.
-MorbidityReportDefinition generalMedicineReport();
-const MorbidityProfile &generalMedicineReportProfile();
+// The general-medicine morbidity report: the visits of qIzvestajDeca, seven
+// age bands, the catalogue ":/general_medicine/catalogue.txt" and the form
+// frxDeca.
+const MorbidityReport &generalMedicineReport();
 
 } // namespace tarel::reports

@@ -1,34 +1,26 @@
 #pragma once
 
-// The machinery the morbidity templates share. Each template keeps its page
-// layout as constant tables (pages, grid, row heights, page contents, fixed
-// cells); the pieces here turn those tables into cells, walk the page contents
-// and check that a row catalogue fits them.
+// The layout of a morbidity form as data: its pages, column grid, title band,
+// table head, row heights, page contents, cell styles, composite texts and
+// subtotal lines. Each of the three forms states its layout in these terms
+// (reports/<report>/), and one builder (morbidityform.h) makes every form
+// from its layout and its row catalogue. Positions are in mm from the
+// printable area's (or the title band's) top-left corner; grid columns go by
+// their printed numbers, 1 the ordinal, 2 the label, 3 the code text, 4 and
+// up the counts.
 
 #include "layoutfonts.h"
-#include "morbiditycells.h"
-#include "result.h"
 #include "template.h"
-
-#include <QString>
-#include <QStringList>
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <span>
-#include <vector>
-
-namespace tarel::tabulation {
-class RowCatalogue;
-struct CatalogueRow;
-struct ChapterBlock;
-} // namespace tarel::tabulation
 
 namespace tarel::reports::layout {
 
-// The names the layout tables and builders are written in: a template's unit
-// says `using namespace layout;` (the fonts, FontSpec, toFont and memoName
-// come from report::layout).
+// The names the layout tables are written in (the fonts and FontSpec come
+// from report::layout).
 using namespace report::layout;
 using report::FrameAll;
 using report::FrameBottom;
@@ -37,32 +29,63 @@ using report::FrameNone;
 using report::FrameRight;
 using report::FrameTop;
 using report::HAlign;
-using report::mm;
 using report::Placement;
-using report::TfrxMemoView;
 using report::VAlign;
-using tabulation::CatalogueRow;
-using tabulation::ChapterBlock;
-using tabulation::RowCatalogue;
 
 // Frames of the pieces that together form one box.
-inline constexpr std::uint8_t kLTB = report::FrameLeft | report::FrameTop | report::FrameBottom;
-inline constexpr std::uint8_t kRTB = report::FrameRight | report::FrameTop | report::FrameBottom;
-inline constexpr std::uint8_t kTB = report::FrameTop | report::FrameBottom;
+inline constexpr std::uint8_t kLTB = FrameLeft | FrameTop | FrameBottom;
+inline constexpr std::uint8_t kRTB = FrameRight | FrameTop | FrameBottom;
+inline constexpr std::uint8_t kTB = FrameTop | FrameBottom;
+inline constexpr std::uint8_t kLRT = FrameLeft | FrameRight | FrameTop;
+inline constexpr std::uint8_t kLRB = FrameLeft | FrameRight | FrameBottom;
 
-// Names of cells nothing looks up, counted upward from the first number above
-// the layout's named cells.
-class FreeNames {
-public:
-    explicit FreeNames(int first) : m_next(first) {}
-    QString next() { return report::layout::memoName(m_next++); }
+// Numbers from first to last, inclusive; a single number stands for itself.
+struct Range {
+    int first;
+    int last;
+    constexpr Range(int number) : first(number), last(number) {}
+    constexpr Range(int from, int to) : first(from), last(to) {}
+    constexpr bool holds(int value) const { return value >= first && value <= last; }
+};
+using Ranges = std::initializer_list<Range>;
+constexpr bool inRanges(Ranges ranges, int value)
+{
+    for (const Range &range : ranges)
+        if (range.holds(value))
+            return true;
+    return false;
+}
 
-private:
-    int m_next;
+struct Margins {
+    double left;
+    double right;
+    double top;
+    double bottom;
 };
 
-// A fixed cell (title band, table head), in mm from the band's or the
-// printable area's top-left corner.
+// A page: its margins and the font of its cells that state none.
+struct PageSpec {
+    Margins margins;
+    FontSpec font;
+};
+
+// A grid column (mm).
+struct Column {
+    double x;
+    double width;
+};
+// A column of Page1 that differs from the other pages'.
+struct Page1Column {
+    int number;
+    Column column;
+};
+
+// What a fixed cell's text is to the result: the heading over the rows'
+// numbers, labels or code ranges, the grand-total line's label or code range,
+// or nothing.
+enum class Words : std::uint8_t { None, NumberHeading, LabelHeading, CodesHeading, TotalLabel, TotalCodes };
+
+// A fixed cell (title band, table head).
 struct CellSpec {
     const char *name; // nullptr: a free name
     double left;
@@ -70,46 +93,64 @@ struct CellSpec {
     double width;
     double height;
     FontSpec font;
-    report::HAlign hAlign;
-    report::VAlign vAlign;
+    HAlign hAlign;
+    VAlign vAlign;
     std::uint8_t frame;
     const char *text;
-    bool percentDelimiters = false; // the cell holds "[" or receives names from the database
-    report::Placement align = report::Placement::None;
+    Placement align = Placement::None;
+    Words words = Words::None;
 };
-report::TfrxMemoView cellFrom(const CellSpec &stated, FreeNames &names);
 
-// The title band of Page1 with its fixed cells.
-report::TfrxReportTitle titleBand(double width, double height, const FontSpec &font, std::span<const CellSpec> cells,
-                                  FreeNames &names);
-
-// A page of the template: A4 landscape, margins in mm, the font of its
-// unfonted cells (inherited: the report default).
-struct Margins {
-    double left;
-    double right;
-    double top;
-    double bottom;
+// How a cell looks; a change sets what it states.
+struct CellLook {
+    FontSpec font;
+    HAlign hAlign;
+    VAlign vAlign;
+    std::uint8_t frame = FrameAll;
 };
-report::TfrxReportPage page(int number, const Margins &margins, const FontSpec &font);
-
-// A grid column (mm).
-struct Column {
-    double x;
-    double width;
+struct LookChange {
+    std::optional<FontSpec> font = std::nullopt;
+    std::optional<HAlign> hAlign = std::nullopt;
+    std::optional<VAlign> vAlign = std::nullopt;
+    std::optional<std::uint8_t> frame = std::nullopt;
 };
-// A cell framed on all sides from the left of first to the right of last.
-report::TfrxMemoView gridCell(QString name, const Column &first, const Column &last, double y, double height);
+constexpr LookChange withFont(FontSpec font) { return {.font = font}; }
+constexpr LookChange withHAlign(HAlign hAlign) { return {.hAlign = hAlign}; }
+constexpr LookChange withVAlign(VAlign vAlign) { return {.vAlign = vAlign}; }
+constexpr LookChange withFrame(std::uint8_t frame) { return {.frame = frame}; }
 
-// A cell at x and y (mm) of the given size (mm), without frame.
-report::TfrxMemoView placedCell(QString name, double x, double y, double width, double height);
+// A change of the cells of the grid columns given, in the rows given (rows
+// are ignored where a change applies to a line of the head).
+struct StyleChange {
+    Ranges rows;
+    Range columns;
+    LookChange change;
+};
 
-// A piece of a split text whose height is kToRowBottom reaches the row's bottom.
-inline constexpr double kToRowBottom = 0;
-inline double pieceHeight(double height, double dy, double rowHeight)
-{
-    return height == kToRowBottom ? rowHeight - dy : height;
-}
+// A line of framed cells on the column grid, one per column (or pair of
+// columns) from first to last.
+struct GridLine {
+    enum class Role : std::uint8_t { Plain, BandCaptions, Sexes, ColumnNumbers, GrandTotals };
+    enum class Names : std::uint8_t { Free, Listed, Numbered };
+    Role role;
+    double y;
+    double height;
+    int first;
+    int last;
+    int span; // grid columns per cell
+    CellLook look;
+    std::initializer_list<StyleChange> changes;
+    Names names;
+    std::initializer_list<const char *> listedNames; // Listed: one per cell
+    int firstNumber;                                 // Numbered: "Memo" and this number upward
+    std::initializer_list<const char *> texts;       // one per cell, repeated from the first when fewer
+};
+
+// A part of Page1's head, in order: fixed cells or a line on the grid.
+struct HeadPart {
+    std::span<const CellSpec> cells;
+    const GridLine *line = nullptr;
+};
 
 // Row heights (mm): the rows listed take the height, all others the default.
 struct RowHeights {
@@ -126,49 +167,102 @@ struct PageLines {
 };
 constexpr PageLines rows(int first, int last) { return {false, first, last}; }
 constexpr PageLines subtotal(int block) { return {true, block, block}; }
-using PageContents = std::span<const std::initializer_list<PageLines>>;
 
-int layoutRowCount(PageContents pages);
-int layoutBlockCount(PageContents pages);
+// A height that reaches from a piece's top to its row's bottom.
+inline constexpr double kToRowBottom = 0;
 
-// The catalogue rows by number and their heights, for rows 1 to the last the
-// pages hold; rows the catalogue lacks are null.
-class RowPlan {
-public:
-    RowPlan(const tabulation::RowCatalogue &catalogue, PageContents pages, std::span<const RowHeights> heights,
-            double defaultHeight);
-    const tabulation::CatalogueRow *row(int number) const { return m_rows[std::size_t(number)]; }
-    double height(int number) const { return m_heights[std::size_t(number)]; }
-
-private:
-    std::vector<const tabulation::CatalogueRow *> m_rows;
-    std::vector<double> m_heights;
+// A composite label or code text: cells placed side by side or stacked
+// instead of the row's one cell, each printing one cell of the catalogue's
+// text or one line of it (x and width in mm, dy from the row's top).
+enum class RowText : std::uint8_t { Label, Code };
+inline constexpr int kWholeCell = -1;
+struct Piece {
+    double x;
+    double dy;
+    double width;
+    double height;
+    FontSpec font;
+    HAlign hAlign;
+    VAlign vAlign;
+    std::uint8_t frame;
+    int cell;                 // cell of the catalogue text
+    int line = kWholeCell;    // one line of it, or the whole cell
+    int blankLinesBefore = 0; // empty lines stored ahead of the text
+};
+struct Composite {
+    int row;
+    RowText text;
+    std::initializer_list<Piece> pieces;
 };
 
-// Adds the lines of one page from y down: addRow(row, y) and
-// addSubtotal(block, y) each return the height of the line they added.
-template <typename AddRow, typename AddSubtotal>
-void walkLines(std::initializer_list<PageLines> lines, double y, AddRow addRow, AddSubtotal addSubtotal)
-{
-    for (const PageLines &line : lines) {
-        if (line.subtotal) {
-            y += addSubtotal(line.first, y);
-            continue;
-        }
-        for (int row = line.first; row <= line.last; ++row)
-            y += addRow(row, y);
-    }
-}
+// The cells of a row, and where they differ from their column's look.
+struct RowStyles {
+    CellLook ordinal;
+    CellLook label;
+    CellLook code;
+    CellLook count;
+    std::initializer_list<StyleChange> changes;
+};
 
-// The block of a subtotal line (1-based), or null where the catalogue lacks it.
-const tabulation::ChapterBlock *blockOf(const tabulation::RowCatalogue &catalogue, int blockNumber);
+// Cell names of row r: its ordinal, label and code cells are
+// textStride * r + textBase and the two numbers above; its count in data
+// column k (0-based) is countStride * r + countBase + k.
+struct RowNames {
+    int countStride;
+    int countBase;
+    int textStride;
+    int textBase;
+};
 
-// The lines of all cells of a text, in order.
-QStringList joinedLines(const QList<QStringList> &cells);
+// The subtotal line of a chapter block: an empty cell over the ordinal
+// column, the caption from the label column's left to numeralX, the chapter's
+// numeral from there to the code column, its code range in the code column,
+// then the subtotal cells "S", the block's code and the column's number.
+// Variants change blocks of their own.
+struct SubtotalStyle {
+    double height;
+    double numeralX;
+    const char *caption;
+    CellLook blank;
+    CellLook captionLook;
+    CellLook numeral;
+    CellLook codeRange;
+    CellLook count;
+};
+struct SubtotalVariant {
+    Ranges blocks;
+    std::optional<double> height = std::nullopt;
+    std::optional<double> numeralX = std::nullopt;
+    const char *caption = nullptr;
+    std::optional<std::uint8_t> captionFrame = std::nullopt;
+    std::optional<FontSpec> codeRangeFont = std::nullopt;
+    std::optional<FontSpec> countFont = std::nullopt;
+};
 
-// Checks that the catalogue holds as many rows as the pages and one chapter
-// block per subtotal line, each ending with the row above its subtotal line.
-// The error names the template and the first misfit.
-Result<void> checkPageFit(const tabulation::RowCatalogue &catalogue, PageContents pages, const QString &templateName);
+// A morbidity form.
+struct MorbidityLayout {
+    const char *name;  // the template's name
+    const char *title; // its heading, printed in Memo1 and carried as its title
+    std::span<const PageSpec> pages;
+    std::span<const Column> grid;
+    std::span<const Page1Column> page1Grid;
+    double titleBandWidth;
+    double titleBandHeight;
+    FontSpec titleBandFont;
+    std::span<const CellSpec> titleBand;
+    std::span<const HeadPart> page1Head;
+    const GridLine *columnNumbers; // the line that opens the other pages
+    double page1TableTop;          // where the rows start on Page1 (on the others under that line)
+    std::span<const std::initializer_list<PageLines>> contents; // one entry per page
+    double defaultRowHeight;
+    std::span<const RowHeights> rowHeights;
+    RowNames names;
+    RowStyles rowStyles;
+    std::span<const Composite> composites;
+    bool firstPieceNamed; // a composite's first piece takes the name of the cell it replaces
+    SubtotalStyle subtotal;
+    std::span<const SubtotalVariant> subtotalVariants;
+    int firstFreeName; // names of cells nothing looks up: "Memo" and this number upward
+};
 
 } // namespace tarel::reports::layout

@@ -1,29 +1,15 @@
 #include "schoolyouth.h"
 
-#include "catalogue.h"
+#include "agebands.h"
 #include "frxmladina.h"
 
 namespace tarel::reports {
 
-Result<const tabulation::RowCatalogue *> schoolYouthCatalogue()
+const MorbidityReport &schoolYouthReport()
 {
-    static const Result<tabulation::RowCatalogue> loaded =
-        tabulation::RowCatalogue::load(QStringLiteral(":/school_youth/catalogue.txt"));
-    if (!loaded)
-        return loaded.error();
-    return &loaded.value();
-}
-
-const MorbidityProfile &schoolYouthReportProfile()
-{
-    static const MorbidityProfile profile{QStringLiteral("frxMladina"), QStringLiteral("qIzvestajMladina"), 318,
-                                          &tabulation::calculate1Bands(), 19, 51, 330};
-    return profile;
-}
-
-MorbidityReportDefinition schoolYouthReport()
-{
-    return {&schoolYouthReportProfile(), &schoolYouthCatalogue, &buildFrxMladina};
+    static const MorbidityReport report("qIzvestajMladina", &tabulation::calculate1Bands,
+                                        ":/school_youth/catalogue.txt", &frxMladinaLayout);
+    return report;
 }
 
 } // namespace tarel::reports

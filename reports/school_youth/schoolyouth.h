@@ -1,22 +1,11 @@
 #pragma once
 
-#include "morbiditycells.h"
-#include "result.h"
-
-namespace tarel::tabulation {
-class RowCatalogue;
-}
+#include "morbidityform.h"
 
 namespace tarel::reports {
 
-// The row catalogue of the school children and youth morbidity report, read and checked from the
-// compiled-in ":/school_youth/catalogue.txt" on the first call; later calls give
-// the same catalogue (or the same error). The catalogue lives to the end of
-// the program.
-Result<const tabulation::RowCatalogue *> schoolYouthCatalogue();
-
-// The morbidity report of this panel: profile, catalogue and template.
-MorbidityReportDefinition schoolYouthReport();
-const MorbidityProfile &schoolYouthReportProfile();
+// The school children and youth morbidity report: the visits of qIzvestajMladina, six
+// age bands, the catalogue ":/school_youth/catalogue.txt" and the form frxMladina.
+const MorbidityReport &schoolYouthReport();
 
 } // namespace tarel::reports

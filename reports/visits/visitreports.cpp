@@ -1,13 +1,8 @@
 #include "visitreports.h"
 
-#include "dates.h"
 #include "morbiditycount.h"
 
-#include "database.h"
-#include "template.h"
 #include "visitsource.h"
-
-#include <optional>
 
 namespace tarel::reports {
 
@@ -29,54 +24,37 @@ const tabulation::BandSetDefinition &bandsOf(VisitReport report)
 
 constexpr std::uint32_t kFourBands = CountBand1 | CountBand2 | CountBand3 | CountBand4;
 
-// The counted columns, in the order they are written. The school children
-// and youth report's "ostanati" column counts nothing and prints 0.
+// The counted columns, in the order the forms print them. The school
+// children and youth report's "ostanati" column counts nothing and prints 0.
 constexpr VisitColumn schoolYouthColumns[] = {
-    {"vkupno_grad", "vkupno_selo", "vkupno", CountAll},
-    {"se_grad", "se_selo", "se", kFourBands | CountUpper},
-    {"od7_do9_grad", "od7_do9_selo", "od7_do9", CountBand1},
-    {"od10_do14_grad", "od10_do14_selo", "od10_do14", CountBand2},
-    {"od15_do19_grad", "od15_do19_selo", "od15_do19", CountBand3},
-    {"od20_do24_grad", "od20_do24_selo", "od20_do24", CountBand4},
-    {"ostanati_grad", "ostanati_selo", "ostanati", 0},
-    {"Memo33", "Memo34", "Memo35", CountUpper},
+    {"all", "vkupno_grad", "vkupno_selo", "vkupno", CountAll},
+    {"first", "se_grad", "se_selo", "se", kFourBands | CountUpper},
+    {"first7to9", "od7_do9_grad", "od7_do9_selo", "od7_do9", CountBand1},
+    {"first10to14", "od10_do14_grad", "od10_do14_selo", "od10_do14", CountBand2},
+    {"first15to19", "od15_do19_grad", "od15_do19_selo", "od15_do19", CountBand3},
+    {"first20to24", "od20_do24_grad", "od20_do24_selo", "od20_do24", CountBand4},
+    {"first24to27", "Memo33", "Memo34", "Memo35", CountUpper},
+    {"others", "ostanati_grad", "ostanati_selo", "ostanati", 0},
 };
 constexpr VisitColumn childrenColumns[] = {
-    {"vkupno_grad", "vkupno_selo", "vkupno", CountAll},
-    {"se_grad", "se_selo", "se", kFourBands},
-    {"do1_grad", "do1_selo", "do1", CountBand1},
-    {"do2_grad", "do2_selo", "do2", CountBand2},
-    {"do5_grad", "do5_selo", "do5", CountBand3},
-    {"do6_grad", "do6_selo", "do6", CountBand4},
+    {"all", "vkupno_grad", "vkupno_selo", "vkupno", CountAll},
+    {"first", "se_grad", "se_selo", "se", kFourBands},
+    {"firstUnder1", "do1_grad", "do1_selo", "do1", CountBand1},
+    {"first1to2", "do2_grad", "do2_selo", "do2", CountBand2},
+    {"first3to5", "do5_grad", "do5_selo", "do5", CountBand3},
+    {"first6", "do6_grad", "do6_selo", "do6", CountBand4},
 };
 // "Ostanati" (column 14): the visits of column 5 in no other category
 // column, that is neither workers and families nor farmers (holders are
 // among the workers and families).
 constexpr VisitColumn generalMedicineColumns[] = {
-    {"vkupno_grad", "vkupno_selo", "vkupno", CountAll},
-    {"prvi_grad", "prvi_selo", "prvi", CountFirst},
-    {"se_grad", "se_selo", "se", CountWorkers},
-    {"nositeli_grad", "nositeli_selo", "nositeli", CountHolders},
-    {"zemjodelci_grad", "zemjodelci_selo", "zemjodelci", CountFarmers},
-    {"Memo36", "Memo38", "Memo39", CountAll, CountWorkers | CountFarmers},
+    {"all", "vkupno_grad", "vkupno_selo", "vkupno", CountAll},
+    {"first", "prvi_grad", "prvi_selo", "prvi", CountFirst},
+    {"workers", "se_grad", "se_selo", "se", CountWorkers},
+    {"holders", "nositeli_grad", "nositeli_selo", "nositeli", CountHolders},
+    {"farmers", "zemjodelci_grad", "zemjodelci_selo", "zemjodelci", CountFarmers},
+    {"others", "Memo36", "Memo38", "Memo39", CountAll, CountWorkers | CountFarmers},
 };
-
-QString shortDate(QDate date) { return tabulation::shortDateText(date); }
-
-// The header cells, in the order they are written.
-std::vector<std::pair<QString, QString>> headerTexts(const VisitHeader &header)
-{
-    const data::Institution &institution = *header.institution;
-    return {{QStringLiteral("datumod"), shortDate(header.from)},
-            {QStringLiteral("datumdo"), shortDate(header.to)},
-            {QStringLiteral("datum"), shortDate(header.today)},
-            {QStringLiteral("naziv"), QStringLiteral("Naziv na zdravstvena ustanova : ") + institution.naziv},
-            {QStringLiteral("adresa"), QStringLiteral("Adresa : ") + institution.adresa},
-            {QStringLiteral("mesto"), QStringLiteral("Mesto : ") + institution.mesto},
-            {QStringLiteral("danocenbroj"), QStringLiteral("Dano~en broj : ") + institution.danBroj},
-            {QStringLiteral("zirosmetka"), QStringLiteral("@iro smetka : ") + institution.ziro},
-            {QStringLiteral("deponent"), QStringLiteral("Deponent : ") + institution.deponent}};
-}
 
 } // namespace
 
@@ -163,48 +141,6 @@ Result<VisitOutcome> VisitClassifier::classify(const data::VisitRecord &record) 
         outcome.counts |= CountFarmers;
     }
     return outcome;
-}
-
-VisitTally::VisitTally(VisitReport report) : m_definitions(visitColumns(report)), m_columns(m_definitions.size())
-{
-}
-
-void VisitTally::add(const VisitOutcome &outcome)
-{
-    if (!outcome.counted())
-        return;
-    for (std::size_t i = 0; i < m_definitions.size(); ++i)
-        if (m_definitions[i].holds(outcome.counts))
-            m_columns[i].add(outcome.urban);
-}
-
-Result<void> writeVisitCells(VisitReport report, const VisitTally &tally, const VisitHeader &header,
-                             report::TfrxReport &templ)
-{
-    std::vector<std::pair<QString, QString>> texts = headerTexts(header);
-    auto add = [&](QString name, QString text) { texts.emplace_back(std::move(name), std::move(text)); };
-    const std::span<const VisitColumn> columns = visitColumns(report);
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        const AreaCounter &value = tally.column(i);
-        add(QString::fromLatin1(columns[i].urban), QString::number(value.urban));
-        add(QString::fromLatin1(columns[i].rural), QString::number(value.rural));
-        add(QString::fromLatin1(columns[i].total), QString::number(value.total()));
-    }
-    return templ.setCellTexts(texts);
-}
-
-std::optional<VisitCell> visitCellOf(VisitReport report, QStringView name)
-{
-    const std::span<const VisitColumn> columns = visitColumns(report);
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        const std::pair<const char *, VisitCell::Area> cells[] = {{columns[i].urban, VisitCell::Area::Urban},
-                                                                  {columns[i].rural, VisitCell::Area::Rural},
-                                                                  {columns[i].total, VisitCell::Area::Both}};
-        for (const auto &[cellName, area] : cells)
-            if (name.compare(QLatin1String(cellName), Qt::CaseInsensitive) == 0)
-                return VisitCell{i, area};
-    }
-    return std::nullopt;
 }
 
 } // namespace tarel::reports

@@ -9,6 +9,7 @@
 // database: the engine walks the visits and hands them over.
 
 #include "agebands.h"
+#include "form.h"
 #include "result.h"
 
 #include <QDate>
@@ -21,25 +22,12 @@
 #include <vector>
 
 namespace tarel::data {
-struct Institution;
 struct VisitRecord;
-} // namespace tarel::data
-namespace tarel::report {
-class TfrxReport;
 }
 
 namespace tarel::reports {
 
 enum class VisitReport { SchoolYouth, Children, GeneralMedicine };
-
-// The report's template name: "frxPosetaMladina", "frxPosetaDeca", "frxPosetaOrdinacija".
-QString visitTemplateName(VisitReport report);
-
-// The one-page templates, freshly built with their stored texts.
-report::TfrxReport buildFrxPosetaMladina();
-report::TfrxReport buildFrxPosetaDeca();
-report::TfrxReport buildFrxPosetaOrdinacija();
-report::TfrxReport buildVisitTemplate(VisitReport report);
 
 // The counts a visit can add to, as bits.
 enum VisitCount : std::uint32_t {
@@ -87,10 +75,11 @@ private:
     tabulation::PlacedBands m_bands;
 };
 
-// A counted column of a visit template: its urban, rural and total cells,
-// and the visits it counts: those with at least one of anyOf and none of
-// noneOf.
+// A counted column of a visit form: its key in the result, its urban, rural
+// and total cells, and the visits it counts: those with at least one of
+// anyOf and none of noneOf.
 struct VisitColumn {
+    const char *key;
     const char *urban;
     const char *rural;
     const char *total;
@@ -98,68 +87,27 @@ struct VisitColumn {
     std::uint32_t noneOf = 0;
     bool holds(std::uint32_t counts) const { return (counts & anyOf) != 0 && (counts & noneOf) == 0; }
 };
-// The counted columns of a report, in the order the run writes them. The
-// template builders create their cells from this table.
+// The counted columns of a report, in the order of the result's columns.
 std::span<const VisitColumn> visitColumns(VisitReport report);
 
-// How the form prints a counted column: its column number and the heading
-// right above it, as stored (the page's MAC C letters).
-struct VisitColumnCaption {
-    QString number;
-    QString heading;
-};
-VisitColumnCaption visitColumnCaption(VisitReport report, std::size_t column);
+// The rows of a visit report's result: the urban visits, the rural ones, both.
+enum VisitRow { UrbanRow, RuralRow, BothRow };
 
-// A count kept once per area; the total is the sum of both.
-struct AreaCounter {
-    qint32 urban = 0;
-    qint32 rural = 0;
+// Where a classified visit adds to the result: the row of its area in every
+// column that counts it.
+template <typename Add>
+void forEachCell(VisitReport report, const VisitOutcome &outcome, Add add)
+{
+    if (!outcome.counted())
+        return;
+    const std::span<const VisitColumn> columns = visitColumns(report);
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        if (columns[i].holds(outcome.counts))
+            add(outcome.urban ? UrbanRow : RuralRow, int(i));
+}
 
-    void add(bool isUrban) { ++(isUrban ? urban : rural); }
-    qint64 total() const { return qint64(urban) + qint64(rural); }
-};
-
-// The counts of a visit report's columns.
-class VisitTally {
-public:
-    explicit VisitTally(VisitReport report);
-    void add(const VisitOutcome &outcome);
-    const AreaCounter &column(std::size_t index) const { return m_columns[index]; }
-
-private:
-    std::span<const VisitColumn> m_definitions;
-    std::vector<AreaCounter> m_columns;
-};
-
-// The header of a visit report.
-struct VisitHeader {
-    QDate from;
-    QDate to;
-    QDate today;
-    const data::Institution *institution = nullptr;
-};
-
-// Writes the header and the urban, rural and total cells of every counted
-// column. Every cell is looked up first, so a template that lacks one is an
-// error and nothing is written.
-Result<void> writeVisitCells(VisitReport report, const VisitTally &tally, const VisitHeader &header,
-                             report::TfrxReport &templ);
-
-// What a cell of a visit template counts: a column, in one area or both.
-struct VisitCell {
-    std::size_t column = 0;
-    enum class Area { Urban, Rural, Both } area = Area::Both;
-    bool holds(const VisitOutcome &outcome, const VisitColumn &definition) const
-    {
-        if (area == Area::Urban && !outcome.urban)
-            return false;
-        if (area == Area::Rural && outcome.urban)
-            return false;
-        return definition.holds(outcome.counts);
-    }
-};
-// The count a cell of that name holds (compared without regard to case), or
-// nothing for a cell that holds no count.
-std::optional<VisitCell> visitCellOf(VisitReport report, QStringView name);
+// The one-page form of a report, built on first use from its layout (the
+// same every call, or the same error).
+Result<const Form *> visitForm(VisitReport report);
 
 } // namespace tarel::reports

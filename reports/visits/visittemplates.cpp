@@ -4,7 +4,10 @@
 
 #include "visitreports.h"
 
+#include "macc.h"
 #include "template.h"
+
+#include <algorithm>
 
 namespace tarel::reports {
 
@@ -19,7 +22,6 @@ using report::HAlign;
 using report::VAlign;
 
 enum class FontSpec { Page, Regular13, Bold16, Title27 };
-enum class Marks { Default, Percent, Angle };
 
 // One cell of a template. Texts use "\n" between lines.
 struct CellRow {
@@ -30,7 +32,6 @@ struct CellRow {
     VAlign vAlign;
     FontSpec font;
     const char *text;
-    Marks marks = Marks::Default;
 };
 
 constexpr auto L = HAlign::Left;
@@ -42,15 +43,13 @@ constexpr std::uint8_t Box = FrameAll;
 constexpr auto Page = FontSpec::Page;
 
 // The header block, the same on the three templates; each adds its own title.
-// The six particulars cells receive names from the database, which may hold
-// "[" or "]": their expression marks are "<%" and "%>".
 const CellRow headerBlock[] = {
-    {"naziv",       0,   0,  129, 5, FrameNone, L, Top, FontSpec::Regular13, "Naziv na zdravstvenata ustanova: ", Marks::Angle},
-    {"adresa",      0,   5,  129, 5, FrameNone, L, Top, FontSpec::Regular13, "Adresa: ",      Marks::Angle},
-    {"mesto",       0,   10, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "Mesto:",        Marks::Angle},
-    {"danocenbroj", 0,   15, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "Dano~en broj:", Marks::Angle},
-    {"zirosmetka",  0,   20, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "@iro smetka:",  Marks::Angle},
-    {"deponent",    0,   25, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "Deponent: ",    Marks::Angle},
+    {"naziv",       0,   0,  129, 5, FrameNone, L, Top, FontSpec::Regular13, "Naziv na zdravstvenata ustanova: "},
+    {"adresa",      0,   5,  129, 5, FrameNone, L, Top, FontSpec::Regular13, "Adresa: "},
+    {"mesto",       0,   10, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "Mesto:"},
+    {"danocenbroj", 0,   15, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "Dano~en broj:"},
+    {"zirosmetka",  0,   20, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "@iro smetka:"},
+    {"deponent",    0,   25, 129, 5, FrameNone, L, Top, FontSpec::Regular13, "Deponent: "},
     {"Memo15",      252, 0,  25,  5, FrameNone, L, Top, FontSpec::Regular13, "Datum"},
     {"datum",       252, 5,  25,  5, FrameNone, L, Top, FontSpec::Regular13, ""},
     {"Memo2",       0,   35, 24,  5, FrameNone, L, Top, FontSpec::Bold16,    "Datum od :"},
@@ -67,14 +66,14 @@ const CellRow posetaMladinaTitle =
 const CellRow posetaDecaTitle =
     {"title", 43.5, 45, 190, 20, FrameNone, C, Top, FontSpec::Title27, "Izve{taj za poseta na ordinacija za deca "};
 
-// Heading cells of the tables. "[" in "DOMA[NI" and "ZA[TITA" is a letter of
-// the MAC C font: those cells' expression marks are "[%" and "%]".
+// Heading cells of the tables ("[" in "DOMA[NI" and "ZA[TITA" is a letter of
+// the MAC C font).
 const CellRow posetaOrdinacijaHeadings[] = {
     {"Memo1",  10,    75,    260,  10,   Box, C, Mid, Page, "POSETI "},
     {"Memo6",  10,    85,    20,   45.0, Box, C, Bot, Page, "MESTO"},
     {"Memo31", 30,    85,    65,   10,   Box, C, Mid, Page, "VO ORDINACIJA"},
-    {"Memo12", 95,    85,    45,   10,   Box, C, Mid, Page, "DOMA[NI", Marks::Percent},
-    {"Memo37", 140,   85,    130,  10,   Box, C, Mid, Page, "POSETI OD KOLONA 5 SPREMA KATEG. KORISIK NA ZDRAV. ZA[TITA", Marks::Percent},
+    {"Memo12", 95,    85,    45,   10,   Box, C, Mid, Page, "DOMA[NI"},
+    {"Memo37", 140,   85,    130,  10,   Box, C, Mid, Page, "POSETI OD KOLONA 5 SPREMA KATEG. KORISIK NA ZDRAV. ZA[TITA"},
     {"Memo4",  30,    95,    40,   10,   Box, C, Mid, Page, "KAJ LEKAROT"},
     {"Memo11", 70,    95.1,  25,   35.0, Box, C, Bot, Page, "Kaj ostanati medicinski rabotnici"},
     {"Memo13", 95,    95.1,  20,   35.0, Box, C, Bot, Page, "Od lekarot"},
@@ -176,8 +175,8 @@ const ColumnRow posetaMladinaColumns[] = {
     {{"Memo19", "5"},  115, 15, counted(3)},
     {{"Memo20", "6"},  130, 15, counted(4)},
     {{"Memo21", "7"},  145, 15, counted(5)},
-    {{"Memo32", "7"},  160, 14, counted(7)},
-    {{"Memo22", "9"},  174, 21, counted(6)},
+    {{"Memo32", "7"},  160, 14, counted(6)},
+    {{"Memo22", "9"},  174, 21, counted(7)},
     {{"Memo26", "10"}, 195, 20, {{"Memo52", ""},            {"Memo53", ""},             {"Memo54", ""}}},
     {{"Memo27", "11"}, 215, 25, {{"Memo55", ""},            {"Memo56", ""},             {"Memo57", ""}}},
 };
@@ -199,7 +198,7 @@ const ColumnRow posetaDecaColumns[] = {
 
 report::Font pageFont()
 {
-    return report::Font{QStringLiteral("MAC C Swiss"), 13, false};
+    return report::Font{QString::fromLatin1(report::kMaccSwiss), 13, false};
 }
 
 std::optional<report::Font> fontOf(FontSpec stated)
@@ -210,9 +209,9 @@ std::optional<report::Font> fontOf(FontSpec stated)
     case FontSpec::Regular13:
         return pageFont();
     case FontSpec::Bold16:
-        return report::Font{QStringLiteral("MAC C Swiss"), 16, true};
+        return report::Font{QString::fromLatin1(report::kMaccSwiss), 16, true};
     case FontSpec::Title27:
-        return report::Font{QStringLiteral("MAC C Swiss"), 27, true};
+        return report::Font{QString::fromLatin1(report::kMaccSwiss), 27, true};
     }
     return std::nullopt;
 }
@@ -230,29 +229,50 @@ report::TfrxMemoView cellOf(const CellRow &row)
     cell.vAlign = row.vAlign;
     cell.font = fontOf(row.font);
     cell.setText(QString::fromLatin1(row.text));
-    switch (row.marks) {
-    case Marks::Default:
-        break;
-    case Marks::Percent:
-        cell.delimiters = report::percentDelimiters();
-        break;
-    case Marks::Angle:
-        cell.delimiters = report::anglePercentDelimiters();
-        break;
-    }
     return cell;
 }
+
+// The headings over each counted column (visitColumns), outermost first, by
+// the names of their cells.
+using HeadingPath = std::initializer_list<const char *>;
+const HeadingPath posetaOrdinacijaPaths[] = {
+    {"Memo1", "Memo31", "Memo4", "Memo7"},  {"Memo1", "Memo31", "Memo4", "Memo32"},
+    {"Memo1", "Memo37", "Memo5", "Memo16"}, {"Memo1", "Memo37", "Memo5", "Memo23"},
+    {"Memo1", "Memo37", "Memo24"},          {"Memo1", "Memo37", "Memo25"},
+};
+const HeadingPath posetaMladinaPaths[] = {
+    {"Memo1", "Memo4", "Memo7"},           {"Memo1", "Memo4", "Memo5", "Memo11"}, {"Memo1", "Memo4", "Memo5", "Memo12"},
+    {"Memo1", "Memo4", "Memo5", "Memo13"}, {"Memo1", "Memo4", "Memo5", "Memo14"}, {"Memo1", "Memo4", "Memo5", "Memo16"},
+    {"Memo1", "Memo4", "Memo5", "Memo31"}, {"Memo1", "Memo8"},
+};
+const HeadingPath posetaDecaPaths[] = {
+    {"Memo1", "Memo4", "Memo7"},           {"Memo1", "Memo4", "Memo5", "Memo11"}, {"Memo1", "Memo4", "Memo5", "Memo12"},
+    {"Memo1", "Memo4", "Memo5", "Memo13"}, {"Memo1", "Memo4", "Memo5", "Memo14"}, {"Memo1", "Memo4", "Memo5", "Memo16"},
+};
+
+// The header the three forms print: the institution's particulars (each
+// cell printing its caption before the text), the date printed and the period.
+const HeaderField kHeader[] = {
+    {"naziv", "Naziv na zdravstvena ustanova :", HeaderField::Naziv, true},
+    {"adresa", "Adresa :", HeaderField::Adresa, true},
+    {"mesto", "Mesto :", HeaderField::Mesto, true},
+    {"danocenbroj", "Dano~en broj :", HeaderField::DanBroj, true},
+    {"zirosmetka", "@iro smetka :", HeaderField::Ziro, true},
+    {"deponent", "Deponent :", HeaderField::Deponent, true},
+    {"datum", "Datum", HeaderField::PrintedOn},
+    {"datumod", "Datum od :", HeaderField::From},
+    {"datumdo", "Datum do :", HeaderField::To},
+};
 
 struct Layout {
     VisitReport report;
     const char *name;
     double bandHeight; // pixels
     const CellRow &title;
-    const CellRow *headings;
-    std::size_t headingCount;
+    std::span<const CellRow> headings;
     const GridRows &rows;
-    const ColumnRow *columns;
-    std::size_t columnCount;
+    std::span<const ColumnRow> columns;
+    std::span<const HeadingPath> paths;
 };
 
 report::TfrxReport buildTemplate(const Layout &layout)
@@ -268,8 +288,6 @@ report::TfrxReport buildTemplate(const Layout &layout)
     page.landscape = true;
     page.leftMargin = page.rightMargin = page.topMargin = page.bottomMargin = 10;
     page.font = pageFont();
-    // No data set of this name exists, so the page prints once.
-    page.dataSetName = QStringLiteral("frxDBPregledi");
 
     report::TfrxReportTitle band;
     band.name = QStringLiteral("ReportTitle1");
@@ -282,12 +300,11 @@ report::TfrxReport buildTemplate(const Layout &layout)
     report::TfrxMemoView title = cellOf(layout.title);
     title.align = report::Placement::Center;
     cells.push_back(std::move(title));
-    for (std::size_t i = 0; i < layout.headingCount; ++i)
-        cells.push_back(cellOf(layout.headings[i]));
+    for (const CellRow &heading : layout.headings)
+        cells.push_back(cellOf(heading));
 
     const std::span<const VisitColumn> countedColumns = visitColumns(layout.report);
-    for (std::size_t i = 0; i < layout.columnCount; ++i) {
-        const ColumnRow &column = layout.columns[i];
+    for (const ColumnRow &column : layout.columns) {
         Cells named = column.cells;
         if (named.counted >= 0) {
             const VisitColumn &counted = countedColumns[std::size_t(named.counted)];
@@ -308,81 +325,90 @@ report::TfrxReport buildTemplate(const Layout &layout)
     return templ;
 }
 
+// A text of the form as a reader sees it: every cell prints in the MAC C font.
+QString words(const char *text) { return report::maccToUnicode(QString::fromLatin1(text)).simplified(); }
+
+const char *headingText(const Layout &layout, const char *name)
+{
+    for (const CellRow &heading : layout.headings)
+        if (qstrcmp(heading.name, name) == 0)
+            return heading.text;
+    return "";
+}
+
+// The form, and the identity of its result's rows (the areas, as its first
+// column names them) and columns (the counted ones, under their headings).
+Result<Form> buildForm(const Layout &layout)
+{
+    Form form;
+    form.blank = buildTemplate(layout);
+    form.title = words(layout.title.text);
+    form.header = kHeader;
+    const ColumnRow &areas = layout.columns.front();
+    std::vector<result::RowIdentity> rows(3);
+    const std::pair<const char *, const Entry &> rowKeys[] = {
+        {"urban", areas.cells.grad}, {"rural", areas.cells.selo}, {"both", areas.cells.vkupno}};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i].key = QString::fromLatin1(rowKeys[i].first);
+        rows[i].label = words(rowKeys[i].second.text);
+    }
+    rows[BothRow].kind = result::RowKind::Total;
+    rows[BothRow].sums = {UrbanRow, RuralRow};
+
+    const std::span<const VisitColumn> counted = visitColumns(layout.report);
+    std::vector<result::ColumnIdentity> columns(counted.size());
+    for (const ColumnRow &column : layout.columns) {
+        if (column.cells.counted < 0)
+            continue;
+        const std::size_t index = std::size_t(column.cells.counted);
+        columns[index].key = QString::fromLatin1(counted[index].key);
+        columns[index].number = QString::fromLatin1(column.number.text);
+        for (const char *name : layout.paths[index])
+            columns[index].headings << words(headingText(layout, name));
+        const char *const names[] = {counted[index].urban, counted[index].rural, counted[index].total};
+        for (int row = UrbanRow; row <= BothRow; ++row)
+            form.cells.push_back({QString::fromLatin1(names[row]), row, int(index)});
+    }
+    std::stable_sort(form.cells.begin(), form.cells.end(),
+                     [](const FormCell &a, const FormCell &b) { return a.row < b.row; });
+    Result<std::shared_ptr<const result::TableShape>> shape =
+        result::TableShape::make(std::move(rows), std::move(columns),
+                                 {QString(), words(headingText(layout, "Memo6")), QString()},
+                                 {QString(), QString::fromLatin1(areas.number.text), QString()});
+    if (!shape)
+        return shape.error();
+    form.shape = *shape;
+    return form;
+}
+
 Layout layoutOf(VisitReport report)
 {
     switch (report) {
     case VisitReport::SchoolYouth:
-        return {report, "frxPosetaMladina", 661.41775, posetaMladinaTitle, posetaMladinaHeadings,
-                std::size(posetaMladinaHeadings), posetaMladinaRows, posetaMladinaColumns, std::size(posetaMladinaColumns)};
+        return {report, "frxPosetaMladina", 661.41775, posetaMladinaTitle, posetaMladinaHeadings, posetaMladinaRows,
+                posetaMladinaColumns, posetaMladinaPaths};
     case VisitReport::Children:
-        return {report, "frxPosetaDeca", 661.41775, posetaDecaTitle, posetaDecaHeadings, std::size(posetaDecaHeadings),
-                posetaDecaRows, posetaDecaColumns, std::size(posetaDecaColumns)};
+        return {report, "frxPosetaDeca", 661.41775, posetaDecaTitle, posetaDecaHeadings, posetaDecaRows,
+                posetaDecaColumns, posetaDecaPaths};
     case VisitReport::GeneralMedicine:
         break;
     }
     // The band is 183.3 mm high as drawn; its stored height is 692.65399 px.
     return {report, "frxPosetaOrdinacija", 692.65399, posetaOrdinacijaTitle, posetaOrdinacijaHeadings,
-            std::size(posetaOrdinacijaHeadings), posetaOrdinacijaRows, posetaOrdinacijaColumns,
-            std::size(posetaOrdinacijaColumns)};
+            posetaOrdinacijaRows, posetaOrdinacijaColumns, posetaOrdinacijaPaths};
 }
 
 } // namespace
 
-VisitColumnCaption visitColumnCaption(VisitReport report, std::size_t column)
+Result<const Form *> visitForm(VisitReport report)
 {
-    const Layout layout = layoutOf(report);
-    VisitColumnCaption caption;
-    for (std::size_t i = 0; i < layout.columnCount; ++i) {
-        const ColumnRow &row = layout.columns[i];
-        if (row.cells.counted != int(column))
-            continue;
-        caption.number = QString::fromLatin1(row.number.text);
-        // The heading cell right above the column: the lowest of those over its middle.
-        const double middle = row.left + row.width / 2;
-        const CellRow *heading = nullptr;
-        for (std::size_t h = 0; h < layout.headingCount; ++h) {
-            const CellRow &candidate = layout.headings[h];
-            if (candidate.left <= middle && middle < candidate.left + candidate.width
-                && candidate.top < layout.rows.numberTop && (!heading || candidate.top > heading->top))
-                heading = &candidate;
-        }
-        if (heading)
-            caption.heading = QString::fromLatin1(heading->text).replace(u'\n', u' ').trimmed();
-        break;
-    }
-    return caption;
-}
-
-QString visitTemplateName(VisitReport report)
-{
-    switch (report) {
-    case VisitReport::SchoolYouth:
-        return QStringLiteral("frxPosetaMladina");
-    case VisitReport::Children:
-        return QStringLiteral("frxPosetaDeca");
-    case VisitReport::GeneralMedicine:
-        break;
-    }
-    return QStringLiteral("frxPosetaOrdinacija");
-}
-
-report::TfrxReport buildFrxPosetaOrdinacija() { return buildTemplate(layoutOf(VisitReport::GeneralMedicine)); }
-
-report::TfrxReport buildFrxPosetaMladina() { return buildTemplate(layoutOf(VisitReport::SchoolYouth)); }
-
-report::TfrxReport buildFrxPosetaDeca() { return buildTemplate(layoutOf(VisitReport::Children)); }
-
-report::TfrxReport buildVisitTemplate(VisitReport report)
-{
-    switch (report) {
-    case VisitReport::SchoolYouth:
-        return buildFrxPosetaMladina();
-    case VisitReport::Children:
-        return buildFrxPosetaDeca();
-    case VisitReport::GeneralMedicine:
-        break;
-    }
-    return buildFrxPosetaOrdinacija();
+    static const Result<Form> forms[] = {buildForm(layoutOf(VisitReport::SchoolYouth)),
+                                         buildForm(layoutOf(VisitReport::Children)),
+                                         buildForm(layoutOf(VisitReport::GeneralMedicine))};
+    const Result<Form> &form = forms[int(report)];
+    if (!form)
+        return form.error();
+    return &form.value();
 }
 
 } // namespace tarel::reports

@@ -1,7 +1,5 @@
 #include "appfixture.h"
 
-#include "agebands.h"
-#include "catalogue.h"
 #include "prepared.h"
 #include "template.h"
 
@@ -42,6 +40,8 @@ void RecordingUi::showReport(QWidget *, const report::TfrxReport &templ, report:
                              "vkupno_selo", "naziv"})
         if (const report::TfrxMemoView *cell = templ.findCell(QString::fromLatin1(name)))
             shown.cells.insert(QString::fromLatin1(name), cell->text());
+    if (templ.result && templ.result->check)
+        shown.selected = templ.result->check->selected;
     reports.push_back(shown);
     if (whileShowing)
         whileShowing();
@@ -72,69 +72,6 @@ std::unique_ptr<app::RunProgress> RecordingUi::showProgress(QWidget *, std::func
     progress = Progress{true, -1, 0, false, std::move(cancel)};
     ++progressShown;
     return std::make_unique<RecordingProgress>(progress);
-}
-
-namespace {
-
-const reports::MorbidityProfile &oneRowProfile()
-{
-    static const reports::MorbidityProfile profile{QStringLiteral("frxTest"), QStringLiteral("qTest"), 1,
-                                                   &tabulation::calculateBands(), 19, 51, 1};
-    return profile;
-}
-
-Result<const tabulation::RowCatalogue *> oneRowCatalogue()
-{
-    static const Result<tabulation::RowCatalogue> catalogue = tabulation::RowCatalogue::parse(
-        QStringLiteral("1 \"Row\"; \"A01\"\n"
-                       "block 1 rows 1-1 code \"1\" numeral \"I\" range \"A00 - B99\"\n"),
-        QStringLiteral("test"));
-    if (!catalogue)
-        return catalogue.error();
-    return &catalogue.value();
-}
-
-report::TfrxReport oneRowTemplate(const tabulation::RowCatalogue &)
-{
-    const reports::MorbidityProfile &profile = oneRowProfile();
-    report::TfrxReport templ(profile.templateName);
-    report::TfrxReportPage page;
-    page.name = QStringLiteral("Page1");
-    page.title.emplace();
-    auto cell = [](const QString &name) {
-        report::TfrxMemoView view;
-        view.name = name;
-        view.width = 40;
-        view.height = 20;
-        return view;
-    };
-    for (const char *name : {"GradSelo", "lekar", "pzu", "dataod", "datado"})
-        page.title->cells.push_back(cell(QString::fromLatin1(name)));
-    tabulation::ChapterBlock block;
-    block.code = QStringLiteral("1");
-    for (int k = 0; k < profile.columns(); ++k) {
-        page.cells.push_back(cell(reports::countCellName(profile, 1, k)));
-        page.cells.push_back(cell(reports::subtotalCellName(block, reports::kFirstDataColumn + k)));
-        page.cells.push_back(cell(reports::grandTotalCellName(reports::kFirstDataColumn + k)));
-    }
-    templ.pages.push_back(std::move(page));
-    return templ;
-}
-
-reports::MorbidityReportDefinition oneRowReport() { return {&oneRowProfile(), &oneRowCatalogue, &oneRowTemplate}; }
-
-} // namespace
-
-std::span<const engine::ReportDefinition> oneRowReports()
-{
-    static const std::vector<engine::ReportDefinition> table = [] {
-        std::vector<engine::ReportDefinition> reports(engine::reportTable().begin(), engine::reportTable().end());
-        for (engine::ReportDefinition &report : reports)
-            if (report.kind == engine::ReportKind::Morbidity)
-                report.morbidity = &oneRowReport;
-        return reports;
-    }();
-    return table;
 }
 
 } // namespace tarel::testing

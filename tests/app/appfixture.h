@@ -1,8 +1,8 @@
 #pragma once
 
 // What the window tests share: a source database reached under the alias
-// "pelorida" through an alias file of the test's own, a Ui that records what
-// the windows ask instead of blocking, and a one-row morbidity report.
+// "pelorida" through an alias file of the test's own, and a Ui that records
+// what the windows ask instead of blocking.
 
 #include "IzvestajzaTarel.h"
 #include "sourcedatabase.h"
@@ -47,6 +47,7 @@ public:
         QString templateName;
         int pages = 0;
         QHash<QString, QString> cells; // the header and total cells at the time of showing
+        qint64 selected = -1;          // the visits the run selected, by its data check
     };
 
     QStringList messages;
@@ -62,10 +63,5 @@ public:
     void showReport(QWidget *parent, const report::TfrxReport &templ, report::PreparedReport &prepared) override;
     std::unique_ptr<app::RunProgress> showProgress(QWidget *parent, std::function<void()> cancel) override;
 };
-
-// The six reports with each morbidity report replaced by one of a single
-// catalogue row counting "A01", with the general medicine bands, and a
-// template holding exactly the cells it writes.
-std::span<const engine::ReportDefinition> oneRowReports();
 
 } // namespace tarel::testing

@@ -1,10 +1,10 @@
 // The data check as the user meets it: the status line and the button of the
 // preview, and the dialog with its figures, diagnoses and Save.
 
+#include "runform.h"
 #include "datacheckdialog.h"
 #include "engine.h"
 #include "export.h"
-#include "visitreports.h"
 #include "generator.h"
 #include "pageview.h"
 #include "previewwindow.h"
@@ -24,9 +24,9 @@ using namespace tarel;
 
 namespace {
 
-engine::DataCheck sampleCheck()
+result::DataCheck sampleCheck()
 {
-    engine::DataCheck check;
+    result::DataCheck check;
     check.report = QStringLiteral("general-medicine");
     check.from = QStringLiteral("2024-12-01");
     check.to = QStringLiteral("2026-11-30");
@@ -57,7 +57,7 @@ Result<report::TfrxReport> runOnDemoData(QStringView name, QDate from, QDate to)
     request.report = engine::findReport(name);
     request.from = from;
     request.to = to;
-    return engine::run(**database, request);
+    return tarel::testing::runForm(**database, request);
 }
 
 } // namespace
@@ -67,7 +67,7 @@ TEST(DataCheckView, ThePreviewShowsTheSummaryAndOpensTheDetails)
     QLocale::setDefault(QLocale::c());
     const Result<report::TfrxReport> filled = runOnDemoData(u"children", QDate(2024, 1, 1), QDate(2024, 6, 30));
     ASSERT_TRUE(filled.ok()) << filled.message().toStdString();
-    const engine::DataCheck check = engine::dataCheckOf(filled->annotations).value();
+    const result::DataCheck check = *filled->result->check;
 
     report::PreparedReport prepared;
     app::RunCompanion companion;
@@ -101,7 +101,7 @@ TEST(DataCheckView, ThePreviewShowsTheSummaryAndOpensTheDetails)
 
     // A report without a data check (an old file) has neither.
     report::PreparedReport plain = prepared;
-    plain.annotations = {};
+    plain.result = {};
     EXPECT_TRUE(companion.summary(plain).isEmpty());
     EXPECT_FALSE(companion.hasDetails(plain));
 }
@@ -114,7 +114,7 @@ TEST(DataCheckView, AReversedPeriodIsSaidToBeEmpty)
     const Result<report::TfrxReport> filled =
         runOnDemoData(u"visits-children", QDate(2024, 6, 30), QDate(2024, 1, 1));
     ASSERT_TRUE(filled.ok()) << filled.message().toStdString();
-    EXPECT_EQ(engine::dataCheckOf(filled->annotations)->selected, 0);
+    EXPECT_EQ(filled->result->check->selected, 0);
 
     report::PreparedReport prepared;
     app::RunCompanion companion;
@@ -128,14 +128,10 @@ TEST(DataCheckView, AReversedPeriodIsSaidToBeEmpty)
                              "\u0434\u043E\" (01.01.2024)"));
 }
 
-// The printed general-medicine form, as the preview holds it.
+// A printed form with its run's result, as the preview holds it.
 report::PreparedReport printedForm(const char *name)
 {
-    const engine::ReportDefinition *report = engine::findReport(QLatin1String(name));
-    if (report->kind == engine::ReportKind::Visits)
-        return report::prepare(reports::buildVisitTemplate(report->visit));
-    const reports::MorbidityReportDefinition morbidity = report->morbidity();
-    return report::prepare(morbidity.buildTemplate(*morbidity.catalogue().value()));
+    return report::prepare(runOnDemoData(QString::fromLatin1(name), QDate(2024, 1, 1), QDate(2024, 1, 31)).value());
 }
 
 QStringList column(const QTableWidget *table, int index)
@@ -152,7 +148,7 @@ QStringList column(const QTableWidget *table, int index)
 TEST(DataCheckView, TheDialogSpeaksInTheFormsWords)
 {
     QLocale::setDefault(QLocale::c());
-    engine::DataCheck check = sampleCheck();
+    result::DataCheck check = sampleCheck();
     check.noRowDiagnoses = {{QStringLiteral("Z31"), QString(), 7}, {QStringLiteral("K59"), QStringLiteral("5"), 3}};
     const report::PreparedReport form = printedForm("general-medicine");
     app::DataCheckDialog dialog(check, form);
@@ -167,7 +163,7 @@ TEST(DataCheckView, TheDialogSpeaksInTheFormsWords)
                                           "(\u0431\u0435\u0437 \u041A59.3))")}));
     EXPECT_TRUE(column(dialog.figures(), 0).contains(QStringLiteral("Counted in two rows")));
 
-    engine::DataCheck visits = check;
+    result::DataCheck visits = check;
     visits.report = QStringLiteral("visits-general-medicine");
     visits.noRow = visits.countedTwice = 0;
     visits.noRowDiagnoses.clear();
@@ -200,7 +196,7 @@ TEST(DataCheckView, TheDialogListsTheFiguresAndTheDiagnosesAndSavesThem)
         ASSERT_TRUE(dialog.save(path).ok());
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_EQ(file.readAll(), QByteArray(name).endsWith(".csv") ? engine::dataCheckCsv(sampleCheck())
+        EXPECT_EQ(file.readAll(), QByteArray(name).endsWith(".csv") ? result::dataCheckCsv(sampleCheck())
                                                                     : sampleCheck().toJsonText());
     }
 }

@@ -59,13 +59,11 @@ protected:
         db.addVisit(rural);
     }
 
-    std::unique_ptr<TfrmTarel> open(QDate today = QDate(2024, 5, 31), bool oneRowReports = true)
+    std::unique_ptr<TfrmTarel> open(QDate today = QDate(2024, 5, 31))
     {
         app::MainWindowOptions options;
         options.ui = &ui;
         options.today = [today] { return today; };
-        if (oneRowReports)
-            options.reports = fixture::oneRowReports();
         options.whileReading = whileReading;
         auto window = TfrmTarel::create(options);
         EXPECT_TRUE(window.ok()) << (window ? "" : window.message().toStdString());
@@ -81,6 +79,20 @@ protected:
         W *widget = window.findChild<W *>(QString::fromLatin1(name));
         EXPECT_NE(widget, nullptr) << name;
         return widget;
+    }
+
+    // A report button clicked as the user does; then the window's events are
+    // handled until the run it began has ended (its report, error or nothing
+    // shown).
+    static void runFrom(TfrmTarel &window, const char *button)
+    {
+        child<QPushButton>(window, button)->click();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window.running(); }, 30000)) << button;
+    }
+    static void runFrom(TfrmTarel &window, QPushButton *button)
+    {
+        button->click();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window.running(); }, 30000));
     }
 
     // A doctor chosen as the user does: the box shows it and the list's
@@ -364,7 +376,7 @@ TEST_F(MainWindowTest, MissingDoctorStopsTheRunAndChangesNothing)
     for (const MorbidityPanelNames &panel : kPanels) {
         ui.messages.clear();
         auto *button = child<QPushButton>(*window, panel.button);
-        button->click();
+        runFrom(*window, button);
         EXPECT_EQ(ui.messages, QStringList{kChooseADoctor}) << panel.button;
         EXPECT_TRUE(button->isEnabled()) << panel.button;
         EXPECT_FALSE(window->morbidityRequest(panel.panel).has_value());
@@ -377,13 +389,13 @@ TEST_F(MainWindowTest, SiteLekariIgnoresTheDoctorBox)
 {
     auto window = open();
     ASSERT_TRUE(window);
-    child<QCheckBox>(*window, "lekari1")->setChecked(true);
-    const auto request = window->morbidityRequest(MorbidityPanel::SchoolYouth);
+    child<QCheckBox>(*window, "lekari")->setChecked(true);
+    const auto request = window->morbidityRequest(MorbidityPanel::GeneralMedicine);
     ASSERT_TRUE(request.has_value());
     EXPECT_FALSE(request->doctor.has_value());
     EXPECT_EQ(request->doctorText(), QStringLiteral("Site lekari"));
 
-    child<QPushButton>(*window, "btnIzvestaj1")->click();
+    runFrom(*window, "btnIzvestaj");
     ASSERT_EQ(ui.reports.size(), 1u);
     EXPECT_TRUE(ui.messages.isEmpty());
     const auto &cells = ui.reports[0].cells;
@@ -400,16 +412,18 @@ TEST_F(MainWindowTest, EachPanelRunsWithItsOwnDoctor)
     choose(child<QComboBox>(*window, "cbLekar"), 0);
     choose(child<QComboBox>(*window, "cbLekar2"), 1);
 
-    child<QPushButton>(*window, "btnIzvestaj")->click();
-    child<QPushButton>(*window, "btnIzvestaj2")->click();
+    runFrom(*window, "btnIzvestaj");
+    runFrom(*window, "btnIzvestaj2");
     ASSERT_EQ(ui.reports.size(), 2u);
     EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("lekar")), QStringLiteral("Petrovski Marko"));
     EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("v4")), QStringLiteral("1"));
     EXPECT_EQ(ui.reports[1].cells.value(QStringLiteral("lekar")), QStringLiteral("Nikolova Ana"));
-    EXPECT_EQ(ui.reports[1].cells.value(QStringLiteral("v4")), QStringLiteral("1"));
+    // The children's report selects the doctor's one visit, an adult's it counts nowhere.
+    EXPECT_EQ(ui.reports[1].selected, 1);
+    EXPECT_EQ(ui.reports[1].cells.value(QStringLiteral("v4")), QStringLiteral("-"));
 
     // The middle panel has no doctor of its own.
-    child<QPushButton>(*window, "btnIzvestaj1")->click();
+    runFrom(*window, "btnIzvestaj1");
     EXPECT_EQ(ui.messages, QStringList{kChooseADoctor});
     EXPECT_EQ(ui.reports.size(), 2u);
 }
@@ -436,7 +450,7 @@ TEST_F(MainWindowTest, AreaChoiceReachesTheRequest)
         const auto request = window->morbidityRequest(MorbidityPanel::GeneralMedicine);
         ASSERT_TRUE(request.has_value());
         EXPECT_EQ(request->area, c.area) << c.radio;
-        child<QPushButton>(*window, "btnIzvestaj")->click();
+        runFrom(*window, "btnIzvestaj");
         ASSERT_EQ(ui.reports.size(), 1u) << c.radio;
         EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("GradSelo")), QString::fromLatin1(c.text));
         EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("v4")), QString::fromLatin1(c.maleTotal)) << c.radio;
@@ -451,7 +465,7 @@ TEST_F(MainWindowTest, ButtonIsEnabledAgainWhenThePreviewOpens)
     child<QCheckBox>(*window, "lekari")->setChecked(true);
     bool enabledWhileShowing = false;
     ui.whileShowing = [&] { enabledWhileShowing = button->isEnabled(); };
-    button->click();
+    runFrom(*window, button);
     EXPECT_TRUE(enabledWhileShowing);
 }
 
@@ -472,6 +486,7 @@ TEST_F(MainWindowTest, FocusReturnsToTheButtonPressed)
         QWidget *kept = nullptr;
         ui.whileShowing = [&] { kept = window->focusWidget(); };
         QTest::keyClick(button, Qt::Key_Return);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !window->running(); }, 30000)) << name;
         EXPECT_EQ(ui.reports.size(), 1u) << name;
         EXPECT_EQ(kept, button) << name << ": while the preview shows, "
                                 << (kept ? kept->objectName().toStdString() : "nothing");
@@ -496,7 +511,7 @@ TEST_F(MainWindowTest, VisitReportOpensTheOnePagePreview)
     ASSERT_TRUE(window);
     for (const Case &c : cases) {
         ui.reports.clear();
-        child<QPushButton>(*window, c.button)->click();
+        runFrom(*window, c.button);
         ASSERT_TRUE(ui.errors.isEmpty()) << c.button << ": " << ui.errors.join(u'\n').toStdString();
         ASSERT_EQ(ui.reports.size(), 1u) << c.button;
         EXPECT_EQ(ui.reports[0].templateName, QString::fromLatin1(c.templateName));
@@ -519,7 +534,7 @@ TEST_F(MainWindowTest, ErrorEndsTheRunAndLeavesTheWindowUsable)
     for (const char *name : {"btnIzvestaj", "dtnPosetaOrdinacija"}) {
         ui.errors.clear();
         auto *button = child<QPushButton>(*window, name);
-        button->click();
+        runFrom(*window, button);
         ASSERT_EQ(ui.errors.size(), 1) << name;
         EXPECT_TRUE(ui.errors[0].endsWith(u'.')) << ui.errors[0].toStdString();
         EXPECT_TRUE(button->isEnabled()) << name;
@@ -527,7 +542,7 @@ TEST_F(MainWindowTest, ErrorEndsTheRunAndLeavesTheWindowUsable)
     EXPECT_TRUE(ui.reports.empty());
     EXPECT_TRUE(window->isEnabled());
     // Still answering: the doctor check of another panel.
-    child<QPushButton>(*window, "btnIzvestaj1")->click();
+    runFrom(*window, "btnIzvestaj1");
     EXPECT_EQ(ui.messages, QStringList{kChooseADoctor});
 }
 
@@ -550,12 +565,12 @@ TEST_F(MainWindowTest, TheWindowAnswersWhileARunCounts)
         letTheRunGo();
         return true;
     });
-    child<QPushButton>(*window, "btnIzvestaj")->click();
+    runFrom(*window, "btnIzvestaj");
     EXPECT_TRUE(answered);
     EXPECT_EQ(ui.messages, QStringList{QStringLiteral("A report is being prepared. Wait until it is shown, or cancel "
                                                       "it, before you ask for another.")});
     ASSERT_EQ(ui.reports.size(), 1u); // the held run, and no other
-    EXPECT_EQ(ui.reports[0].templateName, QStringLiteral("frxTest"));
+    EXPECT_EQ(ui.reports[0].templateName, QStringLiteral("frxDeca"));
     EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("v4")), QStringLiteral("2"));
     EXPECT_GT(ui.progress.estimated, 0);
     EXPECT_FALSE(ui.progress.shown);
@@ -577,16 +592,39 @@ TEST_F(MainWindowTest, ACancelledRunShowsNothing)
         return true;
     });
     auto *button = child<QPushButton>(*window, "dtnPosetaOrdinacija");
-    button->click();
+    runFrom(*window, button);
     EXPECT_TRUE(ui.reports.empty());
     EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(u'\n').toStdString();
     EXPECT_TRUE(button->isEnabled());
     EXPECT_FALSE(window->running());
     EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
 
-    button->click();
+    runFrom(*window, button);
     ASSERT_EQ(ui.reports.size(), 1u);
     EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("vkupno")), QStringLiteral("2"));
+}
+
+// The window goes while a run counts: the run is cancelled and its thread
+// awaited; nothing is shown, nothing is left running.
+TEST_F(MainWindowTest, AWindowThatGoesStopsItsRun)
+{
+    holdTheRunOnce();
+    auto window = open();
+    ASSERT_TRUE(window);
+    bool gone = false;
+    every([&] {
+        if (!runIsHeld())
+            return false;
+        letTheRunGo();
+        window.reset();
+        gone = true;
+        return true;
+    });
+    child<QPushButton>(*window, "dtnPosetaOrdinacija")->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return gone; }, 30000));
+    QTest::qWait(50);
+    EXPECT_TRUE(ui.reports.empty());
+    EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(u'\n').toStdString();
 }
 
 // While another program holds the database locked, the run waits and the
@@ -607,7 +645,7 @@ TEST_F(MainWindowTest, ARunWaitsVisiblyForALockedDatabase)
         aliased.source.exec(QStringLiteral("COMMIT"));
         return true;
     });
-    child<QPushButton>(*window, "dtnPosetaOrdinacija")->click();
+    runFrom(*window, "dtnPosetaOrdinacija");
     EXPECT_TRUE(waitingShown);
     EXPECT_TRUE(ui.errors.isEmpty()) << ui.errors.join(u'\n').toStdString();
     EXPECT_EQ(ui.reports.size(), 1u);
@@ -644,7 +682,7 @@ TEST_F(MainWindowTest, CancelEndsTheWaitForALockAtOnce)
         dialog->findChild<QPushButton *>()->click();
         return true;
     });
-    child<QPushButton>(**window, "dtnPosetaOrdinacija")->click();
+    runFrom(**window, "dtnPosetaOrdinacija");
     const qint64 afterCancel = sinceCancel.isValid() ? sinceCancel.elapsed() : -1;
     aliased.source.exec(QStringLiteral("COMMIT"));
 
@@ -761,12 +799,12 @@ TEST_F(MainWindowTest, BuiltInMorbidityReportsRunFromTheirButtons)
         {"btnIzvestaj1", "lekari1", "grad1", "frxMladina", 13, "-"}, // adults are outside its bands
         {"btnIzvestaj2", "lekari2", "grad2", "frxDeca1", 10, "-"},
     };
-    auto window = open(QDate(2024, 5, 31), false);
+    auto window = open(QDate(2024, 5, 31));
     ASSERT_TRUE(window);
     for (const Case &c : cases) {
         ui.reports.clear();
         child<QCheckBox>(*window, c.allDoctors)->setChecked(true);
-        child<QPushButton>(*window, c.button)->click();
+        runFrom(*window, c.button);
         ASSERT_TRUE(ui.errors.isEmpty()) << c.button << ": " << ui.errors.join(u'\n').toStdString();
         ASSERT_EQ(ui.reports.size(), 1u) << c.button;
         EXPECT_EQ(ui.reports[0].templateName, QString::fromLatin1(c.templateName));
@@ -778,7 +816,7 @@ TEST_F(MainWindowTest, BuiltInMorbidityReportsRunFromTheirButtons)
         // Urban only: the rural visit drops out.
         ui.reports.clear();
         child<QRadioButton>(*window, c.grad)->setChecked(true);
-        child<QPushButton>(*window, c.button)->click();
+        runFrom(*window, c.button);
         ASSERT_EQ(ui.reports.size(), 1u) << c.button;
         EXPECT_EQ(ui.reports[0].cells.value(QStringLiteral("GradSelo")), QStringLiteral("Grad")) << c.button;
         if (c.total == std::string("2")) {

@@ -3,6 +3,7 @@
 // and saved; a report opened from a file runs its recorded request and says
 // when the database now gives another number.
 
+#include "runform.h"
 #include "cellvisits.h"
 #include "engine.h"
 #include "generalmedicine.h"
@@ -39,12 +40,19 @@ engine::Request requestFor(const char *report)
     return request;
 }
 
-app::VisitListWindow *openList()
+app::VisitListWindow *shownList()
 {
     for (QWidget *top : QApplication::topLevelWidgets())
         if (auto *window = qobject_cast<app::VisitListWindow *>(top); window && window->isVisible())
             return window;
     return nullptr;
+}
+
+// The list window once its run in the background has ended and opened it.
+app::VisitListWindow *openList()
+{
+    QTest::qWaitFor([] { return shownList() != nullptr; }, 30000);
+    return shownList();
 }
 
 // Three men aged 44 with typhoid fever, one of them with Hodgkin's disease
@@ -82,7 +90,7 @@ TEST(VisitListWindow, ADoubleClickOnACountCellListsItsVisits)
     addVisits(source);
     auto database = data::Database::open(data::sqliteFile(source.path()));
     ASSERT_TRUE(database.ok());
-    const Result<report::TfrxReport> filled = engine::run(**database, requestFor("general-medicine"));
+    const Result<report::TfrxReport> filled = tarel::testing::runForm(**database, requestFor("general-medicine"));
     ASSERT_TRUE(filled.ok());
 
     report::PreparedReport prepared;
@@ -95,7 +103,8 @@ TEST(VisitListWindow, ADoubleClickOnACountCellListsItsVisits)
     QTRY_VERIFY(!preview.model().preparing() && preview.model().pageCount() > 0);
 
     // Row 1 (typhoid fever), men aged 45-54 as the form heads the band of 44-year-olds.
-    const QString cellName = reports::countCellName(*reports::generalMedicineReport().profile, 1, 8);
+    // Memo 19 * 1 + 51 + 8.
+    const QString cellName = QStringLiteral("Memo78");
     std::optional<report::CellPosition> position;
     for (int page = 0; page < int(prepared.pages.size()) && !position; ++page)
         for (int i = 0; i < int(prepared.pages[std::size_t(page)].cells.size()); ++i)
@@ -144,13 +153,12 @@ TEST(VisitListWindow, TitlesSayWhatTheCellIs)
     ASSERT_TRUE(database.ok());
     auto titleOf = [&](const char *report, const QString &cell) {
         const engine::Request request = requestFor(report);
-        const Result<report::TfrxReport> filled = engine::run(**database, request);
-        const Result<engine::CellListing> listing = app::runCellListing(nullptr, **database, request, cell);
+        const Result<engine::CellListing> listing = engine::listCellVisits(**database, request, cell);
         EXPECT_TRUE(listing.ok()) << listing.message().toStdString();
-        return listing ? app::cellTitle(*listing, report::prepare(*filled)) : QString();
+        return listing ? app::cellTitle(*listing) : QString();
     };
-    const reports::MorbidityProfile &profile = *reports::generalMedicineReport().profile;
-    EXPECT_EQ(titleOf("general-medicine", reports::countCellName(profile, 87, 0)),
+    // Row 87, men of all ages: Memo 19 * 87 + 51.
+    EXPECT_EQ(titleOf("general-medicine", QStringLiteral("Memo1704")),
               QStringLiteral("Row 87, Hodkin-\u043E\u0432\u0430 \u0431\u043E\u043B\u0435\u0441\u0442, all ages, men: "
                              "1 visit"));
     EXPECT_EQ(titleOf("general-medicine", QStringLiteral("S14")), QStringLiteral("Chapter I (A00 - B99), all ages, men: 2 visits"));
@@ -174,7 +182,7 @@ TEST(VisitListWindow, AReopenedReportListsWhatTheDatabaseNowGives)
     {
         auto database = data::Database::open(data::sqliteFile(source.path()));
         ASSERT_TRUE(database.ok());
-        const Result<report::TfrxReport> filled = engine::run(**database, requestFor("visits-general-medicine"));
+        const Result<report::TfrxReport> filled = tarel::testing::runForm(**database, requestFor("visits-general-medicine"));
         ASSERT_TRUE(filled.ok());
         ASSERT_TRUE(report::savePrepared(report::prepare(*filled), saved).ok());
     }
@@ -265,16 +273,12 @@ TEST(VisitListWindow, SortsNamesAlphabeticallyAndProposesANameInWords)
     auto database = data::Database::open(data::sqliteFile(source.path()));
     ASSERT_TRUE(database.ok());
     const engine::Request request = requestFor("general-medicine");
-    const Result<report::TfrxReport> filled = engine::run(**database, request);
-    ASSERT_TRUE(filled.ok());
-    const reports::MorbidityProfile &profile = *reports::generalMedicineReport().profile;
-    Result<engine::CellListing> listing =
-        app::runCellListing(nullptr, **database, request, reports::countCellName(profile, 1, 8));
+    // Row 1, men of 45 to 54: Memo 19 * 1 + 51 + 8.
+    Result<engine::CellListing> listing = engine::listCellVisits(**database, request, QStringLiteral("Memo78"));
     ASSERT_TRUE(listing.ok()) << listing.message().toStdString();
-    const report::PreparedReport prepared = report::prepare(*filled);
-    EXPECT_EQ(app::visitListFileName(*listing, prepared), QStringLiteral("General medicine, Row 1, 45-54 \u0433., men.csv"));
+    EXPECT_EQ(app::visitListFileName(*listing), QStringLiteral("General medicine, Row 1, 45-54 \u0433., men.csv"));
 
-    const QString title = app::cellTitle(*listing, prepared);
+    const QString title = app::cellTitle(*listing);
     app::VisitListWindow list(std::move(*listing), title, QString(), std::nullopt);
     list.table()->sortByColumn(int(engine::VisitText::Surname), Qt::AscendingOrder);
     QStringList surnames;
@@ -290,10 +294,9 @@ TEST(VisitListWindow, SortsNamesAlphabeticallyAndProposesANameInWords)
 
     // A column of a visit report, and the characters a file name cannot hold.
     const engine::Request visits = requestFor("visits-general-medicine");
-    const Result<report::TfrxReport> visitsFilled = engine::run(**database, visits);
-    const Result<engine::CellListing> column = app::runCellListing(nullptr, **database, visits, QStringLiteral("Memo36"));
+    const Result<engine::CellListing> column = engine::listCellVisits(**database, visits, QStringLiteral("Memo36"));
     ASSERT_TRUE(column.ok()) << column.message().toStdString();
-    EXPECT_EQ(app::visitListFileName(*column, report::prepare(*visitsFilled)),
+    EXPECT_EQ(app::visitListFileName(*column),
               QStringLiteral("Visits, general medicine, Column 14, urban.csv"));
     EXPECT_EQ(report::fileNameOfWords(QStringLiteral("a/b\\c: d?")), QStringLiteral("a-b-c- d-"));
 }

@@ -4,6 +4,7 @@
 // folder: links planted there are replaced, a second batch is refused, and
 // names say the area and cover every doctor with visits. Stopped by a
 // signal or with its output closed, it keeps what it wrote and says so.
+#include "runform.h"
 #include "batch.h"
 #include "countcells.h"
 #include "generator.h"
@@ -78,7 +79,7 @@ protected:
         request.from = QDate(2024, 11, 1);
         request.to = QDate(2024, 11, 30);
         request.doctor = doctor;
-        const auto filled = engine::run(**source, request);
+        const auto filled = tarel::testing::runForm(**source, request);
         EXPECT_TRUE(filled.ok());
         return filled ? tarel::testing::preparedCountLines(report::prepare(*filled),
                                                            tarel::testing::countCellsOf(definition))

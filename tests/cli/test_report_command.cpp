@@ -52,7 +52,7 @@ TEST(ReportCommand, UsageErrors)
         const char *message;
     };
     const Case cases[] = {
-        {"nothing", "", "Name a report, 'convert', 'check' or 'batch'"},
+        {"nothing", "", "Name a report, 'trend', 'convert', 'check' or 'batch'"},
         {"unknown report", "no-such --from 2024-01-01 --to 2024-02-01 --output a.csv", "Unknown report 'no-such'"},
         {"unknown option", "visits-children --form 2024-01-01", "Unknown option '--form'"},
         {"single-dash option", "visits-children -o a.csv", "Unknown option '-o'"},
@@ -103,6 +103,27 @@ TEST(ReportCommand, UsageErrors)
         {"cell with a data check", "visits-children --from 2024-01-01 --to 2024-02-01 --cell vkupno --output a.csv --check c.json",
          "The option '--check' is not for '--cell'"},
         {"cell on a batch", "batch --month 2024-01 --folder d --cell vkupno", "The option '--cell' is not for 'batch'"},
+        {"trend without a report", "trend --from 2024-01-01 --to 2024-01-31 --output a.json",
+         "Name the report of 'trend'"},
+        {"trend into a saved report", "trend visits-children --from 2024-01-01 --to 2024-01-31 --output a.fp3",
+         "The output file 'a.fp3' of 'trend' must end in .json, .csv, .xlsx or .pdf"},
+        {"trend without a doctor choice", "trend children --from 2024-01-01 --to 2024-01-31 --output a.json",
+         "Izberete lekar"},
+        {"trend history 0", "trend visits-children --from 2024-01-01 --to 2024-01-31 --history 0 --output a.json",
+         "--history must be a whole number from 1 to 60, not '0'"},
+        {"trend history 61", "trend visits-children --from 2024-01-01 --to 2024-01-31 --history 61 --output a.json",
+         "--history must be a whole number from 1 to 60, not '61'"},
+        {"trend of a backward period", "trend visits-children --from 2024-02-01 --to 2024-01-31 --output a.json",
+         "The period ends before it begins"},
+        {"trend with a data check",
+         "trend visits-children --from 2024-01-01 --to 2024-01-31 --output a.json --check c.json",
+         "The option '--check' is not for 'trend'"},
+        {"trend of a cell", "trend visits-children --from 2024-01-01 --to 2024-01-31 --output a.csv --cell vkupno",
+         "The option '--cell' is not for 'trend'"},
+        {"history on a report", "visits-children --from 2024-01-01 --to 2024-01-31 --history 3 --output a.csv",
+         "The option '--history' is only for 'trend' and 'batch --trend'"},
+        {"history on a batch without trends", "batch --month 2024-01 --folder d --history 3",
+         "The option '--history' is only for 'trend' and 'batch --trend'"},
     };
     for (const Case &c : cases) {
         const auto parsed = parseCommand(args(c.line));
@@ -234,11 +255,11 @@ TEST_F(ReportCommandRun, CsvHoldsTheCounts)
     const Outcome outcome = tool(visitRun(file("visits.csv")));
     ASSERT_EQ(outcome.exit, ExitSuccess) << outcome.err.toStdString();
     const QString csv = QString::fromUtf8(readAll(file("visits.csv")));
-    // Rows GRAD, SELO, VKUPNO in Cyrillic: all, first, columns 7-9 empty,
-    // se, nositeli, 0, farmers, others.
-    EXPECT_TRUE(csv.contains(QStringLiteral("\u0413\u0420\u0410\u0414,1,1,,,,1,1,0,0,0\r\n"))) << csv.toStdString();
-    EXPECT_TRUE(csv.contains(QStringLiteral("\u0421\u0415\u041B\u041E,1,0,,,,1,1,0,0,0\r\n"))) << csv.toStdString();
-    EXPECT_TRUE(csv.contains(QStringLiteral("\u0412\u041A\u0423\u041F\u041D\u041E,2,1,,,,2,2,0,0,0\r\n")))
+    // Rows GRAD, SELO, VKUPNO in Cyrillic: all, first, se, nositeli,
+    // farmers, others.
+    EXPECT_TRUE(csv.contains(QStringLiteral("\u0413\u0420\u0410\u0414,1,1,1,1,0,0\r\n"))) << csv.toStdString();
+    EXPECT_TRUE(csv.contains(QStringLiteral("\u0421\u0415\u041B\u041E,1,0,1,1,0,0\r\n"))) << csv.toStdString();
+    EXPECT_TRUE(csv.contains(QStringLiteral("\u0412\u041A\u0423\u041F\u041D\u041E,2,1,2,2,0,0\r\n")))
         << csv.toStdString();
 }
 
@@ -479,7 +500,8 @@ TEST_F(ReportCommandRun, CheckTellsAMissingCheckFromADamagedOne)
               QStringLiteral("\"%1\" holds no data check: it was saved before reports kept one.\n").arg(none));
     EXPECT_EQ(check(wrongType).err,
               QStringLiteral("Cannot read \"%1\": it is damaged: \"check\" is not an object.\n").arg(wrongType));
+    // A part of the run's result that cannot be read refuses the whole file.
     EXPECT_TRUE(check(incomplete).err.startsWith(
-        QStringLiteral("\"%1\" is damaged: its data check cannot be read (").arg(incomplete)));
+        QStringLiteral("Cannot read \"%1\": its data check is damaged: ").arg(incomplete)));
     EXPECT_EQ(check(file("saved.fp3")).exit, ExitSuccess);
 }

@@ -148,7 +148,7 @@ TEST(ReportTool, ExitStatusMessagesAndFiles)
     QFile file(csv);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     // A 4-year-old's first visit: all visits, "se" and the band "3 - 5".
-    EXPECT_TRUE(QString::fromUtf8(file.readAll()).contains(QStringLiteral("\u0413\u0420\u0410\u0414,1,1,0,0,1,0,,,,\r\n")));
+    EXPECT_TRUE(QString::fromUtf8(file.readAll()).contains(QStringLiteral("\u0413\u0420\u0410\u0414,1,1,0,0,1,0\r\n")));
 }
 
 // A failed run leaves an existing output file as it was.

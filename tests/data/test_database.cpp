@@ -303,6 +303,28 @@ TEST(Database, VisitDatesThatAreNotIsoTextAreSelectedAsSQLiteComparesThem)
               (QStringList{"4000000000001", "4000000000002", "4000000000003", "4000000000005"}));
 }
 
+// The earliest visit date is the least ISO text of a real day: texts of
+// other shapes, impossible days and NULL are passed over, whether they sort
+// before it or not.
+TEST(Database, EarliestVisitDateIsTheFirstRealIsoDay)
+{
+    SourceDatabase source;
+    auto db = openSource(source);
+    ASSERT_TRUE(db);
+    tarel::Result<QDate> earliest = db->earliestVisitDate();
+    ASSERT_TRUE(earliest.ok()) << earliest.message().toStdString();
+    EXPECT_FALSE(earliest->isValid()); // no visit at all
+
+    // "" is NULL; then an empty text, other shapes, days that are none.
+    for (const char *date : {"", "15.01.2020", "2019-02-30", "2019-13-01", "2019-1-5", "2020-03-05 10:00",
+                             "2021-01-01", "2020-03-06"})
+        source.addVisit(visit("4000000000001", date, 400017), false);
+    source.exec(QStringLiteral("insert into PREGLEDI1 (MB, DATA) values ('4000000000002', '')"));
+    earliest = db->earliestVisitDate();
+    ASSERT_TRUE(earliest.ok()) << earliest.message().toStdString();
+    EXPECT_EQ(*earliest, QDate(2020, 3, 6));
+}
+
 TEST(Database, OpeningErrorsAreClearAndNothingIsCreated)
 {
     QTemporaryDir dir;
@@ -403,6 +425,11 @@ TEST(Database, DoctorListAndInstitution)
     EXPECT_EQ((*doctors)[0].code, QStringLiteral("L01"));
     EXPECT_EQ((*doctors)[0].name, QStringLiteral("Petrovski Petar"));
     EXPECT_EQ((*doctors)[1].name, QStringLiteral("Stojanovska Marija"));
+    // Every doctor, active or not, for the names of a comparison over periods.
+    auto every = db->everyDoctor();
+    ASSERT_TRUE(every.ok()) << every.message().toStdString();
+    ASSERT_EQ(every->size(), 3u);
+    EXPECT_EQ((*every)[1].name, QStringLiteral("Ni}olovska Ana"));
 
     auto empty = db->institution();
     ASSERT_TRUE(empty.ok());

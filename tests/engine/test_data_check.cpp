@@ -1,9 +1,10 @@
 // The data check of a run: every selected visit is counted or accounted for,
 // and the figures agree with what is known of the data.
 
+#include "runform.h"
 #include "catalogue.h"
 #include "database.h"
-#include "datacheck.h"
+#include "datacheckcounter.h"
 #include "engine.h"
 #include "generalmedicine.h"
 #include "generator.h"
@@ -25,7 +26,7 @@ namespace {
 const QDate From(2024, 1, 1);
 const QDate To(2024, 6, 30);
 
-Result<engine::DataCheck> checkOf(const QString &path, const char *report)
+Result<result::DataCheck> checkOf(const QString &path, const char *report)
 {
     auto database = data::Database::open(data::sqliteFile(path));
     if (!database)
@@ -34,17 +35,17 @@ Result<engine::DataCheck> checkOf(const QString &path, const char *report)
     request.report = engine::findReport(QLatin1String(report));
     request.from = From;
     request.to = To;
-    const Result<report::TfrxReport> filled = engine::run(**database, request);
-    if (!filled)
-        return filled.error();
-    return engine::dataCheckOf(filled->annotations);
+    const Result<result::RunResult> counted = engine::run(**database, request);
+    if (!counted)
+        return counted.error();
+    return *counted->check;
 }
 
 // A category that two rows of the general-medicine catalogue count, whatever
 // its sub-category.
 QString categoryOfTwoRows()
 {
-    const tabulation::RowCatalogue &catalogue = **reports::generalMedicineCatalogue();
+    const tabulation::RowCatalogue &catalogue = **reports::generalMedicineReport().catalogue();
     for (const tabulation::CatalogueRow &row : catalogue.rows())
         for (const tabulation::RuleTerm &term : row.rule)
             if (term.anySubCategory && catalogue.classify(term.category, u"").size() == 2)
@@ -82,7 +83,7 @@ TEST(DataCheck, EachFigureOnAHandMadeDatabase)
     source.insert(QStringLiteral("osigurenici"), {{"MB", QStringLiteral("0101980450999")}, {"DAT_R", QString()},
                                                   {"MESTO_S", 400017}}); // an empty birth date, counted
 
-    const Result<engine::DataCheck> check = checkOf(source.path(), "general-medicine");
+    const Result<result::DataCheck> check = checkOf(source.path(), "general-medicine");
     ASSERT_TRUE(check.ok()) << check.message().toStdString();
     EXPECT_EQ(check->selected, 8);
     EXPECT_EQ(check->counted, 4);
@@ -90,7 +91,7 @@ TEST(DataCheck, EachFigureOnAHandMadeDatabase)
     EXPECT_EQ(check->outsideBands, 1);
     EXPECT_EQ(check->countedTwice, 1);
     EXPECT_EQ(check->emptyBirthDate, 2);
-    const std::vector<engine::DataCheck::Diagnosis> diagnoses = {{QStringLiteral("S45"), QString(), 2},
+    const std::vector<result::DataCheck::Diagnosis> diagnoses = {{QStringLiteral("S45"), QString(), 2},
                                                                  {QStringLiteral("S45"), QStringLiteral("1"), 1}};
     EXPECT_EQ(check->noRowDiagnoses, diagnoses);
     EXPECT_EQ(check->report, QStringLiteral("general-medicine"));
@@ -99,7 +100,7 @@ TEST(DataCheck, EachFigureOnAHandMadeDatabase)
 
     // The same visits in the visit report: nobody is in no row there; the
     // child is outside its age range (20 to 150).
-    const Result<engine::DataCheck> visits = checkOf(source.path(), "visits-general-medicine");
+    const Result<result::DataCheck> visits = checkOf(source.path(), "visits-general-medicine");
     ASSERT_TRUE(visits.ok()) << visits.message().toStdString();
     EXPECT_EQ(visits->selected, 8);
     EXPECT_EQ(visits->counted, 7);
@@ -110,8 +111,8 @@ TEST(DataCheck, EachFigureOnAHandMadeDatabase)
     EXPECT_TRUE(visits->noRowDiagnoses.empty());
 
     // Written and read back, as a saved report keeps it.
-    EXPECT_EQ(engine::DataCheck::fromJson(check->toJson()).value(), *check);
-    EXPECT_EQ(engine::DataCheck::fromJson(QJsonDocument::fromJson(check->toJsonText()).object()).value(), *check);
+    EXPECT_EQ(result::DataCheck::fromJson(check->toJson()).value(), *check);
+    EXPECT_EQ(result::DataCheck::fromJson(QJsonDocument::fromJson(check->toJsonText()).object()).value(), *check);
 }
 
 // Over a demo database, for every report: the visits add up, the selection
@@ -147,10 +148,10 @@ TEST(DataCheck, EveryVisitIsAccountedForOnTheDemoDatabase)
         request.report = &report;
         request.from = From;
         request.to = To;
-        const Result<report::TfrxReport> filled = engine::run(**database, request);
+        const Result<report::TfrxReport> filled = tarel::testing::runForm(**database, request);
         ASSERT_TRUE(filled.ok()) << filled.message().toStdString();
-        const Result<engine::DataCheck> check = engine::dataCheckOf(filled->annotations);
-        ASSERT_TRUE(check.ok());
+        ASSERT_TRUE(filled->result && filled->result->check);
+        const result::DataCheck *check = &*filled->result->check;
         EXPECT_EQ(check->selected, check->counted + check->noRow + check->outsideBands);
         EXPECT_GT(check->counted, 0);
         EXPECT_GT(check->outsideBands, 0);
@@ -162,7 +163,7 @@ TEST(DataCheck, EveryVisitIsAccountedForOnTheDemoDatabase)
             auto number = [](const QString &text) { return text == u"-" ? 0 : text.toLongLong(); };
             EXPECT_EQ(number(cell("v4")) + number(cell("v5")), check->counted + check->countedTwice);
             qint64 uncounted = 0;
-            for (const engine::DataCheck::Diagnosis &diagnosis : check->noRowDiagnoses)
+            for (const result::DataCheck::Diagnosis &diagnosis : check->noRowDiagnoses)
                 uncounted += diagnosis.visits;
             EXPECT_EQ(uncounted, check->noRow);
         } else {

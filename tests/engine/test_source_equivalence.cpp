@@ -6,6 +6,7 @@
 // every compared column, non-ISO visit dates that some periods select,
 // multibyte text).
 
+#include "runform.h"
 #include "database.h"
 #include "engine.h"
 #include "prepared.h"
@@ -228,7 +229,7 @@ TEST_P(SourceEquivalence, EveryReportIsTheSameByteForByte)
                     for (VisitSourceKind kind : kSources) {
                         engine::RunOptions options;
                         options.source = kind;
-                        const Result<report::TfrxReport> filled = engine::run(*database, request, options);
+                        const Result<report::TfrxReport> filled = tarel::testing::runForm(*database, request, options);
                         ASSERT_TRUE(filled.ok()) << nameOf(kind) << ": " << filled.message().toStdString();
                         const QByteArray prepared = report::serializePrepared(report::prepare(*filled));
                         if (kind == VisitSourceKind::Statements)
@@ -302,7 +303,7 @@ TEST(SourceErrors, TheSameMessageNamesTheVisit)
             request.to = QDate(2024, 12, 31);
             engine::RunOptions options;
             options.source = kind;
-            const Result<report::TfrxReport> run = engine::run(*database, request, options);
+            const Result<report::TfrxReport> run = tarel::testing::runForm(*database, request, options);
             ASSERT_FALSE(run.ok()) << name << ", " << nameOf(kind);
             EXPECT_EQ(run.message(), expected) << name << ", " << nameOf(kind);
         }

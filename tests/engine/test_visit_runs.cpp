@@ -1,4 +1,6 @@
+#include "runform.h"
 #include "database.h"
+#include "dateformat.h"
 #include "engine.h"
 #include "sourcedatabase.h"
 #include "template.h"
@@ -32,6 +34,16 @@ struct V {
     QString clen = QStringLiteral("00");
 };
 
+const char *commandName(VisitReport report)
+{
+    switch (report) {
+    case VisitReport::SchoolYouth: return "visits-school-youth";
+    case VisitReport::Children: return "visits-children";
+    case VisitReport::GeneralMedicine: break;
+    }
+    return "visits-general-medicine";
+}
+
 class VisitRun {
 public:
     void add(const V &v)
@@ -53,13 +65,11 @@ public:
         if (!database)
             return database.error();
         engine::Request request;
-        for (const engine::ReportDefinition &definition : engine::reportTable())
-            if (definition.kind == engine::ReportKind::Visits && definition.visit == report)
-                request.report = &definition;
+        request.report = engine::findReport(QLatin1String(commandName(report)));
         request.from = From;
         request.to = To;
         request.today = Today;
-        return engine::run(**database, request);
+        return tarel::testing::runForm(**database, request);
     }
 
     // The filled cells by lower-case name.
@@ -343,7 +353,7 @@ TEST(VisitReports, UnwrittenCellsKeepTheirTemplateTexts)
         const QMap<QString, QString> cells = run.cells(c.report);
         for (const auto &[name, text] : c.cells)
             EXPECT_EQ(cells.value(QLatin1String(name)), QLatin1String(text))
-                << visitTemplateName(c.report).toStdString() << ": " << name;
+                << commandName(c.report) << ": " << name;
     }
 }
 
@@ -358,9 +368,9 @@ TEST(VisitReports, HeaderCells)
     for (VisitReport report : {VisitReport::SchoolYouth, VisitReport::Children, VisitReport::GeneralMedicine}) {
         const QMap<QString, QString> cells = run.cells(report);
         const std::pair<const char *, QString> expected[] = {
-            {"datumod", tarel::tabulation::shortDateText(From)},
-            {"datumdo", tarel::tabulation::shortDateText(To)},
-            {"datum", tarel::tabulation::shortDateText(Today)},
+            {"datumod", tarel::shortDateText(From)},
+            {"datumdo", tarel::shortDateText(To)},
+            {"datum", tarel::shortDateText(Today)},
             {"naziv", QStringLiteral("Naziv na zdravstvena ustanova : PZU [Zdravje]")},
             {"adresa", QStringLiteral("Adresa : Ilindenska 1")},
             {"mesto", QStringLiteral("Mesto : Skopje")},
@@ -369,7 +379,7 @@ TEST(VisitReports, HeaderCells)
             {"deponent", QStringLiteral("Deponent : ")}, // an empty field leaves the label
         };
         for (const auto &[cell, text] : expected)
-            EXPECT_EQ(cells.value(QLatin1String(cell)), text) << visitTemplateName(report).toStdString() << ": " << cell;
+            EXPECT_EQ(cells.value(QLatin1String(cell)), text) << commandName(report) << ": " << cell;
     }
 }
 
@@ -388,7 +398,7 @@ TEST(VisitReports, TwoRunsOverTheSameDatesPrintTheSame)
     for (const char *datR : {"2023-10-01", "2012-01-01", "1999-01-01", "1998-06-01", "1980-01-01"})
         run.add({QString::fromLatin1(datR)});
     for (VisitReport report : {VisitReport::SchoolYouth, VisitReport::Children, VisitReport::GeneralMedicine})
-        EXPECT_EQ(run.cells(report), run.cells(report)) << visitTemplateName(report).toStdString();
+        EXPECT_EQ(run.cells(report), run.cells(report)) << commandName(report);
 }
 
 TEST(VisitReports, ErrorsEndTheRunAndWriteNothing)
@@ -429,15 +439,22 @@ TEST(VisitReports, ErrorsEndTheRunAndWriteNothing)
     }
 }
 
-TEST(VisitReports, TemplateOfAnotherReportIsRefused)
+TEST(VisitReports, CountsOfAnotherReportAreRefused)
 {
-    report::TfrxReport templ = buildFrxPosetaDeca();
-    const data::Institution institution;
-    const Result<void> result = writeVisitCells(VisitReport::GeneralMedicine, VisitTally(VisitReport::GeneralMedicine),
-                                                {From, To, Today, &institution}, templ);
-    ASSERT_FALSE(result.ok());
-    EXPECT_EQ(result.message(), QStringLiteral("The template 'frxPosetaDeca' has no cell 'prvi_grad'"));
-    EXPECT_EQ(templ.findCell(u"vkupno")->text(), QString());
+    VisitRun run;
+    run.add({QStringLiteral("2020-01-01")});
+    auto database = data::Database::open(data::sqliteFile(run.source.path()));
+    ASSERT_TRUE(database.ok());
+    engine::Request request;
+    request.report = engine::findReport(u"visits-children");
+    request.from = From;
+    request.to = To;
+    Result<result::RunResult> counted = engine::run(**database, request);
+    ASSERT_TRUE(counted.ok()) << counted.message().toStdString();
+    counted->request.report = QStringLiteral("visits-general-medicine");
+    const Result<report::TfrxReport> filled = engine::filledForm(*counted);
+    ASSERT_FALSE(filled.ok());
+    EXPECT_EQ(filled.message(), QStringLiteral("The counts of the result are not those of the form frxPosetaOrdinacija"));
 }
 
 TEST(VisitReports, TrimmedInsuranceBasis)

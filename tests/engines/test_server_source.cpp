@@ -11,6 +11,7 @@
 #include "cellvisits.h"
 #include "database.h"
 #include "engine.h"
+#include "runform.h"
 #include "figuresdata.h"
 #include "firebirddriver.h"
 #include "prepared.h"
@@ -225,13 +226,13 @@ QString sessionOf(data::Database &database)
 // loader stores them as NULL, which no period selects either).
 Result<QByteArray> preparedReport(data::Database &database, const engine::Request &request)
 {
-    Result<report::TfrxReport> filled = engine::run(database, request);
+    Result<report::TfrxReport> filled = tarel::testing::runForm(database, request);
     if (!filled)
         return filled.error();
-    filled->annotations.remove(QStringLiteral("request"));
-    QJsonObject check = filled->annotations.value(QStringLiteral("check")).toObject();
-    check.remove(QStringLiteral("nonIsoVisitDates"));
-    filled->annotations.insert(QStringLiteral("check"), check);
+    auto kept = std::make_shared<result::RunResult>(*filled->result);
+    kept->request = {};
+    kept->check->nonIsoVisitDates = 0;
+    filled->result = std::move(kept);
     return report::serializePrepared(report::prepare(*filled));
 }
 
@@ -815,7 +816,7 @@ TEST_F(Failures, ASessionEndedDuringARunFailsItAndTheNextRunConnectsAgain)
             endSession(admin, session);
         ended = true;
     };
-    const Result<report::TfrxReport> cut = engine::run(database, request, options);
+    const Result<result::RunResult> cut = engine::run(database, request, options);
     ASSERT_TRUE(ended);
     ASSERT_FALSE(cut.ok()) << "a run whose session ended gave a report";
     // Through ODBC the loss has no code of its own.

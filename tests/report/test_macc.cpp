@@ -70,8 +70,8 @@ TEST(Macc, RecognisesOnlyTheMaccFamilies)
 
 TEST(Macc, DisplayTextConvertsOnlyMaccFontsThatAreMissing)
 {
-    Font swiss{u"MAC C Swiss"_s, 13, false, 1};
-    Font arial{u"Arial"_s, 13, false, 1};
+    Font swiss{u"MAC C Swiss"_s, 13, false};
+    Font arial{u"Arial"_s, 13, false};
     // This machine has no MAC C fonts: the Swiss text is converted and drawn
     // with a metric-compatible Unicode font.
     ASSERT_TRUE(convertsText(swiss));
@@ -81,7 +81,7 @@ TEST(Macc, DisplayTextConvertsOnlyMaccFontsThatAreMissing)
     EXPECT_FALSE(convertsText(arial));
     EXPECT_EQ(displayText(arial, u"A18.0+ [Test]"_s), u"A18.0+ [Test]"_s);
 
-    const QFont bold = displayFont(Font{u"Arial"_s, 16, true, 1});
+    const QFont bold = displayFont(Font{u"Arial"_s, 16, true});
     EXPECT_EQ(bold.pixelSize(), 16);
     EXPECT_TRUE(bold.bold());
 }

@@ -25,13 +25,12 @@ TfrxReport morbidityLike()
     TfrxReportTitle title;
     title.width = mm(287);
     title.height = 98.26778;
-    title.font = Font{u"maC C Swiss"_s, 13, false, 1};
+    title.font = Font{u"maC C Swiss"_s, 13, false};
     title.cells.push_back(makeCell(u"Naslov"_s, 100, 10, 600, 20, u"Izve{taj"_s, FrameNone));
     title.cells.push_back(makeCell(u"lekar"_s, 100, 40, 300, 20));
-    title.cells.back().delimiters = percentDelimiters();
     report.pages[0].title = std::move(title);
-    report.pages[0].font = Font{u"maC C Swiss"_s, 13, false, 1};
-    report.pages[1].font = Font{u"MAC C Swiss"_s, 12, false, 1};
+    report.pages[0].font = Font{u"maC C Swiss"_s, 13, false};
+    report.pages[1].font = Font{u"MAC C Swiss"_s, 12, false};
     return report;
 }
 
@@ -74,7 +73,7 @@ TEST(Template, LookupIgnoresCaseAndFindsNothingForAnAbsentName)
 TEST(Template, FontInheritanceFollowsCellBandPageReport)
 {
     TfrxReport report = morbidityLike();
-    report.pages[2].cells[0].font = Font{u"Times New Roman"_s, 13, false, 1};
+    report.pages[2].cells[0].font = Font{u"Times New Roman"_s, 13, false};
     const OutputPage page1 = preparePage(report, report.pages[0]);
     const OutputPage page2 = preparePage(report, report.pages[1]);
     const OutputPage page3 = preparePage(report, report.pages[2]);
@@ -85,9 +84,9 @@ TEST(Template, FontInheritanceFollowsCellBandPageReport)
         Font expected;
     };
     const Case cases[] = {
-        {"band cell takes the band's font", cellNamed(page1, u"lekar"_s), Font{u"MAC C Swiss"_s, 13, false, 1}},
-        {"page cell takes the page's font", cellNamed(page2, u"Memo11"_s), Font{u"MAC C Swiss"_s, 12, false, 1}},
-        {"own font wins", cellNamed(page3, u"Memo21"_s), Font{u"Times New Roman"_s, 13, false, 1}},
+        {"band cell takes the band's font", cellNamed(page1, u"lekar"_s), Font{u"MAC C Swiss"_s, 13, false}},
+        {"page cell takes the page's font", cellNamed(page2, u"Memo11"_s), Font{u"MAC C Swiss"_s, 12, false}},
+        {"own font wins", cellNamed(page3, u"Memo21"_s), Font{u"Times New Roman"_s, 13, false}},
         {"no font anywhere: report default", cellNamed(page3, u"Memo22"_s), defaultFont()},
     };
     for (const Case &c : cases) {
@@ -131,7 +130,6 @@ TEST(Preparation, PlacesCellsAtTheirStoredPositions)
         EXPECT_EQ(cell->text, c.text) << c.what;
         EXPECT_EQ(cell->frame, c.name == u"Naslov"_s ? FrameNone : FrameAll) << c.what;
     }
-    EXPECT_EQ(cellNamed(prepared.pages[0], u"lekar"_s)->delimiters, percentDelimiters());
     EXPECT_EQ(prepared.pages[1].leftMargin, 5);
     EXPECT_EQ(prepared.pages[1].paperSize, 9);
     EXPECT_TRUE(prepared.pages[1].landscape);
@@ -151,13 +149,11 @@ TEST(Preparation, PreparingAgainGivesTheSamePagesAndLeavesTheTemplate)
     EXPECT_EQ(report.pages[0].title->top, before.pages[0].title->top);
 }
 
-TEST(Preparation, EmptyPagesAreProducedOnlyWhilePrintIfEmptyIsOn)
+TEST(Preparation, EveryTemplatePageGivesAnOutputPage)
 {
     TfrxReport report(u"frxEmpty"_s);
     report.pages.resize(4);
     EXPECT_EQ(prepare(report).pages.size(), 4u);
-    report.preparation.printIfEmpty = false;
-    EXPECT_EQ(prepare(report).pages.size(), 0u);
 }
 
 TEST(Preparation, PreparerGivesOnePagePerCallAndCanBeCancelled)
@@ -174,32 +170,3 @@ TEST(Preparation, PreparerGivesOnePagePerCallAndCanBeCancelled)
     EXPECT_EQ(preparer.takeResult().pages.size(), 1u);
 }
 
-TEST(Preparation, MissingDataSourcesAreCollectedAndStopPreparation)
-{
-    TfrxReport report = morbidityLike();
-    EXPECT_TRUE(checkPreparation(report).isEmpty());
-    report.dataSets = QStringList{u"frxDBPregledi"_s, u"frxDBLekari"_s};
-    PreparationErrors errors;
-    const PreparedReport prepared = prepare(report, &errors);
-    EXPECT_EQ(prepared.pages.size(), 0u);
-    ASSERT_EQ(errors.size(), 2);
-    EXPECT_EQ(preparationErrorText(errors),
-              u"The following error(s) have occured:\nCannot find data set \"frxDBPregledi\"\n"
-              "Cannot find data set \"frxDBLekari\""_s);
-}
-
-TEST(Template, ReportSettingsHaveTheTemplateDefaults)
-{
-    const TfrxReport report;
-    EXPECT_EQ(report.script, (QStringList{u"begin"_s, QString(), u"end."_s}));
-    EXPECT_TRUE(report.preparation.printIfEmpty);
-    EXPECT_FALSE(report.preparation.doublePass);
-    EXPECT_EQ(report.preparation.maxMemSize, 10000000);
-    EXPECT_EQ(report.print.printer, u"Default"_s);
-    EXPECT_EQ(report.print.copies, 1);
-    EXPECT_EQ(report.preview.zoom, 1);
-    EXPECT_FALSE(report.preview.showOutline);
-    TfrxReport copy = report;
-    copy = report;
-    EXPECT_EQ(copy.script, report.script);
-}

@@ -29,7 +29,6 @@ PreparedReport sample()
                                   u"Dr. [Petrov] \"A\"\\\n\tline 2 ж"_s, u"MAC C Swiss"_s, 13.5,
                                   FrameLeft | FrameTop);
     lekar.font.bold = true;
-    lekar.delimiters = percentDelimiters();
     report.pages.push_back(a4Page({memo, lekar}));
     OutputPage portrait = a4Page();
     portrait.paperWidth = 210;
@@ -37,8 +36,21 @@ PreparedReport sample()
     portrait.landscape = false;
     portrait.leftMargin = 10;
     report.pages.push_back(portrait);
-    report.annotations.insert(u"request"_s, QJsonObject{{u"report"_s, u"general-medicine"_s}, {u"doctor"_s, QJsonValue()}});
-    report.annotations.insert(u"check"_s, QJsonObject{{u"selected"_s, 781718}, {u"noRowDiagnoses"_s, QJsonArray{}}});
+    // The run's result: what was asked, a data check, two rows of counts.
+    auto kept = std::make_shared<tarel::result::RunResult>();
+    kept->request = {u"general-medicine"_s, QDate(2024, 1, 1), QDate(2024, 3, 31), true, {},
+                     tarel::result::Area::Both, u"pelorida"_s, {}};
+    kept->check.emplace().selected = 781718;
+    kept->title = u"Утврдени заболувања"_s;
+    kept->header = {{u"Лекар:"_s, u"Сите лекари"_s}};
+    auto shape = tarel::result::TableShape::make(
+        {{tarel::result::RowKind::Total, u"V"_s, {}, u"Вкупно"_s, {}, -1, {1}},
+         {tarel::result::RowKind::Counted, u"1"_s, u"1"_s, u"Прв"_s, u"A01"_s, 0, {}}},
+        {{u"4"_s, u"4"_s, {u"Вкупно"_s, u"м"_s}, -1, tarel::result::Sex::Male, {}}});
+    kept->counts = tarel::result::CountTable(*shape);
+    kept->counts.add(1, 0);
+    kept->counts.derive();
+    report.result = std::move(kept);
     return report;
 }
 
@@ -107,19 +119,22 @@ TEST(PreparedFile, SaveLoadSaveGivesTheSameBytes)
     EXPECT_EQ(bytes, b.readAll());
     EXPECT_TRUE(bytes.startsWith("{\n  \"format\": \"tarel-prepared-report\",\n  \"version\": 1,"));
     EXPECT_TRUE(bytes.contains("\"left\": 476.2, \"top\": 196.5, \"width\": 37.8, \"height\": 18.9"));
-    EXPECT_TRUE(bytes.contains("\n  \"request\": {\"doctor\":null,\"report\":\"general-medicine\"},\n"));
-    EXPECT_TRUE(bytes.contains("\n  \"check\": {\"noRowDiagnoses\":[],\"selected\":781718},\n"));
-    // A report without annotations has no such keys.
+    EXPECT_TRUE(bytes.contains("\n  \"request\": {\"alias\":\"pelorida\",\"area\":\"both\",\"doctor\":null,"
+                               "\"from\":\"2024-01-01\",\"report\":\"general-medicine\",\"to\":\"2024-03-31\"},\n"));
+    EXPECT_TRUE(bytes.contains("\n  \"check\": {\"counted\":0,"));
+    EXPECT_TRUE(bytes.contains("\"counts\":[[1],[1]]"));
+    // A report without a result has no such keys.
     PreparedReport plain = report;
-    plain.annotations = {};
+    plain.result = {};
     EXPECT_FALSE(serializePrepared(plain).contains("\"request\""));
+    EXPECT_FALSE(serializePrepared(plain).contains("\"result\""));
 
     // A file written before reports carried a title loads with none, keeps
     // its bytes when saved again, and is called by its template's name.
     PreparedReport untitled = report;
     untitled.title.clear();
     const QByteArray old = serializePrepared(untitled);
-    EXPECT_FALSE(old.contains("\"title\""));
+    EXPECT_FALSE(old.contains("\n  \"title\""));
     const auto loadedOld = parsePrepared(old, u"old.fp3"_s);
     ASSERT_TRUE(loadedOld.ok()) << loadedOld.message().toStdString();
     EXPECT_EQ(serializePrepared(*loadedOld), old);

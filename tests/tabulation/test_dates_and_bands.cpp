@@ -1,5 +1,6 @@
 #include "agebands.h"
 #include "database.h"
+#include "dateformat.h"
 #include "dates.h"
 
 #include <gtest/gtest.h>
@@ -169,9 +170,9 @@ TEST(AgeBands, VisitReportIntervalsOverlapAndFeedTheirOwnCounters)
 
 TEST(Dates, ShortDateFormatIsNumericWithoutALocaleAndKeepsTheCentury)
 {
-    EXPECT_EQ(shortDateFormat(QLocale::c()), QStringLiteral("dd.MM.yyyy"));
-    const QString macedonian = shortDateFormat(QLocale(QLocale::Macedonian));
+    EXPECT_EQ(tarel::shortDateFormat(QLocale::c()), QStringLiteral("dd.MM.yyyy"));
+    const QString macedonian = tarel::shortDateFormat(QLocale(QLocale::Macedonian));
     EXPECT_TRUE(macedonian.contains(QStringLiteral("yyyy"))) << macedonian.toStdString();
     EXPECT_FALSE(macedonian.contains(QStringLiteral("yyyyy"))) << macedonian.toStdString();
-    EXPECT_EQ(QDate(2024, 3, 5).toString(shortDateFormat(QLocale::c())), QStringLiteral("05.03.2024"));
+    EXPECT_EQ(QDate(2024, 3, 5).toString(tarel::shortDateFormat(QLocale::c())), QStringLiteral("05.03.2024"));
 }

@@ -38,13 +38,14 @@ report::TfrxReport checkedTemplate()
     cell.setText(QStringLiteral("1"));
     page.cells.push_back(cell);
     templ.pages.push_back(std::move(page));
-    engine::DataCheck check;
+    auto kept = std::make_shared<result::RunResult>();
+    result::DataCheck &check = kept->check.emplace();
     check.report = QStringLiteral("general-medicine");
     check.selected = 781718;
     check.counted = 760102;
     check.noRow = 19918;
     check.outsideBands = 1698;
-    templ.annotations.insert(QStringLiteral("check"), check.toJson());
+    templ.result = std::move(kept);
     return templ;
 }
 
@@ -118,7 +119,7 @@ TEST_F(Macedonian, ThePreviewAndItsDialogs)
     EXPECT_EQ(buttons->button(QDialogButtonBox::Ok)->text(), QStringLiteral("Во ред"));
     EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Откажи"));
     EXPECT_EQ(report::PageSettingsDialog({}).windowTitle(), QStringLiteral("Поставки на страницата"));
-    app::DataCheckDialog check(engine::dataCheckOf(preview.templ.annotations).value(), preview.prepared);
+    app::DataCheckDialog check(*preview.templ.result->check, preview.prepared);
     EXPECT_EQ(check.windowTitle(), QStringLiteral("Проверка на податоците"));
     EXPECT_EQ(check.figures()->item(0, 0)->text(), QStringLiteral("Избрани посети"));
     EXPECT_EQ(check.figures()->item(0, 1)->text(), QStringLiteral("781.718"));

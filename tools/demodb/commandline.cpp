@@ -9,7 +9,8 @@ namespace tarel::demodb {
 QString usageText()
 {
     return QStringLiteral(
-        "Usage: tarel-demo-db FILE [--visits N] [--seed S] [--months M] [--end YYYY-MM-DD] [--force]\n"
+        "Usage: tarel-demo-db FILE [--visits N] [--seed S] [--months M] [--end YYYY-MM-DD] [--anomalies]\n"
+        "                     [--force]\n"
         "       tarel-demo-db [FILE] --postgres|--firebird|--mysql CONNINFO [options]\n"
         "\n"
         "Writes a synthetic database of the patient-administration program to the\n"
@@ -22,6 +23,10 @@ QString usageText()
         "  --seed S     seed of the pseudo-random numbers (default 1)\n"
         "  --months M   length of the period of visits in months (default 24, at most %2)\n"
         "  --end DATE   last day of the period (default today)\n"
+        "  --anomalies  plant in the period's last calendar month what a trend must\n"
+        "               find: the first doctor (L01) stops entering visits, acute\n"
+        "               bronchitis (J20) triples and children come with whooping\n"
+        "               cough (A37)\n"
         "  --force      replace FILE, or the tables in PostgreSQL, if they exist\n"
         "  --postgres CONNINFO\n"
         "               load into PostgreSQL, e.g. \"host=127.0.0.1 port=5432\n"
@@ -55,7 +60,9 @@ Result<CommandLine> parseCommandLine(const QStringList &arguments)
         {QCommandLineOption(QStringLiteral("firebird"), QString(), QStringLiteral("CONNINFO")), data::Engine::Firebird},
         {QCommandLineOption(QStringLiteral("mysql"), QString(), QStringLiteral("CONNINFO")), data::Engine::MySQL}};
     const QCommandLineOption forceOption(QStringLiteral("force"));
-    for (const QCommandLineOption &option : {visitsOption, seedOption, monthsOption, endOption, forceOption})
+    const QCommandLineOption anomaliesOption(QStringLiteral("anomalies"));
+    for (const QCommandLineOption &option :
+         {visitsOption, seedOption, monthsOption, endOption, forceOption, anomaliesOption})
         parser.addOption(option);
     for (const auto &[option, engine] : serverOptions)
         parser.addOption(option);
@@ -76,6 +83,7 @@ Result<CommandLine> parseCommandLine(const QStringList &arguments)
         return line;
     }
     line.options.force = parser.isSet(forceOption);
+    line.options.anomalies = parser.isSet(anomaliesOption);
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1)
         return fail(QStringLiteral("more than one file given ('%1' and '%2')").arg(files[0], files[1]));

@@ -144,6 +144,7 @@ public:
           m_people(splitmix(options.seed, 1)),
           m_visits(splitmix(options.seed, 2)),
           m_details(splitmix(options.seed, 3)),
+          m_anomalies(splitmix(options.seed, 4)),
           m_osnov(osnovMix()),
           m_clenAdults(clenMixAdults()),
           m_clenMinors(clenMixMinors()),
@@ -167,6 +168,7 @@ public:
     }
 
     QDate firstDay() const { return dateOf(m_firstDay); }
+    qint64 visitCount() const { return qint64(m_visitRows.size()); }
     int doctorCount() const { return m_doctorCount; }
     int inactiveDoctors() const
     {
@@ -382,6 +384,9 @@ private:
             visit.service = std::uint8_t(m_services.pickIndex(m_visits));
         }
 
+        if (m_options.anomalies)
+            plantAnomalies(drawn);
+
         // In order of date, as the program records them; RED_BR follows that order.
         const int days = m_lastDay - m_firstDay + 1;
         std::vector<qint64> start(std::size_t(days) + 1, 0);
@@ -392,6 +397,83 @@ private:
         m_visitRows.resize(drawn.size());
         for (const Visit &visit : drawn)
             m_visitRows[std::size_t(start[std::size_t(visit.day - m_firstDay)]++)] = visit;
+    }
+
+    static int diagnosisIndex(const char *category)
+    {
+        const std::span<const DiagnosisEntry> all = diagnoses();
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (std::strcmp(all[i].category, category) == 0 && !all[i].subCategory)
+                return int(i);
+        return -1;
+    }
+
+    // What a statistician should notice in the last calendar month: the
+    // first doctor's visits are not entered; for each age group, two more of
+    // its visits become acute bronchitis (J20) for every one it had, so that
+    // J20 triples; and children come with whooping cough (A37), which no
+    // earlier month has: one extra visit for every 25 of the month, first
+    // visits with their own doctors. Drawn from a stream of their own: the
+    // rows the anomalies leave alone are those written without them.
+    void plantAnomalies(std::vector<Visit> &drawn)
+    {
+        const QDate last = dateOf(m_lastDay);
+        const int monthStart = std::max(m_firstDay, dayOf(QDate(last.year(), last.month(), 1)));
+        std::erase_if(drawn, [&](const Visit &visit) { return visit.doctor == 0 && visit.day >= monthStart; });
+
+        const int bronchitis = diagnosisIndex("J20");
+        const auto ageClassOf = [&](const Visit &visit) {
+            const Person &person = visit.person < 0 ? m_unknownPersons[std::size_t(-1 - visit.person)]
+                                                    : m_persons[std::size_t(visit.person)];
+            return ageClassAt(person, visit.day);
+        };
+        const auto plant = [&](Visit &visit, int diagnosis) {
+            visit.diagnosis = std::uint16_t(diagnosis);
+            visit.subCategory = std::uint8_t(m_subCategories.pickIndex(m_anomalies));
+        };
+        std::array<std::vector<Visit *>, 3> others; // by age class: the month's visits free to become J20
+        std::array<qint64, 3> bronchitisVisits{};
+        qint64 monthVisits = 0;
+        for (Visit &visit : drawn) {
+            if (visit.day < monthStart)
+                continue;
+            ++monthVisits;
+            const AgeClass age = ageClassOf(visit);
+            if (visit.diagnosis == bronchitis)
+                ++bronchitisVisits[std::size_t(age)];
+            else
+                others[std::size_t(age)].push_back(&visit);
+        }
+        for (std::size_t age = 0; age < others.size(); ++age) {
+            std::vector<Visit *> &free = others[age];
+            const qint64 wanted = std::min<qint64>(2 * bronchitisVisits[age], qint64(free.size()));
+            // The first `wanted` of a partial shuffle.
+            for (qint64 i = 0; i < wanted; ++i) {
+                const std::size_t chosen =
+                    std::size_t(i) + std::size_t(m_anomalies.below(std::uint64_t(free.size()) - std::uint64_t(i)));
+                std::swap(free[std::size_t(i)], free[chosen]);
+                plant(*free[std::size_t(i)], bronchitis);
+            }
+        }
+
+        // Children of other doctors than the first, on a day of the month
+        // when they are children; a bounded number of tries, so that a
+        // database without children ends.
+        const qint64 coughs = monthVisits / 25;
+        for (qint64 added = 0, tries = 0; added < coughs && tries < 1000 * (coughs + 1); ++tries) {
+            Visit visit;
+            visit.person = int(m_anomalies.below(std::uint64_t(m_persons.size())));
+            visit.day = m_anomalies.between(monthStart, m_lastDay);
+            const Person &person = m_persons[std::size_t(visit.person)];
+            if (person.doctor == 0 || ageClassAt(person, visit.day) != AgeClass::Child)
+                continue;
+            visit.doctor = std::uint8_t(person.doctor);
+            visit.kind = 0; // "1": a first visit, which the morbidity reports count
+            visit.service = std::uint8_t(m_services.pickIndex(m_anomalies));
+            plant(visit, diagnosisIndex("A37"));
+            drawn.push_back(visit);
+            ++added;
+        }
     }
 
     Result<void> writeDoctorsAndInstitution(sqlite3 *db)
@@ -594,6 +676,7 @@ private:
     Random m_people;   // persons and the plan of the database
     Random m_visits;   // visits
     Random m_details;  // fields no other draw depends on
+    Random m_anomalies; // the planted anomalies, so that the other rows stay as they are without them
     TextMix m_osnov, m_clenAdults, m_clenMinors, m_kinds, m_subCategories, m_services;
     std::array<WeightedPick, 3> m_diagnoses;
     std::vector<std::string> m_maleSurnames, m_femaleSurnames;
@@ -727,7 +810,7 @@ Result<DemoStats> writeDemoDatabase(const QString &path, const DemoOptions &opti
     temporary.keep();
 
     DemoStats stats;
-    stats.visits = options.visits;
+    stats.visits = writer.visitCount();
     stats.persons = *persons;
     stats.doctors = writer.doctorCount();
     stats.inactiveDoctors = writer.inactiveDoctors();

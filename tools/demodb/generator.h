@@ -22,10 +22,15 @@ struct DemoOptions {
     int months = 24;      // length of the period of visits
     QDate lastDay;        // last day of the period; invalid: today
     bool force = false;   // replace an existing file
+    // Plant in the last calendar month of the period (from the 1st of the
+    // last day's month) what a trend must find: the first doctor stops
+    // entering visits, acute bronchitis (J20) triples, and children come with
+    // whooping cough (A37), never seen before.
+    bool anomalies = false;
 };
 
 struct DemoStats {
-    qint64 visits = 0;    // rows of PREGLEDI1
+    qint64 visits = 0;    // rows of PREGLEDI1 (with anomalies, not those asked for: see DemoOptions)
     qint64 persons = 0;   // rows of osigurenici (a person listed twice counts twice)
     int doctors = 0;      // rows of Lekari
     int inactiveDoctors = 0;

@@ -365,6 +365,52 @@ TEST_F(DemoDatabaseTest, NeverOverwritesUnlessForcedAndLeavesNoPartialFile)
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("existing.sqlite")});
 }
 
+// The planted anomalies change the last calendar month only: the first
+// doctor's visits are not there, acute bronchitis (J20) triples among what
+// is left, children come with whooping cough (A37); every earlier row is as
+// without them.
+TEST_F(DemoDatabaseTest, PlantsTheAnomaliesInTheLastMonthOnly)
+{
+    DemoOptions options = smallOptions(5, 20000);
+    const QString plain = write(QStringLiteral("plain.sqlite"), options);
+    options.anomalies = true;
+    const QString planted = write(QStringLiteral("planted.sqlite"), options);
+    Inspector before(plain), after(planted);
+    // RED_BR follows the dates: the rows before the last month come first.
+    const qint64 firstOfMonth = before.count(
+        QStringLiteral("select min(RED_BR) from PREGLEDI1 where DATA >= '2025-06-01' and DATA glob '2*'"));
+    QSqlQuery attach(QSqlDatabase::database(after.name()));
+    ASSERT_TRUE(attach.exec(QStringLiteral("attach database '%1' as plain").arg(plain)));
+    const QString columns = QStringLiteral("RED_BR, DATA, MB, PRE, IME, LEKAR_S, S_DIJA, S_DIJA2, VidNaUsluga");
+    EXPECT_EQ(after.count(QStringLiteral("select count(*) from (select %1 from main.PREGLEDI1 where RED_BR < %2"
+                                         " except select %1 from plain.PREGLEDI1 where RED_BR < %2)")
+                              .arg(columns)
+                              .arg(firstOfMonth)),
+              0);
+    EXPECT_EQ(after.count(QStringLiteral("select count(*) from main.PREGLEDI1 where RED_BR < %1").arg(firstOfMonth)),
+              firstOfMonth - 1);
+    EXPECT_EQ(after.count(QStringLiteral("select count(*) from (select * from main.osigurenici except"
+                                         " select * from plain.osigurenici)")),
+              0);
+    const QString earlier = QStringLiteral(" where RED_BR < %1").arg(firstOfMonth);
+    const QString lastMonth = QStringLiteral(" where DATA between '2025-06-01' and '2025-06-30'");
+    const auto count = [](const Inspector &db, const QString &where) {
+        return db.count(QStringLiteral("select count(*) from PREGLEDI1") + where);
+    };
+    // The first doctor: visits in each month before, none in the last.
+    EXPECT_GT(count(before, lastMonth + QStringLiteral(" and LEKAR_S = 'L01'")), 0);
+    EXPECT_EQ(count(after, lastMonth + QStringLiteral(" and LEKAR_S = 'L01'")), 0);
+    EXPECT_EQ(m_stats.visits, count(after, QString()));
+    // J20 about three times what the month had; A37 only now.
+    const qint64 bronchitisBefore = count(before, lastMonth + QStringLiteral(" and S_DIJA = 'J20'"));
+    const qint64 bronchitisAfter = count(after, lastMonth + QStringLiteral(" and S_DIJA = 'J20'"));
+    EXPECT_GT(bronchitisAfter, 5 * bronchitisBefore / 2) << bronchitisBefore << " " << bronchitisAfter;
+    EXPECT_LT(bronchitisAfter, 3 * bronchitisBefore);
+    EXPECT_EQ(count(before, QStringLiteral(" where S_DIJA = 'A37'")), 0);
+    EXPECT_EQ(count(after, earlier + QStringLiteral(" and S_DIJA = 'A37'")), 0);
+    EXPECT_GE(count(after, lastMonth + QStringLiteral(" and S_DIJA = 'A37'")), 20);
+}
+
 TEST(DemoCommandLine, ReadsOptionsAndRefusesBadOnes)
 {
     struct Case {

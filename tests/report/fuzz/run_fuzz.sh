@@ -32,12 +32,14 @@ mkdir -p "$work/corpus"
 binary="$work/fuzz_prepared_file"
 sources=("$here/fuzz_prepared_file.cpp" "$root/report/preparedfile.cpp"
          "$root/report/prepared.cpp" "$root/report/template.cpp"
+         "$root/result/runresult.cpp" "$root/result/counttable.cpp" "$root/result/datacheck.cpp"
          "$root/common/inputfile.cpp" "$root/common/outputfile.cpp")
 # Rebuild only when a source is newer than the binary.
 rebuild=1
 if [ -x "$binary" ]; then
   rebuild=0
   for s in "${sources[@]}" "$root/report/preparedfile.h" "$root/report/prepared.h" "$root/report/template.h" \
+           "$root/result/runresult.h" "$root/result/counttable.h" "$root/result/datacheck.h" \
            "$root/common/inputfile.h" "$root/common/outputfile.h"; do
     [ "$s" -nt "$binary" ] && rebuild=1
   done
@@ -47,7 +49,7 @@ if [ "$rebuild" = 1 ]; then
   # shellcheck disable=SC2046
   "$clang" -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined \
     -fno-sanitize-recover=undefined -DQT_NO_KEYWORDS \
-    -I"$root/report" -I"$root/common" $(pkg-config --cflags Qt6Core) \
+    -I"$root/report" -I"$root/result" -I"$root/common" $(pkg-config --cflags Qt6Core) \
     "${sources[@]}" -o "$binary" $(pkg-config --libs Qt6Core) -lz
 fi
 

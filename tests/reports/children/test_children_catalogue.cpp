@@ -16,7 +16,7 @@ class ChildrenCatalogue : public ::testing::Test {
 protected:
     static const RowCatalogue &catalogue()
     {
-        const auto loaded = tarel::reports::childrenCatalogue();
+        const auto loaded = tarel::reports::childrenReport().catalogue();
         EXPECT_TRUE(loaded.ok()) << loaded.message().toStdString();
         return *loaded.value();
     }
@@ -24,9 +24,9 @@ protected:
 
 TEST_F(ChildrenCatalogue, LoadsOnceWithItsRowsAndBlocks)
 {
-    const auto first = tarel::reports::childrenCatalogue();
+    const auto first = tarel::reports::childrenReport().catalogue();
     ASSERT_TRUE(first.ok()) << first.message().toStdString();
-    EXPECT_EQ(first.value(), tarel::reports::childrenCatalogue().value());
+    EXPECT_EQ(first.value(), tarel::reports::childrenReport().catalogue().value());
     EXPECT_EQ(catalogue().rowCount(), 244);
     // No chapter XV: the codes skip "015".
     expectBlocks(catalogue(), {{1, 72, "1"},      {73, 78, "2"},     {79, 85, "3"},     {86, 102, "4"},

@@ -16,7 +16,7 @@ class GeneralMedicineCatalogue : public ::testing::Test {
 protected:
     static const RowCatalogue &catalogue()
     {
-        const auto loaded = tarel::reports::generalMedicineCatalogue();
+        const auto loaded = tarel::reports::generalMedicineReport().catalogue();
         EXPECT_TRUE(loaded.ok()) << loaded.message().toStdString();
         return *loaded.value();
     }
@@ -24,9 +24,9 @@ protected:
 
 TEST_F(GeneralMedicineCatalogue, LoadsOnceWithItsRowsAndBlocks)
 {
-    const auto first = tarel::reports::generalMedicineCatalogue();
+    const auto first = tarel::reports::generalMedicineReport().catalogue();
     ASSERT_TRUE(first.ok()) << first.message().toStdString();
-    EXPECT_EQ(first.value(), tarel::reports::generalMedicineCatalogue().value());
+    EXPECT_EQ(first.value(), tarel::reports::generalMedicineReport().catalogue().value());
     EXPECT_EQ(catalogue().rowCount(), 308);
     expectBlocks(catalogue(), {{1, 59, "1"},      {60, 98, "2"},     {99, 102, "3"},    {103, 113, "4"},
                                {114, 121, "5"},   {122, 131, "6"},   {132, 141, "7"},   {142, 144, "8"},

@@ -16,7 +16,7 @@ class SchoolYouthCatalogue : public ::testing::Test {
 protected:
     static const RowCatalogue &catalogue()
     {
-        const auto loaded = tarel::reports::schoolYouthCatalogue();
+        const auto loaded = tarel::reports::schoolYouthReport().catalogue();
         EXPECT_TRUE(loaded.ok()) << loaded.message().toStdString();
         return *loaded.value();
     }
@@ -24,9 +24,9 @@ protected:
 
 TEST_F(SchoolYouthCatalogue, LoadsOnceWithItsRowsAndBlocks)
 {
-    const auto first = tarel::reports::schoolYouthCatalogue();
+    const auto first = tarel::reports::schoolYouthReport().catalogue();
     ASSERT_TRUE(first.ok()) << first.message().toStdString();
-    EXPECT_EQ(first.value(), tarel::reports::schoolYouthCatalogue().value());
+    EXPECT_EQ(first.value(), tarel::reports::schoolYouthReport().catalogue().value());
     EXPECT_EQ(catalogue().rowCount(), 318);
     // No chapter XVI: the codes skip "016".
     expectBlocks(catalogue(), {{1, 72, "1"},      {73, 111, "2"},    {112, 118, "3"},   {119, 134, "4"},
