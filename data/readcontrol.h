@@ -16,7 +16,7 @@ namespace tarel::data {
 // How far a read has come: what it reads now and how much of it.
 struct ReadProgress {
     enum class Stage {
-        Persons, // the insured persons, read whole before the visits (SQLite, PostgreSQL)
+        Persons, // the insured persons, read whole before the visits (the program's join)
         Visits,  // the visits of the period the statements select
     };
     Stage stage = Stage::Visits;

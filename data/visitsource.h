@@ -120,12 +120,13 @@ public:
 
 // How a source reads the rows. All give the same rows with the same texts.
 enum class VisitSourceKind {
-    Automatic,   // SQLite and PostgreSQL: ProgramJoin; any other engine: Statements
+    Automatic,   // ProgramJoin
     Statements,  // the statements as written (every column), through the SQL layer
     ServerJoin,  // one statement of the needed columns for all passes, joined by the database engine
-    ProgramJoin, // SQLite and PostgreSQL (else ServerJoin): the tables read through the engine's C interface
-                 // (SQLite's; PostgreSQL's COPY) and joined here, the persons all at once, or each visit's
-                 // through the MB index (PostgreSQL: the server's join), by the period's visits
+    ProgramJoin, // the tables read through the engine's C interface (SQLite's; PostgreSQL's COPY) or its
+                 // driver (Firebird, MariaDB/MySQL, ODBC) and joined here, the persons all at once, or (SQLite,
+                 // PostgreSQL) each visit's through the MB index (PostgreSQL: the server's join), by the
+                 // period's visits; ServerJoin where the server compares MB otherwise than by its bytes
     ProgramJoinAllPersons, // ProgramJoin, every insured person read once
     ProgramJoinPerVisit,   // ProgramJoin, each visit's persons through the MB index
 };
