@@ -231,7 +231,6 @@ private:
     Database &m_database;
 };
 
-
 // ---- The program's join over the SQL layer -----------------------------------
 
 // A visit joined with its persons by the server (with the figures' count
