@@ -20,6 +20,7 @@
 
 #include <csignal>
 #include <limits>
+#include <optional>
 
 namespace tarel::cli {
 
@@ -525,6 +526,21 @@ Result<std::pair<std::unique_ptr<data::Database>, engine::Request>> openRequest(
 
 bool cancelled(const RunControl &control) { return control.read.cancelled(); }
 
+// The end of a run's read: the caller is told the read is over; a read
+// stopped by the user stops the run, another failure fails it. Nothing when
+// the run goes on with what was read.
+template <typename T>
+std::optional<int> endOfRead(const Result<T> &read, QTextStream &err, const RunControl &control)
+{
+    if (control.readEnded)
+        control.readEnded();
+    if (!read && read.error().kind == ErrorKind::Cancelled)
+        return stoppedRun(err, control);
+    if (!read)
+        return failed(err, read.error());
+    return std::nullopt;
+}
+
 // "The report general-medicine selects no visit from 2024-11-01 to
 // 2024-11-30": said of a run whose statements selected nothing, which a
 // wrong or stale database gives as well as a quiet period.
@@ -544,12 +560,8 @@ int writeCellVisits(const Command &command, QTextStream &err, QDate today, const
         return failed(err, opened.error());
     const Result<engine::CellListing> listing =
         engine::listCellVisits(*opened->first, opened->second, command.cell, control.read);
-    if (control.readEnded)
-        control.readEnded();
-    if (!listing && listing.error().kind == ErrorKind::Cancelled)
-        return stoppedRun(err, control);
-    if (!listing)
-        return failed(err, listing.error());
+    if (const std::optional<int> ended = endOfRead(listing, err, control))
+        return *ended;
     if (cancelled(control))
         return stoppedRun(err, control);
     if (Result<void> written = engine::saveCellVisitsCsv(listing->cell, listing->lines, command.output); !written)
@@ -569,12 +581,8 @@ int writeReport(const Command &command, QTextStream &err, QDate today, const Run
         options.control = control.read;
         return engine::run(*opened->first, opened->second, options);
     }();
-    if (control.readEnded)
-        control.readEnded();
-    if (!counted && counted.error().kind == ErrorKind::Cancelled)
-        return stoppedRun(err, control);
-    if (!counted)
-        return failed(err, counted.error());
+    if (const std::optional<int> ended = endOfRead(counted, err, control))
+        return *ended;
     const Result<report::TfrxReport> filled = engine::filledForm(*counted);
     if (!filled)
         return failed(err, filled.error());
@@ -607,12 +615,8 @@ int writeTrend(const Command &command, QTextStream &err, QDate today, const RunC
         options.control = control.read;
         return engine::runTrend(*opened->first, opened->second, command.history, options);
     }();
-    if (control.readEnded)
-        control.readEnded();
-    if (!counted && counted.error().kind == ErrorKind::Cancelled)
-        return stoppedRun(err, control);
-    if (!counted)
-        return failed(err, counted.error());
+    if (const std::optional<int> ended = endOfRead(counted, err, control))
+        return *ended;
     if (cancelled(control))
         return stoppedRun(err, control);
     if (Result<void> written = writeTrendOutput(*counted, command.trendFormat, command.output); !written)
@@ -665,12 +669,8 @@ int runBatchCommand(const Command &command, QTextStream &out, QTextStream &err, 
         else
             out << file.path << Qt::endl;
     });
-    if (control.readEnded)
-        control.readEnded();
-    if (!outcome && outcome.error().kind == ErrorKind::Cancelled)
-        return stoppedRun(err, control);
-    if (!outcome)
-        return failed(err, outcome.error());
+    if (const std::optional<int> ended = endOfRead(outcome, err, control))
+        return *ended;
 
     QStringList notWritten;
     for (const BatchFile &file : outcome->files)

@@ -201,14 +201,14 @@ public:
         m_table.emplace_back().kind = result::RowKind::Total;
         m_table.back().key = QStringLiteral("V");
         for (std::size_t number = 1; number <= m_layout.pages.size(); ++number) {
-            const PageSpec &spec = m_layout.pages[number - 1];
+            const PageSpec &pageSetup = m_layout.pages[number - 1];
             report::TfrxReportPage &page = report.pages.emplace_back();
             page.name = QStringLiteral("Page") + QString::number(number);
-            page.leftMargin = spec.margins.left;
-            page.rightMargin = spec.margins.right;
-            page.topMargin = spec.margins.top;
-            page.bottomMargin = spec.margins.bottom;
-            page.font = toFont(spec.font);
+            page.leftMargin = pageSetup.margins.left;
+            page.rightMargin = pageSetup.margins.right;
+            page.topMargin = pageSetup.margins.top;
+            page.bottomMargin = pageSetup.margins.bottom;
+            page.font = toFont(pageSetup.font);
             m_page1 = number == 1;
             m_pageFont = page.font.value_or(report::defaultFont());
             double y = m_layout.page1TableTop;
