@@ -12,6 +12,7 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <utility>
 
 namespace tarel::data {
 
@@ -487,12 +488,14 @@ private:
                 QStringLiteral("select %1 from osigurenici").arg(columns.join(QStringLiteral(", "))), m_database.engine()))
             || !query.exec())
             return m_database.failure(query.lastError());
-        if (!ticker.report())
-            return cancelledError();
         std::string entry, narrow;
         QByteArray keyBytes;
         QString keyText;
+        bool first = true;
         while (query.next()) {
+            // The first row: the database answers.
+            if (std::exchange(first, false) && !ticker.report())
+                return cancelledError();
             if (!ticker.row())
                 return cancelledError();
             const QVariant mb = query.value(0);
