@@ -19,6 +19,7 @@
 #include "serverloader.h"
 #include "loopbacksocket.h"
 #include "sourcedatabase.h"
+#include "sourcerecords.h"
 #include "template.h"
 #include "visitsource.h"
 
@@ -505,23 +506,9 @@ std::vector<data::VisitSelection> joinSelections()
 {
     std::vector<data::VisitSelection> selections;
     for (const auto &[from, to] : {std::pair{QDate(2023, 1, 1), QDate(2025, 12, 31)},
-                                   std::pair{QDate(2024, 3, 15), QDate(2024, 3, 15)}}) {
-        for (data::AreaFilter area : {data::AreaFilter::Both, data::AreaFilter::Urban, data::AreaFilter::Rural})
-            for (const std::optional<QString> &doctor : {std::optional<QString>(), std::optional(QStringLiteral("L01"))}) {
-                data::VisitSelection selection;
-                selection.queryName = QStringLiteral("qMorbidity");
-                selection.from = from;
-                selection.to = to;
-                selection.area = area;
-                selection.doctorCode = doctor;
-                selections.push_back(selection);
-            }
-        data::VisitSelection visits;
-        visits.statement = data::VisitSelection::Statement::Visits;
-        visits.from = from;
-        visits.to = to;
-        selections.push_back(visits);
-    }
+                                   std::pair{QDate(2024, 3, 15), QDate(2024, 3, 15)}})
+        for (data::VisitSelection &selection : tarel::testing::selectionsOver(from, to, {QStringLiteral("L01")}))
+            selections.push_back(std::move(selection));
     return selections;
 }
 
